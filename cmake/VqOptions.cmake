@@ -1,0 +1,48 @@
+# Warnings, sanitizers and the helpers every subsystem uses to declare its targets.
+add_library(vq_options INTERFACE)
+target_compile_options(vq_options INTERFACE -Wall -Wextra -Wpedantic -Wshadow=local
+                       -Wno-missing-field-initializers)
+if(VQ_WERROR)
+  target_compile_options(vq_options INTERFACE -Werror)
+endif()
+
+if(VQ_SANITIZE STREQUAL "address")
+  add_compile_options(-fsanitize=address,undefined -fno-sanitize-recover=undefined
+                      -fno-omit-frame-pointer)
+  add_link_options(-fsanitize=address,undefined)
+elseif(VQ_SANITIZE STREQUAL "thread")
+  add_compile_options(-fsanitize=thread -fno-omit-frame-pointer)
+  add_link_options(-fsanitize=thread)
+elseif(NOT VQ_SANITIZE STREQUAL "")
+  message(FATAL_ERROR "VQ_SANITIZE must be empty, 'address' or 'thread'")
+endif()
+
+# vq_library(<name> SOURCES ... DEPS ...): a static library of one subsystem.
+function(vq_library name)
+  cmake_parse_arguments(A "" "" "SOURCES;DEPS" ${ARGN})
+  add_library(${name} STATIC ${A_SOURCES})
+  target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR}/src)
+  target_link_libraries(${name} PUBLIC vq_options ${A_DEPS})
+endfunction()
+
+# vq_test(<name> SOURCES ... DEPS ...): one GoogleTest executable registered with CTest.
+function(vq_test name)
+  cmake_parse_arguments(A "" "TIMEOUT" "SOURCES;DEPS;LABELS" ${ARGN})
+  add_executable(${name} ${A_SOURCES})
+  target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/src ${PROJECT_SOURCE_DIR}/tests)
+  target_link_libraries(${name} PRIVATE vq_options vq_testsupport ${A_DEPS} GTest::gtest_main
+                        GTest::gmock Threads::Threads)
+  if(NOT A_TIMEOUT)
+    set(A_TIMEOUT 300)
+  endif()
+  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60
+                       PROPERTIES TIMEOUT ${A_TIMEOUT} LABELS "${A_LABELS}")
+endfunction()
+
+# vq_bench(<name> SOURCES ... DEPS ...): one Google Benchmark program.
+function(vq_bench name)
+  cmake_parse_arguments(A "" "" "SOURCES;DEPS" ${ARGN})
+  add_executable(${name} ${A_SOURCES})
+  target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/src ${PROJECT_SOURCE_DIR}/bench)
+  target_link_libraries(${name} PRIVATE vq_options ${A_DEPS} benchmark::benchmark Threads::Threads)
+endfunction()

@@ -1,0 +1,17 @@
+# Installs the Debian packages the build and the tests need, when they are missing.
+# Sourced by test.sh and run.sh.
+VQ_PACKAGES=(cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev libbenchmark-dev
+             qt6-base-dev libpng-dev libgeographiclib-dev iproute2 util-linux)
+
+install_deps() {
+  local missing=()
+  for p in "${VQ_PACKAGES[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+  done
+  [ ${#missing[@]} -eq 0 ] && return 0
+  echo "Installing missing packages: ${missing[*]}"
+  local sudo=""
+  [ "$(id -u)" -ne 0 ] && sudo=sudo
+  $sudo apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+}

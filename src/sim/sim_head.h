@@ -1,0 +1,95 @@
+// The simulated sonar head: a TCP server on loopback that speaks the head's protocol and
+// returns physically plausible element I/Q samples. Usable in-process (tests, --simulate)
+// and as the stand-alone program vq-headsim.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace vq::sim {
+
+enum class HeadKind {
+    Standard260,     // 260 kHz standard head (default)
+    LongRange120,    // 120 kHz long-range head
+    HighFreq675,     // 675 kHz head
+    FineResolution,  // native resolution 0.001 m
+};
+
+struct PointTarget {
+    float angle_deg;  // steering angle in the fan plane, 0 = broadside
+    float range_m;
+    float strength;  // linear amplitude relative to the seabed scatterers
+};
+
+struct Scene {
+    float seabed_depth_m = 20.0f;  // below the head along broadside
+    float slope_deg = 0.0f;        // across-track slope of the seabed
+    float roughness_m = 0.05f;
+    std::vector<PointTarget> targets;
+    bool cylinder = true;         // a short cylinder lying on the seabed
+    float drift_m_per_ping = 0.02f;  // the vessel moves on: the scene drifts slowly
+    float water_noise = 0.02f;
+    float receiver_noise = 0.01f;
+};
+
+// Faults for the link's tests; each counts packets served since it was armed.
+struct Faults {
+    int close_after_packets = -1;      // close the connection after K more packets
+    int bad_header_after_packets = -1;  // the K-th next packet has a wrong header byte
+    int wrong_number_after_packets = -1;  // the K-th next packet carries a wrong packet number
+    double stall_seconds = 0.0;        // before answering the next request, stall this long
+    double refuse_seconds = 0.0;       // refuse (close at once) connections for this long
+    int close_mid_packet_after_packets = -1;  // the K-th next packet is cut in the middle
+};
+
+struct Options {
+    std::string bind = "127.0.0.1";
+    std::uint16_t port = 4040;  // 0 = ephemeral
+    bool allow_remote = false;  // refuse a non-loopback bind unless set
+    HeadKind head = HeadKind::Standard260;
+    int serial = -1;  // overrides the profile's serial number when >= 0
+    float sound_velocity = 1500.0f;
+    std::uint64_t seed = 1;
+    bool pacing = true;  // realistic ping rate; false = answer as fast as possible
+    Scene scene;
+};
+
+// Builds, without any socket, the ping buffer a link would assemble for one ping: the
+// 1152-byte command for packet 0, return packet 0, then for each later packet its 128-byte
+// request header followed by the return packet. `ping_index` advances the scene's drift.
+// Also returns the sample array of the ping when `samples` is given.
+std::vector<std::uint8_t> BuildPingBufferOffline(const Options& options,
+                                                 const std::vector<std::uint8_t>& command1152,
+                                                 std::uint64_t ping_index,
+                                                 std::vector<std::uint8_t>* samples = nullptr);
+
+class SimHead {
+public:
+    explicit SimHead(Options options);
+    ~SimHead();  // stops the server
+    SimHead(const SimHead&) = delete;
+    SimHead& operator=(const SimHead&) = delete;
+
+    // Binds and starts serving on a thread of its own. False with a reason on failure.
+    bool start(std::string* error = nullptr);
+    void stop();
+    std::uint16_t port() const;  // the bound port (the ephemeral one when 0 was asked)
+
+    void arm(const Faults& faults);  // thread-safe
+    void set_scene(const Scene& scene);  // thread-safe, applies from the next ping
+
+    std::uint64_t pings_served() const;    // complete pings (last packet sent)
+    std::uint64_t packets_served() const;
+    std::uint64_t connections_accepted() const;
+    // The sample array (sample-major, 16 elements, I then Q, as sent) of the last complete ping.
+    std::vector<std::uint8_t> last_ping_samples() const;
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> impl_;
+};
+
+}  // namespace vq::sim

@@ -1,0 +1,46 @@
+#!/usr/bin/env bash
+# Builds Vornax_Qi and runs the whole test suite.
+#   ./test.sh          AddressSanitizer + UndefinedBehaviorSanitizer build, all tests
+#   ./test.sh --tsan   ThreadSanitizer build, all tests
+# Installs the Debian packages it needs when they are missing. Where the machine allows it,
+# the tests run in a network namespace that holds only loopback, so nothing can leave the host.
+set -euo pipefail
+cd "$(dirname "$0")"
+
+mode=asan
+for arg in "$@"; do
+  case "$arg" in
+    --tsan) mode=tsan ;;
+    --asan) mode=asan ;;
+    -h|--help) sed -n '2,6p' "$0"; exit 0 ;;
+    *) echo "test.sh: unknown option $arg" >&2; exit 2 ;;
+  esac
+done
+
+. ./scripts/deps.sh
+install_deps
+
+jobs=$(nproc 2>/dev/null || echo 2)
+if [ "$mode" = tsan ]; then
+  build=build-tsan; sanitize=thread
+else
+  build=build-asan; sanitize=address
+fi
+
+cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVQ_SANITIZE="$sanitize" \
+      -DVQ_WERROR=ON -DVQ_BUILD_BENCH=ON
+cmake --build "$build" -j "$jobs"
+
+export QT_QPA_PLATFORM=offscreen
+export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
+export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+export TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1
+ctest_cmd=(ctest --test-dir "$build" --output-on-failure -j "$jobs" --timeout 600)
+
+if unshare --net true 2>/dev/null; then
+  echo "test.sh: running the tests in a loopback-only network namespace"
+  unshare --net -- bash -c 'ip link set lo up && exec "$@"' _ "${ctest_cmd[@]}"
+else
+  echo "test.sh: cannot make a network namespace here; tests use loopback addresses only"
+  "${ctest_cmd[@]}"
+fi

@@ -1,0 +1,76 @@
+// An Operator that records everything the core says and answers dialogs from a script.
+#pragma once
+
+#include <atomic>
+#include <deque>
+#include <mutex>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "app/operator.h"
+
+namespace vq::test {
+
+class RecordingOperator final : public Operator {
+public:
+    struct Message {
+        std::string text, title;
+    };
+
+    void message_box(std::string_view text, std::string_view title) override {
+        std::lock_guard lock(m_);
+        messages_.push_back({std::string(text), std::string(title)});
+    }
+    std::vector<std::string> choose_files(const FileDialogRequest& request) override {
+        std::lock_guard lock(m_);
+        dialogs_.push_back(request);
+        if (answers_.empty()) return {};
+        auto a = std::move(answers_.front());
+        answers_.pop_front();
+        return a;
+    }
+    void set_window_title(std::string_view title) override {
+        std::lock_guard lock(m_);
+        titles_.emplace_back(title);
+    }
+    void set_status(std::string_view item, std::string_view text) override {
+        std::lock_guard lock(m_);
+        statuses_.emplace_back(std::string(item), std::string(text));
+    }
+    void picture_ready() override { pictures_.fetch_add(1); }
+
+    // The next dialog answers with these names (an empty list cancels).
+    void answer_next_dialog(std::vector<std::string> names) {
+        std::lock_guard lock(m_);
+        answers_.push_back(std::move(names));
+    }
+    std::vector<Message> messages() const {
+        std::lock_guard lock(m_);
+        return messages_;
+    }
+    std::vector<FileDialogRequest> dialogs() const {
+        std::lock_guard lock(m_);
+        return dialogs_;
+    }
+    std::vector<std::string> titles() const {
+        std::lock_guard lock(m_);
+        return titles_;
+    }
+    std::vector<std::pair<std::string, std::string>> statuses() const {
+        std::lock_guard lock(m_);
+        return statuses_;
+    }
+    int pictures() const { return pictures_.load(); }
+
+private:
+    mutable std::mutex m_;
+    std::vector<Message> messages_;
+    std::vector<FileDialogRequest> dialogs_;
+    std::deque<std::vector<std::string>> answers_;
+    std::vector<std::string> titles_;
+    std::vector<std::pair<std::string, std::string>> statuses_;
+    std::atomic<int> pictures_{0};
+};
+
+}  // namespace vq::test
