@@ -1,0 +1,148 @@
+#include "platform/ini_file.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <filesystem>
+#include <string>
+
+#include "platform/atomic_file.h"
+#include "support/temp_dir.h"
+
+namespace vq {
+namespace {
+
+namespace fs = std::filesystem;
+using test::read_file;
+using test::TempDir;
+using test::write_file;
+
+int FilesIn(const fs::path& dir) {
+    int n = 0;
+    for (const auto& e : fs::directory_iterator(dir)) n += e.is_regular_file() ? 1 : 0;
+    return n;
+}
+
+TEST(IniFile, MissingFileOrKeyGivesTheDefault) {
+    TempDir dir;
+    IniFile ini;
+    EXPECT_FALSE(ini.load(dir / "Vornax_Qi.INI"));
+    EXPECT_TRUE(ini.empty());
+    EXPECT_EQ(ini.get("Settings", "Grid", "1"), "1");
+
+    write_file(dir / "a.ini", "[Settings]\nGrid=0\n");
+    ASSERT_TRUE(ini.load(dir / "a.ini"));
+    EXPECT_EQ(ini.get("Settings", "Colors", "7"), "7");
+    EXPECT_EQ(ini.get("Other", "Grid", "x"), "x");
+}
+
+TEST(IniFile, NamesIgnoreCaseValuesAreTrimmedAndClipped) {
+    TempDir dir;
+    std::string longv(100, 'x');
+    write_file(dir / "a.ini", "\xEF\xBB\xBF[settings]\r\n  GRID = 0 \r\n; Colors=5\r\nnoequals\r\n"
+                              "Addr=\"127.0.0.1\"\r\nLong=" + longv + "\r\nEmpty=\r\n"
+                              "[ Filter Settings ]\r\ngrid=9\r\n");
+    IniFile ini;
+    ASSERT_TRUE(ini.load(dir / "a.ini"));
+    EXPECT_EQ(ini.get("Settings", "grid", "1"), "0");
+    EXPECT_EQ(ini.get("SETTINGS", "Colors", "d"), "d");  // a comment is not an entry
+    EXPECT_EQ(ini.get("Settings", "Addr", ""), "127.0.0.1");
+    EXPECT_EQ(ini.get("Settings", "Long", ""), std::string(80, 'x'));
+    EXPECT_EQ(ini.get("Settings", "Empty", "d"), "");  // present but empty is not missing
+    EXPECT_EQ(ini.get("filter settings", "GRID", ""), "9");
+}
+
+TEST(IniFile, WritingKeepsEveryOtherLineAndTheLineEndStyle) {
+    const std::string lf =
+        "; written by hand\n[Settings]\nGrid=1\nForeign=abc\n\n[Other]\nx=1\n# tail comment\n";
+    IniFile ini;
+    ini.parse(lf);
+    ini.set("SETTINGS", "grid", "0");          // replaced in place, with the name as written
+    ini.set("Settings", "Colors", "3");        // new key: end of its section, before the blank
+    ini.set("Filter Settings", "k", "0.10");   // new section: end of file
+    EXPECT_EQ(ini.serialize(),
+              "; written by hand\n[Settings]\ngrid=0\nForeign=abc\nColors=3\n\n[Other]\nx=1\n"
+              "# tail comment\n\n[Filter Settings]\nk=0.10\n");
+
+    IniFile crlf;
+    crlf.parse("[Settings]\r\nGrid=1");  // no line end after the last line
+    EXPECT_EQ(crlf.serialize(), "[Settings]\r\nGrid=1");
+    crlf.set("Settings", "Units", "2\r\n[Evil]");  // a line break cannot split the entry
+    EXPECT_EQ(crlf.serialize(), "[Settings]\r\nGrid=1\r\nUnits=2  [Evil]\r\n");
+
+    IniFile fresh;
+    fresh.set("Settings", "Grid", "1");
+    fresh.set("Settings", "Units", "0");
+    EXPECT_EQ(fresh.serialize(), "[Settings]\r\nGrid=1\r\nUnits=0\r\n");
+}
+
+TEST(IniFile, DuplicatesUseTheFirstOccurrence) {
+    IniFile ini;
+    ini.parse("[S]\na=1\na=2\n[S]\nb=3\n");
+    EXPECT_EQ(ini.get("s", "A", ""), "1");
+    EXPECT_EQ(ini.get("s", "b", "none"), "none");
+    ini.set("S", "a", "5");
+    EXPECT_EQ(ini.serialize(), "[S]\na=5\na=2\n[S]\nb=3\n");
+}
+
+TEST(IniFile, SaveRoundTripsThroughARealFile) {
+    TempDir dir;
+    IniFile ini;
+    ini.set("Settings", "IPAddress_Sonar1", "127.0.0.1");
+    std::string err;
+    ASSERT_TRUE(ini.save(dir / "Vornax_Qi.INI", &err)) << err;
+    EXPECT_EQ(read_file(dir / "Vornax_Qi.INI"), "[Settings]\r\nIPAddress_Sonar1=127.0.0.1\r\n");
+    IniFile back;
+    ASSERT_TRUE(back.load(dir / "Vornax_Qi.INI"));
+    EXPECT_EQ(back.serialize(), ini.serialize());
+    EXPECT_EQ(FilesIn(dir.path()), 1);  // no temporary file left behind
+}
+
+TEST(AtomicFile, AnInterruptedWriteLeavesTheOldFile) {
+    TempDir dir;
+    const fs::path target = dir / "f.INI";
+    write_file(target, "old contents\r\n");
+    ::chmod(target.c_str(), 0640);
+
+    std::string seen, err;
+    AtomicWriteOptions crash;
+    crash.before_rename = [&](const fs::path& temp) {
+        seen = read_file(temp);  // complete and in the same directory at this point
+        EXPECT_EQ(temp.parent_path(), dir.path());
+        return false;
+    };
+    EXPECT_FALSE(WriteFileAtomically(target, "new contents\r\n", &err, crash));
+    EXPECT_EQ(seen, "new contents\r\n");
+    EXPECT_FALSE(err.empty());
+    EXPECT_EQ(read_file(target), "old contents\r\n");
+    EXPECT_EQ(FilesIn(dir.path()), 1);
+
+    ASSERT_TRUE(WriteFileAtomically(target, "new contents\r\n", &err));
+    EXPECT_EQ(read_file(target), "new contents\r\n");
+    struct stat st {};
+    ASSERT_EQ(::stat(target.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0640u);  // the replaced file's permissions are kept
+}
+
+TEST(AtomicFile, FailuresAreReportedNotHidden) {
+    TempDir dir;
+    std::string err;
+    EXPECT_FALSE(WriteFileAtomically(dir / "no-such-dir" / "f.INI", "x", &err));
+    EXPECT_NE(err.find("No such file or directory"), std::string::npos) << err;
+
+    fs::create_directory(dir / "f.INI");  // a directory where the file should be
+    err.clear();
+    EXPECT_FALSE(WriteFileAtomically(dir / "f.INI", "x", &err));
+    EXPECT_FALSE(err.empty());
+    EXPECT_TRUE(fs::is_directory(dir / "f.INI"));
+    EXPECT_EQ(FilesIn(dir.path()), 0);
+
+    write_file(dir / "real.INI", "a");
+    fs::create_symlink(dir / "real.INI", dir / "link.INI");
+    ASSERT_TRUE(WriteFileAtomically(dir / "link.INI", "b", &err)) << err;
+    EXPECT_TRUE(fs::is_symlink(dir / "link.INI"));
+    EXPECT_EQ(read_file(dir / "real.INI"), "b");
+}
+
+}  // namespace
+}  // namespace vq
