@@ -1,6 +1,20 @@
 // The simulated sonar head: a TCP server on loopback that speaks the head's protocol and
 // returns physically plausible element I/Q samples. Usable in-process (tests, --simulate)
 // and as the stand-alone program vq-headsim.
+//
+// Protocol: every request (a 128-byte header, plus the 1024-byte switch block for packet 0)
+// is answered with exactly one return packet of the size the header announces. The sample
+// array (sample-major; per sample 16 element records of I then Q, i8 or little-endian i16)
+// is split in order: packet 0 carries the first P - 2176 bytes at offset 2176, every later
+// packet the next P - 128 bytes at offset 128, zeros after the end.
+//
+// Scene geometry and sign convention: angles lie in the fan plane, 0 = broadside (straight
+// down for a down-looking head), positive toward positive across-track x; the seabed lies at
+// depth seabed_depth_m + x * tan(slope_deg). Element record k of a wave from angle theta
+// carries the phase -(k - 8) * sin(theta) * (d/c) * 2*pi*f (d = element pitch of the head's
+// model, c = sound velocity, f = commanded frequency), so a beam former that applies
+// exp(+j*(e - 8) * sin(theta_b) * (d/c) * 2*pi*f) to record e shows a target at +theta in
+// its beam at +theta. Positive angles lie toward the element that sends the last record.
 #pragma once
 
 #include <atomic>
@@ -33,9 +47,13 @@ struct Scene {
     float drift_m_per_ping = 0.02f;  // the vessel moves on: the scene drifts slowly
     float water_noise = 0.02f;
     float receiver_noise = 0.01f;
+    bool seabed = true;  // false: targets and noise only
 };
 
-// Faults for the link's tests; each counts packets served since it was armed.
+// Faults for the link's tests; each counts packets served since it was armed. "After K
+// packets" means K packets are answered normally and the fault strikes the next one; each
+// fault strikes once. A refusal closes the listening socket, so connection attempts are
+// refused, and opens it again when the time is over.
 struct Faults {
     int close_after_packets = -1;      // close the connection after K more packets
     int bad_header_after_packets = -1;  // the K-th next packet has a wrong header byte
@@ -61,10 +79,16 @@ struct Options {
 // 1152-byte command for packet 0, return packet 0, then for each later packet its 128-byte
 // request header followed by the return packet. `ping_index` advances the scene's drift.
 // Also returns the sample array of the ping when `samples` is given.
+//
+// The ping buffer is limited to 75000 bytes as the link's is. An empty result means the
+// command was not a valid command (wrong magic, size or packet size).
 std::vector<std::uint8_t> BuildPingBufferOffline(const Options& options,
                                                  const std::vector<std::uint8_t>& command1152,
                                                  std::uint64_t ping_index,
                                                  std::vector<std::uint8_t>* samples = nullptr);
+
+// A scene with a few point targets and the cylinder, at a depth that suits the head.
+Scene DemoScene(HeadKind head);
 
 class SimHead {
 public:
@@ -81,8 +105,9 @@ public:
     void arm(const Faults& faults);  // thread-safe
     void set_scene(const Scene& scene);  // thread-safe, applies from the next ping
 
-    std::uint64_t pings_served() const;    // complete pings (last packet sent)
-    std::uint64_t packets_served() const;
+    std::uint64_t pings_served() const;  // complete pings (last packet handed to the socket)
+    std::uint64_t requests_received() const;
+    std::uint64_t packets_served() const;  // return packets handed to the socket
     std::uint64_t connections_accepted() const;
     // The sample array (sample-major, 16 elements, I then Q, as sent) of the last complete ping.
     std::vector<std::uint8_t> last_ping_samples() const;
