@@ -1,1 +1,13 @@
-# (no targets yet)
+# The application shell: menus, operating state, the engine that wires the subsystems, and the
+# command line.
+vq_library(vq_app_menu
+  SOURCES
+    ${CMAKE_CURRENT_LIST_DIR}/menu_table.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/operating_state.cpp
+  DEPS vq_settings)
+vq_library(vq_app
+  SOURCES
+    ${CMAKE_CURRENT_LIST_DIR}/engine.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/commands.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/cli.cpp
+  DEPS vq_app_menu vq_pipeline vq_link vq_sim vq_settings Threads::Threads)

@@ -1,0 +1,199 @@
+#include "app/engine.h"
+
+#include <thread>
+
+#include "app/engine_impl.h"
+#include "app/settings_file.h"
+
+namespace vq {
+
+Engine::Engine(EngineOptions options, Operator& op)
+    : impl_(std::make_unique<Impl>(std::move(options), op)) {}
+
+Engine::~Engine() { shutdown(); }
+
+void Engine::Impl::StartSimulatedHead() {
+    sim::Options so;
+    so.port = 0;  // an ephemeral loopback port: several engines never collide
+    so.pacing = opts.sim_pacing;
+    so.seed = opts.sim_seed;
+    so.scene = sim::DemoScene(so.head);
+    sim = std::make_unique<sim::SimHead>(so);
+    std::string error;
+    if (!sim->start(&error)) {
+        op.message_box("The simulated sonar head could not be started:\n" + error, "Simulate");
+        sim.reset();
+    }
+}
+
+void Engine::Impl::StartLink() {
+    if (link && link->running()) return;
+    LinkConfig lc;
+    lc.initial_delay_ms = opts.link_initial_delay_ms;
+    if (sim) {
+        lc.address = "127.0.0.1";
+        lc.port = sim->port();
+    }
+    LinkCallbacks cb;
+    cb.on_ping = [this](const std::uint8_t* p, std::size_t n, const PingTiming&) {
+        received.fetch_add(1);
+        PingInput in;
+        in.last_packet_time = std::chrono::steady_clock::now();
+        pipeline.Process(p, n, in);
+    };
+    cb.before_cycle_step = [this](int n) {
+        if (n == 0) pipeline.TakeOverRequests();
+    };
+    cb.on_connection_state = [this](bool on) {
+        connected.store(on);
+        op.set_status("connection", on ? "Connected" : "No Connection");
+    };
+    cb.on_frequency_forced = [this](int) { pipeline.RequestOperatingPoint(false); };
+    link = std::make_unique<Link>(lc, store, op, cb);
+    link->set_drawing_flag(&drawing);
+    link->set_hold(hold.load());
+    link->StartLinkThread();
+}
+
+void Engine::Impl::StopLink() {
+    if (link) link->StopLinkThread();
+    connected.store(false);
+}
+
+// Switching the data source between the live head and file playback.
+void Engine::Impl::SwitchDataSource(int run_mode) {
+    if (run_mode == source) return;
+    pipeline.RequestClear();
+    if (run_mode == 1) {
+        StopLink();
+        saved_live = store.snapshot();
+        store.update([](SettingsState& st) {
+            st.s.RunMode = 1;
+            st.s.HalfRange = 0;
+        });
+        op.set_window_title("Vornax_Qi Multibeam Sonar - [No File]");
+    } else {
+        if (source == 1) {
+            store.update([this](SettingsState& st) {
+                st.s.Xdcr = saved_live.s.Xdcr;
+                st.s.Range = saved_live.s.Range;
+                st.s.Gain = saved_live.s.Gain;
+                st.work.range_offset_m = saved_live.work.range_offset_m;
+                st.head.absorption_code = saved_live.head.absorption_code;
+                st.s.PulseLength = saved_live.s.PulseLength;
+                st.work.sound_velocity_current = saved_live.work.sound_velocity_current;
+                st.s.ProfileTiltAngle = saved_live.s.ProfileTiltAngle;
+            });
+        }
+        store.update([](SettingsState& st) {
+            st.s.RunMode = 0;
+            st.s.HalfRange = 0;
+        });
+        op.set_window_title("Vornax_Qi Multibeam Sonar");
+        StartLink();
+        pipeline.RequestOperatingPoint(true);
+    }
+    source = run_mode;
+    // Switching releases the hold.
+    hold.store(false);
+    if (link) link->set_hold(false);
+    RefreshMenu();
+}
+
+void Engine::Impl::RefreshMenu() { UpdateMenu(menu, store.snapshot(), activity); }
+
+bool Engine::Impl::SaveSettings() {
+    SettingsState st = store.snapshot();
+    // Run-only overrides never reach the file.
+    st.s.IPAddress_Sonar1 = stored_sonar_address;
+    st.s.IPAddress_Output1 = stored_output_address;
+    st.s.ComPortGPSDevice = stored_gps_device;
+    st.s.ComPortSVDevice = stored_sv_device;
+    return SaveSettingsFile(opts.working_dir, st, op);
+}
+
+void Engine::start() {
+    Impl& d = *impl_;
+    if (d.started) return;
+    d.started = true;
+    SettingsState st;
+    LoadSettingsFile(d.opts.working_dir, st);
+    d.stored_sonar_address = st.s.IPAddress_Sonar1;
+    d.stored_output_address = st.s.IPAddress_Output1;
+    d.stored_gps_device = st.s.ComPortGPSDevice;
+    d.stored_sv_device = st.s.ComPortSVDevice;
+    if (d.opts.simulate) {
+        st.s.IPAddress_Sonar1 = "127.0.0.1";
+        st.s.IPAddress_Output1 = "127.0.0.1";
+        st.s.RunMode = 0;
+    }
+    if (!d.opts.gps_device.empty()) st.s.ComPortGPSDevice = d.opts.gps_device;
+    if (!d.opts.sv_device.empty()) st.s.ComPortSVDevice = d.opts.sv_device;
+    st.work.applied_frequency_khz = -1;
+    d.store.update([&](SettingsState& s) { s = st; });
+    d.pipeline.RequestDisplayMode(st.s.DisplayType);
+    if (d.opts.simulate) d.StartSimulatedHead();
+    d.SwitchDataSource(st.s.RunMode);
+    d.pipeline.RequestOperatingPoint(true);
+    d.RefreshMenu();
+}
+
+void Engine::shutdown() {
+    Impl& d = *impl_;
+    if (!d.started || d.shut_down) return;
+    d.shut_down = true;
+    d.StopLink();
+    d.SaveSettings();
+    if (d.sim) d.sim->stop();
+}
+
+bool Engine::hold() const { return impl_->hold.load(); }
+bool Engine::in_playback() const { return impl_->in_playback(); }
+bool Engine::take_picture() { return impl_->pictures.take(); }
+const PictureFrame& Engine::picture() const { return impl_->pictures.front(); }
+const MenuState& Engine::menu() const { return impl_->menu; }
+SettingsStore& Engine::store() { return impl_->store; }
+const std::filesystem::path& Engine::working_dir() const { return impl_->opts.working_dir; }
+bool Engine::save_settings() { return impl_->SaveSettings(); }
+
+std::uint16_t Engine::simulated_head_port() const {
+    return impl_->sim ? impl_->sim->port() : 0;
+}
+
+EngineStats Engine::stats() const {
+    EngineStats s;
+    s.pings_received = impl_->received.load();
+    s.pings_processed = impl_->pipeline.processed();
+    s.connected = impl_->connected.load();
+    return s;
+}
+
+int Engine::playback_turn() {
+    // Playback reading comes with the recording subsystem.
+    return -1;
+}
+
+void Engine::command(int id) {
+    impl_->HandleCommand(id);
+    impl_->RefreshMenu();
+    impl_->SaveSettings();
+}
+
+void Engine::key_char(char c) {
+    Impl& d = *impl_;
+    switch (c) {
+        case 'H':
+        case 'h': {
+            const bool on = !d.hold.load();
+            d.hold.store(on);
+            if (d.link) d.link->set_hold(on);
+            d.op.set_status("hold", on ? "HOLD" : "");
+            break;
+        }
+        case 'C':
+        case 'c': d.pipeline.RequestClear(); break;
+        default: break;
+    }
+}
+
+}  // namespace vq

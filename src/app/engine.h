@@ -1,0 +1,79 @@
+// The engine: owns the settings and every subsystem of one running program, and wires them
+// together. Tests build as many engines as they like, each in its own working directory.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <string>
+
+#include "app/menu_table.h"
+#include "app/operator.h"
+#include "app/picture_handoff.h"
+#include "app/settings_store.h"
+
+namespace vq {
+
+struct EngineOptions {
+    std::filesystem::path working_dir = ".";
+    // Start a simulated head in-process on an ephemeral loopback port and point the link at
+    // it; the output address is forced to 127.0.0.1 for this run (the stored addresses stay).
+    bool simulate = false;
+    bool sim_pacing = true;
+    std::uint64_t sim_seed = 1;
+    int link_initial_delay_ms = 1000;  // the link's first wait after it starts
+    // Explicit serial devices for this run (win over the settings file's keys when not empty).
+    std::string gps_device;
+    std::string sv_device;
+    // A recording named on the command line with its conversion switch ('p', 'b', 'x', 'c',
+    // or 0 for plain playback).
+    std::string command_line_file;
+    char command_line_switch = 0;
+};
+
+struct EngineStats {
+    std::uint64_t pings_received = 0;   // complete pings handed over by the link
+    std::uint64_t pings_processed = 0;  // pings that went through the pipeline
+    std::uint64_t pictures = 0;
+    bool connected = false;
+};
+
+class Engine {
+public:
+    Engine(EngineOptions options, Operator& op);
+    ~Engine();
+    Engine(const Engine&) = delete;
+    Engine& operator=(const Engine&) = delete;
+
+    // Start-up: built-in defaults, the settings file, then the run mode (live starts the link).
+    void start();
+    // Shutdown in the specified order; writes the settings file. Safe to call twice.
+    void shutdown();
+
+    // Main-window commands by menu identifier, and typed characters ('H' hold, 'C' clear, ...).
+    void command(int id);
+    void key_char(char c);
+    bool hold() const;
+
+    // Playback: reads and processes one record; returns the milliseconds to wait before the
+    // next turn (-1 when no file is open or the hold is on).
+    bool in_playback() const;
+    int playback_turn();
+
+    // The newest finished picture (GUI thread).
+    bool take_picture();
+    const PictureFrame& picture() const;
+
+    const MenuState& menu() const;
+    SettingsStore& store();
+    const std::filesystem::path& working_dir() const;
+    EngineStats stats() const;
+    std::uint16_t simulated_head_port() const;  // 0 without --simulate
+    bool save_settings();
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> impl_;
+};
+
+}  // namespace vq

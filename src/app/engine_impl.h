@@ -1,0 +1,52 @@
+// The engine's inner state, shared by its source files (engine.cpp, commands.cpp).
+#pragma once
+
+#include <atomic>
+#include <memory>
+#include <mutex>
+#include <string>
+
+#include "app/engine.h"
+#include "app/operating_state.h"
+#include "link/link_thread.h"
+#include "link/pipeline.h"
+#include "sim/sim_head.h"
+
+namespace vq {
+
+struct Engine::Impl {
+    Impl(EngineOptions o, Operator& op_) : opts(std::move(o)), op(op_) {}
+
+    EngineOptions opts;
+    Operator& op;
+    SettingsStore store;
+    MenuState menu;
+    ActivityState activity;
+    PictureHandOff pictures;
+    std::atomic<bool> drawing{false};
+    std::atomic<bool> hold{false};
+    std::atomic<std::uint64_t> received{0};
+    std::atomic<bool> connected{false};
+    PingPipeline pipeline{store, op, pictures};
+    std::unique_ptr<sim::SimHead> sim;
+    std::unique_ptr<Link> link;
+    int source = -1;  // data source of the last switch: -1 none yet, 0 live, 1 playback
+    bool started = false;
+    bool shut_down = false;
+    // Values of this run that must not reach the settings file (--simulate, --gps, --sv).
+    std::string stored_sonar_address, stored_output_address, stored_gps_device, stored_sv_device;
+    // Live values kept aside while playing back.
+    SettingsState saved_live;
+
+    void StartSimulatedHead();
+    void StartLink();
+    void StopLink();
+    void SwitchDataSource(int run_mode);
+    void RefreshMenu();
+    bool SaveSettings();
+    void SetDisplayMode(int mode);
+    void HandleCommand(int id);
+    bool in_playback() const { return store.read([](const SettingsState& st) { return st.s.RunMode == 1; }); }
+};
+
+}  // namespace vq

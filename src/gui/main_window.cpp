@@ -1,0 +1,176 @@
+#include "gui/main_window.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QKeyEvent>
+#include <QMenuBar>
+#include <QVBoxLayout>
+
+#include "app/engine.h"
+#include "app/menu_table.h"
+#include "gui/qt_operator.h"
+
+namespace vq::gui {
+namespace {
+
+constexpr int kClientWidth = 1034;
+constexpr int kClientHeight = 778;
+
+struct SecondarySpec {
+    const char* title;
+    int x, y, w, h;
+};
+
+// The ten secondary windows, created hidden at their start positions.
+constexpr SecondarySpec kSecondary[] = {
+    {"Diagnostics", 2, 61, 170, 170},    {"Playback", 840, 2, 170, 170},
+    {"Video Playback", 0, 0, 320, 240},  {"Track Plotter", 754, 390, 170, 170},
+    {"Altitude", 10, 62, 170, 170},      {"Sidescan", 8, 400, 300, 200},
+    {"Echo Sounder", 900, 600, 300, 200}, {"Intensity", 600, 600, 300, 200},
+    {"Sonar Info", 2, 61, 170, 170},     {"Sonar Status", 2, 61, 170, 170},
+};
+
+}  // namespace
+
+MainWindow::MainWindow(Engine& engine, QtOperator& op, QWidget* parent)
+    : QMainWindow(parent), engine_(engine), op_(op) {
+    setWindowTitle("Vornax_Qi Multibeam Sonar");
+    resize(kClientWidth, kClientHeight);
+    auto* central = new QWidget(this);
+    central->setStyleSheet("background-color: black;");
+    status_ = new QLabel(central);
+    status_->setGeometry(2, 4, 500, 20);
+    status_->setStyleSheet("color: rgb(216,216,216);");
+    readout_ = new QLabel(central);
+    readout_->setGeometry(2, 30, 1000, 20);
+    readout_->setStyleSheet("color: rgb(216,216,216);");
+    view_ = new SonarView(central);
+    view_->move(2, 61);
+    setCentralWidget(central);
+    build_menus();
+    create_secondary_windows();
+    refresh_menu();
+
+    connect(&op_, &QtOperator::pictureReady, this, &MainWindow::onPictureReady,
+            Qt::QueuedConnection);
+    connect(&op_, &QtOperator::titleChanged, this, &QWidget::setWindowTitle,
+            Qt::QueuedConnection);
+    connect(&op_, &QtOperator::statusChanged, this, &MainWindow::onStatus, Qt::QueuedConnection);
+    playback_timer_.setSingleShot(true);
+    connect(&playback_timer_, &QTimer::timeout, this, &MainWindow::onPlaybackTurn);
+    schedule_playback(0);
+}
+
+QMenu* MainWindow::add_entries(QMenu* menu, const MenuEntry* it, const MenuEntry* end) {
+    for (; it != end; ++it) {
+        if (it->id == 0) {
+            menu->addSeparator();
+        } else if (it->id == -1) {
+            QMenu* sub = menu->addMenu(QString::fromUtf8(it->text));
+            const MenuEntry* close = it + 1;
+            while (close != end && close->id != -2) ++close;
+            add_entries(sub, it + 1, close);
+            it = close == end ? end - 1 : close;
+        } else if (it->id > 0) {
+            const QString text = QString::fromUtf8(it->text);
+            QAction* a = menu->addAction(text.section('\t', 0, 0));
+            const int id = it->id;
+            a->setData(id);
+            connect(a, &QAction::triggered, this, [this, id] { run_command(id); });
+            actions_[id] = a;
+        }
+    }
+    return menu;
+}
+
+void MainWindow::build_menus() {
+    for (const MenuPopup& popup : MainMenu()) {
+        QMenu* m = menuBar()->addMenu(QString::fromUtf8(popup.title));
+        add_entries(m, popup.entries.data(), popup.entries.data() + popup.entries.size());
+    }
+}
+
+void MainWindow::create_secondary_windows() {
+    for (const SecondarySpec& s : kSecondary) {
+        auto* w = new QWidget(this, Qt::Tool);
+        w->setWindowTitle(s.title);
+        w->setObjectName(s.title);
+        w->setGeometry(s.x, s.y, s.w, s.h);
+        w->hide();
+        secondary_.insert(s.title, w);
+    }
+}
+
+QAction* MainWindow::action(int id) const {
+    auto it = actions_.find(id);
+    return it == actions_.end() ? nullptr : it->second;
+}
+
+QWidget* MainWindow::secondary(const QString& title) const { return secondary_.value(title); }
+
+void MainWindow::refresh_menu() {
+    const MenuState& state = engine_.menu();
+    for (auto& [id, a] : actions_) {
+        const MenuItemState& s = state[id];
+        a->setEnabled(s.enabled);
+        a->setCheckable(true);
+        a->setChecked(s.checked);
+        if (!s.text.empty()) a->setText(QString::fromStdString(s.text).section('\t', 0, 0));
+    }
+}
+
+void MainWindow::run_command(int id) {
+    if (id == menu::kExit) {
+        close();
+        return;
+    }
+    engine_.command(id);
+    refresh_menu();
+    schedule_playback(0);
+}
+
+void MainWindow::keyPressEvent(QKeyEvent* event) {
+    const QString t = event->text();
+    if (!t.isEmpty() && t[0].isPrint()) {
+        engine_.key_char(t[0].toLatin1());
+        refresh_menu();
+        return;
+    }
+    QMainWindow::keyPressEvent(event);
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+    if (!closing_) {
+        closing_ = true;
+        playback_timer_.stop();
+        engine_.shutdown();
+    }
+    event->accept();
+}
+
+void MainWindow::onPictureReady() {
+    if (engine_.take_picture()) view_->show_frame(engine_.picture());
+}
+
+void MainWindow::onStatus(const QString& item, const QString& text) {
+    if (item == "status") {
+        status_->setText(text);
+    } else {
+        readout_->setText(item + ": " + text);
+    }
+}
+
+void MainWindow::schedule_playback(int delay_ms) {
+    if (!closing_ && engine_.in_playback() && !playback_timer_.isActive()) {
+        playback_timer_.start(delay_ms);
+    }
+}
+
+void MainWindow::onPlaybackTurn() {
+    if (closing_ || !engine_.in_playback()) return;
+    const int delay = engine_.playback_turn();
+    onPictureReady();
+    schedule_playback(delay < 0 ? 50 : delay);
+}
+
+}  // namespace vq::gui
