@@ -1,1 +1,3 @@
-# (no targets yet)
+vq_test(display_readouts_test
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/readouts_test.cpp
+  DEPS vq_display_readouts)

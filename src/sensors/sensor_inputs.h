@@ -1,0 +1,63 @@
+// The serial instruments of one engine: the GPS receiver and the sound-velocity probe, each with
+// its reader and parser, opened and closed as the settings say.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "app/settings.h"
+#include "platform/serial_port.h"
+#include "sensors/gps_parser.h"
+#include "sensors/nav_state.h"
+#include "sensors/sv_probe.h"
+
+namespace vq {
+
+SerialLineSettings gps_line_settings(const Settings& s);
+SerialLineSettings sv_line_settings(const Settings& s);
+
+class SensorInputs {
+  public:
+    // `gps_listener` (the track plotter and read-outs) is told of new positions, speed and
+    // course on the GPS reader thread; it may be null.
+    explicit SensorInputs(GpsListener* gps_listener = nullptr) : gps_parser_(nav_, gps_listener) {}
+    ~SensorInputs() { close(); }
+    SensorInputs(const SensorInputs&) = delete;
+    SensorInputs& operator=(const SensorInputs&) = delete;
+
+    // Opens the GPS port when "ComPortGPSEnable" is 1: the device "ComPortGPSDevice" when set,
+    // else entry "ComPortGPS" of `devices` (list_serial_devices()). Takes "GPSHeadingType".
+    // Returns whether the reader runs.
+    bool open_gps(const Settings& s, const std::vector<std::string>& devices);
+    // The same for the probe ("ComPortSVEnable", "ComPortSVDevice", "ComPortSV", "SVDeviceType").
+    bool open_sv(const Settings& s, const std::vector<std::string>& devices);
+    void close_gps() { gps_port_.close(); }
+    void close_sv() { sv_port_.close(); }
+    void close() {
+        close_gps();
+        close_sv();
+    }
+    // The display's hold: both parsers ignore their input meanwhile.
+    void set_hold(bool hold) {
+        gps_parser_.set_hold(hold);
+        sv_probe_.set_hold(hold);
+    }
+
+    NavState& nav() { return nav_; }
+    ExternalSoundVelocity& sound_velocity() { return sound_velocity_; }
+    const SerialPort& gps_port() const { return gps_port_; }
+    const SerialPort& sv_port() const { return sv_port_; }
+    const GpsParser& gps_parser() const { return gps_parser_; }
+    const SvProbe& sv_probe() const { return sv_probe_; }
+
+  private:
+    NavState nav_;
+    ExternalSoundVelocity sound_velocity_;
+    GpsParser gps_parser_;
+    SvProbe sv_probe_{sound_velocity_};
+    // Declared last: the readers stop (in close or destruction) before the parsers they feed go.
+    SerialPort gps_port_;
+    SerialPort sv_port_;
+};
+
+}  // namespace vq

@@ -1,0 +1,82 @@
+#include "sensors/utm.h"
+
+#include <cmath>
+
+namespace vq {
+
+namespace {
+
+constexpr double kSemiMajor = 6378137.0;
+constexpr double kEccSquared = 0.00669438;
+constexpr double kScale = 0.9996;
+constexpr double kDegToRad = 0.017453292;
+constexpr double kFalseEasting = 500000.0;
+constexpr double kFalseNorthingSouth = 10000000.0;
+
+// Longitude brought into [-180, 180).
+double normalise_longitude(double lon) {
+    double l = std::fmod(lon + 180.0, 360.0);
+    if (l < 0.0) l += 360.0;
+    return l - 180.0;
+}
+
+}  // namespace
+
+int utm_zone(double latitude_deg, double longitude_deg) {
+    double lon = normalise_longitude(longitude_deg);
+    int ilon = static_cast<int>(std::floor(lon));
+    int zone = (ilon + 186) / 6;
+    if (zone > 60) zone = 60;
+    int ilat = static_cast<int>(std::floor(latitude_deg));
+    if (ilat >= 56 && ilat < 64 && ilon >= 3 && ilon < 12) return 32;
+    if (ilat >= 72 && ilon >= 0 && ilon < 42) return 2 * ((ilon + 183) / 12) + 1;
+    return zone;
+}
+
+UtmPosition to_utm(double latitude_deg, double longitude_deg) {
+    UtmPosition out;
+    out.zone = utm_zone(latitude_deg, longitude_deg);
+    out.north = latitude_deg >= 0.0;
+    double lon = normalise_longitude(longitude_deg);
+    double lon_origin = (out.zone - 1) * 6 - 180 + 3;
+    double dlon = lon - lon_origin;
+    if (dlon < -180.0) dlon += 360.0;  // zone 1 and 60 across the antimeridian
+    if (dlon > 180.0) dlon -= 360.0;
+
+    const double e2 = kEccSquared;
+    const double e4 = e2 * e2;
+    const double e6 = e4 * e2;
+    const double ep2 = e2 / (1.0 - e2);
+    double phi = latitude_deg * kDegToRad;
+    double sin_phi = std::sin(phi);
+    double cos_phi = std::cos(phi);
+    double tan_phi = std::tan(phi);
+
+    double n = kSemiMajor / std::sqrt(1.0 - e2 * sin_phi * sin_phi);
+    double t = tan_phi * tan_phi;
+    double c = ep2 * cos_phi * cos_phi;
+    double a = cos_phi * dlon * kDegToRad;
+    double m = kSemiMajor *
+               ((1.0 - e2 / 4.0 - 3.0 * e4 / 64.0 - 5.0 * e6 / 256.0) * phi -
+                (3.0 * e2 / 8.0 + 3.0 * e4 / 32.0 + 45.0 * e6 / 1024.0) * std::sin(2.0 * phi) +
+                (15.0 * e4 / 256.0 + 45.0 * e6 / 1024.0) * std::sin(4.0 * phi) -
+                (35.0 * e6 / 3072.0) * std::sin(6.0 * phi));
+
+    double a2 = a * a;
+    double a3 = a2 * a;
+    double a4 = a3 * a;
+    double a5 = a4 * a;
+    double a6 = a5 * a;
+    out.easting = kScale * n *
+                      (a + (1.0 - t + c) * a3 / 6.0 +
+                       (5.0 - 18.0 * t + t * t + 72.0 * c - 58.0 * ep2) * a5 / 120.0) +
+                  kFalseEasting;
+    out.northing =
+        kScale * (m + n * tan_phi *
+                          (a2 / 2.0 + (5.0 - t + 9.0 * c + 4.0 * c * c) * a4 / 24.0 +
+                           (61.0 - 58.0 * t + t * t + 600.0 * c - 330.0 * ep2) * a6 / 720.0));
+    if (!out.north) out.northing += kFalseNorthingSouth;
+    return out;
+}
+
+}  // namespace vq

@@ -1,0 +1,144 @@
+#include "platform/serial_port.h"
+
+#include <gtest/gtest.h>
+#include <termios.h>
+
+#include <filesystem>
+#include <mutex>
+#include <random>
+#include <string>
+
+#include "sensors/pty_pair.h"
+#include "support/temp_dir.h"
+
+namespace vq {
+namespace {
+
+using test::eventually;
+using test::PtyPair;
+
+class Collector {
+  public:
+    SerialPort::ByteSink sink() {
+        return [this](char c) {
+            std::lock_guard<std::mutex> lock(m_);
+            bytes_.push_back(c);
+        };
+    }
+    std::string bytes() const {
+        std::lock_guard<std::mutex> lock(m_);
+        return bytes_;
+    }
+
+  private:
+    mutable std::mutex m_;
+    std::string bytes_;
+};
+
+TEST(SerialPort, AppliesTheLineSettingsOfTheIndexTablesAndRestoresThemAtClose) {
+    PtyPair pty;
+    termios before{};
+    ASSERT_EQ(tcgetattr(pty.slave_fd(), &before), 0);
+    ASSERT_NE(before.c_lflag & ICANON, 0u);
+
+    SerialPort port;
+    ASSERT_TRUE(port.open(pty.slave_name()));
+    Collector got;
+    // 19200 baud, 7 data bits, odd parity, 2 stop bits.
+    ASSERT_TRUE(port.configure_and_start({2, 2, 1, 1}, got.sink()));
+    EXPECT_TRUE(port.running());
+    termios t{};
+    ASSERT_EQ(tcgetattr(pty.slave_fd(), &t), 0);
+    EXPECT_EQ(cfgetispeed(&t), static_cast<speed_t>(B19200));
+    // A pseudo-terminal keeps speed and stop bits but always reports 8 bits without parity
+    // (it has no framing), so those two settings cannot be read back here.
+    EXPECT_NE(t.c_cflag & CSTOPB, 0u);
+    EXPECT_EQ(t.c_lflag & (ICANON | ECHO), 0u);  // raw bytes, nothing echoed
+    EXPECT_EQ(t.c_iflag & (ICRNL | IXON), 0u);   // CR reaches the parser as CR
+
+    // 4800 8N1, the GPS defaults, on a second configuration.
+    port.close();
+    EXPECT_FALSE(port.running());
+    ASSERT_EQ(tcgetattr(pty.slave_fd(), &t), 0);
+    EXPECT_EQ(t.c_lflag, before.c_lflag);
+    EXPECT_EQ(t.c_cflag, before.c_cflag);
+    EXPECT_EQ(t.c_iflag, before.c_iflag);
+    ASSERT_TRUE(port.open(pty.slave_name()));
+    ASSERT_TRUE(port.configure_and_start({0, 3, 2, 0}, got.sink()));
+    ASSERT_EQ(tcgetattr(pty.slave_fd(), &t), 0);
+    EXPECT_EQ(cfgetispeed(&t), static_cast<speed_t>(B4800));
+    EXPECT_EQ(t.c_cflag & CSTOPB, 0u);
+    port.close();
+    port.close();  // twice is harmless
+}
+
+TEST(SerialPort, RefusesConfigurationsOutsideTheTablesAndFiveBitsWithTwoStopBits) {
+    PtyPair pty;
+    Collector got;
+    const SerialLineSettings bad[] = {{0, 0, 2, 1}, {6, 3, 2, 0}, {-1, 3, 2, 0},
+                                      {0, 4, 2, 0}, {0, 3, 3, 0}, {0, 3, 2, 2}};
+    for (const auto& line : bad) {
+        SerialPort port;
+        ASSERT_TRUE(port.open(pty.slave_name()));
+        EXPECT_FALSE(port.configure_and_start(line, got.sink()));
+        EXPECT_FALSE(port.running());
+    }
+    SerialPort closed;
+    EXPECT_FALSE(closed.configure_and_start({}, got.sink()));
+    EXPECT_FALSE(closed.open("/nonexistent/ttyS0"));
+    EXPECT_FALSE(closed.is_open());
+}
+
+TEST(SerialPort, DeliversEveryByteInOrderAcrossArbitraryPieces) {
+    PtyPair pty;
+    SerialPort port;
+    ASSERT_TRUE(port.open(pty.slave_name()));
+    Collector got;
+    ASSERT_TRUE(port.configure_and_start({5, 3, 2, 0}, got.sink()));
+    std::mt19937 rng(7);
+    std::string sent;
+    for (int i = 0; i < 6000; ++i) sent.push_back(static_cast<char>(rng() & 0xFF));
+    pty.write_split(sent, {1, 7, 128, 300, 3, 129});
+    ASSERT_TRUE(eventually([&] { return got.bytes().size() >= sent.size(); }));
+    EXPECT_EQ(got.bytes(), sent);
+    EXPECT_EQ(port.bytes_received(), sent.size());
+    port.close();
+}
+
+TEST(SerialPort, ClosesPromptlyWhileWaitingForBytesThatNeverCome) {
+    PtyPair pty;
+    SerialPort port;
+    ASSERT_TRUE(port.open(pty.slave_name()));
+    Collector got;
+    ASSERT_TRUE(port.configure_and_start({0, 3, 2, 0}, got.sink()));
+    port.close();  // joins the reader thread; must not hang in its 2 s wait
+    EXPECT_FALSE(port.is_open());
+    EXPECT_TRUE(got.bytes().empty());
+}
+
+TEST(SerialDevices, ListsOpenableTerminalsInFamilyAndNumberOrder) {
+    test::TempDir dir;
+    PtyPair a, b, c, d;
+    namespace fs = std::filesystem;
+    fs::create_symlink(a.slave_name(), dir / "ttyS10");
+    fs::create_symlink(b.slave_name(), dir / "ttyS2");
+    fs::create_symlink(c.slave_name(), dir / "ttyACM1");
+    fs::create_symlink(d.slave_name(), dir / "ttyUSB0");
+    test::write_file(dir / "ttyS3", "not a terminal");
+    fs::create_symlink(a.slave_name(), dir / "ttySx");
+    fs::create_symlink("/nonexistent/tty", dir / "ttyUSB1");
+
+    auto list = list_serial_devices(dir.path().string());
+    std::vector<std::string> want = {(dir / "ttyS2").string(), (dir / "ttyS10").string(),
+                                     (dir / "ttyUSB0").string(), (dir / "ttyACM1").string()};
+    EXPECT_EQ(list, want);
+    EXPECT_EQ(resolve_serial_device(1, "", list), want[1]);
+    EXPECT_EQ(resolve_serial_device(3, "/dev/pts/99", list), "/dev/pts/99");
+    EXPECT_EQ(resolve_serial_device(4, "", list), "");
+    EXPECT_EQ(resolve_serial_device(-1, "", list), "");
+    EXPECT_TRUE(serial_device_openable(a.slave_name()));
+    EXPECT_FALSE(serial_device_openable((dir / "ttyS3").string()));
+}
+
+}  // namespace
+}  // namespace vq
