@@ -1,0 +1,157 @@
+// The main window under Qt's offscreen platform, live against an in-process simulated head.
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QKeyEvent>
+#include <QMenuBar>
+#include <cstdlib>
+#include <filesystem>
+
+#include "app/engine.h"
+#include "app/menu_table.h"
+#include "gui/main_window.h"
+#include "gui/qt_operator.h"
+#include "support/temp_dir.h"
+
+namespace vq::gui {
+namespace {
+
+// Runs the event loop until pred() holds or ms have passed.
+template <class P>
+bool WaitFor(P pred, int ms) {
+    QElapsedTimer t;
+    t.start();
+    while (!pred()) {
+        if (t.elapsed() > ms) return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    }
+    return true;
+}
+
+struct LiveWindow {
+    test::TempDir dir;
+    QtOperator op;
+    std::unique_ptr<Engine> engine;
+    std::unique_ptr<MainWindow> window;
+    LiveWindow() {
+        dir.write_loopback_ini();
+        op.set_unattended(true);
+        EngineOptions o;
+        o.working_dir = dir.path();
+        o.simulate = true;
+        o.link_initial_delay_ms = 0;
+        engine = std::make_unique<Engine>(o, op);
+        window = std::make_unique<MainWindow>(*engine, op);
+        engine->start();
+        window->refresh_menu();
+        window->show();
+    }
+    std::uint64_t processed() const { return engine->stats().pings_processed; }
+};
+
+int CountNonZero(const QImage& img, int x0, int y0, int x1, int y1) {
+    int n = 0;
+    for (int y = y0; y < y1; ++y) {
+        const uchar* row = img.constScanLine(y);
+        for (int x = x0; x < x1; ++x) n += row[x] != 0;
+    }
+    return n;
+}
+
+TEST(MainWindowTest, TitleSizeAndMenus) {
+    LiveWindow w;
+    EXPECT_EQ(w.window->windowTitle(), "Vornax_Qi Multibeam Sonar");
+    EXPECT_EQ(w.window->size(), QSize(1034, 778));
+    ASSERT_NE(w.window->action(menu::kModeProfile), nullptr);
+    EXPECT_EQ(w.window->action(menu::kModeProfile)->text(), "&Profile");
+    EXPECT_EQ(w.window->action(menu::kExit)->text(), "E&xit");
+    EXPECT_EQ(w.window->action(menu::kRecord)->text(), "&Record Start...");
+    EXPECT_EQ(w.window->action(menu::kColorFirst + 4)->text(), "&Rev Grey");
+    EXPECT_EQ(w.window->action(menu::kAvg25)->text(), "&25 Shot");
+    EXPECT_TRUE(w.window->action(menu::kHead)->isChecked());
+    EXPECT_FALSE(w.window->action(menu::kFile)->isChecked());
+    QStringList titles;
+    for (QAction* a : w.window->menuBar()->actions()) titles << a->text();
+    EXPECT_TRUE(titles.contains("&Mode"));
+    EXPECT_TRUE(titles.contains("&Options"));
+    // The ten secondary windows exist, hidden.
+    for (const char* t : {"Diagnostics", "Playback", "Video Playback", "Track Plotter", "Altitude",
+                          "Sidescan", "Echo Sounder", "Intensity", "Sonar Info", "Sonar Status"}) {
+        ASSERT_NE(w.window->secondary(t), nullptr) << t;
+        EXPECT_FALSE(w.window->secondary(t)->isVisible()) << t;
+    }
+}
+
+TEST(MainWindowTest, LivePictureChangesInsideTheFanOnly) {
+    LiveWindow w;
+    SonarView* view = w.window->sonar_view();
+    ASSERT_TRUE(WaitFor([&] { return view->frames_shown() >= 2; }, 15000));
+    const QImage first = view->image().copy();
+    const qint64 shown = view->frames_shown();
+    ASSERT_TRUE(WaitFor([&] { return view->frames_shown() >= shown + 2; }, 15000));
+    const QImage later = view->image().copy();
+    // Inside the fan (below the apex, around the seabed) the picture moves from ping to ping.
+    int changed = 0;
+    for (int y = 200; y < 540; ++y)
+        for (int x = 300; x < 710; ++x) changed += first.pixelIndex(x, y) != later.pixelIndex(x, y);
+    EXPECT_GT(changed, 100);
+    // Outside the 120 degree fan nothing is ever drawn.
+    EXPECT_EQ(CountNonZero(later, 0, 0, 40, 60), 0);
+    EXPECT_EQ(CountNonZero(later, 970, 0, 1012, 60), 0);
+    if (const char* shot = std::getenv("VQ_SCREENSHOT")) w.window->grab().save(shot);
+}
+
+TEST(MainWindowTest, ProfileModeLiveChangesTheNextPicture) {
+    LiveWindow w;
+    SonarView* view = w.window->sonar_view();
+    ASSERT_TRUE(WaitFor([&] { return view->frames_shown() >= 1; }, 15000));
+    w.window->action(menu::kModeProfile)->trigger();
+    EXPECT_TRUE(w.window->action(menu::kModeProfile)->isChecked());
+    const qint64 shown = view->frames_shown();
+    ASSERT_TRUE(WaitFor([&] { return view->frames_shown() >= shown + 2; }, 15000));
+    // The profile fan opens downward from the top of the picture.
+    EXPECT_GT(CountNonZero(view->image(), 300, 1, 710, 260), 500);
+}
+
+TEST(MainWindowTest, HoldKeyStopsAndResumesPings) {
+    LiveWindow w;
+    ASSERT_TRUE(WaitFor([&] { return w.processed() >= 2; }, 15000));
+    QKeyEvent press(QEvent::KeyPress, Qt::Key_H, Qt::NoModifier, "h");
+    QApplication::sendEvent(w.window.get(), &press);
+    EXPECT_TRUE(w.engine->hold());
+    // Within 250 ms the pings stop.
+    WaitFor([] { return false; }, 300);
+    const auto held = w.processed();
+    WaitFor([] { return false; }, 700);
+    EXPECT_LE(w.processed(), held + 1);
+    QApplication::sendEvent(w.window.get(), &press);
+    EXPECT_FALSE(w.engine->hold());
+    EXPECT_TRUE(WaitFor([&] { return w.processed() >= held + 3; }, 15000));
+}
+
+TEST(MainWindowTest, ExitStopsTheLinkAndWritesTheSettingsFile) {
+    LiveWindow w;
+    ASSERT_TRUE(WaitFor([&] { return w.processed() >= 1; }, 15000));
+    w.window->action(menu::kColorFirst + 3)->trigger();  // "&Grey"
+    std::filesystem::remove(w.dir / "Vornax_Qi.INI");
+    w.window->close();
+    const auto after = w.processed();
+    WaitFor([] { return false; }, 400);
+    EXPECT_EQ(w.processed(), after);
+    const std::string ini = test::read_file(w.dir / "Vornax_Qi.INI");
+    EXPECT_NE(ini.find("Colors=3"), std::string::npos);
+    // The run's loopback addresses came from the file itself, so they are written back.
+    EXPECT_NE(ini.find("IPAddress_Sonar1=127.0.0.1"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace vq::gui
+
+int main(int argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
