@@ -1,0 +1,45 @@
+#include "recording/output_file.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+namespace vq {
+
+bool OutputFile::create(const std::filesystem::path& path, Create mode) {
+    close();
+    int flags = O_WRONLY | O_CREAT | O_CLOEXEC | (mode == Create::Exclusive ? O_EXCL : O_TRUNC);
+    int fd = ::open(path.c_str(), flags, 0644);
+    if (fd < 0) return false;
+    fd_ = fd;
+    path_ = path;
+    bytes_ = 0;
+    return true;
+}
+
+void OutputFile::close() {
+    if (fd_ >= 0) ::close(fd_);
+    fd_ = -1;
+}
+
+std::size_t OutputFile::write(std::span<const std::uint8_t> bytes) {
+    if (fd_ < 0) return 0;
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        ssize_t n = ::write(fd_, bytes.data() + done, bytes.size() - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) break;
+        done += static_cast<std::size_t>(n);
+    }
+    if (done > 0 && done < bytes.size()) {
+        // A part of a record is worse than none: cut it off so the file ends on a record.
+        if (::ftruncate(fd_, static_cast<off_t>(bytes_)) == 0 &&
+            ::lseek(fd_, static_cast<off_t>(bytes_), SEEK_SET) >= 0)
+            done = 0;
+    }
+    bytes_ += static_cast<std::int64_t>(done);
+    return done;
+}
+
+}  // namespace vq

@@ -1,0 +1,154 @@
+// Opens and closes the program's output files: the live sonar recording (named by dialog or
+// automatically, split into numbered files at the size limit), the copy of a file being
+// played back, and the point, beam, XTF and CSV outputs. Keeps their byte counts, the window
+// title and the status line texts, and consults the disk-space check before every open and
+// write.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <filesystem>
+#include <span>
+#include <string>
+
+#include "recording/disk_space.h"
+#include "recording/output_file.h"
+#include "recording/time_stamp.h"
+#include "recording/vqs_format.h"
+
+namespace vq {
+
+class Operator;
+
+struct RecordingOptions {
+    int AutoFilename = 1;
+    int AutoFilenameType = 0;           // 0 = Date-Number, 1 = Date-Time
+    int MaximumFilesize = 1000;         // units of 1,024,000 bytes
+    std::filesystem::path current_dir;  // where Date-Number names live (empty = ".")
+    std::filesystem::path startup_dir;  // where Date-Time names live (empty = ".")
+};
+
+enum class OutputKind { Point = 0, Beam = 1, Xtf = 2, Csv = 3 };
+
+inline constexpr const char* kRecordStartMenuText = "&Record Start...\t  Ctrl+S";
+inline constexpr const char* kRecordStopMenuText = "&Record Stop...\t  Ctrl+E";
+inline constexpr const char* kCopyStartMenuText = "&Copy Start...";
+inline constexpr const char* kCopyStopMenuText = "&Copy Stop...";
+inline constexpr const char* kDiskFullAtOpen = "Disk Drive is full.\nData can NOT be recorded.";
+inline constexpr const char* kDiskFullAtWrite = "Disk Drive is full.\nData will NOT be recorded.";
+inline constexpr const char* kDiskCheckTitle = "CheckAvailableDiskSpace";
+
+class RecordingControl {
+  public:
+    explicit RecordingControl(Operator& op, DiskSpace disk = DiskSpace());
+
+    void set_options(const RecordingOptions& o) { opt_ = o; }
+    const RecordingOptions& options() const { return opt_; }
+    // The unit of "MaximumFilesize" (1,024,000 bytes); tests make it small.
+    void set_size_unit_bytes(std::uint64_t unit) { size_unit_ = unit; }
+
+    // --- live recording ---
+    bool record_start(const PingTimeStamp& ts);
+    void record_stop();  // by the operator: also resets the split counter
+    bool recording() const { return rec_.is_open(); }
+    const std::filesystem::path& recording_path() const { return rec_.path(); }
+    std::int64_t bytes_written() const { return rec_.bytes_written(); }
+    int split_counter() const { return split_counter_; }
+    bool write_failed() const { return write_failed_; }
+    const char* record_menu_text() const {
+        return recording() ? kRecordStopMenuText : kRecordStartMenuText;
+    }
+    // Builds the record of this ping and writes it (with the video frame block when given);
+    // live pings run the size check, which may continue in the next file.
+    bool write_ping(std::span<const std::uint8_t> ping, const PingTimeStamp& ts,
+                    const RecordSettings& s, const RecordNav& nav,
+                    std::span<const std::uint8_t> frame = {}, bool live = true);
+    // Writes an already built record (and frame); returns whether it was written.
+    bool write_record(std::span<const std::uint8_t> record, std::span<const std::uint8_t> frame,
+                      const PingTimeStamp& ts, bool live = true);
+
+    // --- copy during playback ---
+    bool copy_start();
+    void copy_stop(const std::filesystem::path& playback_file);
+    bool copying() const { return copy_.is_open(); }
+    bool copy_record(std::span<const std::uint8_t> record);
+    std::int64_t bytes_copied() const { return copy_.bytes_written(); }
+    const char* copy_menu_text() const {
+        return copying() ? kCopyStopMenuText : kCopyStartMenuText;
+    }
+
+    // --- point, beam, XTF and CSV outputs ---
+    bool open_output_dialog(OutputKind kind);  // point and beam files only
+    bool open_output(OutputKind kind, const std::filesystem::path& path);  // replaces a file
+    void close_output(OutputKind kind);
+    bool output_open(OutputKind kind) const { return out(kind).is_open(); }
+    const std::filesystem::path& output_path(OutputKind kind) const { return out(kind).path(); }
+    std::int64_t output_bytes(OutputKind kind) const { return out(kind).bytes_written(); }
+    // Disk check, one write; a refusal closes the file (message once).
+    bool write_output(OutputKind kind, std::span<const std::uint8_t> bytes);
+    // "Recording to %s - %d kB" of an open point or beam file.
+    std::string output_status_text(OutputKind kind) const;
+    // True once after the kB count of the file changed (the status line needs redrawing).
+    bool take_output_status_change(OutputKind kind);
+    // The counter that numbers point and beam outputs; opening a point or beam file resets it.
+    std::uint32_t output_ping_number() const { return output_ping_number_; }
+    std::uint32_t advance_output_ping_number() { return ++output_ping_number_; }
+
+  private:
+    OutputFile& out(OutputKind k) { return outputs_[static_cast<std::size_t>(k)]; }
+    const OutputFile& out(OutputKind k) const { return outputs_[static_cast<std::size_t>(k)]; }
+    std::filesystem::path choose_recording_name(const PingTimeStamp& ts, bool& automatic);
+    bool open_recording(const std::filesystem::path& p, OutputFile::Create mode);
+    void close_recording();
+    bool disk_allows_open(const std::filesystem::path& file);
+    bool disk_allows_write(const std::filesystem::path& dir, std::uint64_t bytes);
+    void check_file_size(const PingTimeStamp& ts);
+    void split_to_numbered_file();
+    void update_record_title();
+    void update_copy_title();
+
+    Operator& op_;
+    DiskSpace disk_;
+    RecordingOptions opt_;
+    std::uint64_t size_unit_ = 1024000;
+    OutputFile rec_;
+    OutputFile copy_;
+    std::array<OutputFile, 4> outputs_;
+    std::array<std::int64_t, 4> output_kb_shown_{};
+    // Worked out when a file opens, so that writing a record allocates nothing.
+    std::filesystem::path rec_dir_, copy_dir_;
+    std::array<std::filesystem::path, 4> output_dirs_;
+    std::string rec_display_, copy_display_;
+    std::string title_;
+    VqsRecordBuilder builder_;
+    std::uint32_t previous_record_length_ = 0;
+    bool automatic_name_ = false;
+    std::string split_base_;  // the recording's name without "-nnn.VQS" once split
+    int split_counter_ = 0;
+    bool write_failed_ = false;
+    int disk_full_messages_ = 0;
+    std::int64_t title_kb_ = -1;
+    std::int64_t copy_title_kb_ = -1;
+    std::uint32_t output_ping_number_ = 0;
+};
+
+// The status line of an open point or beam file, shortened when wider than max_width:
+// leading path components are dropped ("Recording to .../" + the trailing ones) while the
+// text stays too wide and has at least 51 characters. width_of measures a text in pixels.
+template <class WidthOf>
+std::string fit_status_line(const std::string& path, std::int64_t kb, int max_width,
+                            WidthOf width_of) {
+    std::string kbs = " - " + std::to_string(kb) + " kB";
+    std::string text = "Recording to " + path + kbs;
+    if (width_of(text) <= max_width) return text;
+    std::string tail = path;
+    while (width_of(text) > max_width && text.size() >= 51) {
+        std::size_t cut = tail.find('/', tail[0] == '/' ? 1 : 0);
+        if (cut == std::string::npos) break;
+        tail = tail.substr(cut);
+        text = "Recording to ..." + tail + kbs;
+    }
+    return text;
+}
+
+}  // namespace vq

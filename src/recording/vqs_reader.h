@@ -1,0 +1,114 @@
+// Reading a sonar recording record by record for playback, copying and conversion, with the
+// checks that keep a corrupt or truncated file from crashing or hanging the reader.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <filesystem>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "recording/vqs_format.h"
+
+namespace vq {
+
+class Operator;
+struct FileDialogRequest;
+
+enum class VqsOpenStatus { Ok, WrongExtension, CannotOpen, BadFormat };
+enum class VqsOpenCheck { MagicAndVersion, MagicOnly };
+enum class VqsReadStatus { Record, EndOfFile };
+
+// One record as read. The spans point into the reader's buffers and stay valid until the
+// next read.
+struct VqsRecordView {
+    std::span<const std::uint8_t> bytes;  // header, block 1, block 2, blocks 3 and 4
+    std::span<const std::uint8_t> ping;   // the ping bytes for the parser
+    std::span<const std::uint8_t> frame;  // video frame shown with this record; empty if none
+    bool process = false;  // false for the record read right after opening or a wrap-around
+};
+
+class VqsPlaybackFile {
+  public:
+    VqsPlaybackFile();
+    ~VqsPlaybackFile();
+    VqsPlaybackFile(const VqsPlaybackFile&) = delete;
+    VqsPlaybackFile& operator=(const VqsPlaybackFile&) = delete;
+
+    // Checks the extension (any letter case) and the first record's magic (and version), then
+    // positions at 0. Any previous file is closed first.
+    VqsOpenStatus open(const std::filesystem::path& path,
+                       VqsOpenCheck check = VqsOpenCheck::MagicAndVersion);
+    void close();
+    bool is_open() const { return fd_ >= 0; }
+    const std::filesystem::path& path() const { return path_; }
+    std::uint64_t file_size() const { return size_; }
+    std::uint64_t position() const { return pos_; }
+    int version() const { return version_; }
+
+    // Reads an optional video frame block and one record. At the end of the file (or a short
+    // read) the position returns to 0, skip-next is set and EndOfFile is returned.
+    VqsReadStatus read_next(VqsRecordView& out);
+
+    // Jump of the position bar: p = 1..99 percent of the file, then the next record start.
+    // Other values do nothing and return false.
+    bool jump_to_percent(int p);
+    // Scans from the current position for "VQS" with the command magic's "T" 3072 bytes
+    // further on; positions on it and returns true, or on the end of the file and false.
+    bool find_record_boundary();
+
+    bool skip_next() const { return skip_next_; }
+    void set_skip_next(bool on) { skip_next_ = on; }
+    // Conversions hand every record on, also the first after opening.
+    void set_process_first_record(bool on) { process_first_ = on; }
+    // The values restored from the last header; the caller may preset and adjust them
+    // (e.g. mark the tilt as changed by the operator).
+    RecordedValues& values() { return values_; }
+    void set_measured_period_ms(int ms) { measured_period_ms_ = ms; }
+
+  private:
+    bool read_at(std::uint64_t offset, std::uint8_t* dst, std::size_t n);
+    enum class Step { Ok, Short, Corrupt };
+    Step read_frame_block();
+    Step read_record();
+    VqsReadStatus end_of_file();
+
+    int fd_ = -1;
+    std::filesystem::path path_;
+    std::uint64_t size_ = 0;
+    std::uint64_t pos_ = 0;
+    int version_ = 2;
+    bool skip_next_ = true;
+    bool process_first_ = false;
+    int measured_period_ms_ = 0;
+    std::vector<std::uint8_t> record_;  // fixed capacity: header, block 1 and three blocks
+    std::vector<std::uint8_t> frame_;   // grown once to the largest frame seen
+    std::vector<std::uint8_t> scan_;    // window for the boundary scan
+    std::size_t record_len_ = 0, ping_len_ = 0, frame_len_ = 0;
+    bool frame_present_ = false;
+    RecordedValues values_;
+};
+
+// The open dialog of playback ("Open a Sonar File For Playback", *.VQS).
+FileDialogRequest playback_open_dialog();
+
+// Opens for playback as the operator does it: the messages of a wrong extension or a wrong
+// format (title "Open a Sonar File For Playback") and the window title of the result.
+VqsOpenStatus open_for_playback(VqsPlaybackFile& file, const std::filesystem::path& path,
+                                Operator& op, VqsOpenCheck check = VqsOpenCheck::MagicAndVersion);
+
+// Position bar click at a fraction 0..1 of its width -> percentage 0..100.
+int jump_percent(double fraction);
+
+// Realtime pacing: the recorded interval minus processing and drawing, slept only when it is
+// at least 1 and below 2000 ms; otherwise 0.
+int realtime_sleep_ms(int recorded_interval_ms, double processing_ms, double drawing_ms);
+// Speed slider of the playback window: slider position x, the bar's left edge and width.
+int slider_speed(int x, int left, int width);  // s = 0..100 (0 = slowest)
+int speed_delay_ms(int s);                     // the fixed delay for speed s
+inline int slider_delay_ms(int x, int left, int width) {
+    return speed_delay_ms(slider_speed(x, left, width));
+}
+
+}  // namespace vq
