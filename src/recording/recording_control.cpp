@@ -104,7 +104,11 @@ bool RecordingControl::record_start(const PingTimeStamp& ts) {
     if (recording()) return false;
     bool automatic = false;
     std::filesystem::path p = choose_recording_name(ts, automatic);
-    if (p.empty()) return false;
+    return record_start_at(p, automatic);
+}
+
+bool RecordingControl::record_start_at(const std::filesystem::path& p, bool automatic) {
+    if (recording() || p.empty()) return false;
     // A name chosen in the save dialog was confirmed by the operator; an automatic one must
     // never replace an existing recording.
     if (!open_recording(p, automatic ? OutputFile::Create::Exclusive : OutputFile::Create::Replace))

@@ -49,6 +49,10 @@ class RecordingControl {
 
     // --- live recording ---
     bool record_start(const PingTimeStamp& ts);
+    // The same in two steps, so the name (and its dialog) can be chosen on the GUI thread and
+    // the file opened where the records are written: an empty path means cancelled.
+    std::filesystem::path choose_recording_name(const PingTimeStamp& ts, bool& automatic);
+    bool record_start_at(const std::filesystem::path& p, bool automatic);
     void record_stop();  // by the operator: also resets the split counter
     bool recording() const { return rec_.is_open(); }
     const std::filesystem::path& recording_path() const { return rec_.path(); }
@@ -97,7 +101,6 @@ class RecordingControl {
   private:
     OutputFile& out(OutputKind k) { return outputs_[static_cast<std::size_t>(k)]; }
     const OutputFile& out(OutputKind k) const { return outputs_[static_cast<std::size_t>(k)]; }
-    std::filesystem::path choose_recording_name(const PingTimeStamp& ts, bool& automatic);
     bool open_recording(const std::filesystem::path& p, OutputFile::Create mode);
     void close_recording();
     bool disk_allows_open(const std::filesystem::path& file);

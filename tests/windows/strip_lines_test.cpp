@@ -1,0 +1,125 @@
+// Sidescan and echo-sounder lines from hand-built element samples and steering weights.
+#include <gtest/gtest.h>
+
+#include "dsp/beam_former.h"
+
+#include <vector>
+
+#include "windows/strip_lines.h"
+
+namespace vq {
+namespace {
+
+constexpr int kNs = 500;
+constexpr int kNbf = 252;  // 240 kept beams
+
+// Eight elements; every element carries I = 0.001 at sample 10 only. Formed beam b has unit
+// weights scaled by `gain_of_beam(b)`, so each line tells which beam formed it.
+struct Elements {
+    std::vector<float> i = std::vector<float>(8 * 1010, 0.0f);
+    std::vector<float> q = std::vector<float>(8 * 1010, 0.0f);
+    std::vector<float> wc = std::vector<float>(kNbf * 16, 0.0f);
+    std::vector<float> ws = std::vector<float>(kNbf * 16, 0.0f);
+
+    Elements() {
+        for (int e = 0; e < 8; ++e) i[e * 1010 + 10] = 0.001f;
+        for (int b = 0; b < kNbf; ++b) {
+            for (int e = 0; e < 16; ++e) wc[b * 16 + e] = static_cast<float>(b % 7 + 1);
+        }
+    }
+    ElementView view() const { return {i.data(), q.data(), 1010, 8, kNs, wc.data(), ws.data(), 16}; }
+};
+
+BeamGeometry Geometry240() {
+    BeamGeometry g;
+    g.NumBeams = 240;
+    g.NumBeamsFormed = kNbf;
+    g.GuardOffset = 6;
+    g.NumSamples = kNs;
+    return g;
+}
+
+// Sub-array weights 0.33 + 0.67 + 1 + 1 + 0.67 + 0.33 = 4.0; 20 * G(50) * 0.001 * 4 * w = 4 w.
+int SidescanValue(int beam) { return 4 * (beam % 7 + 1); }
+
+TEST(SidescanLine, BothSidesWithPortFarRangeFirstAndStarboardNearRangeFirst) {
+    Elements el;
+    Settings s;
+    s.DisplayGain = 50;
+    s.ProfileTiltAngle = 0.0f;
+    StripLines lines;
+    lines.BuildSidescanLine(el.view(), Geometry240(), s);
+    EXPECT_EQ(lines.port_beam(), 30);  // trunc(240 * 22.5 / 180)
+    EXPECT_EQ(lines.starboard_beam(), 210);
+    ASSERT_EQ(lines.sidescan_length(), 2 * kNs);
+    const std::int32_t* l = lines.sidescan_line();
+    for (int k = 0; k < 2 * kNs; ++k) {
+        int want = 0;
+        if (k == kNs - 1 - 10) want = SidescanValue(30);
+        if (k == kNs + 10) want = SidescanValue(210);
+        ASSERT_EQ(l[k], want) << k;
+    }
+}
+
+TEST(SidescanLine, TiltPicksOneSideStretchedOverTheWholeLine) {
+    Elements el;
+    Settings s;
+    s.DisplayGain = 50;
+    StripLines lines;
+
+    s.ProfileTiltAngle = 25.0f;  // starboard only: each sample fills two pixels
+    lines.BuildSidescanLine(el.view(), Geometry240(), s);
+    EXPECT_EQ(lines.port_beam(), -1);
+    for (int k = 0; k < 2 * kNs; ++k) {
+        const int want = (k == 20 || k == 21) ? SidescanValue(210) : 0;
+        ASSERT_EQ(lines.sidescan_line()[k], want) << k;
+    }
+
+    s.ProfileTiltAngle = -20.0f;  // port only, far range first
+    lines.BuildSidescanLine(el.view(), Geometry240(), s);
+    EXPECT_EQ(lines.starboard_beam(), -1);
+    for (int k = 0; k < 2 * kNs; ++k) {
+        const int want = (k == 2 * kNs - 22 || k == 2 * kNs - 21) ? SidescanValue(30) : 0;
+        ASSERT_EQ(lines.sidescan_line()[k], want) << k;
+    }
+}
+
+TEST(SidescanLine, StrongEchoesSaturateAndTheAngleStaysInItsLimits) {
+    Elements el;
+    for (int e = 0; e < 8; ++e) el.i[e * 1010 + 10] = 1.0e6f;
+    Settings s;
+    s.DisplayGain = 100;
+    StripLines lines;
+    lines.BuildSidescanLine(el.view(), Geometry240(), s);
+    EXPECT_EQ(lines.sidescan_line()[kNs + 10], 255);
+    for (int k = 0; k < 20; ++k) lines.step_sidescan_angle(true);
+    EXPECT_EQ(lines.sidescan_angle(), 75.0f);
+    for (int k = 0; k < 20; ++k) lines.step_sidescan_angle(false);
+    EXPECT_EQ(lines.sidescan_angle(), 15.0f);
+}
+
+TEST(EchoLine, BeamStraightDownAndTiltsBeyondTheFan) {
+    Elements el;
+    Settings s;
+    s.DisplayGain = 50;
+    StripLines lines;
+    lines.BuildEchoLine(el.view(), Geometry240(), s);
+    EXPECT_EQ(lines.echo_beam(), 126);
+    ASSERT_EQ(lines.echo_length(), kNs);
+    // 3 * G * 0.004 * w = 0.6 w, truncated.
+    EXPECT_EQ(lines.echo_line()[10], static_cast<int>(0.6f * static_cast<float>(126 % 7 + 1)));
+
+    s.ProfileTiltAngle = 30.0f;
+    lines.BuildEchoLine(el.view(), Geometry240(), s);
+    EXPECT_EQ(lines.echo_beam(), 63);  // 126 - 252 * 30 / 120
+
+    s.ProfileTiltAngle = 90.0f;
+    lines.BuildEchoLine(el.view(), Geometry240(), s);
+    EXPECT_EQ(lines.echo_beam(), 0);
+    s.ProfileTiltAngle = -90.0f;
+    lines.BuildEchoLine(el.view(), Geometry240(), s);
+    EXPECT_EQ(lines.echo_beam(), kNbf - 1);
+}
+
+}  // namespace
+}  // namespace vq
