@@ -10,4 +10,8 @@ vq_library(vq_app
     ${CMAKE_CURRENT_LIST_DIR}/engine.cpp
     ${CMAKE_CURRENT_LIST_DIR}/commands.cpp
     ${CMAKE_CURRENT_LIST_DIR}/cli.cpp
-  DEPS vq_app_menu vq_pipeline vq_link vq_sim vq_settings Threads::Threads)
+    ${CMAKE_CURRENT_LIST_DIR}/engine_io.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/ping_outputs.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/playback.cpp
+  DEPS vq_app_menu vq_pipeline vq_link vq_sim vq_settings vq_recording vq_net vq_sensors
+       Threads::Threads)

@@ -1,5 +1,7 @@
 #include "app/cli.h"
 
+#include "recording/conversion.h"
+
 #include <cstdio>
 #include <cstring>
 #include <string_view>
@@ -65,11 +67,74 @@ bool ParseCommandLine(int argc, char** argv, CommandLine& out, std::string* erro
 }  // namespace vq
 
 namespace vq {
+namespace {
+
+// The operator of an unattended run: messages go to the terminal, dialogs are cancelled.
+class TerminalOperator final : public Operator {
+public:
+    void message_box(std::string_view text, std::string_view title) override {
+        std::string one_line(text);
+        for (char& c : one_line) if (c == '\n') c = ' ';
+        std::fprintf(stderr, "vornax_qi: %.*s: %s\n", static_cast<int>(title.size()), title.data(),
+                     one_line.c_str());
+    }
+    std::vector<std::string> choose_files(const FileDialogRequest&) override { return {}; }
+    void set_window_title(std::string_view) override {}
+    void set_status(std::string_view, std::string_view) override {}
+    void picture_ready() override {}
+};
+
+}  // namespace
 
 int RunConversion(const EngineOptions& options) {
-    std::fprintf(stderr, "vornax_qi: %s: conversion is not available in this build\n",
-                 options.command_line_file.c_str());
-    return 1;
+    std::string text = options.command_line_file;
+    text += std::string(" /") + options.command_line_switch;
+    std::optional<CommandLineRequest> req = parse_command_line(text);
+    if (!req) {
+        std::fprintf(stderr, "vornax_qi: cannot read the command line\n");
+        return 1;
+    }
+    switch (check_command_line_file(*req)) {
+        case CommandLineFile::Ok: break;
+        case CommandLineFile::WrongExtension:
+            std::fprintf(stderr, "vornax_qi: %s: File extension must be .VQS\n", req->file.c_str());
+            return 1;
+        case CommandLineFile::Missing:
+            std::fprintf(stderr, "vornax_qi: %s: no such file\n", req->file.c_str());
+            return 1;
+        case CommandLineFile::BadMagic:
+            std::fprintf(stderr, "vornax_qi: %s: Data type is incorrect --> check file format\n",
+                         req->file.c_str());
+            return 1;
+    }
+    TerminalOperator op;
+    EngineOptions o = options;
+    o.simulate = false;
+    Engine engine(o, op);
+    engine.start();
+    const std::vector<std::string> outputs = engine.output_files();
+    if (!engine.playback_open() || outputs.size() != command_line_outputs(*req).size()) {
+        std::fprintf(stderr, "vornax_qi: %s: an output file cannot be created\n",
+                     req->file.c_str());
+        engine.shutdown();
+        return 1;
+    }
+    int shown = -1;
+    while (!engine.playback_reached_end()) {
+        engine.playback_turn();
+        const int pct = static_cast<int>(engine.playback_progress() * 100.0);
+        if (pct / 10 != shown / 10) {
+            std::printf("converting %s: %d%%\n", req->file.c_str(), pct);
+            std::fflush(stdout);
+            shown = pct;
+        }
+    }
+    std::printf("converted %s: %llu pings to", req->file.c_str(),
+                static_cast<unsigned long long>(engine.records_played()));
+    for (const std::string& f : outputs) std::printf(" %s", f.c_str());
+    std::printf("\n");
+    engine.shutdown();
+    return 0;
 }
 
 }  // namespace vq

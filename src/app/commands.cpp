@@ -72,6 +72,12 @@ void Engine::Impl::HandleCommand(int id) {
         case menu::kFile:
             if (!in_playback()) SwitchDataSource(1);
             break;
+        case menu::kPlaybackFile: OpenPlaybackFile(); break;
+        case menu::kConvertQ4P: StartConversion(ConversionTarget::Point); break;
+        case menu::kConvertQ4B: StartConversion(ConversionTarget::Beam); break;
+        case menu::kConvertXTF: StartConversion(ConversionTarget::Xtf); break;
+        case menu::kRecord: ToggleRecording(); break;
+        case menu::kCopy: ToggleCopy(); break;
         case menu::kRealtimePlayback:
             if (in_playback()) set([](SettingsState& st) { Toggle(st.s.RealtimePlayback); });
             break;

@@ -37,6 +37,7 @@ void Engine::Impl::StartLink() {
     LinkCallbacks cb;
     cb.on_ping = [this](const std::uint8_t* p, std::size_t n, const PingTiming&) {
         received.fetch_add(1);
+        ApplyProbeSoundVelocity();
         PingInput in;
         in.last_packet_time = std::chrono::steady_clock::now();
         pipeline.Process(p, n, in);
@@ -64,7 +65,16 @@ void Engine::Impl::StopLink() {
 void Engine::Impl::SwitchDataSource(int run_mode) {
     if (run_mode == source) return;
     pipeline.RequestClear();
+    {
+        std::lock_guard lock(outputs.recording_mutex());
+        outputs.recording().record_stop();
+        if (outputs.recording().copying()) outputs.recording().copy_stop(playback.file().path());
+    }
+    activity.recording = activity.copying = false;
+    playback.Close();
+    activity.playback_file_open = false;
     if (run_mode == 1) {
+        sensors.close();
         StopLink();
         saved_live = store.snapshot();
         store.update([](SettingsState& st) {
@@ -91,6 +101,7 @@ void Engine::Impl::SwitchDataSource(int run_mode) {
         });
         op.set_window_title("Vornax_Qi Multibeam Sonar");
         StartLink();
+        OpenSerialPorts();
         pipeline.RequestOperatingPoint(true);
     }
     source = run_mode;
@@ -132,6 +143,21 @@ void Engine::start() {
     st.work.applied_frequency_khz = -1;
     d.store.update([&](SettingsState& s) { s = st; });
     d.pipeline.RequestDisplayMode(st.s.DisplayType);
+    d.pipeline.set_outputs(&d.outputs);
+    d.activity.recording_available = true;
+    d.activity.conversion_available = true;
+    d.OpenOutputSocket();
+    if (!d.opts.command_line_file.empty()) {
+        // A recording named on the command line: playback (and conversion) without the link.
+        d.command_line_run = true;
+        d.store.update([](SettingsState& s) { s.s.RunMode = 1; });
+        d.source = 1;
+        d.pipeline.RequestOperatingPoint(true);
+        d.StartCommandLineConversion();
+        d.activity.playback_file_open = d.playback.is_open();
+        d.RefreshMenu();
+        return;
+    }
     if (d.opts.simulate) d.StartSimulatedHead();
     d.SwitchDataSource(st.s.RunMode);
     d.pipeline.RequestOperatingPoint(true);
@@ -142,7 +168,19 @@ void Engine::shutdown() {
     Impl& d = *impl_;
     if (!d.started || d.shut_down) return;
     d.shut_down = true;
+    d.sensors.close();
     d.StopLink();
+    {
+        std::lock_guard lock(d.outputs.recording_mutex());
+        RecordingControl& rec = d.outputs.recording();
+        rec.record_stop();
+        if (rec.copying()) rec.copy_stop(d.playback.file().path());
+        for (OutputKind k : {OutputKind::Point, OutputKind::Beam, OutputKind::Xtf, OutputKind::Csv}) {
+            rec.close_output(k);
+        }
+    }
+    d.playback.Close();
+    d.udp.close();
     d.SaveSettings();
     if (d.sim) d.sim->stop();
 }
@@ -169,8 +207,43 @@ EngineStats Engine::stats() const {
 }
 
 int Engine::playback_turn() {
-    // Playback reading comes with the recording subsystem.
-    return -1;
+    Impl& d = *impl_;
+    if (!d.in_playback()) return -1;
+    if (d.hold.load()) return 50;
+    if (!d.playback.is_open()) return -1;
+    // A command-line conversion runs as fast as the pipeline allows.
+    return d.playback.Turn(!d.command_line_run);
+}
+
+bool Engine::playback_reached_end() const { return impl_->playback.reached_end(); }
+double Engine::playback_progress() const { return impl_->playback.progress(); }
+std::uint64_t Engine::records_played() const { return impl_->playback.records_processed(); }
+bool Engine::playback_open() const { return impl_->playback.is_open(); }
+int Engine::control_fd() const { return impl_->udp.fd(); }
+std::uint16_t Engine::output_local_port() const { return impl_->udp.local_port(); }
+
+void Engine::receive_control() {
+    Impl& d = *impl_;
+    std::array<std::uint8_t, 256> buf{};
+    if (!d.udp.receive_one(buf)) return;
+    ControlInputs in;
+    in.playback = d.in_playback();
+    in.beam_output = d.store.read([](const SettingsState& st) { return st.s.DataOutputType == 2; });
+    in.recording = d.activity.recording;
+    const ControlResult r = ApplyControlDatagram(buf.data(), buf.size(), d.control, d.store, in);
+    d.ActOnControl(r);
+}
+
+std::vector<std::string> Engine::output_files() const {
+    std::vector<std::string> out;
+    Impl& d = *impl_;
+    std::lock_guard lock(d.outputs.recording_mutex());
+    for (OutputKind k : {OutputKind::Point, OutputKind::Beam, OutputKind::Xtf, OutputKind::Csv}) {
+        if (d.outputs.recording().output_open(k)) {
+            out.push_back(d.outputs.recording().output_path(k).string());
+        }
+    }
+    return out;
 }
 
 void Engine::command(int id) {

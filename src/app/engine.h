@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "app/menu_table.h"
 #include "app/operator.h"
@@ -59,6 +60,17 @@ public:
     // next turn (-1 when no file is open or the hold is on).
     bool in_playback() const;
     int playback_turn();
+    bool playback_open() const;
+    bool playback_reached_end() const;  // the end of the file was reached since it was opened
+    double playback_progress() const;   // 0..1
+    std::uint64_t records_played() const;
+    std::vector<std::string> output_files() const;  // the point/beam/XTF/CSV files open now
+
+    // External control: the output socket's descriptor (for a read notifier) and the handler
+    // of one arriving datagram (GUI thread).
+    int control_fd() const;
+    void receive_control();
+    std::uint16_t output_local_port() const;
 
     // The newest finished picture (GUI thread).
     bool take_picture();

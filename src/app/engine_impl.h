@@ -8,6 +8,11 @@
 
 #include "app/engine.h"
 #include "app/operating_state.h"
+#include "app/ping_outputs.h"
+#include "app/playback.h"
+#include "net/control.h"
+#include "net/udp_output.h"
+#include "sensors/sensor_inputs.h"
 #include "link/link_thread.h"
 #include "link/pipeline.h"
 #include "sim/sim_head.h"
@@ -28,6 +33,13 @@ struct Engine::Impl {
     std::atomic<std::uint64_t> received{0};
     std::atomic<bool> connected{false};
     PingPipeline pipeline{store, op, pictures};
+    PingOutputs outputs{store, op};
+    PlaybackDriver playback{store, op, pipeline, outputs};
+    UdpOutput udp;
+    std::mutex control_mutex;
+    ControlState control;
+    SensorInputs sensors;
+    bool command_line_run = false;
     std::unique_ptr<sim::SimHead> sim;
     std::unique_ptr<Link> link;
     int source = -1;  // data source of the last switch: -1 none yet, 0 live, 1 playback
@@ -46,6 +58,15 @@ struct Engine::Impl {
     bool SaveSettings();
     void SetDisplayMode(int mode);
     void HandleCommand(int id);
+    void OpenOutputSocket();
+    void OpenSerialPorts();
+    void ApplyProbeSoundVelocity();
+    void ToggleRecording();
+    void OpenPlaybackFile();
+    void StartConversion(ConversionTarget target);
+    void ToggleCopy();
+    void ActOnControl(const ControlResult& r);
+    bool StartCommandLineConversion();
     bool in_playback() const { return store.read([](const SettingsState& st) { return st.s.RunMode == 1; }); }
 };
 

@@ -76,6 +76,10 @@ void PingPipeline::TakeOverRequests() {
         case 3: picture_.store_reference(); break;
         default: break;
     }
+    if (const int t = threshold_request_.exchange(-1); t >= 0) profile_.set_profile_threshold(t);
+    if (const float b = blanking_request_.exchange(-1.0f); b >= 0.0f) {
+        profile_.set_profile_blanking(b);
+    }
     if (colors_requested_.exchange(false)) picture_.select_colors(snap_.s.Colors);
     if (clear_requested_.exchange(false)) picture_.clear();
 }

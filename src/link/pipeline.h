@@ -80,11 +80,15 @@ public:
     void RequestDisplayRebuild() { display_requested_.store(true); }
     // "&Remove Background" on (0) or off (1); "Build Reference" (2), "Store Reference" (3).
     void RequestBackground(int action) { background_request_.store(action); }
+    // The detection threshold (percent) and blanking (metres) set by external control.
+    void RequestProfileThreshold(int percent) { threshold_request_.store(percent); }
+    void RequestProfileBlanking(float metres) { blanking_request_.store(metres); }
     // Runs the pending requests now; called on the ping thread (the link's cycle step at
     // packet 0, or the playback turn) and at the start of every Process.
     void TakeOverRequests();
 
     int active_mode() const { return active_mode_.load(); }
+    double ping_interval_ms() const { return ping_interval_ms_; }  // ping thread only
     PipelineStats stats() const;
     std::uint64_t processed() const { return processed_.load(); }
 
@@ -152,6 +156,8 @@ private:
     std::atomic<bool> avg_reset_requested_{false};
     std::atomic<bool> display_requested_{false};
     std::atomic<int> background_request_{-1};
+    std::atomic<int> threshold_request_{-1};
+    std::atomic<float> blanking_request_{-1.0f};
     std::atomic<std::uint64_t> pings_{0}, processed_{0}, invalid_{0};
     std::atomic<double> beamforming_ms_{0.0}, drawing_ms_{0.0}, latency_ms_{0.0};
 };

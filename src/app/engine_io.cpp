@@ -1,0 +1,164 @@
+// The engine's inputs and outputs: the UDP socket and external control, the serial ports, the
+// live recording, playback and conversions.
+#include <chrono>
+#include <ctime>
+
+#include "app/engine_impl.h"
+#include "platform/serial_port.h"
+#include "recording/vqs_format.h"
+#include "sensors/sv_probe.h"
+
+namespace vq {
+namespace {
+
+PingTimeStamp StampNow() {
+    using namespace std::chrono;
+    const auto now = system_clock::now();
+    const std::time_t t = system_clock::to_time_t(now);
+    std::tm tm{};
+    localtime_r(&t, &tm);
+    const int ms = static_cast<int>(duration_cast<milliseconds>(now.time_since_epoch()).count() % 1000);
+    return PingTimeStamp::from_fields(tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, tm.tm_hour,
+                                      tm.tm_min, tm.tm_sec, ms);
+}
+
+}  // namespace
+
+void Engine::Impl::OpenOutputSocket() {
+    udp.close();
+    OutputSocketConfig c;
+    store.read([&c](const SettingsState& st) {
+        c.address = st.s.IPAddress_Output1;
+        c.port = st.s.RemotePort_Output1;
+    });
+    // A simulated run never sends beyond this machine.
+    c.loopback_only = opts.simulate;
+    if (opts.simulate) c.bind_address = "127.0.0.1";
+    udp.open(c);
+    outputs.set_udp(&udp);
+    outputs.set_control(&control, &control_mutex);
+}
+
+void Engine::Impl::OpenSerialPorts() {
+    const Settings s = store.read([](const SettingsState& st) { return st.s; });
+    const std::vector<std::string> devices = list_serial_devices();
+    sensors.close();
+    sensors.open_gps(s, devices);
+    sensors.open_sv(s, devices);
+    outputs.set_nav_source([this] {
+        const NavSnapshot n = sensors.nav().snapshot();
+        return record_nav_from(n, 0.0f, 0.0f, 0.0f);
+    });
+}
+
+// Live: a sound velocity from the probe or from external control becomes the one in use.
+void Engine::Impl::ApplyProbeSoundVelocity() {
+    float sv = store.read([](const SettingsState& st) { return st.work.sound_velocity_current; });
+    if (apply_external_sound_velocity(sensors.sound_velocity(), true, sv)) {
+        store.update([sv](SettingsState& st) { st.work.sound_velocity_current = sv; });
+        pipeline.RequestOperatingPoint(true);
+    }
+}
+
+void Engine::Impl::ToggleRecording() {
+    if (in_playback()) return;
+    RecordingControl& rec = outputs.recording();
+    {
+        std::lock_guard lock(outputs.recording_mutex());
+        if (rec.recording()) {
+            rec.record_stop();
+            activity.recording = false;
+            return;
+        }
+        const Settings s = store.read([](const SettingsState& st) { return st.s; });
+        RecordingOptions o;
+        o.AutoFilename = s.AutoFilename;
+        o.AutoFilenameType = s.AutoFilenameType;
+        o.MaximumFilesize = s.MaximumFilesize;
+        o.current_dir = opts.working_dir;
+        o.startup_dir = opts.working_dir;
+        rec.set_options(o);
+    }
+    // The name (and its dialog) is chosen without holding the lock the ping thread needs.
+    bool automatic = false;
+    const std::filesystem::path p = rec.choose_recording_name(StampNow(), automatic);
+    std::lock_guard lock(outputs.recording_mutex());
+    activity.recording = rec.record_start_at(p, automatic);
+}
+
+void Engine::Impl::ToggleCopy() {
+    if (!in_playback()) return;
+    std::lock_guard lock(outputs.recording_mutex());
+    RecordingControl& rec = outputs.recording();
+    if (rec.copying()) {
+        rec.copy_stop(playback.file().path());
+    } else {
+        rec.copy_start();
+    }
+    activity.copying = rec.copying();
+}
+
+void Engine::Impl::OpenPlaybackFile() {
+    if (!in_playback()) return;
+    const std::vector<std::string> names = op.choose_files(playback_open_dialog());
+    if (names.empty()) return;
+    playback.Open(names.front());
+    activity.playback_file_open = playback.is_open();
+}
+
+void Engine::Impl::StartConversion(ConversionTarget target) {
+    if (!in_playback()) return;
+    const std::vector<std::string> names = op.choose_files(conversion_dialog(target));
+    if (names.empty()) return;
+    playback.StartBatch(target, names);
+    activity.playback_file_open = playback.is_open();
+}
+
+bool Engine::Impl::StartCommandLineConversion() {
+    std::string text = opts.command_line_file;
+    if (opts.command_line_switch != 0) text += std::string(" /") + opts.command_line_switch;
+    std::optional<CommandLineRequest> req = parse_command_line(text);
+    if (!req || check_command_line_file(*req) != CommandLineFile::Ok) return false;
+    ConversionTarget t = ConversionTarget::Point;
+    if (req->beam) t = ConversionTarget::Beam;
+    if (req->xtf) t = ConversionTarget::Xtf;
+    if (req->csv) t = ConversionTarget::Csv;
+    const ForcedSettings f = forced_settings(t);
+    store.update([&f](SettingsState& st) {
+        st.s.ProfilePointDetection = f.ProfilePointDetection;
+        st.s.DataOutputType = f.DataOutputType;
+    });
+    const std::vector<ConversionOutput> outs = command_line_outputs(*req);
+    if (outs.empty()) return playback.Open(req->file);
+    return playback.OpenForConversion(req->file, outs);
+}
+
+void Engine::Impl::ActOnControl(const ControlResult& r) {
+    const bool playback_mode = in_playback();
+    if (r.display_mode_request >= 0) SetDisplayMode(r.display_mode_request);
+    if (r.sound_velocity_pending) sensors.sound_velocity().supply(*r.sound_velocity_pending);
+    if (r.geometry_changed || r.range_changed || r.sector_size_changed || r.step_size_changed ||
+        r.tilt_changed || r.data_output_changed || r.sound_velocity_changed) {
+        pipeline.RequestOperatingPoint(true);
+    }
+    if (r.averaging_changed) pipeline.RequestAveragingReset();
+    if (r.units_changed) pipeline.RequestDisplayRebuild();
+    if (r.xdcr_changed || r.persistence_cleared) pipeline.RequestClear();
+    if (r.threshold_changed) pipeline.RequestProfileThreshold(control.profile_threshold());
+    if (r.blanking_changed) pipeline.RequestProfileBlanking(control.profile_blanking());
+    if (r.recording == RecordingRequest::Start && !playback_mode && !activity.recording) {
+        ToggleRecording();
+    } else if (r.recording == RecordingRequest::Stop && activity.recording) {
+        ToggleRecording();
+    }
+    if (r.applied) op.set_status("control", control.active() ? "External Control" : "");
+    if (r.transmit_changed) {
+        const bool off = store.read([](const SettingsState& st) { return st.work.transmit_disabled != 0; });
+        op.set_status("xmit", off ? "XMIT Disabled" : "");
+    }
+    if (playback_mode) pipeline.TakeOverRequests();
+    RefreshMenu();
+    if (r.settings_changed()) SaveSettings();
+}
+
+}  // namespace vq

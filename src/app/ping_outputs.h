@@ -1,0 +1,79 @@
+// The output steps of every processed ping: point, beam, XTF and CSV records to their files,
+// point and beam datagrams (or the keep-alive) to the network, and the live recording. Runs
+// on the ping thread; the recording state is shared with the GUI thread under a short lock
+// that is never held while a dialog is open.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <mutex>
+#include <vector>
+
+#include "link/pipeline.h"
+#include "net/control.h"
+#include "net/udp_output.h"
+#include "recording/point_record.h"
+#include "recording/recording_control.h"
+#include "recording/time_stamp.h"
+#include "recording/vqs_format.h"
+#include "recording/xtf_writer.h"
+#include "recording/csv_writer.h"
+
+namespace vq {
+
+class PingOutputs final : public PipelineOutputs {
+public:
+    PingOutputs(SettingsStore& store, Operator& op);
+
+    RecordingControl& recording() { return rec_; }
+    std::mutex& recording_mutex() { return rec_mutex_; }
+    TimeStampHistory& history() { return history_; }
+    void set_udp(UdpOutput* udp) { udp_ = udp; }
+    // External control: the event flag goes into the next point record; the status box is
+    // refreshed every tenth ping.
+    void set_control(ControlState* control, std::mutex* control_mutex) {
+        control_ = control;
+        control_mutex_ = control_mutex;
+    }
+    // Where the position and attitude of a live ping come from (the GPS state).
+    void set_nav_source(std::function<RecordNav()> source) { nav_source_ = std::move(source); }
+    // Playback: the values restored from the record being processed (nullptr live).
+    void set_playback_record(const RecordedValues* values) { played_ = values; }
+    void start_xtf() { xtf_.start_file(); }
+    void start_csv() { csv_.start_file(); }
+    std::uint64_t records_written() const { return records_written_; }
+
+    void OnPingProcessed(PingPipeline& p, const std::uint8_t* ping, std::size_t length,
+                         const PingInput& input) override;
+    void OnPingDone(PingPipeline& p, bool header_valid) override;
+
+private:
+    PingTimeStamp StampOf(const PingInput& input) const;
+    OutputRecordHeader MakeHeader(const PingPipeline& p, const PingTimeStamp& ts) const;
+    PointRecordInputs MakePointInputs(const PingPipeline& p, const PingTimeStamp& ts);
+    RecordSettings MakeRecordSettings(const PingPipeline& p) const;
+    void WriteAndSend(PingPipeline& p, const PingTimeStamp& ts, bool playback);
+    void WriteBeams(PingPipeline& p, const OutputRecordHeader& h, bool write_file, bool send);
+    void WriteXtfAndCsv(PingPipeline& p, const PingTimeStamp& ts);
+    const std::uint8_t* BeamRows(const PingPipeline& p, std::size_t& stride);
+
+    SettingsStore& store_;
+    Operator& op_;
+    std::mutex rec_mutex_;
+    RecordingControl rec_;
+    TimeStampHistory history_;
+    PointRecordBuilder point_;
+    BeamRecordBuilder beam_;
+    XtfBuilder xtf_;
+    CsvWriter csv_;
+    UdpOutput* udp_ = nullptr;
+    ControlState* control_ = nullptr;
+    std::mutex* control_mutex_ = nullptr;
+    std::function<RecordNav()> nav_source_;
+    const RecordedValues* played_ = nullptr;
+    RecordNav nav_;
+    std::vector<std::uint8_t> beam_rows_;  // 480 x 1000 bytes for 1000-sample beam records
+    std::uint64_t records_written_ = 0;
+};
+
+}  // namespace vq
