@@ -27,6 +27,11 @@ struct BeamGeometry {
     int StepSize = 2;
     float ProfileSearchStep = 1.0f;
     bool head_formed = false;  // data format 4: 256 beams formed by the head
+    int ModelCode = 4;              // array model the geometry was derived for
+    float ElementPitch = 0.0028702f;  // metres
+    float CarrierHz = 260000.0f;
+    float SoundVelocity = 1500.0f;  // m/s used for the steering tables
+    bool GratingLimited = false;    // sector set by grating lobes, not by SectorSize
 };
 
 // float [600][1010]: row = beam, column = range sample.

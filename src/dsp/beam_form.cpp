@@ -1,0 +1,194 @@
+// The per-ping stage of beam forming: input scaling, the processing modes, averaging and
+// centring (the set-up stage is in beam_former.cpp).
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+#include "dsp/array_geometry.h"
+#include "dsp/beam_former.h"
+
+namespace vq {
+
+namespace {
+constexpr int kProductRows = 8;
+int ClampSamples(int n) { return n >= 1000 ? 1000 : 500; }
+}  // namespace
+
+dsp::KernelArgs BeamFormer::BaseArgs() const {
+    dsp::KernelArgs a;
+    a.scaled_i = scaled_i_.data();
+    a.scaled_q = scaled_q_.data();
+    a.row_stride = dsp::kScaledStride;
+    a.num_elements = geo_.NumElements;
+    a.steer_cos = steer_cos_.data();
+    a.steer_sin = steer_sin_.data();
+    a.steer_stride = kMaxElements;
+    a.gain_eq = gain_eq_.data();
+    a.beam_begin = 0;
+    a.beam_end = std::min(geo_.NumBeamsFormed, kMaxBeams);  // rows of BeamData
+    return a;
+}
+
+void BeamFormer::CheckAveragingSettings(const SettingsState& st) {
+    if (st.s.AvgFilterIndex != last_avg_index_ || st.s.ProfilePointDetection != last_detection_ ||
+        st.s.ProfilePointFilter != last_filter_) {
+        last_avg_index_ = st.s.AvgFilterIndex;
+        last_detection_ = st.s.ProfilePointDetection;
+        last_filter_ = st.s.ProfilePointFilter;
+        ClearAveraging();
+    }
+}
+
+void BeamFormer::ScaleInput(const PingFormat& format) {
+    const int ns = geo_.NumSamples;
+    const bool wide = format.bits != 8;
+    for (int e = 0; e < geo_.NumElements; ++e) {
+        const float* ei = elem_i(e);
+        const float* eq = elem_q(e);
+        float* si = scaled_i_.data() + static_cast<std::size_t>(e) * dsp::kScaledStride;
+        float* sq = scaled_q_.data() + static_cast<std::size_t>(e) * dsp::kScaledStride;
+        if (wide) {
+            for (int s = 0; s < ns; ++s) {
+                const float g = tvg_[s] * 1.25e-6f;
+                si[s] = g * ei[s];
+                sq[s] = g * eq[s];
+            }
+        } else {
+            for (int s = 0; s < ns; ++s) {
+                si[s] = 0.01f * ei[s];
+                sq[s] = 0.01f * eq[s];
+            }
+        }
+        std::fill(si + ns, si + dsp::kScaledStride, 0.0f);
+        std::fill(sq + ns, sq + dsp::kScaledStride, 0.0f);
+    }
+}
+
+void BeamFormer::Form(const SettingsState& st, const PingFormat& format) {
+    if (format.head_formed() != geo_.head_formed) Setup(st, format);
+    if (geo_.head_formed) return;
+    const int ns = ClampSamples(format.num_samples);
+    geo_.NumSamples = ns;
+    const int nbf = std::min(geo_.NumBeamsFormed, kMaxBeams);
+    for (int b = 0; b < nbf; ++b) std::fill(beams_.row(b), beams_.row(b) + ns, 0.0f);  // P1
+    CheckAveragingSettings(st);                                                          // P2
+    // P3: a new sound velocity or frequency takes effect on this ping.
+    geo_.SoundVelocity = st.work.sound_velocity_current > 0.0f ? st.work.sound_velocity_current
+                                                               : 1500.0f;
+    geo_.CarrierHz = static_cast<float>(st.s.Frequency * 1000);
+    gain_equalization_ = st.s.GainEqualization != 0;
+    ComputeSteering(std::min(unpacked_elements_, format.num_elements));
+    ComputeTvg(st, format);
+    ScaleInput(format);  // P4
+    const float g = static_cast<float>(st.s.DisplayGain);
+    const int mode = st.s.ProcessingMode >= 0 && st.s.ProcessingMode <= 3
+                         ? st.s.ProcessingMode
+                         : 1;
+    if (mode == 0) {
+        RunMode0(g);
+    } else if (mode == 1 && geo_.ModelCode == 5) {
+        RunBottomWindow(g);
+    } else if (mode == 1) {
+        RunCoherence(g * 30.0f);
+    } else {
+        RunPolynomialMode(mode, g);
+    }
+    if (st.s.AvgFilter)  // P6
+        averager_.AverageFormed(beams_, nbf, ns, ShotCount(st.s.AvgFilterIndex));
+    if (st.s.ProfilePointDetection && hook_) hook_->on_formed(beams_, geo_);  // P7
+    Centre();                                                                // P8
+}
+
+void BeamFormer::RunMode0(float display_gain) {
+    dsp::KernelArgs a = BaseArgs();
+    a.s_begin = 0;
+    a.s_end = geo_.NumSamples - 1;  // the last sample stays 0
+    a.output = dsp::KernelOutput::kMagnitude;
+    a.coherence_scale = display_gain;
+    a.out_a = beams_.row(0);
+    a.out_stride = kBeamRowLength;
+    kernel_.fn(a);
+}
+
+void BeamFormer::RunCoherence(float scale) {
+    dsp::KernelArgs a = BaseArgs();
+    a.s_begin = 0;
+    a.s_end = geo_.NumSamples - 1;  // output k = s + 1; sample 0 stays 0
+    a.output = dsp::KernelOutput::kCoherence;
+    a.coherence_scale = scale;
+    a.out_a = beams_.row(0) + 1;
+    a.out_stride = kBeamRowLength;
+    kernel_.fn(a);
+}
+
+void BeamFormer::RunPolynomialMode(int mode, float display_gain) {
+    dsp::KernelArgs a = BaseArgs();
+    a.s_begin = 0;
+    // Output k = s + 1: sample 0 stays 0, and in mode 3 the last sample as well.
+    a.s_end = mode == 3 ? geo_.NumSamples - 2 : geo_.NumSamples - 1;
+    a.output = mode == 3 ? dsp::KernelOutput::kPoly3 : dsp::KernelOutput::kPoly2;
+    a.coherence_scale = mode == 3 ? display_gain * 6.0f : display_gain * 0.6f;
+    a.out_a = beams_.row(0) + 1;
+    a.out_stride = kBeamRowLength;
+    kernel_.fn(a);
+}
+
+void BeamFormer::RunBottomWindow(float display_gain) {
+    const int ns = geo_.NumSamples;
+    const int nbf = std::min(geo_.NumBeamsFormed, kMaxBeams);
+    RunCoherence(display_gain * 6.0f);
+    float peak = 0.0f;
+    int peak_index = 0;
+    for (int b = 101; b <= 159 && b < nbf; ++b)
+        for (int k = 481; k < ns; ++k)
+            if (beams_.at(b, k) > peak) {
+                peak = beams_.at(b, k);
+                peak_index = k;
+            }
+    for (int i = 6; i > 0; --i) peak_history_[i] = peak_history_[i - 1];
+    peak_history_[0] = peak_index;
+    int sum = 0;
+    for (int i = 0; i < 6; ++i) sum += peak_history_[i];
+    const float w = std::max(static_cast<float>(sum) / 6.0f - 20.0f, 0.0f);
+    const int w0 = std::min(static_cast<int>(w), ns);
+    bottom_window_start_ = w0;
+    if (w0 >= ns) return;
+    dsp::KernelArgs a = BaseArgs();
+    a.s_begin = w0;
+    a.s_end = ns;
+    a.output = dsp::KernelOutput::kSplitProducts;
+    a.out_a = prod_re_.data();
+    a.out_b = prod_im_.data();
+    a.out_stride = dsp::kScaledStride;
+    const float scale = display_gain * 6.0f;
+    for (int b0 = 0; b0 < nbf; b0 += kProductRows) {
+        a.beam_begin = b0;
+        a.beam_end = std::min(b0 + kProductRows, nbf);
+        kernel_.fn(a);
+        for (int b = b0; b < a.beam_end; ++b) {
+            const float* re = prod_re_.data() + (b - b0) * dsp::kScaledStride;
+            const float* im = prod_im_.data() + (b - b0) * dsp::kScaledStride;
+            float* row = beams_.row(b);
+            for (int s = w0; s < ns; ++s) {
+                float r = re[s - w0], i = im[s - w0];
+                if (std::fabs(r + i) > 0.7f) {
+                    r *= 0.025f;
+                    i *= 0.025f;
+                }
+                const float wc = r * r / (i * i + r * r + 0.0001f);
+                const float v = scale * wc * r;
+                row[s] = v < 0.0f ? 0.0f : v;
+            }
+        }
+    }
+}
+
+void BeamFormer::Centre() {
+    if (geo_.GuardOffset <= 0) return;
+    const int kept = std::min(geo_.NumBeams, kMaxBeams - geo_.GuardOffset);
+    for (int b = 0; b < kept; ++b)
+        std::memcpy(beams_.row(b), beams_.row(b + geo_.GuardOffset),
+                    sizeof(float) * kBeamRowLength);
+}
+
+}  // namespace vq
