@@ -4,6 +4,7 @@
 #include <QCloseEvent>
 #include <QKeyEvent>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QVBoxLayout>
 
 #include "app/engine.h"
@@ -59,6 +60,14 @@ MainWindow::MainWindow(Engine& engine, QtOperator& op, QWidget* parent)
     playback_timer_.setSingleShot(true);
     connect(&playback_timer_, &QTimer::timeout, this, &MainWindow::onPlaybackTurn);
     schedule_playback(0);
+    // Control datagrams arrive on the output socket; they are handled on this thread.
+    if (engine_.control_fd() >= 0) {
+        control_notifier_ = new QSocketNotifier(engine_.control_fd(), QSocketNotifier::Read, this);
+        connect(control_notifier_, &QSocketNotifier::activated, this, [this] {
+            engine_.receive_control();
+            refresh_menu();
+        });
+    }
 }
 
 QMenu* MainWindow::add_entries(QMenu* menu, const MenuEntry* it, const MenuEntry* end) {
@@ -124,12 +133,52 @@ void MainWindow::run_command(int id) {
         close();
         return;
     }
+    if (id == menu::kAbout) {
+        show_about();
+        return;
+    }
     engine_.command(id);
     refresh_menu();
+    sync_secondary_windows();
     schedule_playback(0);
 }
 
+// The secondary windows follow the check marks of their menu items.
+void MainWindow::sync_secondary_windows() {
+    const MenuState& m = engine_.menu();
+    const std::pair<int, const char*> windows[] = {
+        {menu::kDiagnostics, "Diagnostics"},   {menu::kTrackPlotter, "Track Plotter"},
+        {menu::kAltitude, "Altitude"},         {menu::kSidescan, "Sidescan"},
+        {menu::kEchoSounder, "Echo Sounder"},  {menu::kIntensity, "Intensity"},
+        {menu::kSonarInfo, "Sonar Info"},      {menu::kSonarStatus, "Sonar Status"}};
+    for (const auto& [id, title] : windows) {
+        if (QWidget* w = secondary(title)) w->setVisible(m[id].checked);
+    }
+    if (QWidget* w = secondary("Playback")) w->setVisible(engine_.in_playback());
+}
+
+void MainWindow::show_about() {
+    QMessageBox box(this);
+    box.setWindowTitle("About Vornax_Qi");
+    box.setText("Vornax_Qi Multibeam Sonar For Windows\nVersion " VQ_VERSION_TEXT
+                "\n -- UDP Control --");
+    box.exec();
+}
+
 void MainWindow::keyPressEvent(QKeyEvent* event) {
+    if (event->modifiers() & Qt::ControlModifier) {
+        // Ctrl+S starts, Ctrl+E stops, Ctrl+N starts the next recording (live only).
+        const bool recording = engine_.menu()[menu::kRecord].text.rfind("&Record Stop", 0) == 0;
+        if (!engine_.in_playback()) {
+            if ((event->key() == Qt::Key_S && !recording) || (event->key() == Qt::Key_E && recording)) {
+                run_command(menu::kRecord);
+            } else if (event->key() == Qt::Key_N) {
+                if (recording) run_command(menu::kRecord);
+                run_command(menu::kRecord);
+            }
+        }
+        return;
+    }
     const QString t = event->text();
     if (!t.isEmpty() && t[0].isPrint()) {
         engine_.key_char(t[0].toLatin1());

@@ -5,6 +5,7 @@
 #include <QLabel>
 #include <QMainWindow>
 #include <QMap>
+#include <QSocketNotifier>
 #include <QTimer>
 #include <map>
 
@@ -48,6 +49,8 @@ private:
     void run_command(int id);
     void schedule_playback(int delay_ms);
     void create_secondary_windows();
+    void sync_secondary_windows();
+    void show_about();
 
     Engine& engine_;
     QtOperator& op_;
@@ -57,6 +60,7 @@ private:
     std::map<int, QAction*> actions_;
     QMap<QString, QWidget*> secondary_;
     QTimer playback_timer_;
+    QSocketNotifier* control_notifier_ = nullptr;
     bool closing_ = false;
 };
 

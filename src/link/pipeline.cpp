@@ -164,6 +164,7 @@ void PingPipeline::ApplyOperatingPoint(int frequency_khz) {
     if (!changed && geometry_ready_) return;
     store_.snapshot_into(snap_);
     bf_.Setup(snap_, format_);
+    setups_.fetch_add(1);
     setup_format_ = format_;
     geometry_ready_ = true;
     std::memset(bf_.byte_image().data(), 0, bf_.byte_image().size());

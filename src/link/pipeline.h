@@ -89,6 +89,11 @@ public:
 
     int active_mode() const { return active_mode_.load(); }
     double ping_interval_ms() const { return ping_interval_ms_; }  // ping thread only
+    // How often the geometry was set up (the operating point applied with a change).
+    std::uint64_t geometry_setups() const { return setups_.load(); }
+    // Applies the operating point with frequency f now (ping thread): nothing happens when f
+    // and the range offset equal the applied ones; an applied frequency of -1 forces it.
+    void ApplyOperatingPointNow(int frequency_khz) { ApplyOperatingPoint(frequency_khz); }
     PipelineStats stats() const;
     std::uint64_t processed() const { return processed_.load(); }
 
@@ -158,7 +163,7 @@ private:
     std::atomic<int> background_request_{-1};
     std::atomic<int> threshold_request_{-1};
     std::atomic<float> blanking_request_{-1.0f};
-    std::atomic<std::uint64_t> pings_{0}, processed_{0}, invalid_{0};
+    std::atomic<std::uint64_t> pings_{0}, processed_{0}, invalid_{0}, setups_{0};
     std::atomic<double> beamforming_ms_{0.0}, drawing_ms_{0.0}, latency_ms_{0.0};
 };
 

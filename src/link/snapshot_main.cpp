@@ -42,6 +42,7 @@ int main(int argc, char** argv) {
         else { Usage(); return a == "--help" || a == "-h" ? 0 : 2; }
     }
     vq::sim::Options so;
+    so.scene = vq::sim::DemoScene(so.head);
     so.scene.seabed_depth_m = depth;
     for (int mode = 0; mode < 5; ++mode) {
         if (only_mode >= 0 && mode != only_mode) continue;

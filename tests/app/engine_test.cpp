@@ -1,0 +1,160 @@
+// The engine headless: start-up, data-source switching, operating point, menu rules, and a
+// live run at the simulated head's fastest rate.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <thread>
+
+#include "app/engine.h"
+#include "app/menu_table.h"
+#include "app/operating_state.h"
+#include "link/pipeline.h"
+#include "support/recording_operator.h"
+#include "support/temp_dir.h"
+
+namespace vq {
+namespace {
+
+using namespace std::chrono_literals;
+
+EngineOptions Simulated(const test::TempDir& dir) {
+    EngineOptions o;
+    o.working_dir = dir.path();
+    o.simulate = true;
+    o.sim_pacing = false;
+    o.link_initial_delay_ms = 0;
+    return o;
+}
+
+template <class P>
+bool WaitFor(P pred, std::chrono::milliseconds limit) {
+    const auto end = std::chrono::steady_clock::now() + limit;
+    while (!pred()) {
+        if (std::chrono::steady_clock::now() > end) return false;
+        std::this_thread::sleep_for(5ms);
+    }
+    return true;
+}
+
+int CountTitles(const test::RecordingOperator& op, const std::string& text) {
+    int n = 0;
+    for (const std::string& t : op.titles()) n += t == text;
+    return n;
+}
+
+TEST(EngineTest, DataSourceSwitchRunsOnceAndHeadWhileLiveDoesNothing) {
+    test::TempDir dir;
+    dir.write_loopback_ini();
+    test::RecordingOperator op;
+    Engine e(Simulated(dir), op);
+    e.start();
+    EXPECT_FALSE(e.in_playback());
+    const int live_titles = CountTitles(op, "Vornax_Qi Multibeam Sonar");
+    e.command(menu::kHead);  // live already: nothing happens
+    EXPECT_EQ(CountTitles(op, "Vornax_Qi Multibeam Sonar"), live_titles);
+    e.command(menu::kFile);
+    e.command(menu::kFile);
+    EXPECT_TRUE(e.in_playback());
+    EXPECT_EQ(CountTitles(op, "Vornax_Qi Multibeam Sonar - [No File]"), 1);
+    EXPECT_TRUE(e.menu()[menu::kFile].checked);
+    EXPECT_FALSE(e.menu()[menu::kHead].checked);
+    EXPECT_FALSE(e.menu()[menu::kRecord].enabled);
+    EXPECT_TRUE(e.menu()[menu::kPlaybackFile].enabled);
+    // No file open: playback has nothing to do, and no ping is processed.
+    EXPECT_EQ(e.playback_turn(), -1);
+    e.shutdown();
+}
+
+TEST(EngineTest, SwitchingToPlaybackReleasesTheHold) {
+    test::TempDir dir;
+    dir.write_loopback_ini();
+    test::RecordingOperator op;
+    Engine e(Simulated(dir), op);
+    e.start();
+    e.key_char('H');
+    EXPECT_TRUE(e.hold());
+    e.command(menu::kFile);
+    EXPECT_FALSE(e.hold());
+}
+
+TEST(EngineTest, ProfileModeLimitsAveragingToSevenShots) {
+    test::TempDir dir;
+    dir.write_loopback_ini();
+    test::RecordingOperator op;
+    Engine e(Simulated(dir), op);
+    e.start();
+    e.command(menu::kAvg15);
+    EXPECT_TRUE(e.menu()[menu::kAvg15].checked);
+    e.command(menu::kModeProfile);
+    EXPECT_EQ(e.store().read([](const SettingsState& st) { return st.s.AvgFilterIndex; }), 7);
+    EXPECT_TRUE(e.menu()[menu::kAvg7].checked);
+    EXPECT_FALSE(e.menu()[menu::kAvg15].enabled);
+    EXPECT_FALSE(e.menu()[menu::kRemoveBackground].enabled);
+    EXPECT_TRUE(e.menu()[menu::kTiltAngle].enabled || !e.menu()[menu::kTiltAngle].enabled);
+    e.command(menu::kModeSector);
+    EXPECT_TRUE(e.menu()[menu::kAvg15].enabled);
+    EXPECT_TRUE(e.menu()[menu::kRemoveBackground].enabled);
+}
+
+TEST(EngineTest, OperatingPointAppliesOnlyOnChangeUnlessForced) {
+    SettingsStore store;
+    test::RecordingOperator op;
+    PictureHandOff pictures;
+    PingPipeline p(store, op, pictures);
+    p.ApplyOperatingPointNow(260);
+    const auto after_first = p.geometry_setups();
+    p.ApplyOperatingPointNow(260);
+    EXPECT_EQ(p.geometry_setups(), after_first);
+    store.update([](SettingsState& st) { st.work.applied_frequency_khz = -1; });
+    p.ApplyOperatingPointNow(260);
+    EXPECT_EQ(p.geometry_setups(), after_first + 1);
+}
+
+TEST(EngineTest, PacingRules) {
+    EXPECT_EQ(RealtimePlaybackDelayMs(2500, 0, 0), 0);
+    EXPECT_EQ(RealtimePlaybackDelayMs(150, 40, 30), 80);
+    EXPECT_EQ(RealtimePlaybackDelayMs(60, 40, 30), 0);
+    Settings s;
+    s.AvgFilter = 1;
+    s.AvgFilterIndex = 7;
+    s.ProfilePointDetection = 1;
+    s.ProfilePointFilter = 2;
+    EXPECT_EQ(DisplayDelayPings(s, false), 4);
+    s.AvgFilter = 0;
+    EXPECT_EQ(DisplayDelayPings(s, true), 2);
+}
+
+// At the simulated head's fastest rate for 60 s every completed ping is processed, and the
+// settings changed meanwhile survive a restart.
+TEST(EngineLiveTest, SixtySecondsWithoutALostPingAndSettingsSurviveARestart) {
+    test::TempDir dir;
+    dir.write_loopback_ini();
+    {
+        test::RecordingOperator op;
+        Engine e(Simulated(dir), op);
+        e.start();
+        ASSERT_TRUE(WaitFor([&] { return e.stats().pings_processed >= 5; }, 20s));
+        e.command(menu::kColorFirst + 5);
+        e.command(menu::kModeProfile);
+        e.command(menu::kBeams480);
+        std::this_thread::sleep_for(60s);
+        e.key_char('H');  // stop the pings so the counts settle
+        std::this_thread::sleep_for(600ms);
+        const EngineStats s = e.stats();
+        EXPECT_GT(s.pings_received, 100u);
+        EXPECT_EQ(s.pings_processed, s.pings_received);
+        e.shutdown();
+    }
+    test::RecordingOperator op;
+    Engine again(Simulated(dir), op);
+    again.start();
+    const Settings s = again.store().read([](const SettingsState& st) { return st.s; });
+    EXPECT_EQ(s.Colors, 5);
+    EXPECT_EQ(s.DisplayType, 3);
+    EXPECT_EQ(s.StepSize, 0);
+    EXPECT_EQ(s.IPAddress_Sonar1, "127.0.0.1");
+    EXPECT_TRUE(again.menu()[menu::kModeProfile].checked);
+}
+
+}  // namespace
+}  // namespace vq
