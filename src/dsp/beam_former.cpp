@@ -132,7 +132,11 @@ void BeamFormer::Unpack(const std::uint8_t* samples, std::size_t size, const Pin
     layout.bits = format.bits == 8 ? 8 : 16;
     layout.extra_byte = format.extra_byte();
     if (beam_test) {
-        BeamTestMagnitudes(samples, size, layout, xdcr, format.extra_byte() ? 68 : 44,
+        // The Beam Test bars show byte-image rows 68 .. 83 (columns 24 .. 39). A 16-element
+        // head's magnitudes go there in every data format, so its bars show its own elements
+        // instead of staying empty; 64-element heads keep rows 44 on (central elements shown).
+        const bool sixteen = layout.num_elements == 16;
+        BeamTestMagnitudes(samples, size, layout, xdcr, format.extra_byte() || sixteen ? 68 : 44,
                            byte_image_);
         return;
     }
