@@ -147,8 +147,9 @@ float Gauss(std::uint64_t& state) {
 float DepthAt(const Scene& scene, float tan_slope, float x, float y) {
     const float d = scene.seabed_depth_m;
     const float along = d * (1.0f + 0.02f * std::sin(static_cast<float>(kTwoPi) * y / 23.0f));
+    const float amp = std::isfinite(scene.ripple) ? std::clamp(scene.ripple, 0.0f, 0.2f) : 0.0f;
     const float ripple =
-        0.01f * d * std::sin(static_cast<float>(kTwoPi) * x / (0.35f * d) + 0.7f * y);
+        amp * d * std::sin(static_cast<float>(kTwoPi) * x / (0.35f * d) + 0.7f * y);
     return along + x * tan_slope + ripple;
 }
 

@@ -10,9 +10,10 @@
 //
 // Scene geometry and sign convention: angles lie in the fan plane, 0 = broadside (straight
 // down for a down-looking head), positive toward positive across-track x; the seabed lies at
-// depth seabed_depth_m + x * tan(slope_deg). Element record k of a wave from angle theta
-// carries the phase -(k - 8) * sin(theta) * (d/c) * 2*pi*f (d = element pitch of the head's
-// model, c = sound velocity, f = commanded frequency), so a beam former that applies
+// depth seabed_depth_m + x * tan(slope_deg), plus a gentle ripple across track (Scene.ripple)
+// and, while the scene drifts, a slow 2 % swell along track. Element record k of a wave from
+// angle theta carries the phase -(k - 8) * sin(theta) * (d/c) * 2*pi*f (d = element pitch of
+// the head's model, c = sound velocity, f = commanded frequency), so a beam former that applies
 // exp(+j*(e - 8) * sin(theta_b) * (d/c) * 2*pi*f) to record e shows a target at +theta in
 // its beam at +theta. Positive angles lie toward the element that sends the last record.
 #pragma once
@@ -42,6 +43,7 @@ struct Scene {
     float seabed_depth_m = 20.0f;  // below the head along broadside
     float slope_deg = 0.0f;        // across-track slope of the seabed
     float roughness_m = 0.05f;
+    float ripple = 0.01f;  // amplitude of the across-track ripple, as a fraction of the depth
     std::vector<PointTarget> targets;
     bool cylinder = true;         // a short cylinder lying on the seabed
     float drift_m_per_ping = 0.02f;  // the vessel moves on: the scene drifts slowly
