@@ -1,5 +1,6 @@
 #include "app/engine.h"
 
+#include <algorithm>
 #include <thread>
 
 #include "app/engine_impl.h"
@@ -65,6 +66,12 @@ void Engine::Impl::StopLink() {
 void Engine::Impl::SwitchDataSource(int run_mode) {
     if (run_mode == source) return;
     pipeline.RequestClear();
+    // Entering playback: the link thread and the serial readers end before anything they use
+    // is closed.
+    if (run_mode == 1) {
+        sensors.close();
+        StopLink();
+    }
     {
         std::lock_guard lock(outputs.recording_mutex());
         outputs.recording().record_stop();
@@ -219,6 +226,13 @@ bool Engine::playback_reached_end() const { return impl_->playback.reached_end()
 double Engine::playback_progress() const { return impl_->playback.progress(); }
 std::uint64_t Engine::records_played() const { return impl_->playback.records_processed(); }
 bool Engine::playback_open() const { return impl_->playback.is_open(); }
+std::string Engine::playback_file() const { return impl_->playback.file().path().string(); }
+void Engine::playback_jump(int percent) { impl_->playback.Jump(percent); }
+
+void Engine::set_playback_speed(int speed) {
+    const int delay = speed_delay_ms(100 - std::clamp(speed, 0, 100));
+    impl_->store.update([delay](SettingsState& st) { st.s.PlaybackDelay = delay; });
+}
 int Engine::control_fd() const { return impl_->udp.fd(); }
 std::uint16_t Engine::output_local_port() const { return impl_->udp.local_port(); }
 
@@ -260,6 +274,7 @@ void Engine::key_char(char c) {
             const bool on = !d.hold.load();
             d.hold.store(on);
             if (d.link) d.link->set_hold(on);
+            d.sensors.set_hold(on);
             d.op.set_status("hold", on ? "HOLD" : "");
             break;
         }

@@ -64,7 +64,15 @@ public:
     bool playback_reached_end() const;  // the end of the file was reached since it was opened
     double playback_progress() const;   // 0..1
     std::uint64_t records_played() const;
+    std::string playback_file() const;
+    // The "Playback" window: jump to a percentage of the file; the speed slider (0 slowest ..
+    // 100 fastest) sets the fixed playback delay.
+    void playback_jump(int percent);
+    void set_playback_speed(int speed);
     std::vector<std::string> output_files() const;  // the point/beam/XTF/CSV files open now
+    // The point (beam: the beam) output file of the data-output dialog: opens `path`, replacing
+    // a file of that name, or with an empty path closes the open one. True while it is open.
+    bool set_output_file(bool beam, const std::filesystem::path& path);
 
     // External control: the output socket's descriptor (for a read notifier) and the handler
     // of one arriving datagram (GUI thread).

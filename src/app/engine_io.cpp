@@ -86,6 +86,18 @@ void Engine::Impl::ToggleRecording() {
     activity.recording = rec.record_start_at(p, automatic);
 }
 
+bool Engine::set_output_file(bool beam, const std::filesystem::path& path) {
+    RecordingControl& rec = impl_->outputs.recording();
+    const OutputKind kind = beam ? OutputKind::Beam : OutputKind::Point;
+    std::lock_guard lock(impl_->outputs.recording_mutex());
+    if (path.empty()) {
+        rec.close_output(kind);
+        return false;
+    }
+    if (rec.output_open(kind)) rec.close_output(kind);
+    return rec.open_output(kind, path);
+}
+
 void Engine::Impl::ToggleCopy() {
     if (!in_playback()) return;
     std::lock_guard lock(outputs.recording_mutex());

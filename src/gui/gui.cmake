@@ -8,6 +8,8 @@ if(VQ_BUILD_GUI)
     add_library(vq_gui STATIC
       ${CMAKE_CURRENT_LIST_DIR}/main_window.cpp
       ${CMAKE_CURRENT_LIST_DIR}/main_window.h
+      ${CMAKE_CURRENT_LIST_DIR}/playback_window.cpp
+      ${CMAKE_CURRENT_LIST_DIR}/playback_window.h
       ${CMAKE_CURRENT_LIST_DIR}/sonar_view.cpp
       ${CMAKE_CURRENT_LIST_DIR}/sonar_view.h
       ${CMAKE_CURRENT_LIST_DIR}/qt_operator.cpp

@@ -57,6 +57,7 @@ int main(int argc, char** argv) {
     vq::Engine engine(cl.options, op);
     vq::gui::MainWindow window(engine, op);
     engine.start();
+    window.watch_control_socket();
     window.refresh_menu();
     window.show();
     return QApplication::exec();

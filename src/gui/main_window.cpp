@@ -9,6 +9,7 @@
 
 #include "app/engine.h"
 #include "app/menu_table.h"
+#include "gui/playback_window.h"
 #include "gui/qt_operator.h"
 
 namespace vq::gui {
@@ -60,14 +61,20 @@ MainWindow::MainWindow(Engine& engine, QtOperator& op, QWidget* parent)
     playback_timer_.setSingleShot(true);
     connect(&playback_timer_, &QTimer::timeout, this, &MainWindow::onPlaybackTurn);
     schedule_playback(0);
-    // Control datagrams arrive on the output socket; they are handled on this thread.
-    if (engine_.control_fd() >= 0) {
-        control_notifier_ = new QSocketNotifier(engine_.control_fd(), QSocketNotifier::Read, this);
-        connect(control_notifier_, &QSocketNotifier::activated, this, [this] {
-            engine_.receive_control();
-            refresh_menu();
-        });
-    }
+}
+
+// Control datagrams arrive on the output socket; they are handled on this thread. Called once
+// the engine has opened the socket (and again when it was reopened).
+void MainWindow::watch_control_socket() {
+    delete control_notifier_;
+    control_notifier_ = nullptr;
+    if (engine_.control_fd() < 0) return;
+    control_notifier_ = new QSocketNotifier(engine_.control_fd(), QSocketNotifier::Read, this);
+    connect(control_notifier_, &QSocketNotifier::activated, this, [this] {
+        engine_.receive_control();
+        refresh_menu();
+        schedule_playback(0);
+    });
 }
 
 QMenu* MainWindow::add_entries(QMenu* menu, const MenuEntry* it, const MenuEntry* end) {
@@ -101,7 +108,13 @@ void MainWindow::build_menus() {
 
 void MainWindow::create_secondary_windows() {
     for (const SecondarySpec& s : kSecondary) {
-        auto* w = new QWidget(this, Qt::Tool);
+        QWidget* w = nullptr;
+        if (QString(s.title) == "Playback") {
+            playback_ = new PlaybackWindow(engine_, this);
+            w = playback_;
+        } else {
+            w = new QWidget(this, Qt::Tool);
+        }
         w->setWindowTitle(s.title);
         w->setObjectName(s.title);
         w->setGeometry(s.x, s.y, s.w, s.h);
@@ -219,6 +232,7 @@ void MainWindow::onPlaybackTurn() {
     if (closing_ || !engine_.in_playback()) return;
     const int delay = engine_.playback_turn();
     onPictureReady();
+    if (playback_ && playback_->isVisible()) playback_->refresh();
     schedule_playback(delay < 0 ? 50 : delay);
 }
 

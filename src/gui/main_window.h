@@ -22,6 +22,7 @@ struct MenuEntry;
 namespace vq::gui {
 
 class QtOperator;
+class PlaybackWindow;
 
 class MainWindow : public QMainWindow {
     Q_OBJECT
@@ -33,6 +34,7 @@ public:
     QWidget* secondary(const QString& title) const;
     // Mirrors the engine's menu state (enabled, checked, texts) into the actions.
     void refresh_menu();
+    void watch_control_socket();
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
@@ -61,6 +63,7 @@ private:
     QMap<QString, QWidget*> secondary_;
     QTimer playback_timer_;
     QSocketNotifier* control_notifier_ = nullptr;
+    PlaybackWindow* playback_ = nullptr;
     bool closing_ = false;
 };
 

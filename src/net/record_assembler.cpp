@@ -38,7 +38,15 @@ std::string HeaderSummary(std::span<const std::uint8_t> d) {
                   U32(d, 93), Text(d, 8, 12).c_str(), Text(d, 20, 9).c_str(),
                   Text(d, 29, 3).c_str(), U16(d, 70), U16(d, 72), U16(d, 79), U16(d, 81),
                   (U16(d, 83) & 0x7FFFu) * 0.1);
-    return buf;
+    std::string out = buf;
+    // The GPS position texts, speed and heading, once a position is known.
+    if (d[33] != 0) {
+        std::snprintf(buf, sizeof buf, " pos=%s,%s speed=%.1f kn heading=%.1f",
+                      Text(d, 33, 14).c_str(), Text(d, 47, 14).c_str(), d[61] * 0.1,
+                      (U16(d, 68) & 0x7FFFu) * 0.1);
+        out += buf;
+    }
+    return out;
 }
 
 }  // namespace

@@ -13,6 +13,8 @@
 #include "app/menu_table.h"
 #include "gui/main_window.h"
 #include "gui/qt_operator.h"
+#include "net/control_datagram.h"
+#include "net/udp_endpoint.h"
 #include "support/temp_dir.h"
 
 namespace vq::gui {
@@ -45,6 +47,7 @@ struct LiveWindow {
         engine = std::make_unique<Engine>(o, op);
         window = std::make_unique<MainWindow>(*engine, op);
         engine->start();
+        window->watch_control_socket();
         window->refresh_menu();
         window->show();
     }
@@ -144,6 +147,23 @@ TEST(MainWindowTest, ExitStopsTheLinkAndWritesTheSettingsFile) {
     EXPECT_NE(ini.find("Colors=3"), std::string::npos);
     // The run's loopback addresses came from the file itself, so they are written back.
     EXPECT_NE(ini.find("IPAddress_Sonar1=127.0.0.1"), std::string::npos);
+}
+
+TEST(MainWindowTest, ControlDatagramsAreReadOnTheGuiThread) {
+    LiveWindow w;
+    ControlDatagram d;
+    std::string error;
+    ASSERT_TRUE(d.set("control", "on", &error)) << error;
+    ASSERT_TRUE(d.set("dgain", "77", &error)) << error;
+    UdpEndpoint sender;
+    ASSERT_EQ(sender.open("127.0.0.1", 0), 0);
+    const auto to = ParseEndpoint("127.0.0.1", w.engine->output_local_port());
+    ASSERT_TRUE(to.has_value());
+    sender.send_to(*to, d.bytes());
+    const auto gain = [&] {
+        return w.engine->store().read([](const SettingsState& st) { return st.s.DisplayGain; });
+    };
+    EXPECT_TRUE(WaitFor([&] { return gain() == 77; }, 5000));
 }
 
 }  // namespace
