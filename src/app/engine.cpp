@@ -122,6 +122,17 @@ void Engine::Impl::RefreshMenu() { UpdateMenu(menu, store.snapshot(), activity);
 
 bool Engine::Impl::SaveSettings() {
     SettingsState st = store.snapshot();
+    // In playback the values restored from the recording are not the operator's: the live
+    // ones kept aside are what the file stores.
+    if (source == 1) {
+        st.s.Xdcr = saved_live.s.Xdcr;
+        st.s.Range = saved_live.s.Range;
+        st.s.Gain = saved_live.s.Gain;
+        st.s.PulseLength = saved_live.s.PulseLength;
+        st.s.ProfileTiltAngle = saved_live.s.ProfileTiltAngle;
+        st.s.DataPointsSwitch = saved_live.s.DataPointsSwitch;
+        st.s.Frequency = saved_live.s.Frequency;
+    }
     // Run-only overrides never reach the file.
     st.s.IPAddress_Sonar1 = stored_sonar_address;
     st.s.IPAddress_Output1 = stored_output_address;
@@ -157,6 +168,7 @@ void Engine::start() {
     if (!d.opts.command_line_file.empty()) {
         // A recording named on the command line: playback (and conversion) without the link.
         d.command_line_run = true;
+        d.saved_live = d.store.snapshot();
         d.store.update([](SettingsState& s) { s.s.RunMode = 1; });
         d.source = 1;
         d.pipeline.RequestOperatingPoint(true);

@@ -4,6 +4,10 @@
 #include <chrono>
 #include <ctime>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "app/range_table.h"
 #include "net/output_plan.h"
 
@@ -19,6 +23,28 @@ PingTimeStamp NowStamp() {
     const int ms = static_cast<int>(duration_cast<milliseconds>(now.time_since_epoch()).count() % 1000);
     return PingTimeStamp::from_fields(tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, tm.tm_hour,
                                       tm.tm_min, tm.tm_sec, ms);
+}
+
+// Rounds magnitudes to bytes, 0..255 (NaN gives 0); 16 at a time with SSE2 where there is.
+void QuantiseRow(const float* src, std::uint8_t* dst, int n) {
+    int s = 0;
+#if defined(__SSE2__)
+    const __m128 half = _mm_set1_ps(0.5f), zero = _mm_setzero_ps(), top = _mm_set1_ps(255.0f);
+    auto four = [&](const float* p) {
+        // max(x, 0) yields 0 for NaN.
+        const __m128 v = _mm_max_ps(_mm_add_ps(_mm_loadu_ps(p), half), zero);
+        return _mm_cvttps_epi32(_mm_min_ps(v, top));
+    };
+    for (; s + 16 <= n; s += 16) {
+        const __m128i lo = _mm_packs_epi32(four(src + s), four(src + s + 4));
+        const __m128i hi = _mm_packs_epi32(four(src + s + 8), four(src + s + 12));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + s), _mm_packus_epi16(lo, hi));
+    }
+#endif
+    for (; s < n; ++s) {
+        const float v = src[s] + 0.5f;
+        dst[s] = v >= 255.0f ? 255 : (v > 0.0f ? static_cast<std::uint8_t>(v) : 0);
+    }
 }
 
 }  // namespace
@@ -114,12 +140,8 @@ const std::uint8_t* PingOutputs::BeamRows(const PingPipeline& p, std::size_t& st
     const BeamData& beams = p.beam_former().beams();
     const int nb = std::min(g.NumBeams, 480);
     for (int k = 0; k < nb; ++k) {
-        const float* src = beams.row(g.NumBeams - 1 - k);
-        std::uint8_t* dst = beam_rows_.data() + static_cast<std::size_t>(k) * stride;
-        for (int s = 0; s < g.NumSamples; ++s) {
-            const float v = src[s] + 0.5f;
-            dst[s] = v >= 255.0f ? 255 : (v > 0.0f ? static_cast<std::uint8_t>(v) : 0);
-        }
+        QuantiseRow(beams.row(g.NumBeams - 1 - k),
+                    beam_rows_.data() + static_cast<std::size_t>(k) * stride, g.NumSamples);
     }
     return beam_rows_.data();
 }
@@ -197,6 +219,7 @@ void PingOutputs::WriteAndSend(PingPipeline& p, const PingTimeStamp& ts, bool pl
 
 void PingOutputs::OnPingProcessed(PingPipeline& p, const std::uint8_t* ping, std::size_t length,
                                   const PingInput& input) {
+    played_ = next_played_.load(std::memory_order_acquire);
     const PingTimeStamp now = StampOf(input);
     history_.push(now);
     const Settings& s = p.snapshot().s;
@@ -228,8 +251,14 @@ void PingOutputs::OnPingProcessed(PingPipeline& p, const std::uint8_t* ping, std
 
 void PingOutputs::OnPingDone(PingPipeline&, bool) {
     if (control_ && control_mutex_) {
-        std::lock_guard lock(*control_mutex_);
-        control_->on_ping();
+        bool erase = false;
+        {
+            std::lock_guard lock(*control_mutex_);
+            erase = control_->on_ping();
+        }
+        // Every tenth ping the "External Control" box goes; datagrams that keep arriving keep
+        // drawing it again.
+        if (erase) op_.set_status("control", "");
     }
 }
 

@@ -4,6 +4,7 @@
 // that is never held while a dialog is open.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <mutex>
@@ -38,7 +39,11 @@ public:
     // Where the position and attitude of a live ping come from (the GPS state).
     void set_nav_source(std::function<RecordNav()> source) { nav_source_ = std::move(source); }
     // Playback: the values restored from the record being processed (nullptr live).
-    void set_playback_record(const RecordedValues* values) { played_ = values; }
+    // Set by the thread that switches the data source, possibly while the link thread still
+    // finishes a live ping: the pipeline takes it over once at the start of each ping.
+    void set_playback_record(const RecordedValues* values) {
+        next_played_.store(values, std::memory_order_release);
+    }
     void start_xtf() { xtf_.start_file(); }
     void start_csv() { csv_.start_file(); }
     std::uint64_t records_written() const { return records_written_; }
@@ -70,7 +75,8 @@ private:
     ControlState* control_ = nullptr;
     std::mutex* control_mutex_ = nullptr;
     std::function<RecordNav()> nav_source_;
-    const RecordedValues* played_ = nullptr;
+    std::atomic<const RecordedValues*> next_played_{nullptr};
+    const RecordedValues* played_ = nullptr;  // of the ping being processed (pipeline thread)
     RecordNav nav_;
     std::vector<std::uint8_t> beam_rows_;  // 480 x 1000 bytes for 1000-sample beam records
     std::uint64_t records_written_ = 0;

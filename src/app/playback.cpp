@@ -11,6 +11,10 @@ PlaybackDriver::PlaybackDriver(SettingsStore& store, Operator& op, PingPipeline&
     : store_(store), op_(op), pipeline_(pipeline), outputs_(outputs) {}
 
 bool PlaybackDriver::Open(const std::filesystem::path& path) {
+    // A file opened by the operator ends a running conversion: its outputs must not receive
+    // the pings of another file.
+    if (converting_) CloseOutputs();
+    batch_.cancel();
     converting_ = false;
     reached_end_ = false;
     file_.set_process_first_record(false);
@@ -42,7 +46,17 @@ bool PlaybackDriver::OpenForConversion(const std::filesystem::path& path,
 }
 
 void PlaybackDriver::Close() {
+    // Leaving playback ends a conversion; live pings never go into its files.
+    if (converting_) CloseOutputs();
+    converting_ = false;
+    batch_.cancel();
     file_.close();
+    // The sample count of a recording is the head's setting only while it plays.
+    if (live_points_switch_ >= 0) {
+        const int live = live_points_switch_;
+        store_.update([live](SettingsState& st) { st.s.DataPointsSwitch = live; });
+        live_points_switch_ = -1;
+    }
     outputs_.set_playback_record(nullptr);
 }
 
@@ -54,7 +68,8 @@ double PlaybackDriver::progress() const {
 // The settings a record header carries, as playback restores them.
 void PlaybackDriver::ApplyRecordedValues() {
     const RecordedValues& v = file_.values();
-    store_.update([&v](SettingsState& st) {
+    store_.update([&v, this](SettingsState& st) {
+        if (live_points_switch_ < 0) live_points_switch_ = st.s.DataPointsSwitch;
         st.s.Xdcr = v.xdcr;
         st.s.Gain = v.gain;
         st.s.ProfileTiltAngle = v.tilt_deg;

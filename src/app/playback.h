@@ -33,6 +33,8 @@ public:
     bool reached_end() const { return reached_end_; }
     std::uint64_t records_processed() const { return processed_; }
     double progress() const;  // 0..1 through the file
+    // The position bar: 1..99 percent of the file, then the next record start.
+    bool Jump(int percent) { return file_.jump_to_percent(percent); }
 
     // Menu conversion of one or many files (up to 1000), one after the other.
     bool StartBatch(ConversionTarget target, std::vector<std::string> paths);
@@ -52,6 +54,7 @@ private:
     bool converting_ = false;
     bool reached_end_ = false;
     std::uint64_t processed_ = 0;
+    int live_points_switch_ = -1;  // the head's sample-count setting before playback changed it
 };
 
 }  // namespace vq

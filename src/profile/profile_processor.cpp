@@ -187,10 +187,10 @@ void ProfileProcessor::BuildProfileOutputTable(const BeamGeometry& geom, const S
     if (nb == 0) return;
     float tilt = settings.ProfileTiltAngle;
     if (!(tilt >= -90.0f && tilt <= 90.0f)) tilt = 0.0f;
-    // The table lists the beams mirrored (record 0 is the last kept beam), as the picture
-    // shows them, so the tilt turns its angles the other way: a beam steered to -tilt looks
-    // straight down and is labelled 0 degrees, and range x cos(angle) is its depth.
-    float a = -0.5f * sector + half_spacing - tilt;
+    // Record 0 is the last kept beam, but the angles run from the first one: a point record
+    // pairs range value i (beam i) with angle a + i x spacing, the beam's steering angle plus
+    // the tilt, so range x cos(angle) of the record is the depth below the sonar.
+    float a = -0.5f * sector + half_spacing + tilt;
     const float spacing = sector / static_cast<float>(nb);
     const float* range = st.arrays.range.data();
     for (int i = 0; i < nb; ++i) {

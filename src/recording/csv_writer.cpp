@@ -33,10 +33,9 @@ std::span<const std::uint8_t> CsvWriter::format_ping(const PointRecordInputs& in
     for (int i = 0; i < beams; ++i) {
         std::uint16_t v = point_range_value(in, i);
         if (v == 0) continue;
-        // Range value i is beam i; its angle is that of output-table entry B-1-i.
-        const int e = beams - 1 - i;
+        // As a reader of the point record sees it: range value i with angle start + i x spacing.
         double angle =
-            have_points ? in.points[static_cast<std::size_t>(e)].angle_deg : start + e * spacing;
+            have_points ? in.points[static_cast<std::size_t>(i)].angle_deg : start + i * spacing;
         double range = v * metres_per_unit + h.range_offset_m;
         double a = angle * kCsvDegToRad;
         int n = std::snprintf(line, sizeof line, "%u,%s,%s%s,%.3f,%.3f,%.3f,%.3f,",

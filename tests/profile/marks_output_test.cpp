@@ -139,8 +139,7 @@ TEST(OutputTable, RunsFromTheLastKeptBeamWithRangesInDecimetres) {
     s.ProfileTiltAngle = 5.0f;
     p.BuildProfileOutputTable(g, s, kR, 3);  // the start is added in whole metres, unscaled
     EXPECT_FLOAT_EQ(p.profile_points_out()[24].range_dm, 253.0f);
-    // Mirrored order: the tilt turns the labels the other way.
-    EXPECT_FLOAT_EQ(p.profile_points_out()[0].angle_deg, -64.5f);
+    EXPECT_FLOAT_EQ(p.profile_points_out()[0].angle_deg, -54.5f);
 }
 
 TEST(OutputIntensity, BeamsReformedAtThePointAndEqualisedByAngle) {

@@ -1,0 +1,202 @@
+// The unattended conversion of the real program: "vornax_qi survey.vqs /p|/b|/x|/c" run as a
+// child process in a temporary directory on a recording made live from the simulated head.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <algorithm>
+#include <cctype>
+#include <chrono>
+#include <cstdint>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <thread>
+
+#include "app/engine.h"
+#include "app/menu_table.h"
+#include "support/recording_operator.h"
+#include "support/temp_dir.h"
+
+namespace vq {
+namespace {
+
+namespace fs = std::filesystem;
+using test::TempDir;
+
+std::uint32_t U32(const std::string& b, std::size_t at) {
+    return static_cast<std::uint32_t>(static_cast<unsigned char>(b[at])) |
+           static_cast<std::uint32_t>(static_cast<unsigned char>(b[at + 1])) << 8 |
+           static_cast<std::uint32_t>(static_cast<unsigned char>(b[at + 2])) << 16 |
+           static_cast<std::uint32_t>(static_cast<unsigned char>(b[at + 3])) << 24;
+}
+
+// Number of records of a recording, by the lengths its headers declare.
+std::size_t CountRecords(const std::string& file) {
+    std::size_t pos = 0, n = 0;
+    while (pos + 3072 <= file.size() && file.compare(pos, 3, "VQS") == 0) {
+        pos += U32(file, pos + 4);
+        ++n;
+    }
+    return pos == file.size() ? n : 0;
+}
+
+struct RunResult {
+    int status = -1;
+    std::string out, err;
+};
+
+class CliConversion : public ::testing::Test {
+  protected:
+    // One live recording of the simulated head, shared by every case of this suite.
+    static void SetUpTestSuite() {
+        TempDir dir;
+        dir.write_loopback_ini("AutoFilename=1\r\n");
+        test::RecordingOperator op;
+        EngineOptions o;
+        o.working_dir = dir.path();
+        o.simulate = true;
+        o.sim_pacing = false;
+        o.link_initial_delay_ms = 0;
+        Engine e(o, op);
+        e.start();
+        auto wait = [&](std::uint64_t n) {
+            const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(120);
+            while (e.stats().pings_processed < n && std::chrono::steady_clock::now() < limit) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(5));
+            }
+        };
+        wait(2);
+        e.command(menu::kRecord);
+        wait(e.stats().pings_processed + 8);
+        e.command(menu::kRecord);
+        e.shutdown();
+        for (const auto& f : fs::directory_iterator(dir.path())) {
+            if (f.path().extension() == ".VQS")
+                recording_ = new std::string(test::read_file(f.path()));
+        }
+    }
+    static void TearDownTestSuite() {
+        delete recording_;
+        recording_ = nullptr;
+    }
+
+    void SetUp() override {
+#ifndef VQ_PROGRAM
+        GTEST_SKIP() << "the program is not built (no GUI in this build)";
+#endif
+        ASSERT_NE(recording_, nullptr);
+        records_ = CountRecords(*recording_);
+        ASSERT_GE(records_, 8u);
+        dir_.write_loopback_ini();
+        test::write_file(dir_ / "survey.vqs", *recording_);
+    }
+
+    RunResult Run(const std::string& args) const {
+        RunResult r;
+#ifdef VQ_PROGRAM
+        const std::string cmd = "cd '" + dir_.path().string() + "' && '" VQ_PROGRAM "' " + args +
+                                " >stdout.txt 2>stderr.txt";
+        const int rc = std::system(cmd.c_str());
+        r.status = WIFEXITED(rc) ? WEXITSTATUS(rc) : -1;
+        r.out = test::read_file(dir_ / "stdout.txt");
+        r.err = test::read_file(dir_ / "stderr.txt");
+#else
+        (void)args;
+#endif
+        return r;
+    }
+
+    static std::string* recording_;
+    std::size_t records_ = 0;
+    TempDir dir_;
+};
+
+std::string* CliConversion::recording_ = nullptr;
+
+TEST_F(CliConversion, BeamSwitchWritesOneBeamRecordPerRecording) {
+    const RunResult r = Run("survey /b");
+    ASSERT_EQ(r.status, 0) << r.err;
+    const std::string q4b = test::read_file(dir_ / "survey.Q4B");
+    // 120 beams x 500 samples + 256 header bytes each, the first record converted too.
+    ASSERT_EQ(q4b.size(), records_ * 60256) << r.out;
+    for (std::size_t k = 0; k < records_; ++k) {
+        const std::size_t at = k * 60256;
+        EXPECT_EQ(q4b.compare(at, 3, "Q4B"), 0);
+        // 24-bit big-endian record length.
+        const std::uint32_t len =
+            static_cast<std::uint32_t>(static_cast<unsigned char>(q4b[at + 4])) << 16 |
+            static_cast<std::uint32_t>(static_cast<unsigned char>(q4b[at + 5])) << 8 |
+            static_cast<unsigned char>(q4b[at + 6]);
+        EXPECT_EQ(len, 60256u);
+        // The beam image carries echoes, not an empty buffer.
+        EXPECT_NE(q4b.find_first_not_of('\0', at + 256), std::string::npos);
+        EXPECT_LT(q4b.find_first_not_of('\0', at + 256), at + 60256) << "record " << k;
+    }
+    EXPECT_FALSE(fs::exists(dir_ / "survey.Q4P"));
+}
+
+TEST_F(CliConversion, XtfSwitchWritesSidescanAndPointFiles) {
+    const RunResult r = Run("survey.vqs /x");
+    ASSERT_EQ(r.status, 0) << r.err;
+    const std::string xtf = test::read_file(dir_ / "survey_sss.XTF");
+    ASSERT_EQ(xtf.size(), 1024 + records_ * 1384);
+    EXPECT_EQ(static_cast<unsigned char>(xtf[0]), 123);
+    for (std::size_t k = 0; k < records_; ++k) {
+        const std::size_t at = 1024 + k * 1384;
+        EXPECT_EQ(static_cast<unsigned char>(xtf[at]), 0xCE) << "ping " << k;
+        EXPECT_EQ(static_cast<unsigned char>(xtf[at + 1]), 0xFA) << "ping " << k;
+        EXPECT_EQ(U32(xtf, at + 10), 384u + 2 * 500) << "ping " << k;
+        // Port and starboard data carry echoes.
+        EXPECT_LT(xtf.find_first_not_of('\0', at + 320), at + 820) << "ping " << k;
+        EXPECT_LT(xtf.find_first_not_of('\0', at + 884), at + 1384) << "ping " << k;
+    }
+    EXPECT_EQ(test::read_file(dir_ / "survey.Q4P").size(), records_ * 496);
+}
+
+TEST_F(CliConversion, PointAndCsvSwitches) {
+    RunResult r = Run("survey.vqs /p");
+    ASSERT_EQ(r.status, 0) << r.err;
+    const std::string q4p = test::read_file(dir_ / "survey.Q4P");
+    ASSERT_EQ(q4p.size(), records_ * 496);
+    for (std::size_t at = 0; at < q4p.size(); at += 496) EXPECT_EQ(q4p.compare(at, 3, "Q4P"), 0);
+    // An existing output is replaced, not appended to.
+    r = Run("SURVEY.VQS /P");
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(test::read_file(dir_ / "survey.Q4P").size(), records_ * 496);
+
+    r = Run("survey /c");
+    ASSERT_EQ(r.status, 0) << r.err;
+    const std::string csv = test::read_file(dir_ / "survey.csv");
+    ASSERT_FALSE(csv.empty());
+    const std::string first = csv.substr(0, csv.find('\n'));
+    EXPECT_NE(first.find(','), std::string::npos);
+    EXPECT_TRUE(std::isalpha(static_cast<unsigned char>(first[0]))) << first;
+    EXPECT_GT(std::count(csv.begin(), csv.end(), '\n'), static_cast<std::ptrdiff_t>(records_));
+}
+
+TEST_F(CliConversion, BadInputEndsWithAReasonAndNoOutput) {
+    RunResult r = Run("missing /p");
+    EXPECT_NE(r.status, 0);
+    EXPECT_FALSE(r.err.empty());
+    EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
+    EXPECT_FALSE(fs::exists(dir_ / "missing.Q4P"));
+
+    test::write_file(dir_ / "notsonar.vqs", "XYZ" + std::string(4000, '\0'));
+    r = Run("notsonar.vqs /b");
+    EXPECT_NE(r.status, 0);
+    EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
+    EXPECT_FALSE(fs::exists(dir_ / "notsonar.Q4B"));
+
+    r = Run("survey.txt /p");
+    EXPECT_NE(r.status, 0);
+    EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
+
+    // A recording cut inside its first record converts nothing but still ends cleanly.
+    test::write_file(dir_ / "short.vqs", recording_->substr(0, 1000));
+    r = Run("short.vqs /p");
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(test::read_file(dir_ / "short.Q4P").size(), 0u);
+}
+
+}  // namespace
+}  // namespace vq
