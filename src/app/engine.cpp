@@ -8,6 +8,21 @@
 
 namespace vq {
 
+namespace {
+
+// The settings a played-back recording overrides, back to the operator's live values.
+void RestoreLiveValues(const SettingsState& live, SettingsState& st) {
+    st.s.Xdcr = live.s.Xdcr;
+    st.s.Range = live.s.Range;
+    st.s.Gain = live.s.Gain;
+    st.s.PulseLength = live.s.PulseLength;
+    st.s.ProfileTiltAngle = live.s.ProfileTiltAngle;
+    st.s.DataPointsSwitch = live.s.DataPointsSwitch;
+    st.s.Frequency = live.s.Frequency;
+}
+
+}  // namespace
+
 Engine::Engine(EngineOptions options, Operator& op)
     : impl_(std::make_unique<Impl>(std::move(options), op)) {}
 
@@ -92,14 +107,10 @@ void Engine::Impl::SwitchDataSource(int run_mode) {
     } else {
         if (source == 1) {
             store.update([this](SettingsState& st) {
-                st.s.Xdcr = saved_live.s.Xdcr;
-                st.s.Range = saved_live.s.Range;
-                st.s.Gain = saved_live.s.Gain;
+                RestoreLiveValues(saved_live, st);
                 st.work.range_offset_m = saved_live.work.range_offset_m;
                 st.head.absorption_code = saved_live.head.absorption_code;
-                st.s.PulseLength = saved_live.s.PulseLength;
                 st.work.sound_velocity_current = saved_live.work.sound_velocity_current;
-                st.s.ProfileTiltAngle = saved_live.s.ProfileTiltAngle;
             });
         }
         store.update([](SettingsState& st) {
@@ -124,15 +135,7 @@ bool Engine::Impl::SaveSettings() {
     SettingsState st = store.snapshot();
     // In playback the values restored from the recording are not the operator's: the live
     // ones kept aside are what the file stores.
-    if (source == 1) {
-        st.s.Xdcr = saved_live.s.Xdcr;
-        st.s.Range = saved_live.s.Range;
-        st.s.Gain = saved_live.s.Gain;
-        st.s.PulseLength = saved_live.s.PulseLength;
-        st.s.ProfileTiltAngle = saved_live.s.ProfileTiltAngle;
-        st.s.DataPointsSwitch = saved_live.s.DataPointsSwitch;
-        st.s.Frequency = saved_live.s.Frequency;
-    }
+    if (source == 1) RestoreLiveValues(saved_live, st);
     // Run-only overrides never reach the file.
     st.s.IPAddress_Sonar1 = stored_sonar_address;
     st.s.IPAddress_Output1 = stored_output_address;

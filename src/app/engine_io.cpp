@@ -9,20 +9,6 @@
 #include "sensors/sv_probe.h"
 
 namespace vq {
-namespace {
-
-PingTimeStamp StampNow() {
-    using namespace std::chrono;
-    const auto now = system_clock::now();
-    const std::time_t t = system_clock::to_time_t(now);
-    std::tm tm{};
-    localtime_r(&t, &tm);
-    const int ms = static_cast<int>(duration_cast<milliseconds>(now.time_since_epoch()).count() % 1000);
-    return PingTimeStamp::from_fields(tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, tm.tm_hour,
-                                      tm.tm_min, tm.tm_sec, ms);
-}
-
-}  // namespace
 
 void Engine::Impl::OpenOutputSocket() {
     udp.close();
@@ -81,7 +67,7 @@ void Engine::Impl::ToggleRecording() {
     }
     // The name (and its dialog) is chosen without holding the lock the ping thread needs.
     bool automatic = false;
-    const std::filesystem::path p = rec.choose_recording_name(StampNow(), automatic);
+    const std::filesystem::path p = rec.choose_recording_name(LocalTimeStamp(), automatic);
     std::lock_guard lock(outputs.recording_mutex());
     activity.recording = rec.record_start_at(p, automatic);
 }

@@ -14,16 +14,6 @@
 namespace vq {
 namespace {
 
-PingTimeStamp NowStamp() {
-    using namespace std::chrono;
-    const auto now = system_clock::now();
-    const std::time_t t = system_clock::to_time_t(now);
-    std::tm tm{};
-    localtime_r(&t, &tm);
-    const int ms = static_cast<int>(duration_cast<milliseconds>(now.time_since_epoch()).count() % 1000);
-    return PingTimeStamp::from_fields(tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, tm.tm_hour,
-                                      tm.tm_min, tm.tm_sec, ms);
-}
 
 // Rounds magnitudes to bytes, 0..255 (NaN gives 0); 16 at a time with SSE2 where there is.
 void QuantiseRow(const float* src, std::uint8_t* dst, int n) {
@@ -49,11 +39,22 @@ void QuantiseRow(const float* src, std::uint8_t* dst, int n) {
 
 }  // namespace
 
+PingTimeStamp LocalTimeStamp() {
+    using namespace std::chrono;
+    const auto now = system_clock::now();
+    const std::time_t t = system_clock::to_time_t(now);
+    std::tm tm{};
+    localtime_r(&t, &tm);
+    const int ms = static_cast<int>(duration_cast<milliseconds>(now.time_since_epoch()).count() % 1000);
+    return PingTimeStamp::from_fields(tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, tm.tm_hour,
+                                      tm.tm_min, tm.tm_sec, ms);
+}
+
 PingOutputs::PingOutputs(SettingsStore& store, Operator& op)
     : store_(store), op_(op), rec_(op), beam_rows_(480 * 1000, 0) {}
 
 PingTimeStamp PingOutputs::StampOf(const PingInput&) const {
-    return played_ ? played_->ts : NowStamp();
+    return played_ ? played_->ts : LocalTimeStamp();
 }
 
 OutputRecordHeader PingOutputs::MakeHeader(const PingPipeline& p, const PingTimeStamp& ts) const {

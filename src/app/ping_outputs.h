@@ -22,6 +22,9 @@
 
 namespace vq {
 
+// The local date and time now, as the time stamp texts of a ping.
+PingTimeStamp LocalTimeStamp();
+
 class PingOutputs final : public PipelineOutputs {
 public:
     PingOutputs(SettingsStore& store, Operator& op);
