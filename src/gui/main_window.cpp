@@ -205,6 +205,8 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     if (!closing_) {
         closing_ = true;
         playback_timer_.stop();
+        delete control_notifier_;  // the engine closes the socket it watches
+        control_notifier_ = nullptr;
         engine_.shutdown();
     }
     event->accept();
