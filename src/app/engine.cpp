@@ -92,12 +92,8 @@ void Engine::Impl::SwitchDataSource(int run_mode) {
         outputs.recording().record_stop();
         if (outputs.recording().copying()) outputs.recording().copy_stop(playback.file().path());
     }
-    activity.recording = activity.copying = false;
     playback.Close();
-    activity.playback_file_open = false;
     if (run_mode == 1) {
-        sensors.close();
-        StopLink();
         saved_live = store.snapshot();
         store.update([](SettingsState& st) {
             st.s.RunMode = 1;
@@ -129,7 +125,22 @@ void Engine::Impl::SwitchDataSource(int run_mode) {
     RefreshMenu();
 }
 
-void Engine::Impl::RefreshMenu() { UpdateMenu(menu, store.snapshot(), activity); }
+void Engine::Impl::RefreshMenu() {
+    // What the recording and playback objects are doing is read from them, not remembered:
+    // a recording can also stop by itself (a full disk).
+    {
+        std::lock_guard lock(outputs.recording_mutex());
+        activity.recording = outputs.recording().recording();
+        activity.copying = outputs.recording().copying();
+    }
+    activity.playback_file_open = playback.is_open();
+    UpdateMenu(menu, store.snapshot(), activity);
+}
+
+bool Engine::Impl::Recording() {
+    std::lock_guard lock(outputs.recording_mutex());
+    return outputs.recording().recording();
+}
 
 bool Engine::Impl::SaveSettings() {
     SettingsState st = store.snapshot();
@@ -176,7 +187,6 @@ void Engine::start() {
         d.source = 1;
         d.pipeline.RequestOperatingPoint(true);
         d.StartCommandLineConversion();
-        d.activity.playback_file_open = d.playback.is_open();
         d.RefreshMenu();
         return;
     }
@@ -258,7 +268,7 @@ void Engine::receive_control() {
     ControlInputs in;
     in.playback = d.in_playback();
     in.beam_output = d.store.read([](const SettingsState& st) { return st.s.DataOutputType == 2; });
-    in.recording = d.activity.recording;
+    in.recording = d.Recording();
     const ControlResult r = ApplyControlDatagram(buf.data(), buf.size(), d.control, d.store, in);
     d.ActOnControl(r);
 }

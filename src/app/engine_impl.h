@@ -36,7 +36,6 @@ struct Engine::Impl {
     PingOutputs outputs{store, op};
     PlaybackDriver playback{store, op, pipeline, outputs};
     UdpOutput udp;
-    std::mutex control_mutex;
     ControlState control;
     SensorInputs sensors;
     bool command_line_run = false;
@@ -55,6 +54,7 @@ struct Engine::Impl {
     void StopLink();
     void SwitchDataSource(int run_mode);
     void RefreshMenu();
+    bool Recording();  // a live recording is open
     bool SaveSettings();
     void SetDisplayMode(int mode);
     void HandleCommand(int id);

@@ -22,7 +22,7 @@ void Engine::Impl::OpenOutputSocket() {
     if (opts.simulate) c.bind_address = "127.0.0.1";
     udp.open(c);
     outputs.set_udp(&udp);
-    outputs.set_control(&control, &control_mutex);
+    outputs.set_control(&control);
 }
 
 void Engine::Impl::OpenSerialPorts() {
@@ -53,7 +53,6 @@ void Engine::Impl::ToggleRecording() {
         std::lock_guard lock(outputs.recording_mutex());
         if (rec.recording()) {
             rec.record_stop();
-            activity.recording = false;
             return;
         }
         const Settings s = store.read([](const SettingsState& st) { return st.s; });
@@ -69,7 +68,7 @@ void Engine::Impl::ToggleRecording() {
     bool automatic = false;
     const std::filesystem::path p = rec.choose_recording_name(LocalTimeStamp(), automatic);
     std::lock_guard lock(outputs.recording_mutex());
-    activity.recording = rec.record_start_at(p, automatic);
+    rec.record_start_at(p, automatic);
 }
 
 bool Engine::set_output_file(bool beam, const std::filesystem::path& path) {
@@ -93,7 +92,6 @@ void Engine::Impl::ToggleCopy() {
     } else {
         rec.copy_start();
     }
-    activity.copying = rec.copying();
 }
 
 void Engine::Impl::OpenPlaybackFile() {
@@ -101,7 +99,6 @@ void Engine::Impl::OpenPlaybackFile() {
     const std::vector<std::string> names = op.choose_files(playback_open_dialog());
     if (names.empty()) return;
     playback.Open(names.front());
-    activity.playback_file_open = playback.is_open();
 }
 
 void Engine::Impl::StartConversion(ConversionTarget target) {
@@ -109,7 +106,6 @@ void Engine::Impl::StartConversion(ConversionTarget target) {
     const std::vector<std::string> names = op.choose_files(conversion_dialog(target));
     if (names.empty()) return;
     playback.StartBatch(target, names);
-    activity.playback_file_open = playback.is_open();
 }
 
 bool Engine::Impl::StartCommandLineConversion() {
@@ -144,9 +140,10 @@ void Engine::Impl::ActOnControl(const ControlResult& r) {
     if (r.xdcr_changed || r.persistence_cleared) pipeline.RequestClear();
     if (r.threshold_changed) pipeline.RequestProfileThreshold(control.profile_threshold());
     if (r.blanking_changed) pipeline.RequestProfileBlanking(control.profile_blanking());
-    if (r.recording == RecordingRequest::Start && !playback_mode && !activity.recording) {
+    const bool recording = Recording();
+    if (r.recording == RecordingRequest::Start && !playback_mode && !recording) {
         ToggleRecording();
-    } else if (r.recording == RecordingRequest::Stop && activity.recording) {
+    } else if (r.recording == RecordingRequest::Stop && recording) {
         ToggleRecording();
     }
     if (r.applied) op.set_status("control", control.active() ? "External Control" : "");

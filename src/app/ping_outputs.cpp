@@ -96,10 +96,7 @@ PointRecordInputs PingOutputs::MakePointInputs(const PingPipeline& p, const Ping
     in.with_intensities = s.ProfilePointIntensityOutput == 1;
     in.avg_filter_length = s.AvgFilter ? s.AvgFilterIndex : 0;
     in.latency_ms = played_ ? 0.0 : p.stats().latency_ms;
-    if (control_ && control_mutex_) {
-        std::lock_guard lock(*control_mutex_);
-        in.external_event = control_->take_event();
-    }
+    if (control_) in.external_event = control_->take_event();
     return in;
 }
 
@@ -190,7 +187,7 @@ void PingOutputs::WriteXtfAndCsv(PingPipeline& p, const PingTimeStamp& ts) {
     }
 }
 
-void PingOutputs::WriteAndSend(PingPipeline& p, const PingTimeStamp& ts, bool playback) {
+void PingOutputs::WriteAndSend(PingPipeline& p, const PingTimeStamp& ts) {
     const Settings& s = p.snapshot().s;
     PingOutputInputs oi;
     oi.display_type = p.active_mode();
@@ -215,7 +212,6 @@ void PingOutputs::WriteAndSend(PingPipeline& p, const PingTimeStamp& ts, bool pl
     }
     if (p.active_mode() != 4) WriteXtfAndCsv(p, ts);
     if (udp_) udp_->finish_ping();  // the keep-alive when nothing else was sent
-    (void)playback;
 }
 
 void PingOutputs::OnPingProcessed(PingPipeline& p, const std::uint8_t* ping, std::size_t length,
@@ -241,7 +237,7 @@ void PingOutputs::OnPingProcessed(PingPipeline& p, const std::uint8_t* ping, std
         nav_ = nav_source_();
     }
     std::lock_guard lock(rec_mutex_);
-    WriteAndSend(p, shown, input.context.playback);
+    WriteAndSend(p, shown);
     // Live pings are recorded with the command that produced them.
     if (!input.context.playback && rec_.recording()) {
         if (rec_.write_ping({ping, length}, shown, MakeRecordSettings(p), nav_, {}, true)) {
@@ -251,16 +247,9 @@ void PingOutputs::OnPingProcessed(PingPipeline& p, const std::uint8_t* ping, std
 }
 
 void PingOutputs::OnPingDone(PingPipeline&, bool) {
-    if (control_ && control_mutex_) {
-        bool erase = false;
-        {
-            std::lock_guard lock(*control_mutex_);
-            erase = control_->on_ping();
-        }
-        // Every tenth ping the "External Control" box goes; datagrams that keep arriving keep
-        // drawing it again.
-        if (erase) op_.set_status("control", "");
-    }
+    // Every tenth ping the "External Control" box goes; datagrams that keep arriving keep
+    // drawing it again.
+    if (control_ && control_->on_ping()) op_.set_status("control", "");
 }
 
 }  // namespace vq

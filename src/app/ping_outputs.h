@@ -34,11 +34,8 @@ public:
     TimeStampHistory& history() { return history_; }
     void set_udp(UdpOutput* udp) { udp_ = udp; }
     // External control: the event flag goes into the next point record; the status box is
-    // refreshed every tenth ping.
-    void set_control(ControlState* control, std::mutex* control_mutex) {
-        control_ = control;
-        control_mutex_ = control_mutex;
-    }
+    // refreshed every tenth ping. Its state is made of atomics: no lock is needed.
+    void set_control(ControlState* control) { control_ = control; }
     // Where the position and attitude of a live ping come from (the GPS state).
     void set_nav_source(std::function<RecordNav()> source) { nav_source_ = std::move(source); }
     // Playback: the values restored from the record being processed (nullptr live).
@@ -60,7 +57,7 @@ private:
     OutputRecordHeader MakeHeader(const PingPipeline& p, const PingTimeStamp& ts) const;
     PointRecordInputs MakePointInputs(const PingPipeline& p, const PingTimeStamp& ts);
     RecordSettings MakeRecordSettings(const PingPipeline& p) const;
-    void WriteAndSend(PingPipeline& p, const PingTimeStamp& ts, bool playback);
+    void WriteAndSend(PingPipeline& p, const PingTimeStamp& ts);
     void WriteBeams(PingPipeline& p, const OutputRecordHeader& h, bool write_file, bool send);
     void WriteXtfAndCsv(PingPipeline& p, const PingTimeStamp& ts);
     const std::uint8_t* BeamRows(const PingPipeline& p, std::size_t& stride);
@@ -76,7 +73,6 @@ private:
     CsvWriter csv_;
     UdpOutput* udp_ = nullptr;
     ControlState* control_ = nullptr;
-    std::mutex* control_mutex_ = nullptr;
     std::function<RecordNav()> nav_source_;
     std::atomic<const RecordedValues*> next_played_{nullptr};
     const RecordedValues* played_ = nullptr;  // of the ping being processed (pipeline thread)
