@@ -14,8 +14,8 @@
 #include <vector>
 
 #include "app/engine.h"
-#include "app/operator.h"
-#include "app/settings_store.h"
+#include "core/operator.h"
+#include "core/settings_store.h"
 #include "link/command_packet.h"
 #include "recording/time_stamp.h"
 #include "recording/vqs_format.h"

@@ -6,7 +6,7 @@
 #include <memory>
 #include <string>
 
-#include "app/operator.h"
+#include "core/operator.h"
 #include "link/link_thread.h"
 #include "sim/sim_head.h"
 

@@ -8,12 +8,12 @@
 #include <thread>
 #include <vector>
 
-#include "app/operator.h"
-#include "app/picture_handoff.h"
-#include "app/settings_store.h"
+#include "core/operator.h"
+#include "display/picture_handoff.h"
+#include "core/settings_store.h"
 #include "link/command_packet.h"
 #include "link/link_thread.h"
-#include "link/pipeline.h"
+#include "pipeline/pipeline.h"
 #include "sim/sim_head.h"
 
 namespace {

@@ -4,7 +4,7 @@
 #include <thread>
 
 #include "app/engine_impl.h"
-#include "app/settings_file.h"
+#include "core/settings_file.h"
 
 namespace vq {
 

@@ -9,9 +9,9 @@
 #include <vector>
 
 #include "app/menu_table.h"
-#include "app/operator.h"
-#include "app/picture_handoff.h"
-#include "app/settings_store.h"
+#include "core/operator.h"
+#include "display/picture_handoff.h"
+#include "core/settings_store.h"
 
 namespace vq {
 

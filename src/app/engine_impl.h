@@ -8,13 +8,13 @@
 
 #include "app/engine.h"
 #include "app/operating_state.h"
-#include "app/ping_outputs.h"
-#include "app/playback.h"
+#include "pipeline/ping_outputs.h"
+#include "pipeline/playback.h"
 #include "net/control.h"
 #include "net/udp_output.h"
 #include "sensors/sensor_inputs.h"
 #include "link/link_thread.h"
-#include "link/pipeline.h"
+#include "pipeline/pipeline.h"
 #include "sim/sim_head.h"
 
 namespace vq {

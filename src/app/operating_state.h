@@ -3,7 +3,7 @@
 #pragma once
 
 #include "app/menu_table.h"
-#include "app/settings_store.h"
+#include "core/settings_store.h"
 
 namespace vq {
 

@@ -5,7 +5,7 @@
 #include <cstring>
 #include <numbers>
 
-#include "app/range_table.h"
+#include "core/range_table.h"
 #include "dsp/array_geometry.h"
 #include "dsp/element_unpack.h"
 #include "dsp/tvg.h"

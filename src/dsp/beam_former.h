@@ -12,7 +12,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "app/settings_store.h"
+#include "core/settings_store.h"
 #include "dsp/beam_data.h"
 #include "dsp/beam_kernels.h"
 #include "dsp/shot_average.h"

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "app/operator.h"
+#include "core/operator.h"
 
 namespace vq::gui {
 

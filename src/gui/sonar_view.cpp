@@ -3,7 +3,7 @@
 #include <QPainter>
 #include <cstring>
 
-#include "app/picture_handoff.h"
+#include "display/picture_handoff.h"
 
 namespace vq::gui {
 

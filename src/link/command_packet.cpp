@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "app/range_table.h"
+#include "core/range_table.h"
 
 namespace vq {
 

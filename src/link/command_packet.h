@@ -7,7 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "app/settings_store.h"
+#include "core/settings_store.h"
 
 namespace vq {
 

@@ -14,8 +14,8 @@
 #include <string>
 #include <thread>
 
-#include "app/operator.h"
-#include "app/settings_store.h"
+#include "core/operator.h"
+#include "core/settings_store.h"
 #include "link/command_packet.h"
 #include "link/ping_buffer.h"
 #include "platform/tcp_socket.h"

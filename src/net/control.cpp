@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "app/range_table.h"
+#include "core/range_table.h"
 
 namespace vq {
 

@@ -10,7 +10,7 @@
 #include <cstdint>
 #include <optional>
 
-#include "app/settings_store.h"
+#include "core/settings_store.h"
 
 namespace vq {
 

@@ -4,7 +4,7 @@
 #include <cerrno>
 #include <cstring>
 
-#include "app/settings.h"
+#include "core/settings.h"
 #include "platform/tcp_socket.h"
 
 namespace vq {

@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <memory>
 
-#include "app/settings.h"
+#include "core/settings.h"
 #include "dsp/beam_data.h"
 #include "profile/profile_types.h"
 

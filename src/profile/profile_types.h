@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <limits>
 
+#include "core/profile_point.h"
+
 namespace vq {
 
 inline constexpr int kProfileCapacity = 600;  // entries of every per-beam array
@@ -16,14 +18,6 @@ inline constexpr int kDepthBins = 10;
 inline constexpr float kHalfPi = 1.570796327f;
 inline constexpr float kQuarterPi = 0.7853981635f;
 inline constexpr double kDegToRad = 0.017453292522222223;
-
-// One output record per kept beam for the point writers: three 32-bit fields, 12 bytes.
-struct ProfilePointRecord {
-    float range_dm = 0.0f;   // range in decimetres plus the whole-metre range start
-    float angle_deg = 0.0f;  // beam angle in degrees
-    std::int32_t intensity = 0;  // 0..255
-};
-static_assert(sizeof(ProfilePointRecord) == 12);
 
 // Element samples and steering weights of one ping, filled by the beam former
 // (dsp/beam_former.h): used to re-form beams at the profile points and for the strip lines.

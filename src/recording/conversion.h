@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-#include "app/operator.h"
+#include "core/operator.h"
 #include "recording/recording_control.h"
 #include "recording/vqs_reader.h"
 

@@ -7,7 +7,7 @@
 #include <span>
 #include <vector>
 
-#include "profile/profile_types.h"
+#include "core/profile_point.h"
 #include "recording/time_stamp.h"
 #include "recording/vqs_format.h"
 

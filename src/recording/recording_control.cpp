@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "app/operator.h"
+#include "core/operator.h"
 #include "recording/file_names.h"
 #include "recording/recording_names.h"
 

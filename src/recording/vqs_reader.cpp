@@ -8,7 +8,7 @@
 #include <cmath>
 #include <cstring>
 
-#include "app/operator.h"
+#include "core/operator.h"
 #include "recording/byte_io.h"
 #include "recording/file_names.h"
 

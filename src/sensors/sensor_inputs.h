@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "app/settings.h"
+#include "core/settings.h"
 #include "platform/serial_port.h"
 #include "sensors/gps_parser.h"
 #include "sensors/nav_state.h"

@@ -5,7 +5,7 @@
 #include <array>
 #include <cstdint>
 
-#include "app/settings.h"
+#include "core/settings.h"
 #include "dsp/beam_data.h"
 #include "profile/profile_types.h"
 

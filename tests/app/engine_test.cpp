@@ -8,7 +8,7 @@
 #include "app/engine.h"
 #include "app/menu_table.h"
 #include "app/operating_state.h"
-#include "link/pipeline.h"
+#include "pipeline/pipeline.h"
 #include "support/recording_operator.h"
 #include "support/temp_dir.h"
 

@@ -6,10 +6,10 @@
 #include <cstring>
 #include <vector>
 
-#include "app/settings_store.h"
+#include "core/settings_store.h"
 #include "dsp/beam_former.h"
-#include "link/header_check.h"
-#include "link/ping_record.h"
+#include "pipeline/header_check.h"
+#include "pipeline/ping_record.h"
 #include "sim/sim_head.h"
 
 namespace vq::test {

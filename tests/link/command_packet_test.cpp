@@ -6,7 +6,7 @@
 #include <cstring>
 #include <initializer_list>
 
-#include "app/range_table.h"
+#include "core/range_table.h"
 #include "link/command_packet.h"
 
 namespace vq {

@@ -3,7 +3,7 @@
 
 #include <cmath>
 
-#include "app/settings.h"
+#include "core/settings.h"
 #include "dsp/beam_data.h"
 
 namespace vq::test {

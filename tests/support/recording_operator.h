@@ -8,7 +8,7 @@
 #include <utility>
 #include <vector>
 
-#include "app/operator.h"
+#include "core/operator.h"
 
 namespace vq::test {
 

@@ -1,0 +1,149 @@
+#include "pipeline/playback.h"
+
+#include <thread>
+
+#include "recording/byte_io.h"
+
+namespace vq {
+
+PlaybackDriver::PlaybackDriver(SettingsStore& store, Operator& op, PingPipeline& pipeline,
+                               PingOutputs& outputs)
+    : store_(store), op_(op), pipeline_(pipeline), outputs_(outputs) {}
+
+bool PlaybackDriver::Open(const std::filesystem::path& path) {
+    // A file opened by the operator ends a running conversion: its outputs must not receive
+    // the pings of another file.
+    if (converting_) CloseOutputs();
+    batch_.cancel();
+    converting_ = false;
+    reached_end_ = false;
+    file_.set_process_first_record(false);
+    if (open_for_playback(file_, path, op_) != VqsOpenStatus::Ok) return false;
+    // Playback starts with the tilt of the recording and half range off.
+    store_.update([](SettingsState& st) {
+        st.s.ProfileTiltAngle = 0.0f;
+        st.s.HalfRange = 0;
+    });
+    return true;
+}
+
+bool PlaybackDriver::OpenForConversion(const std::filesystem::path& path,
+                                       const std::vector<ConversionOutput>& outputs) {
+    reached_end_ = false;
+    bool ok = false;
+    {
+        std::lock_guard lock(outputs_.recording_mutex());
+        ok = open_for_conversion(file_, outputs_.recording(), path, outputs, op_);
+    }
+    if (!ok) return false;
+    converting_ = true;
+    file_.set_process_first_record(true);  // a conversion drops no ping
+    for (const ConversionOutput& o : outputs) {
+        if (o.kind == OutputKind::Xtf) outputs_.start_xtf();
+        if (o.kind == OutputKind::Csv) outputs_.start_csv();
+    }
+    return true;
+}
+
+void PlaybackDriver::Close() {
+    // Leaving playback ends a conversion; live pings never go into its files.
+    if (converting_) CloseOutputs();
+    converting_ = false;
+    batch_.cancel();
+    file_.close();
+    // The sample count of a recording is the head's setting only while it plays.
+    if (live_points_switch_ >= 0) {
+        const int live = live_points_switch_;
+        store_.update([live](SettingsState& st) { st.s.DataPointsSwitch = live; });
+        live_points_switch_ = -1;
+    }
+    outputs_.set_playback_record(nullptr);
+}
+
+double PlaybackDriver::progress() const {
+    if (!file_.is_open() || file_.file_size() == 0) return 0.0;
+    return static_cast<double>(file_.position()) / static_cast<double>(file_.file_size());
+}
+
+// The settings a record header carries, as playback restores them.
+void PlaybackDriver::ApplyRecordedValues() {
+    const RecordedValues& v = file_.values();
+    store_.update([&v, this](SettingsState& st) {
+        if (live_points_switch_ < 0) live_points_switch_ = st.s.DataPointsSwitch;
+        st.s.Xdcr = v.xdcr;
+        st.s.Gain = v.gain;
+        st.s.ProfileTiltAngle = v.tilt_deg;
+        st.work.range_offset_m = v.range_offset_m;
+        st.head.absorption_code = v.absorption_code;
+        st.s.PulseLength = v.pulse_length_us;
+        st.work.sound_velocity_current = v.sound_velocity;
+        st.s.DataPointsSwitch = v.samples_per_beam == 1000 ? 1 : 0;
+    });
+}
+
+void PlaybackDriver::CloseOutputs() {
+    std::lock_guard lock(outputs_.recording_mutex());
+    for (OutputKind k : {OutputKind::Point, OutputKind::Beam, OutputKind::Xtf, OutputKind::Csv}) {
+        outputs_.recording().close_output(k);
+    }
+}
+
+void PlaybackDriver::EndOfFile() {
+    reached_end_ = true;
+    if (!converting_) return;
+    CloseOutputs();
+    converting_ = false;
+    if (!batch_.running()) return;
+    if (std::optional<std::string> next = batch_.next(op_)) {
+        OpenForConversion(*next, target_outputs(*next, batch_.target()));
+    } else {
+        file_.set_process_first_record(false);  // the last file plays on without output
+    }
+}
+
+int PlaybackDriver::Turn(bool paced) {
+    if (!file_.is_open()) return -1;
+    VqsRecordView view;
+    if (file_.read_next(view) == VqsReadStatus::EndOfFile) {
+        EndOfFile();
+        return 0;
+    }
+    {
+        std::lock_guard lock(outputs_.recording_mutex());
+        if (outputs_.recording().copying()) outputs_.recording().copy_record(view.bytes);
+    }
+    if (!view.process) return 0;
+    ApplyRecordedValues();
+    PingInput in;
+    in.context.playback = true;
+    in.context.recording_version = file_.version();
+    in.context.pipelined = file_.values().pipelined;
+    // The packet size in force is the one the recorded command asked for.
+    if (view.ping.size() >= 16) in.context.packet_size = bytes::get_u32le(view.ping.data() + 12);
+    in.recorded_interval_ms = file_.values().ping_interval_ms;
+    in.recorded_frequency_khz = file_.values().frequency_khz;
+    outputs_.set_playback_record(&file_.values());
+    pipeline_.Process(view.ping.data(), view.ping.size(), in);
+    ++processed_;
+    if (!paced) return 0;
+    const Settings s = store_.read([](const SettingsState& st) { return st.s; });
+    if (s.RealtimePlayback) {
+        const PipelineStats st = pipeline_.stats();
+        return realtime_sleep_ms(file_.values().ping_interval_ms, st.beamforming_ms,
+                                 st.drawing_ms);
+    }
+    return s.PlaybackDelay >= 1 ? s.PlaybackDelay : 0;
+}
+
+bool PlaybackDriver::StartBatch(ConversionTarget target, std::vector<std::string> paths) {
+    std::optional<std::string> first = batch_.start(target, std::move(paths));
+    if (!first) return false;
+    const ForcedSettings f = forced_settings(target);
+    store_.update([&f](SettingsState& st) {
+        st.s.ProfilePointDetection = f.ProfilePointDetection;
+        st.s.DataOutputType = f.DataOutputType;
+    });
+    return OpenForConversion(*first, target_outputs(*first, target));
+}
+
+}  // namespace vq

@@ -1,1 +1,0 @@
-# (no targets yet)

@@ -1,5 +1,0 @@
-vq_test(net_control_test SOURCES ${CMAKE_CURRENT_LIST_DIR}/control_test.cpp DEPS vq_net)
-vq_test(net_output_test SOURCES ${CMAKE_CURRENT_LIST_DIR}/udp_output_test.cpp DEPS vq_net)
-vq_test(net_remote_test SOURCES ${CMAKE_CURRENT_LIST_DIR}/remote_test.cpp DEPS vq_net)
-target_compile_definitions(net_remote_test PRIVATE VQ_REMOTE_EXE="$<TARGET_FILE:vq-remote>")
-add_dependencies(net_remote_test vq-remote)
