@@ -76,8 +76,8 @@ fs::path Recording(int pings) {
     std::uint32_t previous = 0;
     for (int k = 0; k < pings; ++k) {
         const auto ts =
-            vq::PingTimeStamp::from_fields(2026, 12, 8, 5, k / 600 % 60, k / 10 % 60, k % 10 * 100);
-        const auto rec = builder.build(source[static_cast<std::size_t>(k) % source.size()], ts, rs,
+            vq::PingTimeStamp::FromFields(2026, 12, 8, 5, k / 600 % 60, k / 10 % 60, k % 10 * 100);
+        const auto rec = builder.Build(source[static_cast<std::size_t>(k) % source.size()], ts, rs,
                                        vq::RecordNav{}, previous, 0);
         out.write(reinterpret_cast<const char*>(rec.data()),
                   static_cast<std::streamsize>(rec.size()));
@@ -115,14 +115,14 @@ void BM_CommandLineConversion(benchmark::State& state) {
         o.command_line_file = rec.string();
         o.command_line_switch = sw;
         vq::Engine engine(o, op);
-        engine.start();
+        engine.Start();
         if (engine.output_files().empty()) {
             state.SkipWithError("the conversion opened no output");
             break;
         }
-        while (!engine.playback_reached_end()) engine.playback_turn();
+        while (!engine.playback_reached_end()) engine.PlaybackTurn();
         converted += engine.records_played();
-        engine.shutdown();
+        engine.Shutdown();
         // Every record became one 480 x 1000 beam record, or one 2384-byte XTF ping.
         const std::uint64_t expect = sw == 'b' ? 480256ull * static_cast<std::uint64_t>(pings)
                                                : 1024 + 2384ull * static_cast<std::uint64_t>(pings);

@@ -42,15 +42,15 @@ void FormPing(benchmark::State& state, double peak, vq::dsp::KernelIsa isa) {
     Bench b(mode, step, points, isa);
     for (auto _ : state) {
         b.former.Form(b.st, b.format);
-        benchmark::DoNotOptimize(b.former.beams().data());
+        benchmark::DoNotOptimize(b.former.Beams().data());
     }
     const auto& g = b.former.geometry();
     const double flops = 8.0 * g.NumBeamsFormed * points * 16;
     state.counters["GFLOPs"] =
         benchmark::Counter(flops * 1e-9, benchmark::Counter::kIsIterationInvariantRate);
     state.counters["beams"] = g.NumBeams;
-    state.counters["peak_pct"] = benchmark::Counter(
-        peak > 0 ? flops * 1e-9 * 100.0 / peak : 0.0, benchmark::Counter::kIsIterationInvariantRate);
+    state.counters["peak_pct"] = benchmark::Counter(peak > 0 ? flops * 1e-9 * 100.0 / peak : 0.0,
+                                                    benchmark::Counter::kIsIterationInvariantRate);
     state.SetLabel(b.former.kernel_isa());
 }
 
@@ -59,14 +59,13 @@ void FormPing(benchmark::State& state, double peak, vq::dsp::KernelIsa isa) {
 int main(int argc, char** argv) {
     const FmaPeak peak = MeasureFmaPeak();
     std::printf("single-core FMA peak: %.1f GFLOP/s (%s)\n", peak.gflops, peak.isa);
-    for (auto isa : {vq::dsp::KernelIsa::kBest, vq::dsp::KernelIsa::kAvx2,
-                     vq::dsp::KernelIsa::kGeneric}) {
+    for (auto isa :
+         {vq::dsp::KernelIsa::kBest, vq::dsp::KernelIsa::kAvx2, vq::dsp::KernelIsa::kGeneric}) {
         const char* name = isa == vq::dsp::KernelIsa::kBest   ? "FormPing/best"
                            : isa == vq::dsp::KernelIsa::kAvx2 ? "FormPing/avx2"
                                                               : "FormPing/generic";
-        auto* bm = benchmark::RegisterBenchmark(name, [peak, isa](benchmark::State& s) {
-            FormPing(s, peak.gflops, isa);
-        });
+        auto* bm = benchmark::RegisterBenchmark(
+            name, [peak, isa](benchmark::State& s) { FormPing(s, peak.gflops, isa); });
         bm->ArgNames({"mode", "step", "points"})->Unit(benchmark::kMicrosecond);
         if (isa == vq::dsp::KernelIsa::kBest) {
             for (int mode = 0; mode <= 3; ++mode) bm->Args({mode, 0, 1000});

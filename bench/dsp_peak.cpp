@@ -69,5 +69,7 @@ FmaPeak MeasureFmaPeak() {
 }
 
 #else
-FmaPeak MeasureFmaPeak() { return {0.0, "none"}; }
+FmaPeak MeasureFmaPeak() {
+    return {0.0, "none"};
+}
 #endif

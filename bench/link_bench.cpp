@@ -19,12 +19,12 @@ void RunLink(benchmark::State& state, bool thousand_points) {
     o.pacing = false;
     sim::SimHead head(o);
     std::string error;
-    if (!head.start(&error)) {
+    if (!head.Start(&error)) {
         state.SkipWithError(error.c_str());
         return;
     }
     SettingsStore store;
-    store.update([&](SettingsState& st) {
+    store.Update([&](SettingsState& st) {
         st.s.IPAddress_Sonar1 = "127.0.0.1";
         st.s.DataPointsSwitch = thousand_points ? 1 : 0;
     });
@@ -52,7 +52,8 @@ void RunLink(benchmark::State& state, bool thousand_points) {
     std::uint64_t done = pings0;
     for (auto _ : state) {
         const std::uint64_t target = done + 1;
-        for (std::uint64_t seen = pings.load(); seen < target; seen = pings.load()) pings.wait(seen);
+        for (std::uint64_t seen = pings.load(); seen < target; seen = pings.load())
+            pings.wait(seen);
         done = pings.load();
     }
     const std::uint64_t pings1 = pings.load();
@@ -64,8 +65,12 @@ void RunLink(benchmark::State& state, bool thousand_points) {
         benchmark::Counter(static_cast<double>(bytes1 - bytes0) / 1e6, benchmark::Counter::kIsRate);
 }
 
-void BM_LinkDefaultPing(benchmark::State& state) { RunLink(state, false); }
-void BM_LinkThousandPointPing(benchmark::State& state) { RunLink(state, true); }
+void BM_LinkDefaultPing(benchmark::State& state) {
+    RunLink(state, false);
+}
+void BM_LinkThousandPointPing(benchmark::State& state) {
+    RunLink(state, true);
+}
 
 BENCHMARK(BM_LinkDefaultPing)->UseRealTime()->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_LinkThousandPointPing)->UseRealTime()->Unit(benchmark::kMicrosecond);

@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "core/operator.h"
-#include "display/picture_handoff.h"
 #include "core/settings_store.h"
+#include "display/picture_handoff.h"
 #include "link/command_packet.h"
 #include "link/link_thread.h"
 #include "pipeline/pipeline.h"
@@ -30,7 +30,7 @@ void Configure(vq::SettingsState& st, int step_size, int points_switch, int dete
 // Args: step size (0 = 480 beams), data-points switch (1 = 1000 samples), detection on/off.
 void BM_PipelineSector(benchmark::State& state) {
     vq::SettingsStore store;
-    store.update([&](vq::SettingsState& st) {
+    store.Update([&](vq::SettingsState& st) {
         Configure(st, static_cast<int>(state.range(0)), static_cast<int>(state.range(1)),
                   static_cast<int>(state.range(2)));
     });
@@ -48,10 +48,10 @@ void BM_PipelineSector(benchmark::State& state) {
     for (auto _ : state) {
         const auto& p = pings[i++ % pings.size()];
         pipeline.Process(p.data(), p.size(), vq::PingInput{});
-        pictures.take();
+        pictures.Take();
     }
-    state.counters["pings/s"] = benchmark::Counter(static_cast<double>(state.iterations()),
-                                                   benchmark::Counter::kIsRate);
+    state.counters["pings/s"] =
+        benchmark::Counter(static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
     state.counters["beamforming_ms"] = pipeline.stats().beamforming_ms;
     state.counters["drawing_ms"] = pipeline.stats().drawing_ms;
 }
@@ -71,12 +71,12 @@ void BM_LiveLink(benchmark::State& state) {
     so.pacing = false;
     so.scene = vq::sim::DemoScene(so.head);
     vq::sim::SimHead head(so);
-    if (!head.start()) {
+    if (!head.Start()) {
         state.SkipWithError("simulated head did not start");
         return;
     }
     vq::SettingsStore store;
-    store.update([&](vq::SettingsState& st) {
+    store.Update([&](vq::SettingsState& st) {
         Configure(st, static_cast<int>(state.range(0)), static_cast<int>(state.range(1)), 1);
     });
     vq::NullOperator op;

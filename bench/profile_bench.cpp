@@ -57,7 +57,7 @@ void FillSeabed(vq::BeamData& data, const vq::BeamGeometry& g) {
     for (int b = 0; b < kFormed; ++b) {
         const double th = -g.FormedHalfSector + g.BeamSpacing * (b + 0.5);
         const double r = 350.0 / std::cos(th);
-        float* row = data.row(b);
+        float* row = data.Row(b);
         for (int s = 0; s < kSamples; ++s) {
             const double x = (s - r) / 4.0;
             const float echo = r < kSamples ? static_cast<float>(220.0 * std::exp(-x * x)) : 0.0f;
@@ -81,13 +81,13 @@ void BM_ProfilePing(benchmark::State& state) {
         wc[i] = static_cast<float>(std::cos(0.01 * i));
         ws[i] = static_cast<float>(std::sin(0.01 * i));
     }
-    const vq::ElementView view{si.data(), sq.data(), 1010, kElements, kSamples,
-                               wc.data(), ws.data(), kElements};
+    const vq::ElementView view{si.data(), sq.data(), 1010,      kElements,
+                               kSamples,  wc.data(), ws.data(), kElements};
     vq::ProfileProcessor p;
     p.ResetForGeometry(kSamples);
     int points = 0;
     for (auto _ : state) {
-        p.process(data, g, s, 50.0f, 0);
+        p.Process(data, g, s, 50.0f, 0);
         p.ComputeOutputIntensity(view, g, s);
         p.BuildProfileOutputTable(g, s, 50.0f, 0);
         benchmark::DoNotOptimize(p.profile_points_out());
@@ -96,7 +96,10 @@ void BM_ProfilePing(benchmark::State& state) {
     }
     state.counters["points"] = points;
 }
-BENCHMARK(BM_ProfilePing)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);
+BENCHMARK(BM_ProfilePing)
+    ->Unit(benchmark::kMillisecond)
+    ->Repetitions(5)
+    ->ReportAggregatesOnly(true);
 
 }  // namespace
 

@@ -37,17 +37,21 @@ void BM_DefaultPing(benchmark::State& state) {
     std::vector<std::uint8_t> packet(8676);
     std::uint64_t ping = 0;
     for (auto _ : state) {
-        engine.begin_ping(cmd.data(), o.scene, ping++);
-        const int last = engine.last_packet(req);
+        engine.BeginPing(cmd.data(), o.scene, ping++);
+        const int last = engine.LastPacket(req);
         for (int n = 0; n <= last; ++n) {
             req.packet_number = static_cast<std::uint16_t>(n);
-            engine.build_packet(req, packet.data());
+            engine.BuildPacket(req, packet.data());
         }
         benchmark::DoNotOptimize(packet.data());
     }
     state.SetItemsProcessed(state.iterations());
 }
-BENCHMARK(BM_DefaultPing)->Args({11, 500, 50})->Args({10, 500, 50})->Args({11, 1000, 50})->Args({11, 500, 150});
+BENCHMARK(BM_DefaultPing)
+    ->Args({11, 500, 50})
+    ->Args({10, 500, 50})
+    ->Args({11, 1000, 50})
+    ->Args({11, 500, 150});
 
 }  // namespace
 

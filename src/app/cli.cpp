@@ -71,17 +71,18 @@ namespace {
 
 // The operator of an unattended run: messages go to the terminal, dialogs are cancelled.
 class TerminalOperator final : public Operator {
-public:
-    void message_box(std::string_view text, std::string_view title) override {
+  public:
+    void MessageBox(std::string_view text, std::string_view title) override {
         std::string one_line(text);
-        for (char& c : one_line) if (c == '\n') c = ' ';
+        for (char& c : one_line)
+            if (c == '\n') c = ' ';
         std::fprintf(stderr, "vornax_qi: %.*s: %s\n", static_cast<int>(title.size()), title.data(),
                      one_line.c_str());
     }
-    std::vector<std::string> choose_files(const FileDialogRequest&) override { return {}; }
-    void set_window_title(std::string_view) override {}
-    void set_status(std::string_view, std::string_view) override {}
-    void picture_ready() override {}
+    std::vector<std::string> ChooseFiles(const FileDialogRequest&) override { return {}; }
+    void SetWindowTitle(std::string_view) override {}
+    void SetStatus(std::string_view, std::string_view) override {}
+    void PictureReady() override {}
 };
 
 }  // namespace
@@ -89,13 +90,14 @@ public:
 int RunConversion(const EngineOptions& options) {
     std::string text = options.command_line_file;
     text += std::string(" /") + options.command_line_switch;
-    std::optional<CommandLineRequest> req = parse_command_line(text);
+    std::optional<CommandLineRequest> req = ParseCommandLine(text);
     if (!req) {
         std::fprintf(stderr, "vornax_qi: cannot read the command line\n");
         return 1;
     }
-    switch (check_command_line_file(*req)) {
-        case CommandLineFile::Ok: break;
+    switch (CheckCommandLineFile(*req)) {
+        case CommandLineFile::Ok:
+            break;
         case CommandLineFile::WrongExtension:
             std::fprintf(stderr, "vornax_qi: %s: File extension must be .VQS\n", req->file.c_str());
             return 1;
@@ -111,17 +113,17 @@ int RunConversion(const EngineOptions& options) {
     EngineOptions o = options;
     o.simulate = false;
     Engine engine(o, op);
-    engine.start();
+    engine.Start();
     const std::vector<std::string> outputs = engine.output_files();
-    if (!engine.playback_open() || outputs.size() != command_line_outputs(*req).size()) {
+    if (!engine.playback_open() || outputs.size() != CommandLineOutputs(*req).size()) {
         std::fprintf(stderr, "vornax_qi: %s: an output file cannot be created\n",
                      req->file.c_str());
-        engine.shutdown();
+        engine.Shutdown();
         return 1;
     }
     int shown = -1;
     while (!engine.playback_reached_end()) {
-        engine.playback_turn();
+        engine.PlaybackTurn();
         const int pct = static_cast<int>(engine.playback_progress() * 100.0);
         if (pct / 10 != shown / 10) {
             std::printf("converting %s: %d%%\n", req->file.c_str(), pct);
@@ -133,7 +135,7 @@ int RunConversion(const EngineOptions& options) {
                 static_cast<unsigned long long>(engine.records_played()));
     for (const std::string& f : outputs) std::printf(" %s", f.c_str());
     std::printf("\n");
-    engine.shutdown();
+    engine.Shutdown();
     return 0;
 }
 

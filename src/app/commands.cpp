@@ -5,12 +5,14 @@ namespace vq {
 namespace {
 
 // Toggles an int setting between 0 and 1.
-void Toggle(int& v) { v = v ? 0 : 1; }
+void Toggle(int& v) {
+    v = v ? 0 : 1;
+}
 
 }  // namespace
 
 void Engine::Impl::SetDisplayMode(int mode) {
-    store.update([mode](SettingsState& st) {
+    store.Update([mode](SettingsState& st) {
         st.s.DisplayType = mode;
         // Profile mode: averaging limited to 7 shots, persistence off.
         st.s.AvgFilterIndex = LimitAveragingForMode(st.s.AvgFilterIndex, mode);
@@ -27,7 +29,7 @@ void Engine::Impl::SetDisplayMode(int mode) {
 }
 
 void Engine::Impl::HandleCommand(int id) {
-    auto set = [this](auto f) { store.update(f); };
+    auto set = [this](auto f) { store.Update(f); };
     if (id >= menu::kColorFirst && id <= menu::kColorLast) {
         set([id](SettingsState& st) { st.s.Colors = id - menu::kColorFirst; });
         pipeline.RequestColors();
@@ -72,12 +74,24 @@ void Engine::Impl::HandleCommand(int id) {
         case menu::kFile:
             if (!in_playback()) SwitchDataSource(1);
             break;
-        case menu::kPlaybackFile: OpenPlaybackFile(); break;
-        case menu::kConvertQ4P: StartConversion(ConversionTarget::Point); break;
-        case menu::kConvertQ4B: StartConversion(ConversionTarget::Beam); break;
-        case menu::kConvertXTF: StartConversion(ConversionTarget::Xtf); break;
-        case menu::kRecord: ToggleRecording(); break;
-        case menu::kCopy: ToggleCopy(); break;
+        case menu::kPlaybackFile:
+            OpenPlaybackFile();
+            break;
+        case menu::kConvertQ4P:
+            StartConversion(ConversionTarget::Point);
+            break;
+        case menu::kConvertQ4B:
+            StartConversion(ConversionTarget::Beam);
+            break;
+        case menu::kConvertXTF:
+            StartConversion(ConversionTarget::Xtf);
+            break;
+        case menu::kRecord:
+            ToggleRecording();
+            break;
+        case menu::kCopy:
+            ToggleCopy();
+            break;
         case menu::kRealtimePlayback:
             if (in_playback()) set([](SettingsState& st) { Toggle(st.s.RealtimePlayback); });
             break;
@@ -90,7 +104,9 @@ void Engine::Impl::HandleCommand(int id) {
             set([](SettingsState& st) { Toggle(st.s.Grid); });
             pipeline.RequestDisplayRebuild();
             break;
-        case menu::kAutoFilenames: set([](SettingsState& st) { Toggle(st.s.AutoFilename); }); break;
+        case menu::kAutoFilenames:
+            set([](SettingsState& st) { Toggle(st.s.AutoFilename); });
+            break;
         case menu::kDateNumber:
         case menu::kDateTime:
             set([id](SettingsState& st) { st.s.AutoFilenameType = id - menu::kDateNumber; });
@@ -121,15 +137,30 @@ void Engine::Impl::HandleCommand(int id) {
             break;
         case menu::kTrackPlotter:
             activity.track_plotter_shown = !activity.track_plotter_shown;
-            set([this](SettingsState& st) { st.s.TrackPlotterWindow = activity.track_plotter_shown; });
+            set([this](SettingsState& st) {
+                st.s.TrackPlotterWindow = activity.track_plotter_shown;
+            });
             break;
-        case menu::kAltitude: activity.altitude_shown = !activity.altitude_shown; break;
-        case menu::kSidescan: activity.sidescan_shown = !activity.sidescan_shown; break;
-        case menu::kEchoSounder: activity.echo_sounder_shown = !activity.echo_sounder_shown; break;
-        case menu::kIntensity: activity.intensity_shown = !activity.intensity_shown; break;
-        case menu::kSonarInfo: activity.sonar_info_shown = !activity.sonar_info_shown; break;
-        case menu::kSonarStatus: activity.sonar_status_shown = !activity.sonar_status_shown; break;
-        default: break;
+        case menu::kAltitude:
+            activity.altitude_shown = !activity.altitude_shown;
+            break;
+        case menu::kSidescan:
+            activity.sidescan_shown = !activity.sidescan_shown;
+            break;
+        case menu::kEchoSounder:
+            activity.echo_sounder_shown = !activity.echo_sounder_shown;
+            break;
+        case menu::kIntensity:
+            activity.intensity_shown = !activity.intensity_shown;
+            break;
+        case menu::kSonarInfo:
+            activity.sonar_info_shown = !activity.sonar_info_shown;
+            break;
+        case menu::kSonarStatus:
+            activity.sonar_status_shown = !activity.sonar_status_shown;
+            break;
+        default:
+            break;
     }
 }
 

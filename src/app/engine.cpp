@@ -26,7 +26,9 @@ void RestoreLiveValues(const SettingsState& live, SettingsState& st) {
 Engine::Engine(EngineOptions options, Operator& op)
     : impl_(std::make_unique<Impl>(std::move(options), op)) {}
 
-Engine::~Engine() { shutdown(); }
+Engine::~Engine() {
+    Shutdown();
+}
 
 void Engine::Impl::StartSimulatedHead() {
     sim::Options so;
@@ -36,8 +38,8 @@ void Engine::Impl::StartSimulatedHead() {
     so.scene = sim::DemoScene(so.head);
     sim = std::make_unique<sim::SimHead>(so);
     std::string error;
-    if (!sim->start(&error)) {
-        op.message_box("The simulated sonar head could not be started:\n" + error, "Simulate");
+    if (!sim->Start(&error)) {
+        op.MessageBox("The simulated sonar head could not be started:\n" + error, "Simulate");
         sim.reset();
     }
 }
@@ -63,7 +65,7 @@ void Engine::Impl::StartLink() {
     };
     cb.on_connection_state = [this](bool on) {
         connected.store(on);
-        op.set_status("connection", on ? "Connected" : "No Connection");
+        op.SetStatus("connection", on ? "Connected" : "No Connection");
     };
     cb.on_frequency_forced = [this](int) { pipeline.RequestOperatingPoint(false); };
     link = std::make_unique<Link>(lc, store, op, cb);
@@ -84,36 +86,36 @@ void Engine::Impl::SwitchDataSource(int run_mode) {
     // Entering playback: the link thread and the serial readers end before anything they use
     // is closed.
     if (run_mode == 1) {
-        sensors.close();
+        sensors.Close();
         StopLink();
     }
     {
-        std::lock_guard lock(outputs.recording_mutex());
-        outputs.recording().record_stop();
-        if (outputs.recording().copying()) outputs.recording().copy_stop(playback.file().path());
+        std::lock_guard lock(outputs.RecordingMutex());
+        outputs.Recording().RecordStop();
+        if (outputs.Recording().copying()) outputs.Recording().CopyStop(playback.file().path());
     }
     playback.Close();
     if (run_mode == 1) {
         saved_live = store.snapshot();
-        store.update([](SettingsState& st) {
+        store.Update([](SettingsState& st) {
             st.s.RunMode = 1;
             st.s.HalfRange = 0;
         });
-        op.set_window_title("Vornax_Qi Multibeam Sonar - [No File]");
+        op.SetWindowTitle("Vornax_Qi Multibeam Sonar - [No File]");
     } else {
         if (source == 1) {
-            store.update([this](SettingsState& st) {
+            store.Update([this](SettingsState& st) {
                 RestoreLiveValues(saved_live, st);
                 st.work.range_offset_m = saved_live.work.range_offset_m;
                 st.head.absorption_code = saved_live.head.absorption_code;
                 st.work.sound_velocity_current = saved_live.work.sound_velocity_current;
             });
         }
-        store.update([](SettingsState& st) {
+        store.Update([](SettingsState& st) {
             st.s.RunMode = 0;
             st.s.HalfRange = 0;
         });
-        op.set_window_title("Vornax_Qi Multibeam Sonar");
+        op.SetWindowTitle("Vornax_Qi Multibeam Sonar");
         StartLink();
         OpenSerialPorts();
         pipeline.RequestOperatingPoint(true);
@@ -129,17 +131,17 @@ void Engine::Impl::RefreshMenu() {
     // What the recording and playback objects are doing is read from them, not remembered:
     // a recording can also stop by itself (a full disk).
     {
-        std::lock_guard lock(outputs.recording_mutex());
-        activity.recording = outputs.recording().recording();
-        activity.copying = outputs.recording().copying();
+        std::lock_guard lock(outputs.RecordingMutex());
+        activity.recording = outputs.Recording().Recording();
+        activity.copying = outputs.Recording().copying();
     }
     activity.playback_file_open = playback.is_open();
     UpdateMenu(menu, store.snapshot(), activity);
 }
 
 bool Engine::Impl::Recording() {
-    std::lock_guard lock(outputs.recording_mutex());
-    return outputs.recording().recording();
+    std::lock_guard lock(outputs.RecordingMutex());
+    return outputs.Recording().Recording();
 }
 
 bool Engine::Impl::SaveSettings() {
@@ -155,7 +157,7 @@ bool Engine::Impl::SaveSettings() {
     return SaveSettingsFile(opts.working_dir, st, op);
 }
 
-void Engine::start() {
+void Engine::Start() {
     Impl& d = *impl_;
     if (d.started) return;
     d.started = true;
@@ -173,7 +175,7 @@ void Engine::start() {
     if (!d.opts.gps_device.empty()) st.s.ComPortGPSDevice = d.opts.gps_device;
     if (!d.opts.sv_device.empty()) st.s.ComPortSVDevice = d.opts.sv_device;
     st.work.applied_frequency_khz = -1;
-    d.store.update([&](SettingsState& s) { s = st; });
+    d.store.Update([&](SettingsState& s) { s = st; });
     d.pipeline.RequestDisplayMode(st.s.DisplayType);
     d.pipeline.set_outputs(&d.outputs);
     d.activity.recording_available = true;
@@ -183,7 +185,7 @@ void Engine::start() {
         // A recording named on the command line: playback (and conversion) without the link.
         d.command_line_run = true;
         d.saved_live = d.store.snapshot();
-        d.store.update([](SettingsState& s) { s.s.RunMode = 1; });
+        d.store.Update([](SettingsState& s) { s.s.RunMode = 1; });
         d.source = 1;
         d.pipeline.RequestOperatingPoint(true);
         d.StartCommandLineConversion();
@@ -196,35 +198,52 @@ void Engine::start() {
     d.RefreshMenu();
 }
 
-void Engine::shutdown() {
+void Engine::Shutdown() {
     Impl& d = *impl_;
     if (!d.started || d.shut_down) return;
     d.shut_down = true;
-    d.sensors.close();
+    d.sensors.Close();
     d.StopLink();
     {
-        std::lock_guard lock(d.outputs.recording_mutex());
-        RecordingControl& rec = d.outputs.recording();
-        rec.record_stop();
-        if (rec.copying()) rec.copy_stop(d.playback.file().path());
-        for (OutputKind k : {OutputKind::Point, OutputKind::Beam, OutputKind::Xtf, OutputKind::Csv}) {
-            rec.close_output(k);
+        std::lock_guard lock(d.outputs.RecordingMutex());
+        RecordingControl& rec = d.outputs.Recording();
+        rec.RecordStop();
+        if (rec.copying()) rec.CopyStop(d.playback.file().path());
+        for (OutputKind k :
+             {OutputKind::Point, OutputKind::Beam, OutputKind::Xtf, OutputKind::Csv}) {
+            rec.CloseOutput(k);
         }
     }
     d.playback.Close();
-    d.udp.close();
+    d.udp.Close();
     d.SaveSettings();
-    if (d.sim) d.sim->stop();
+    if (d.sim) d.sim->Stop();
 }
 
-bool Engine::hold() const { return impl_->hold.load(); }
-bool Engine::in_playback() const { return impl_->in_playback(); }
-bool Engine::take_picture() { return impl_->pictures.take(); }
-const PictureFrame& Engine::picture() const { return impl_->pictures.front(); }
-const MenuState& Engine::menu() const { return impl_->menu; }
-SettingsStore& Engine::store() { return impl_->store; }
-const std::filesystem::path& Engine::working_dir() const { return impl_->opts.working_dir; }
-bool Engine::save_settings() { return impl_->SaveSettings(); }
+bool Engine::hold() const {
+    return impl_->hold.load();
+}
+bool Engine::in_playback() const {
+    return impl_->in_playback();
+}
+bool Engine::TakePicture() {
+    return impl_->pictures.Take();
+}
+const PictureFrame& Engine::Picture() const {
+    return impl_->pictures.front();
+}
+const MenuState& Engine::menu() const {
+    return impl_->menu;
+}
+SettingsStore& Engine::Store() {
+    return impl_->store;
+}
+const std::filesystem::path& Engine::working_dir() const {
+    return impl_->opts.working_dir;
+}
+bool Engine::SaveSettings() {
+    return impl_->SaveSettings();
+}
 
 std::uint16_t Engine::simulated_head_port() const {
     return impl_->sim ? impl_->sim->port() : 0;
@@ -238,7 +257,7 @@ EngineStats Engine::stats() const {
     return s;
 }
 
-int Engine::playback_turn() {
+int Engine::PlaybackTurn() {
     Impl& d = *impl_;
     if (!d.in_playback()) return -1;
     if (d.hold.load()) return 50;
@@ -247,27 +266,43 @@ int Engine::playback_turn() {
     return d.playback.Turn(!d.command_line_run);
 }
 
-bool Engine::playback_reached_end() const { return impl_->playback.reached_end(); }
-double Engine::playback_progress() const { return impl_->playback.progress(); }
-std::uint64_t Engine::records_played() const { return impl_->playback.records_processed(); }
-bool Engine::playback_open() const { return impl_->playback.is_open(); }
-std::string Engine::playback_file() const { return impl_->playback.file().path().string(); }
-void Engine::playback_jump(int percent) { impl_->playback.Jump(percent); }
+bool Engine::playback_reached_end() const {
+    return impl_->playback.reached_end();
+}
+double Engine::playback_progress() const {
+    return impl_->playback.progress();
+}
+std::uint64_t Engine::records_played() const {
+    return impl_->playback.records_processed();
+}
+bool Engine::playback_open() const {
+    return impl_->playback.is_open();
+}
+std::string Engine::playback_file() const {
+    return impl_->playback.file().path().string();
+}
+void Engine::PlaybackJump(int percent) {
+    impl_->playback.Jump(percent);
+}
 
 void Engine::set_playback_speed(int speed) {
-    const int delay = speed_delay_ms(100 - std::clamp(speed, 0, 100));
-    impl_->store.update([delay](SettingsState& st) { st.s.PlaybackDelay = delay; });
+    const int delay = SpeedDelayMs(100 - std::clamp(speed, 0, 100));
+    impl_->store.Update([delay](SettingsState& st) { st.s.PlaybackDelay = delay; });
 }
-int Engine::control_fd() const { return impl_->udp.fd(); }
-std::uint16_t Engine::output_local_port() const { return impl_->udp.local_port(); }
+int Engine::control_fd() const {
+    return impl_->udp.fd();
+}
+std::uint16_t Engine::output_local_port() const {
+    return impl_->udp.local_port();
+}
 
-void Engine::receive_control() {
+void Engine::ReceiveControl() {
     Impl& d = *impl_;
     std::array<std::uint8_t, 256> buf{};
-    if (!d.udp.receive_one(buf)) return;
+    if (!d.udp.ReceiveOne(buf)) return;
     ControlInputs in;
     in.playback = d.in_playback();
-    in.beam_output = d.store.read([](const SettingsState& st) { return st.s.DataOutputType == 2; });
+    in.beam_output = d.store.Read([](const SettingsState& st) { return st.s.DataOutputType == 2; });
     in.recording = d.Recording();
     const ControlResult r = ApplyControlDatagram(buf.data(), buf.size(), d.control, d.store, in);
     d.ActOnControl(r);
@@ -276,22 +311,22 @@ void Engine::receive_control() {
 std::vector<std::string> Engine::output_files() const {
     std::vector<std::string> out;
     Impl& d = *impl_;
-    std::lock_guard lock(d.outputs.recording_mutex());
+    std::lock_guard lock(d.outputs.RecordingMutex());
     for (OutputKind k : {OutputKind::Point, OutputKind::Beam, OutputKind::Xtf, OutputKind::Csv}) {
-        if (d.outputs.recording().output_open(k)) {
-            out.push_back(d.outputs.recording().output_path(k).string());
+        if (d.outputs.Recording().OutputOpen(k)) {
+            out.push_back(d.outputs.Recording().OutputPath(k).string());
         }
     }
     return out;
 }
 
-void Engine::command(int id) {
+void Engine::Command(int id) {
     impl_->HandleCommand(id);
     impl_->RefreshMenu();
     impl_->SaveSettings();
 }
 
-void Engine::key_char(char c) {
+void Engine::KeyChar(char c) {
     Impl& d = *impl_;
     switch (c) {
         case 'H':
@@ -300,12 +335,15 @@ void Engine::key_char(char c) {
             d.hold.store(on);
             if (d.link) d.link->set_hold(on);
             d.sensors.set_hold(on);
-            d.op.set_status("hold", on ? "HOLD" : "");
+            d.op.SetStatus("hold", on ? "HOLD" : "");
             break;
         }
         case 'C':
-        case 'c': d.pipeline.RequestClear(); break;
-        default: break;
+        case 'c':
+            d.pipeline.RequestClear();
+            break;
+        default:
+            break;
     }
 }
 

@@ -10,8 +10,8 @@
 
 #include "app/menu_table.h"
 #include "core/operator.h"
-#include "display/picture_handoff.h"
 #include "core/settings_store.h"
+#include "display/picture_handoff.h"
 
 namespace vq {
 
@@ -40,26 +40,26 @@ struct EngineStats {
 };
 
 class Engine {
-public:
+  public:
     Engine(EngineOptions options, Operator& op);
     ~Engine();
     Engine(const Engine&) = delete;
     Engine& operator=(const Engine&) = delete;
 
     // Start-up: built-in defaults, the settings file, then the run mode (live starts the link).
-    void start();
+    void Start();
     // Shutdown in the specified order; writes the settings file. Safe to call twice.
-    void shutdown();
+    void Shutdown();
 
     // Main-window commands by menu identifier, and typed characters ('H' hold, 'C' clear, ...).
-    void command(int id);
-    void key_char(char c);
+    void Command(int id);
+    void KeyChar(char c);
     bool hold() const;
 
     // Playback: reads and processes one record; returns the milliseconds to wait before the
     // next turn (-1 when no file is open or the hold is on).
     bool in_playback() const;
-    int playback_turn();
+    int PlaybackTurn();
     bool playback_open() const;
     bool playback_reached_end() const;  // the end of the file was reached since it was opened
     double playback_progress() const;   // 0..1
@@ -67,31 +67,31 @@ public:
     std::string playback_file() const;
     // The "Playback" window: jump to a percentage of the file; the speed slider (0 slowest ..
     // 100 fastest) sets the fixed playback delay.
-    void playback_jump(int percent);
+    void PlaybackJump(int percent);
     void set_playback_speed(int speed);
     std::vector<std::string> output_files() const;  // the point/beam/XTF/CSV files open now
     // The point (beam: the beam) output file of the data-output dialog: opens `path`, replacing
     // a file of that name, or with an empty path closes the open one. True while it is open.
-    bool set_output_file(bool beam, const std::filesystem::path& path);
+    bool SetOutputFile(bool beam, const std::filesystem::path& path);
 
     // External control: the output socket's descriptor (for a read notifier) and the handler
     // of one arriving datagram (GUI thread).
     int control_fd() const;
-    void receive_control();
+    void ReceiveControl();
     std::uint16_t output_local_port() const;
 
     // The newest finished picture (GUI thread).
-    bool take_picture();
-    const PictureFrame& picture() const;
+    bool TakePicture();
+    const PictureFrame& Picture() const;
 
     const MenuState& menu() const;
-    SettingsStore& store();
+    SettingsStore& Store();
     const std::filesystem::path& working_dir() const;
     EngineStats stats() const;
     std::uint16_t simulated_head_port() const;  // 0 without --simulate
-    bool save_settings();
+    bool SaveSettings();
 
-private:
+  private:
     struct Impl;
     std::unique_ptr<Impl> impl_;
 };

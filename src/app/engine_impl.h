@@ -8,13 +8,13 @@
 
 #include "app/engine.h"
 #include "app/operating_state.h"
-#include "pipeline/ping_outputs.h"
-#include "pipeline/playback.h"
+#include "link/link_thread.h"
 #include "net/control.h"
 #include "net/udp_output.h"
-#include "sensors/sensor_inputs.h"
-#include "link/link_thread.h"
+#include "pipeline/ping_outputs.h"
 #include "pipeline/pipeline.h"
+#include "pipeline/playback.h"
+#include "sensors/sensor_inputs.h"
 #include "sim/sim_head.h"
 
 namespace vq {
@@ -67,7 +67,9 @@ struct Engine::Impl {
     void ToggleCopy();
     void ActOnControl(const ControlResult& r);
     bool StartCommandLineConversion();
-    bool in_playback() const { return store.read([](const SettingsState& st) { return st.s.RunMode == 1; }); }
+    bool in_playback() const {
+        return store.Read([](const SettingsState& st) { return st.s.RunMode == 1; });
+    }
 };
 
 }  // namespace vq

@@ -11,51 +11,51 @@
 namespace vq {
 
 void Engine::Impl::OpenOutputSocket() {
-    udp.close();
+    udp.Close();
     OutputSocketConfig c;
-    store.read([&c](const SettingsState& st) {
+    store.Read([&c](const SettingsState& st) {
         c.address = st.s.IPAddress_Output1;
         c.port = st.s.RemotePort_Output1;
     });
     // A simulated run never sends beyond this machine.
     c.loopback_only = opts.simulate;
     if (opts.simulate) c.bind_address = "127.0.0.1";
-    udp.open(c);
+    udp.Open(c);
     outputs.set_udp(&udp);
     outputs.set_control(&control);
 }
 
 void Engine::Impl::OpenSerialPorts() {
-    const Settings s = store.read([](const SettingsState& st) { return st.s; });
-    const std::vector<std::string> devices = list_serial_devices();
-    sensors.close();
-    sensors.open_gps(s, devices);
-    sensors.open_sv(s, devices);
-    outputs.set_nav_source([this] {
-        const NavSnapshot n = sensors.nav().snapshot();
-        return record_nav_from(n, 0.0f, 0.0f, 0.0f);
+    const Settings s = store.Read([](const SettingsState& st) { return st.s; });
+    const std::vector<std::string> devices = ListSerialDevices();
+    sensors.Close();
+    sensors.OpenGps(s, devices);
+    sensors.OpenSv(s, devices);
+    outputs.SetNavSource([this] {
+        const NavSnapshot n = sensors.Nav().snapshot();
+        return RecordNavFrom(n, 0.0f, 0.0f, 0.0f);
     });
 }
 
 // Live: a sound velocity from the probe or from external control becomes the one in use.
 void Engine::Impl::ApplyProbeSoundVelocity() {
-    float sv = store.read([](const SettingsState& st) { return st.work.sound_velocity_current; });
-    if (apply_external_sound_velocity(sensors.sound_velocity(), true, sv)) {
-        store.update([sv](SettingsState& st) { st.work.sound_velocity_current = sv; });
+    float sv = store.Read([](const SettingsState& st) { return st.work.sound_velocity_current; });
+    if (ApplyExternalSoundVelocity(sensors.SoundVelocity(), true, sv)) {
+        store.Update([sv](SettingsState& st) { st.work.sound_velocity_current = sv; });
         pipeline.RequestOperatingPoint(true);
     }
 }
 
 void Engine::Impl::ToggleRecording() {
     if (in_playback()) return;
-    RecordingControl& rec = outputs.recording();
+    RecordingControl& rec = outputs.Recording();
     {
-        std::lock_guard lock(outputs.recording_mutex());
-        if (rec.recording()) {
-            rec.record_stop();
+        std::lock_guard lock(outputs.RecordingMutex());
+        if (rec.Recording()) {
+            rec.RecordStop();
             return;
         }
-        const Settings s = store.read([](const SettingsState& st) { return st.s; });
+        const Settings s = store.Read([](const SettingsState& st) { return st.s; });
         RecordingOptions o;
         o.AutoFilename = s.AutoFilename;
         o.AutoFilenameType = s.AutoFilenameType;
@@ -66,44 +66,44 @@ void Engine::Impl::ToggleRecording() {
     }
     // The name (and its dialog) is chosen without holding the lock the ping thread needs.
     bool automatic = false;
-    const std::filesystem::path p = rec.choose_recording_name(LocalTimeStamp(), automatic);
-    std::lock_guard lock(outputs.recording_mutex());
-    rec.record_start_at(p, automatic);
+    const std::filesystem::path p = rec.ChooseRecordingName(LocalTimeStamp(), automatic);
+    std::lock_guard lock(outputs.RecordingMutex());
+    rec.RecordStartAt(p, automatic);
 }
 
-bool Engine::set_output_file(bool beam, const std::filesystem::path& path) {
-    RecordingControl& rec = impl_->outputs.recording();
+bool Engine::SetOutputFile(bool beam, const std::filesystem::path& path) {
+    RecordingControl& rec = impl_->outputs.Recording();
     const OutputKind kind = beam ? OutputKind::Beam : OutputKind::Point;
-    std::lock_guard lock(impl_->outputs.recording_mutex());
+    std::lock_guard lock(impl_->outputs.RecordingMutex());
     if (path.empty()) {
-        rec.close_output(kind);
+        rec.CloseOutput(kind);
         return false;
     }
-    if (rec.output_open(kind)) rec.close_output(kind);
-    return rec.open_output(kind, path);
+    if (rec.OutputOpen(kind)) rec.CloseOutput(kind);
+    return rec.OpenOutput(kind, path);
 }
 
 void Engine::Impl::ToggleCopy() {
     if (!in_playback()) return;
-    std::lock_guard lock(outputs.recording_mutex());
-    RecordingControl& rec = outputs.recording();
+    std::lock_guard lock(outputs.RecordingMutex());
+    RecordingControl& rec = outputs.Recording();
     if (rec.copying()) {
-        rec.copy_stop(playback.file().path());
+        rec.CopyStop(playback.file().path());
     } else {
-        rec.copy_start();
+        rec.CopyStart();
     }
 }
 
 void Engine::Impl::OpenPlaybackFile() {
     if (!in_playback()) return;
-    const std::vector<std::string> names = op.choose_files(playback_open_dialog());
+    const std::vector<std::string> names = op.ChooseFiles(PlaybackOpenDialog());
     if (names.empty()) return;
     playback.Open(names.front());
 }
 
 void Engine::Impl::StartConversion(ConversionTarget target) {
     if (!in_playback()) return;
-    const std::vector<std::string> names = op.choose_files(conversion_dialog(target));
+    const std::vector<std::string> names = op.ChooseFiles(ConversionDialog(target));
     if (names.empty()) return;
     playback.StartBatch(target, names);
 }
@@ -111,18 +111,18 @@ void Engine::Impl::StartConversion(ConversionTarget target) {
 bool Engine::Impl::StartCommandLineConversion() {
     std::string text = opts.command_line_file;
     if (opts.command_line_switch != 0) text += std::string(" /") + opts.command_line_switch;
-    std::optional<CommandLineRequest> req = parse_command_line(text);
-    if (!req || check_command_line_file(*req) != CommandLineFile::Ok) return false;
+    std::optional<CommandLineRequest> req = ParseCommandLine(text);
+    if (!req || CheckCommandLineFile(*req) != CommandLineFile::Ok) return false;
     ConversionTarget t = ConversionTarget::Point;
     if (req->beam) t = ConversionTarget::Beam;
     if (req->xtf) t = ConversionTarget::Xtf;
     if (req->csv) t = ConversionTarget::Csv;
-    const ForcedSettings f = forced_settings(t);
-    store.update([&f](SettingsState& st) {
+    const ForcedSettings f = ForcedSettingsFor(t);
+    store.Update([&f](SettingsState& st) {
         st.s.ProfilePointDetection = f.ProfilePointDetection;
         st.s.DataOutputType = f.DataOutputType;
     });
-    const std::vector<ConversionOutput> outs = command_line_outputs(*req);
+    const std::vector<ConversionOutput> outs = CommandLineOutputs(*req);
     if (outs.empty()) return playback.Open(req->file);
     return playback.OpenForConversion(req->file, outs);
 }
@@ -130,7 +130,7 @@ bool Engine::Impl::StartCommandLineConversion() {
 void Engine::Impl::ActOnControl(const ControlResult& r) {
     const bool playback_mode = in_playback();
     if (r.display_mode_request >= 0) SetDisplayMode(r.display_mode_request);
-    if (r.sound_velocity_pending) sensors.sound_velocity().supply(*r.sound_velocity_pending);
+    if (r.sound_velocity_pending) sensors.SoundVelocity().Supply(*r.sound_velocity_pending);
     if (r.geometry_changed || r.range_changed || r.sector_size_changed || r.step_size_changed ||
         r.tilt_changed || r.data_output_changed || r.sound_velocity_changed) {
         pipeline.RequestOperatingPoint(true);
@@ -146,10 +146,11 @@ void Engine::Impl::ActOnControl(const ControlResult& r) {
     } else if (r.recording == RecordingRequest::Stop && recording) {
         ToggleRecording();
     }
-    if (r.applied) op.set_status("control", control.active() ? "External Control" : "");
+    if (r.applied) op.SetStatus("control", control.Active() ? "External Control" : "");
     if (r.transmit_changed) {
-        const bool off = store.read([](const SettingsState& st) { return st.work.transmit_disabled != 0; });
-        op.set_status("xmit", off ? "XMIT Disabled" : "");
+        const bool off =
+            store.Read([](const SettingsState& st) { return st.work.transmit_disabled != 0; });
+        op.SetStatus("xmit", off ? "XMIT Disabled" : "");
     }
     if (playback_mode) pipeline.TakeOverRequests();
     RefreshMenu();

@@ -3,46 +3,48 @@
 namespace vq {
 namespace {
 
-void CheckOne(MenuState& m, int first, int last, int chosen) { m.check_one(first, last, chosen); }
+void CheckOne(MenuState& m, int first, int last, int chosen) {
+    m.CheckOne(first, last, chosen);
+}
 
 void UpdateDataSource(MenuState& m, const Settings& s, const ActivityState& a) {
     const bool playback = s.RunMode == 1;
-    m.check(menu::kHead, !playback);
-    m.check(menu::kFile, playback);
+    m.Check(menu::kHead, !playback);
+    m.Check(menu::kFile, playback);
     for (int id : {menu::kPlaybackFile, menu::kConvertQ4P, menu::kConvertQ4B, menu::kConvertXTF}) {
-        m.enable(id, playback && a.conversion_available);
+        m.Enable(id, playback && a.conversion_available);
     }
-    m.enable(menu::kRealtimePlayback, playback);
-    m.check(menu::kRealtimePlayback, s.RealtimePlayback != 0);
-    m.enable(menu::kRecord, !playback && a.recording_available);
+    m.Enable(menu::kRealtimePlayback, playback);
+    m.Check(menu::kRealtimePlayback, s.RealtimePlayback != 0);
+    m.Enable(menu::kRecord, !playback && a.recording_available);
     m[menu::kRecord].text =
         a.recording ? "&Record Stop...\t  Ctrl+E" : "&Record Start...\t  Ctrl+S";
-    m.enable(menu::kCopy, playback && a.recording_available);
+    m.Enable(menu::kCopy, playback && a.recording_available);
     m[menu::kCopy].text = a.copying ? "&Copy Stop..." : "&Copy Start...";
-    m.enable(menu::kXdcrUp, !playback);
-    m.enable(menu::kXdcrDown, !playback);
-    m.check(menu::kXdcrUp, s.Xdcr == 1);
-    m.check(menu::kXdcrDown, s.Xdcr == 0);
-    m.enable(menu::kTrackPlotter, playback || s.ComPortGPSEnable != 0);
+    m.Enable(menu::kXdcrUp, !playback);
+    m.Enable(menu::kXdcrDown, !playback);
+    m.Check(menu::kXdcrUp, s.Xdcr == 1);
+    m.Check(menu::kXdcrDown, s.Xdcr == 0);
+    m.Enable(menu::kTrackPlotter, playback || s.ComPortGPSEnable != 0);
 }
 
 void UpdateModeRules(MenuState& m, const Settings& s, const ActivityState& a) {
     const int mode = s.DisplayType;
     CheckOne(m, menu::kModeSector, menu::kModeBeamTest, menu::kModeSector + mode);
     const bool profile = mode == 3;
-    m.enable(menu::kRemoveBackground, mode == 0);
-    m.check(menu::kRemoveBackground, a.background_removal);
+    m.Enable(menu::kRemoveBackground, mode == 0);
+    m.Check(menu::kRemoveBackground, a.background_removal);
     for (int id : {menu::kTiltAngle, menu::kRectangular, menu::kAltitude, menu::kCircular}) {
-        m.enable(id, profile);
+        m.Enable(id, profile);
     }
-    m.check(menu::kCircular, s.ProfileGrid == 0);
-    m.check(menu::kRectangular, s.ProfileGrid == 1);
-    m.check(menu::kAltitude, profile && a.altitude_shown);
-    for (int id : {menu::kAvg9, menu::kAvg15, menu::kAvg25}) m.enable(id, !profile);
+    m.Check(menu::kCircular, s.ProfileGrid == 0);
+    m.Check(menu::kRectangular, s.ProfileGrid == 1);
+    m.Check(menu::kAltitude, profile && a.altitude_shown);
+    for (int id : {menu::kAvg9, menu::kAvg15, menu::kAvg25}) m.Enable(id, !profile);
     const int shots = s.AvgFilter ? s.AvgFilterIndex : 0;
     for (int id : {menu::kAvgOff, menu::kAvg3, menu::kAvg5, menu::kAvg7, menu::kAvg9, menu::kAvg15,
                    menu::kAvg25}) {
-        m.check(id, ShotsForAveragingItem(id) == shots);
+        m.Check(id, ShotsForAveragingItem(id) == shots);
     }
 }
 
@@ -50,24 +52,24 @@ void UpdateOptions(MenuState& m, const Settings& s, const ActivityState& a) {
     CheckOne(m, menu::kColorFirst, menu::kColorLast, menu::kColorFirst + s.Colors);
     CheckOne(m, menu::kMeters, menu::kYards, menu::kMeters + s.Units);
     CheckOne(m, menu::kDateNumber, menu::kDateTime, menu::kDateNumber + s.AutoFilenameType);
-    m.check(menu::kAutoFilenames, s.AutoFilename != 0);
-    m.check(menu::kGrid, s.Grid != 0);
-    m.check(menu::kGainEqualization, s.GainEqualization != 0);
+    m.Check(menu::kAutoFilenames, s.AutoFilename != 0);
+    m.Check(menu::kGrid, s.Grid != 0);
+    m.Check(menu::kGainEqualization, s.GainEqualization != 0);
     CheckOne(m, menu::kProcessed0, menu::kProcessed3, menu::kProcessed0 + s.ProcessingMode);
     CheckOne(m, menu::kBeams480, menu::kBeams120, menu::kBeams480 + s.StepSize);
     CheckOne(m, menu::kSector30, menu::kSector110, menu::kSector30 + s.SectorSize);
     for (int id = menu::kSector30; id <= menu::kSector110; ++id) {
-        m.enable(id, !a.sector_limited_by_grating_lobes);
+        m.Enable(id, !a.sector_limited_by_grating_lobes);
     }
-    m.check(menu::kDiagnostics, a.diagnostics_shown);
-    m.check(menu::kTrackPlotter, a.track_plotter_shown);
-    m.check(menu::kSwathCoverage, s.DisplaySwathCoverage != 0);
-    m.check(menu::kSidescan, a.sidescan_shown);
-    m.check(menu::kEchoSounder, a.echo_sounder_shown);
-    m.check(menu::kIntensity, a.intensity_shown);
-    m.check(menu::kSonarInfo, a.sonar_info_shown);
-    m.check(menu::kSonarStatus, a.sonar_status_shown);
-    m.check(menu::kRecordVideo, s.RecordVideo != 0);
+    m.Check(menu::kDiagnostics, a.diagnostics_shown);
+    m.Check(menu::kTrackPlotter, a.track_plotter_shown);
+    m.Check(menu::kSwathCoverage, s.DisplaySwathCoverage != 0);
+    m.Check(menu::kSidescan, a.sidescan_shown);
+    m.Check(menu::kEchoSounder, a.echo_sounder_shown);
+    m.Check(menu::kIntensity, a.intensity_shown);
+    m.Check(menu::kSonarInfo, a.sonar_info_shown);
+    m.Check(menu::kSonarStatus, a.sonar_status_shown);
+    m.Check(menu::kRecordVideo, s.RecordVideo != 0);
 }
 
 // Commands whose dialogs or devices this build does not offer yet stay greyed.
@@ -76,12 +78,12 @@ void GreyUnavailable(MenuState& m, const ActivityState& a) {
                    menu::kVideoFormat, menu::kVideoRate, menu::kIPAddress, menu::kSaveScreen,
                    menu::kSwitches, menu::kPersistence, menu::kTiltAngle, menu::kSoundVelocity,
                    menu::kDeviceOffsets, menu::kProfileSetup, menu::kDataOutput}) {
-        m.enable(id, false);
+        m.Enable(id, false);
     }
     if (!a.recording_available) {
-        m.enable(menu::kAutoFilenames, false);
-        m.enable(menu::kDateNumber, false);
-        m.enable(menu::kDateTime, false);
+        m.Enable(menu::kAutoFilenames, false);
+        m.Enable(menu::kDateNumber, false);
+        m.Enable(menu::kDateTime, false);
     }
 }
 
@@ -89,14 +91,22 @@ void GreyUnavailable(MenuState& m, const ActivityState& a) {
 
 int ShotsForAveragingItem(int id) {
     switch (id) {
-        case menu::kAvgOff: return 0;
-        case menu::kAvg3: return 3;
-        case menu::kAvg5: return 5;
-        case menu::kAvg7: return 7;
-        case menu::kAvg9: return 9;
-        case menu::kAvg15: return 15;
-        case menu::kAvg25: return 25;
-        default: return -1;
+        case menu::kAvgOff:
+            return 0;
+        case menu::kAvg3:
+            return 3;
+        case menu::kAvg5:
+            return 5;
+        case menu::kAvg7:
+            return 7;
+        case menu::kAvg9:
+            return 9;
+        case menu::kAvg15:
+            return 15;
+        case menu::kAvg25:
+            return 25;
+        default:
+            return -1;
     }
 }
 
@@ -118,8 +128,7 @@ int DisplayDelayPings(const Settings& s, bool one_ping_output_delay) {
     return d;
 }
 
-int RealtimePlaybackDelayMs(double recorded_interval_ms, double beamforming_ms,
-                            double drawing_ms) {
+int RealtimePlaybackDelayMs(double recorded_interval_ms, double beamforming_ms, double drawing_ms) {
     const double delay = recorded_interval_ms - beamforming_ms - drawing_ms;
     return (delay >= 1.0 && delay < 2000.0) ? static_cast<int>(delay) : 0;
 }

@@ -23,7 +23,7 @@ struct ActivityState {
     bool sonar_info_shown = false;
     bool sonar_status_shown = false;
     bool background_removal = false;
-    bool recording_available = false;   // the recording commands exist in this build
+    bool recording_available = false;  // the recording commands exist in this build
     bool conversion_available = false;
 };
 

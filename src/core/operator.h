@@ -19,27 +19,27 @@ struct FileDialogRequest {
 };
 
 class Operator {
-public:
+  public:
     virtual ~Operator() = default;
     // A message box with an exclamation icon and an OK button.
-    virtual void message_box(std::string_view text, std::string_view title) = 0;
+    virtual void MessageBox(std::string_view text, std::string_view title) = 0;
     // The chosen file names; empty when the dialog was cancelled or cannot be shown.
-    virtual std::vector<std::string> choose_files(const FileDialogRequest& request) = 0;
-    virtual void set_window_title(std::string_view title) = 0;
+    virtual std::vector<std::string> ChooseFiles(const FileDialogRequest& request) = 0;
+    virtual void SetWindowTitle(std::string_view title) = 0;
     // A named read-out of the main window changed (e.g. "status", "recording").
-    virtual void set_status(std::string_view item, std::string_view text) = 0;
+    virtual void SetStatus(std::string_view item, std::string_view text) = 0;
     // A finished picture is ready to be painted (called from the thread that made it).
-    virtual void picture_ready() = 0;
+    virtual void PictureReady() = 0;
 };
 
 // Says nothing and cancels every dialog: for engines that run without anyone watching.
 class NullOperator final : public Operator {
-public:
-    void message_box(std::string_view, std::string_view) override {}
-    std::vector<std::string> choose_files(const FileDialogRequest&) override { return {}; }
-    void set_window_title(std::string_view) override {}
-    void set_status(std::string_view, std::string_view) override {}
-    void picture_ready() override {}
+  public:
+    void MessageBox(std::string_view, std::string_view) override {}
+    std::vector<std::string> ChooseFiles(const FileDialogRequest&) override { return {}; }
+    void SetWindowTitle(std::string_view) override {}
+    void SetStatus(std::string_view, std::string_view) override {}
+    void PictureReady() override {}
 };
 
 }  // namespace vq

@@ -37,7 +37,9 @@ constexpr std::array<RangeStep, kNumRangeIndexes> kSteps{{
     {500.0f, 50.0f, 200, 1200, 11, 500, 500.0f},
 }};
 
-const RangeStep& Step(int index) { return kSteps[static_cast<std::size_t>(ClampRangeIndex(index))]; }
+const RangeStep& Step(int index) {
+    return kSteps[static_cast<std::size_t>(ClampRangeIndex(index))];
+}
 
 }  // namespace
 
@@ -51,7 +53,9 @@ float RangeSpanMeters(int index, bool fine_resolution) {
     return fine_resolution ? Step(index).fine_span_m : Step(index).span_m;
 }
 
-int MaxRangeOffsetMeters(int index) { return Step(index).max_offset_m; }
+int MaxRangeOffsetMeters(int index) {
+    return Step(index).max_offset_m;
+}
 
 // A fine-resolution head uses short pulses: 5 µs up to index 3, 10 µs up to 7, then 30 µs.
 int AutoPulseLengthUs(int index, bool fine_resolution) {
@@ -65,7 +69,9 @@ int AutoFilterIndex(int index, bool fine_resolution) {
     return ClampRangeIndex(index) <= 7 ? 5 : 6;
 }
 
-int WholeMetreSpan(int index) { return Step(index).whole_m; }
+int WholeMetreSpan(int index) {
+    return Step(index).whole_m;
+}
 
 float MaxProfileDepthMeters(int max_range_index) {
     return Step(max_range_index).max_profile_depth_m;

@@ -132,8 +132,8 @@ struct HeadLimits {
     int max_gain = 20;
     int default_gain = 6;
     int max_pulse_length_us = 2000;
-    int head_type = -1;           // head type index last adopted; -1 = none yet
-    int serial_number = 0;        // of the last parsed ping
+    int head_type = -1;            // head type index last adopted; -1 = none yet
+    int serial_number = 0;         // of the last parsed ping
     bool fine_resolution = false;  // native resolution 0.001 m
 };
 

@@ -21,10 +21,10 @@ enum class Rule : unsigned char {
     ProcessingMode,  // 0..3 else 0, then 1..3 else 1
     MinDepth,        // profile depth window, bounded by the maximum depth and the range span
     MaxDepth,
-    Ignored,         // SignalLevel: read, the display always starts off
-    Forced,          // SonarMode: read, then always the fallback value
-    DataPoints,      // the value read only seeds the switches dialog; 500 points at start
-    DataFormat,      // validated, then always 16-bit
+    Ignored,     // SignalLevel: read, the display always starts off
+    Forced,      // SonarMode: read, then always the fallback value
+    DataPoints,  // the value read only seeds the switches dialog; 500 points at start
+    DataFormat,  // validated, then always 16-bit
 };
 // What reading a key also sets.
 enum class After : unsigned char { None, RememberApplied, ProfileDepth, SoundVelocity };
@@ -53,9 +53,15 @@ constexpr KeyDef Flt(const char* key, float Settings::*m, const char* def, doubl
 constexpr KeyDef Txt(const char* key, std::string Settings::*m) {
     return {key, Fmt::Text, nullptr, nullptr, m};
 }
-constexpr KeyDef Rul(KeyDef k, Rule r) { return k.rule = r, k; }
-constexpr KeyDef Aft(KeyDef k, After a) { return k.after = a, k; }
-constexpr KeyDef BuiltinFallback(KeyDef k) { return k.fb_builtin = true, k; }
+constexpr KeyDef Rul(KeyDef k, Rule r) {
+    return k.rule = r, k;
+}
+constexpr KeyDef Aft(KeyDef k, After a) {
+    return k.after = a, k;
+}
+constexpr KeyDef BuiltinFallback(KeyDef k) {
+    return k.fb_builtin = true, k;
+}
 
 using S = Settings;
 constexpr const char* kB = nullptr;  // default: the built-in value
@@ -142,18 +148,16 @@ constexpr std::array kKeys{
     Int("ProfilePointFilter", &S::ProfilePointFilter, "2", 0, 2, 2),
     Int("ProfilePointIntensityOutput", &S::ProfilePointIntensityOutput, "0", 0, 1, 1),
     Int("ProfilePointFilter_g_ol_fil_val", &S::ProfilePointFilter_g_ol_fil_val, "50", 10, 500, 50),
-    Int("ProfilePointFilter_g_pre_filter_sw", &S::ProfilePointFilter_g_pre_filter_sw, "1", 0, 1,
-        1),
+    Int("ProfilePointFilter_g_pre_filter_sw", &S::ProfilePointFilter_g_pre_filter_sw, "1", 0, 1, 1),
     Int("ProfilePointFilter_g_main_filter_sw", &S::ProfilePointFilter_g_main_filter_sw, "1", 0, 1,
         1),
     Int("ProfilePointFilter_g_short_outliers_sw", &S::ProfilePointFilter_g_short_outliers_sw, "1",
         0, 1, 1),
-    Int("ProfilePointFilter_g_show_outliers_sw", &S::ProfilePointFilter_g_show_outliers_sw, "0",
+    Int("ProfilePointFilter_g_show_outliers_sw", &S::ProfilePointFilter_g_show_outliers_sw, "0", 0,
+        1, 0),
+    Int("ProfilePointFilter_g_fill_beams_sw", &S::ProfilePointFilter_g_fill_beams_sw, "1", 0, 1, 1),
+    Int("ProfilePointFilter_g_along_track_avg_sw", &S::ProfilePointFilter_g_along_track_avg_sw, "0",
         0, 1, 0),
-    Int("ProfilePointFilter_g_fill_beams_sw", &S::ProfilePointFilter_g_fill_beams_sw, "1", 0, 1,
-        1),
-    Int("ProfilePointFilter_g_along_track_avg_sw", &S::ProfilePointFilter_g_along_track_avg_sw,
-        "0", 0, 1, 0),
     Flt("ProfilePointFilter_g_bgd_lev", &S::ProfilePointFilter_g_bgd_lev, "0.10", 0.1, 1.000001,
         0.1, Fmt::F4_2),
     Rul(Int("AltitudeWindowX", &S::AltitudeWindowX, "10", 0, 0, 0), Rule::NoCheck),
@@ -179,10 +183,14 @@ const char* SectionOf(std::string_view key) {
     return key.starts_with("ProfilePointFilter_g_") ? kFilterSettingsSection : kSettingsSection;
 }
 
-bool InRange(double v, double lo, double hi) { return v >= lo && v <= hi; }  // false for NaN
+bool InRange(double v, double lo, double hi) {
+    return v >= lo && v <= hi;
+}  // false for NaN
 
 // Maximum profile depth and the margin the depth window keeps (5 % of the range span).
-double MaxDepth(const SettingsState& st) { return st.work.profile_max_depth_limit_m; }
+double MaxDepth(const SettingsState& st) {
+    return st.work.profile_max_depth_limit_m;
+}
 double DepthMargin(const SettingsState& st) {
     return 0.05 * RangeSpanMeters(st.s.Range, st.head.fine_resolution);
 }
@@ -201,10 +209,18 @@ void LoadInt(const KeyDef& k, int v, SettingsState& st) {
     const int fb = k.fb_builtin ? m : static_cast<int>(k.fb);
     const bool ok = InRange(v, k.lo, k.hi);
     switch (k.rule) {
-        case Rule::Range: m = ok ? v : fb; break;
-        case Rule::NoCheck: m = v; break;
-        case Rule::Odd: m = (ok && v % 2 != 0) ? v : fb; break;
-        case Rule::FirFilter: m = (ok || v == 11) ? v : fb; break;
+        case Rule::Range:
+            m = ok ? v : fb;
+            break;
+        case Rule::NoCheck:
+            m = v;
+            break;
+        case Rule::Odd:
+            m = (ok && v % 2 != 0) ? v : fb;
+            break;
+        case Rule::FirFilter:
+            m = (ok || v == 11) ? v : fb;
+            break;
         case Rule::Frequency1:
             if (v == 120) {
                 st.head.nominal_frequency_khz = 120;
@@ -218,13 +234,17 @@ void LoadInt(const KeyDef& k, int v, SettingsState& st) {
                 v = st.head.nominal_frequency_khz;
             m = RoundFrequencyKhz(v);
             break;
-        case Rule::ProcessingMode: m = InRange(v, 0, 3) && v != 0 ? v : 1; break;
+        case Rule::ProcessingMode:
+            m = InRange(v, 0, 3) && v != 0 ? v : 1;
+            break;
         case Rule::Ignored:
             m = 0;
             st.work.signal_level_display = 0;
             st.work.signal_level_display2 = 0;
             break;
-        case Rule::Forced: m = static_cast<int>(k.fb); break;
+        case Rule::Forced:
+            m = static_cast<int>(k.fb);
+            break;
         case Rule::DataPoints:
             st.work.data_points_switch_initial = ok ? v : fb;
             m = 0;
@@ -234,7 +254,8 @@ void LoadInt(const KeyDef& k, int v, SettingsState& st) {
             st.work.data_bits = 16;
             break;
         case Rule::MinDepth:
-        case Rule::MaxDepth: break;
+        case Rule::MaxDepth:
+            break;
     }
 }
 
@@ -252,7 +273,8 @@ void LoadFloat(const KeyDef& k, double v, SettingsState& st) {
 
 void RunAfter(After a, SettingsState& st) {
     switch (a) {
-        case After::None: break;
+        case After::None:
+            break;
         case After::RememberApplied:
             st.work.applied_range_offset_m = st.work.range_offset_m;
             st.work.applied_absorption_code = st.head.absorption_code;
@@ -270,13 +292,20 @@ void RunAfter(After a, SettingsState& st) {
 
 std::string ValueText(const KeyDef& k, const SettingsState& st) {
     switch (k.fmt) {
-        case Fmt::Text: return st.s.*k.t;
-        case Fmt::F6: return FormatFixed(st.s.*k.f, 6);
-        case Fmt::F3_1: return FormatFixed(st.s.*k.f, 1, 3);
-        case Fmt::F4_2: return FormatFixed(st.s.*k.f, 2, 4);
-        case Fmt::F5_3: return FormatFixed(st.s.*k.f, 3, 5);
-        case Fmt::F06_1: return FormatFixed(st.s.*k.f, 1, 6, true);
-        case Fmt::Int: break;
+        case Fmt::Text:
+            return st.s.*k.t;
+        case Fmt::F6:
+            return FormatFixed(st.s.*k.f, 6);
+        case Fmt::F3_1:
+            return FormatFixed(st.s.*k.f, 1, 3);
+        case Fmt::F4_2:
+            return FormatFixed(st.s.*k.f, 2, 4);
+        case Fmt::F5_3:
+            return FormatFixed(st.s.*k.f, 3, 5);
+        case Fmt::F06_1:
+            return FormatFixed(st.s.*k.f, 1, 6, true);
+        case Fmt::Int:
+            break;
     }
     if (k.rule == Rule::Ignored)  // SignalLevel: 1 only when both signal-level displays are on
         return (st.work.signal_level_display && st.work.signal_level_display2) ? "1" : "0";
@@ -338,7 +367,7 @@ std::string FormatFixed(double value, int precision, int width, bool zero_pad) {
 
 void LoadSettings(const IniFile& ini, SettingsState& st) {
     for (const KeyDef& k : kKeys) {
-        std::string text = ini.get(SectionOf(k.key), k.key, DefaultText(k, st));
+        std::string text = ini.Get(SectionOf(k.key), k.key, DefaultText(k, st));
         if (k.t)
             st.s.*k.t = std::move(text);
         else if (k.f)
@@ -350,8 +379,8 @@ void LoadSettings(const IniFile& ini, SettingsState& st) {
 }
 
 void SaveSettings(IniFile& ini, const SettingsState& st) {
-    for (const KeyDef& k : kKeys) ini.set(SectionOf(k.key), k.key, ValueText(k, st));
-    ini.set(kSettingsSection, "AutoPulseLength", std::to_string(st.work.auto_pulse_length));
+    for (const KeyDef& k : kKeys) ini.Set(SectionOf(k.key), k.key, ValueText(k, st));
+    ini.Set(kSettingsSection, "AutoPulseLength", std::to_string(st.work.auto_pulse_length));
 }
 
 std::filesystem::path SettingsFilePath(const std::filesystem::path& dir) {
@@ -360,7 +389,7 @@ std::filesystem::path SettingsFilePath(const std::filesystem::path& dir) {
 
 bool LoadSettingsFile(const std::filesystem::path& dir, SettingsState& st) {
     IniFile ini;
-    bool found = ini.load(SettingsFilePath(dir));
+    bool found = ini.Load(SettingsFilePath(dir));
     LoadSettings(ini, st);  // a missing file or key gives the defaults
     return found;
 }
@@ -371,12 +400,12 @@ bool SaveSettingsFile(const std::filesystem::path& dir, const SettingsState& st,
     IniFile ini;
     std::string error;
     // A file that exists but cannot be read is not replaced: its other lines would be lost.
-    bool ok = ini.load(path, &error) || error.empty();
+    bool ok = ini.Load(path, &error) || error.empty();
     if (ok) {
         SaveSettings(ini, st);
         ok = WriteFileAtomically(path, ini.serialize(), &error, options);
     }
-    if (!ok) op.message_box(std::string(kSaveSettingsFailed) + ".\n" + error, kSaveSettingsTitle);
+    if (!ok) op.MessageBox(std::string(kSaveSettingsFailed) + ".\n" + error, kSaveSettingsTitle);
     return ok;
 }
 

@@ -18,21 +18,21 @@ struct SettingsState {
 };
 
 class SettingsStore {
-public:
+  public:
     // Runs f(SettingsState&) under the lock and bumps the version.
     template <class F>
-    void update(F&& f) {
+    void Update(F&& f) {
         std::lock_guard lock(m_);
         f(state_);
         version_.fetch_add(1, std::memory_order_release);
     }
     // Runs f(const SettingsState&) under the lock and returns its result.
     template <class F>
-    auto read(F&& f) const {
+    auto Read(F&& f) const {
         std::lock_guard lock(m_);
         return f(static_cast<const SettingsState&>(state_));
     }
-    void snapshot_into(SettingsState& out) const {
+    void SnapshotInto(SettingsState& out) const {
         std::lock_guard lock(m_);
         out = state_;
     }
@@ -43,7 +43,7 @@ public:
     // Changes whenever update() ran; lets a reader skip work when nothing changed.
     std::uint64_t version() const { return version_.load(std::memory_order_acquire); }
 
-private:
+  private:
     mutable std::mutex m_;
     SettingsState state_;
     std::atomic<std::uint64_t> version_{0};

@@ -9,12 +9,12 @@
 namespace vq {
 
 // Raises the reference with the current picture and its 3 x 3 neighbourhood; shows it.
-void background_build_step(const PixelTables& t, const std::uint8_t* clean, std::uint8_t* ref,
-                           std::uint8_t* display);
+void BackgroundBuildStep(const PixelTables& t, const std::uint8_t* clean, std::uint8_t* ref,
+                         std::uint8_t* display);
 
 // Decay factor f = 1 - 3 / (T * 1000 / p), T below 1 counts as 1, f not below 0.5; the previous
 // factor stays unless 0 < p < 1000.
-float background_decay_factor(int persistence_s, double ping_interval_ms, float previous);
+float BackgroundDecayFactor(int persistence_s, double ping_interval_ms, float previous);
 
 struct BackgroundImages {
     const std::uint8_t* clean;
@@ -26,6 +26,6 @@ struct BackgroundImages {
 };
 
 // ChangeImage = max(clean - ref, 0); trail = max(trail, change) shown, then decayed by f.
-void background_remove_step(const PixelTables& t, const BackgroundImages& im, float f);
+void BackgroundRemoveStep(const PixelTables& t, const BackgroundImages& im, float f);
 
 }  // namespace vq

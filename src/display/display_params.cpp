@@ -6,13 +6,13 @@
 
 namespace vq {
 
-int range_start_pixels(const DisplayParams& p) {
+int RangeStartPixels(const DisplayParams& p) {
     if (p.range_start_m <= 0 || !(p.range_span_m > 0.0f)) return 0;
     const double sp = static_cast<double>(p.range_start_m) * kFanRadius / p.range_span_m;
     return static_cast<int>(std::min(sp, 100000.0));
 }
 
-int fine_steps_per_beam(float sector_deg, int num_beams, bool head_formed) {
+int FineStepsPerBeam(float sector_deg, int num_beams, bool head_formed) {
     if (head_formed) return 20;
     if (num_beams <= 0) return 2;
     int m = static_cast<int>(sector_deg * 15.0f / static_cast<float>(num_beams) + 0.5f);
@@ -21,7 +21,7 @@ int fine_steps_per_beam(float sector_deg, int num_beams, bool head_formed) {
     return std::clamp(m, 2, 20);
 }
 
-int profile_centring(float sector_deg, float tilt_deg) {
+int ProfileCentring(float sector_deg, float tilt_deg) {
     const double a = std::min(sector_deg, 120.0f) / 2.0;
     const double t = tilt_deg;
     const double k = std::numbers::pi / 180.0;
@@ -32,7 +32,7 @@ int profile_centring(float sector_deg, float tilt_deg) {
     return kApexX - (x1 + x2) / 2;
 }
 
-double first_step_angle(const DisplayParams& p) {
+double FirstStepAngle(const DisplayParams& p) {
     const double k = std::numbers::pi / 180.0;
     const double h = p.step_size == 0 ? 0.125 : (p.step_size == 1 ? 0.25 : 0.5);
     double theta0 = (-0.5 * p.sector_deg + h) * k - std::numbers::pi / 2.0;
@@ -40,7 +40,7 @@ double first_step_angle(const DisplayParams& p) {
     return theta0;
 }
 
-PicturePlacement picture_placement(const DisplayParams& p, double zoom) {
+PicturePlacement PlacePicture(const DisplayParams& p, double zoom) {
     PicturePlacement out;
     if (!(zoom > 0.0)) zoom = 1.0;
     if (p.mode == DisplayMode::Profile && p.profile_waterfall) {

@@ -26,8 +26,8 @@ struct DisplayParams {
     DisplayMode mode = DisplayMode::Sector;
     float sector_deg = 120.0f;
     int num_beams = 120;
-    int step_size = 2;          // 0..2
-    int num_samples = 500;      // 500 or 1000
+    int step_size = 2;      // 0..2
+    int num_samples = 500;  // 500 or 1000
     int num_elements = 16;
     float range_span_m = 50.0f;  // R: the range window in metres
     int range_start_m = 0;       // S: whole metres
@@ -51,16 +51,16 @@ struct DisplayParams {
 };
 
 // Range start in pixels: Sp = trunc(S * 500 / R).
-int range_start_pixels(const DisplayParams& p);
+int RangeStartPixels(const DisplayParams& p);
 
 // Fine angular steps per beam (even, 2..20; 20 for head-formed beams).
-int fine_steps_per_beam(float sector_deg, int num_beams, bool head_formed);
+int FineStepsPerBeam(float sector_deg, int num_beams, bool head_formed);
 
 // Horizontal centring o of the tilted profile fan.
-int profile_centring(float sector_deg, float tilt_deg);
+int ProfileCentring(float sector_deg, float tilt_deg);
 
 // Angle (radians) of the fan's first fine step, including the profile-mode turn.
-double first_step_angle(const DisplayParams& p);
+double FirstStepAngle(const DisplayParams& p);
 
 // Where the GUI paints the pictures, in main-window client coordinates.
 struct PicturePlacement {
@@ -74,6 +74,6 @@ struct PicturePlacement {
     int waterfall_x = 431;
     int waterfall_y = 62;
 };
-PicturePlacement picture_placement(const DisplayParams& p, double zoom);
+PicturePlacement PlacePicture(const DisplayParams& p, double zoom);
 
 }  // namespace vq

@@ -15,28 +15,29 @@ namespace {
 
 constexpr double kDeg = std::numbers::pi / 180.0;
 
-void put(std::uint8_t* img, int x, int y, std::uint8_t v) {
+void Put(std::uint8_t* img, int x, int y, std::uint8_t v) {
     if (x >= 0 && x < kImageWidth && y >= 0 && y < kImageHeight) img[y * kImageWidth + x] = v;
 }
 
-std::uint8_t grid_value(const DisplayParams& p) { return p.grid ? kOverlayValue : 0; }
+std::uint8_t GridValue(const DisplayParams& p) {
+    return p.grid ? kOverlayValue : 0;
+}
 
 // Horizontal line over the row's span (or the given columns), used by the rectangular grids.
-void hline(std::uint8_t* img, int y, int x0, int x1, std::uint8_t v) {
+void Hline(std::uint8_t* img, int y, int x0, int x1, std::uint8_t v) {
     if (y < 0 || y >= kImageHeight) return;
     for (int x = std::max(0, x0); x < std::min(kImageWidth, x1); ++x) img[y * kImageWidth + x] = v;
 }
 
 // Labels right of nothing: right-aligned, vertically centred on the line at row y.
-void side_label(const DisplayParams& p, std::uint8_t* img, int x, int y, double value) {
-    draw_text(img, x, y - 8, TextAlign::Right, label_text(value, p.half_range),
-              label_value(p, true));
+void SideLabel(const DisplayParams& p, std::uint8_t* img, int x, int y, double value) {
+    DrawText(img, x, y - 8, TextAlign::Right, LabelText(value, p.half_range), LabelValue(p, true));
 }
 
-void draw_linear_grid(const DisplayParams& p, const PixelTables& t, std::uint8_t* img) {
-    const std::uint8_t g = grid_value(p);
-    const double P = ring_spacing(p);
-    const double L = label_step(p);
+void DrawLinearGrid(const DisplayParams& p, const PixelTables& t, std::uint8_t* img) {
+    const std::uint8_t g = GridValue(p);
+    const double P = RingSpacing(p);
+    const double L = LabelStep(p);
     const bool down = p.linear_rule == ByteRule::C;
     int x0 = kApexX;
     int x1 = kApexX;
@@ -50,47 +51,47 @@ void draw_linear_grid(const DisplayParams& p, const PixelTables& t, std::uint8_t
     for (int i = 1; i <= 5; ++i) {
         const int off = static_cast<int>(i * P + 0.5);
         const int y = down ? off : kImageHeight - off;  // the row of range cell `off`
-        hline(img, y, x0, x1, g);
-        side_label(p, img, x0 - 4, y, p.range_start_m + i * L);
+        Hline(img, y, x0, x1, g);
+        SideLabel(p, img, x0 - 4, y, p.range_start_m + i * L);
     }
     for (int y = 0; y < kImageHeight; ++y) {
-        put(img, x0 - 1, y, g);
-        put(img, x1, y, g);
+        Put(img, x0 - 1, y, g);
+        Put(img, x1, y, g);
     }
 }
 
-void draw_beam_test_grid(const DisplayParams& p, std::uint8_t* img) {
-    const std::uint8_t g = grid_value(p);
-    const double P = ring_spacing(p);
-    const double L = label_step(p);
+void DrawBeamTestGrid(const DisplayParams& p, std::uint8_t* img) {
+    const std::uint8_t g = GridValue(p);
+    const double P = RingSpacing(p);
+    const double L = LabelStep(p);
     for (int i = 1; i <= 5; ++i) {
         const int y = static_cast<int>(kApexY - i * P + 0.5);
-        hline(img, y, kBeamTestSpanStart, kBeamTestSpanEnd, g);
-        side_label(p, img, kBeamTestSpanStart - 4, y, p.range_start_m + i * L);
+        Hline(img, y, kBeamTestSpanStart, kBeamTestSpanEnd, g);
+        SideLabel(p, img, kBeamTestSpanStart - 4, y, p.range_start_m + i * L);
     }
 }
 
 // Rings and edges of the fan pushed through a point mapping (profile or perspective).
 template <typename MapFn>
-void draw_fan_grid(const DisplayParams& p, std::uint8_t* img, double first, MapFn map) {
-    const std::uint8_t g = grid_value(p);
-    const double P = ring_spacing(p);
-    const double L = label_step(p);
-    const int sp = range_start_pixels(p);
+void DrawFanGrid(const DisplayParams& p, std::uint8_t* img, double first, MapFn map) {
+    const std::uint8_t g = GridValue(p);
+    const double P = RingSpacing(p);
+    const double L = LabelStep(p);
+    const int sp = RangeStartPixels(p);
     const int i0 = p.range_start_m == 0 ? 1 : 0;
     const double last = first + p.sector_deg * kDeg;
     int x = 0;
     int y = 0;
     for (double a : {first, first + 0.5 * p.sector_deg * kDeg, last}) {
         for (int r = sp; r < sp + 5 * P; ++r) {
-            if (map(r, a, x, y)) put(img, x, y, g);
+            if (map(r, a, x, y)) Put(img, x, y, g);
         }
     }
     const int n = static_cast<int>(20.0f * p.sector_deg);
     for (int k = 0; k <= n; ++k) {
         const double a = first + k * 0.05 * kDeg;
         for (int i = i0; i <= 5; ++i) {
-            if (map(i * P + sp, a, x, y)) put(img, x, y, g);
+            if (map(i * P + sp, a, x, y)) Put(img, x, y, g);
         }
     }
     // Labels along the edge that points more downward, outside the fan.
@@ -98,19 +99,19 @@ void draw_fan_grid(const DisplayParams& p, std::uint8_t* img, double first, MapF
     const bool right_side = std::cos(edge) > 0.0;
     for (int i = i0; i <= 5; ++i) {
         if (map(i * P + sp, edge, x, y)) {
-            draw_text(img, right_side ? x + 4 : x - 4, y - 8,
-                      right_side ? TextAlign::Left : TextAlign::Right,
-                      label_text(p.range_start_m + i * L, p.half_range), label_value(p, true));
+            DrawText(img, right_side ? x + 4 : x - 4, y - 8,
+                     right_side ? TextAlign::Left : TextAlign::Right,
+                     LabelText(p.range_start_m + i * L, p.half_range), LabelValue(p, true));
         }
     }
 }
 
-void draw_profile_rect_grid(const DisplayParams& p, const PixelTables& t, std::uint8_t* img) {
-    const std::uint8_t g = grid_value(p);
-    const double P = ring_spacing(p);
-    const double L = label_step(p);
-    const int sp = range_start_pixels(p);
-    const int cx = kApexX + profile_centring(p.sector_deg, p.tilt_deg);
+void DrawProfileRectGrid(const DisplayParams& p, const PixelTables& t, std::uint8_t* img) {
+    const std::uint8_t g = GridValue(p);
+    const double P = RingSpacing(p);
+    const double L = LabelStep(p);
+    const int sp = RangeStartPixels(p);
+    const int cx = kApexX + ProfileCentring(p.sector_deg, p.tilt_deg);
     for (int i = 1; i <= 60; ++i) {  // depth lines below the head
         const int y = static_cast<int>(i * P + 0.5) - sp;
         if (y >= kImageHeight) break;
@@ -118,14 +119,15 @@ void draw_profile_rect_grid(const DisplayParams& p, const PixelTables& t, std::u
         const int s = t.RowStart[static_cast<std::size_t>(y)];
         const int e = t.RowEnd[static_cast<std::size_t>(y)];
         if (e <= s) continue;
-        hline(img, y, s, e, g);
-        side_label(p, img, s - 4, y, i * L);
+        Hline(img, y, s, e, g);
+        SideLabel(p, img, s - 4, y, i * L);
     }
     for (int i = -5; i <= 5; ++i) {  // across-track lines
         const int x = static_cast<int>(cx + i * P + (i < 0 ? -0.5 : 0.5));
         for (int y = 0; y < kImageHeight; ++y) {
-            if (x >= t.RowStart[static_cast<std::size_t>(y)] && x < t.RowEnd[static_cast<std::size_t>(y)]) {
-                put(img, x, y, g);
+            if (x >= t.RowStart[static_cast<std::size_t>(y)] &&
+                x < t.RowEnd[static_cast<std::size_t>(y)]) {
+                Put(img, x, y, g);
             }
         }
     }
@@ -133,13 +135,13 @@ void draw_profile_rect_grid(const DisplayParams& p, const PixelTables& t, std::u
 
 }  // namespace
 
-double ring_spacing(const DisplayParams& p) {
+double RingSpacing(const DisplayParams& p) {
     const double b = p.units == 0 ? 100.0 : 91.44;
     const double c = p.sound_velocity > 0.0f ? p.sound_velocity : 1500.0;
     return b * 1500.0 / c;
 }
 
-double label_step(const DisplayParams& p) {
+double LabelStep(const DisplayParams& p) {
     const bool feet = p.units == 1;
     if (p.half_range) {
         if (feet) return p.min_range_index == 0 ? 0.45 : 1.5;
@@ -149,30 +151,31 @@ double label_step(const DisplayParams& p) {
     return feet ? 3.0 * p.range_span_m * 0.2 : p.range_span_m * 0.2;
 }
 
-std::string label_text(double value, bool half_range) {
+std::string LabelText(double value, bool half_range) {
     char buf[32];
     std::snprintf(buf, sizeof buf, half_range ? "%4.2f" : "%4.1f", value);
     return buf;
 }
 
-std::uint8_t label_value(const DisplayParams& p, bool visible) {
+std::uint8_t LabelValue(const DisplayParams& p, bool visible) {
     if (!p.grid || !visible) return 0;
     if (p.range_start_m != 0) return kOverlayValue;
     return p.colors == kRevGreyTable ? 72 : 216;
 }
 
-void draw_sector_grid(const DisplayParams& p, std::uint8_t* img) {
-    const std::uint8_t g = grid_value(p);
-    const double P = ring_spacing(p);
-    const double L = label_step(p);
-    const int sp = range_start_pixels(p);
+void DrawSectorGrid(const DisplayParams& p, std::uint8_t* img) {
+    const std::uint8_t g = GridValue(p);
+    const double P = RingSpacing(p);
+    const double L = LabelStep(p);
+    const int sp = RangeStartPixels(p);
     const int S = p.range_start_m;
     const int i0 = S == 0 ? 1 : 0;
     const double half = 0.5 * p.sector_deg;
-    for (int y = kApexY; y > kApexY - 5 * P; --y) put(img, kApexX, y, g);
-    for (double a : {(90.0 - half) * kDeg + std::numbers::pi / 2, (90.0 + half) * kDeg + std::numbers::pi / 2}) {
+    for (int y = kApexY; y > kApexY - 5 * P; --y) Put(img, kApexX, y, g);
+    for (double a : {(90.0 - half) * kDeg + std::numbers::pi / 2,
+                     (90.0 + half) * kDeg + std::numbers::pi / 2}) {
         for (int r = sp; r < sp + 5 * P; ++r) {
-            put(img, static_cast<int>(kApexX + r * std::sin(a) + 0.5),
+            Put(img, static_cast<int>(kApexX + r * std::sin(a) + 0.5),
                 static_cast<int>(kApexY + r * std::cos(a) + 0.5 + sp), g);
         }
     }
@@ -181,40 +184,46 @@ void draw_sector_grid(const DisplayParams& p, std::uint8_t* img) {
         a += 0.0008726645;
         for (int i = i0; i <= 5; ++i) {
             const double r = i * P + sp;
-            put(img, static_cast<int>(kApexX + r * std::sin(a) + 0.5),
+            Put(img, static_cast<int>(kApexX + r * std::sin(a) + 0.5),
                 static_cast<int>(kApexY + r * std::cos(a) + 0.5 + sp), g);
         }
     }
-    const std::uint8_t tv = label_value(p, true);
+    const std::uint8_t tv = LabelValue(p, true);
     const int shift = S != 0 ? 4 : 0;  // labels on the centre line sit off the line
     const double left = S == 0 ? (half + 90.0) * kDeg + std::numbers::pi / 2 : std::numbers::pi;
     for (int i = i0; i <= 5; ++i) {
-        draw_text(img, static_cast<int>(std::sin(left) * i * P + kApexX + 0.5) - shift,
-                  static_cast<int>(std::cos(left) * i * P + kApexY + 0.5) + shift, TextAlign::Right,
-                  label_text(S + i * L, p.half_range), tv);
+        DrawText(img, static_cast<int>(std::sin(left) * i * P + kApexX + 0.5) - shift,
+                 static_cast<int>(std::cos(left) * i * P + kApexY + 0.5) + shift, TextAlign::Right,
+                 LabelText(S + i * L, p.half_range), tv);
     }
     if (S != 0) return;
     const double right = (90.0 - half) * kDeg + std::numbers::pi / 2;
     for (int i = 1; i <= 5; ++i) {
-        draw_text(img, static_cast<int>(std::sin(right) * i * P + kApexX + 0.5),
-                  static_cast<int>(std::cos(right) * i * P + kApexY + 0.5), TextAlign::Left,
-                  label_text(i * L, p.half_range), tv);
+        DrawText(img, static_cast<int>(std::sin(right) * i * P + kApexX + 0.5),
+                 static_cast<int>(std::cos(right) * i * P + kApexY + 0.5), TextAlign::Left,
+                 LabelText(i * L, p.half_range), tv);
     }
 }
 
-void draw_grid(const DisplayParams& p, const PixelTables& t, std::uint8_t* display) {
-    const int sp = range_start_pixels(p);
+void DrawGrid(const DisplayParams& p, const PixelTables& t, std::uint8_t* display) {
+    const int sp = RangeStartPixels(p);
     switch (p.mode) {
-        case DisplayMode::Sector: draw_sector_grid(p, display); break;
-        case DisplayMode::Linear: draw_linear_grid(p, t, display); break;
-        case DisplayMode::BeamTest: draw_beam_test_grid(p, display); break;
+        case DisplayMode::Sector:
+            DrawSectorGrid(p, display);
+            break;
+        case DisplayMode::Linear:
+            DrawLinearGrid(p, t, display);
+            break;
+        case DisplayMode::BeamTest:
+            DrawBeamTestGrid(p, display);
+            break;
         case DisplayMode::Profile: {
             if (p.profile_grid == 1) {
-                draw_profile_rect_grid(p, t, display);
+                DrawProfileRectGrid(p, t, display);
                 break;
             }
-            const double cx = kApexX + profile_centring(p.sector_deg, p.tilt_deg);
-            draw_fan_grid(p, display, first_step_angle(p), [&](double r, double a, int& x, int& y) {
+            const double cx = kApexX + ProfileCentring(p.sector_deg, p.tilt_deg);
+            DrawFanGrid(p, display, FirstStepAngle(p), [&](double r, double a, int& x, int& y) {
                 x = static_cast<int>(cx + r * std::cos(a) + 0.5);
                 y = static_cast<int>(r * std::sin(a) + 0.5 - sp);
                 return true;
@@ -222,10 +231,10 @@ void draw_grid(const DisplayParams& p, const PixelTables& t, std::uint8_t* displ
             break;
         }
         case DisplayMode::Perspective: {
-            draw_fan_grid(p, display, first_step_angle(p), [&](double r, double a, int& x, int& y) {
+            DrawFanGrid(p, display, FirstStepAngle(p), [&](double r, double a, int& x, int& y) {
                 const double px = static_cast<int>(r * std::cos(a) + 0.5);
                 const double py = static_cast<int>(r * std::sin(a) + 0.5 + sp);
-                if (!perspective_project(px, py, x, y)) return false;
+                if (!PerspectiveProject(px, py, x, y)) return false;
                 x += kApexX;
                 y += kApexY;
                 return true;

@@ -41,54 +41,63 @@ constexpr Segment kSegments[] = {
 };
 
 // start + (end - start) * k / n, rounded half up.
-int lerp_round(int start, int end, int k, int n) {
+int LerpRound(int start, int end, int k, int n) {
     return static_cast<int>(std::floor(start + static_cast<double>(end - start) * k / n + 0.5));
 }
 
-std::array<NormColor, 256> build_norm_table() {
+std::array<NormColor, 256> BuildNormTable() {
     std::array<NormColor, 256> t{};
     for (const Segment& s : kSegments) {
         const int n = s.to_row - s.from_row;
         for (int k = 0; k <= n; ++k) {
-            t[static_cast<std::size_t>(s.from_row + k)] = {lerp_round(s.from.r, s.to.r, k, n),
-                                                           lerp_round(s.from.g, s.to.g, k, n),
-                                                           lerp_round(s.from.b, s.to.b, k, n)};
+            t[static_cast<std::size_t>(s.from_row + k)] = {LerpRound(s.from.r, s.to.r, k, n),
+                                                           LerpRound(s.from.g, s.to.g, k, n),
+                                                           LerpRound(s.from.b, s.to.b, k, n)};
         }
     }
     t[255] = {100, 0, 0};
     return t;
 }
 
-std::uint8_t clamp_byte(double v) {
+std::uint8_t ClampByte(double v) {
     const int i = static_cast<int>(v);  // truncation toward zero
     return static_cast<std::uint8_t>(std::clamp(i, 0, 255));
 }
 
-Rgb entry(int index, int i, const NormColor& n) {
+Rgb Entry(int index, int i, const NormColor& n) {
     const double a = i * 0.5 * std::numbers::pi / 255.0;
     const double s = 255.0 * std::sin(a);
     const double c = 255.0 - 255.0 * std::cos(a);
     switch (index) {
-        case 1: return {clamp_byte(n.r), clamp_byte(n.g), clamp_byte(n.b)};
-        case 2: return {0, clamp_byte(i), 0};
-        case 3: return {clamp_byte(i), clamp_byte(i), clamp_byte(i)};
-        case 4: return {clamp_byte(255 - i), clamp_byte(255 - i), clamp_byte(255 - i)};
-        case 5: return {clamp_byte(s), clamp_byte(c), 0};
-        case 6: return {0, clamp_byte(s), clamp_byte(c)};
-        case 7: return {clamp_byte(c), clamp_byte(s), 0};
-        case 8: return {0, clamp_byte(c), clamp_byte(s)};
-        default: return {clamp_byte(1.5 * n.r), clamp_byte(1.5 * n.g), clamp_byte(1.5 * n.b)};
+        case 1:
+            return {ClampByte(n.r), ClampByte(n.g), ClampByte(n.b)};
+        case 2:
+            return {0, ClampByte(i), 0};
+        case 3:
+            return {ClampByte(i), ClampByte(i), ClampByte(i)};
+        case 4:
+            return {ClampByte(255 - i), ClampByte(255 - i), ClampByte(255 - i)};
+        case 5:
+            return {ClampByte(s), ClampByte(c), 0};
+        case 6:
+            return {0, ClampByte(s), ClampByte(c)};
+        case 7:
+            return {ClampByte(c), ClampByte(s), 0};
+        case 8:
+            return {0, ClampByte(c), ClampByte(s)};
+        default:
+            return {ClampByte(1.5 * n.r), ClampByte(1.5 * n.g), ClampByte(1.5 * n.b)};
     }
 }
 
 }  // namespace
 
-const std::array<NormColor, 256>& norm_table() {
-    static const std::array<NormColor, 256> table = build_norm_table();
+const std::array<NormColor, 256>& NormTable() {
+    static const std::array<NormColor, 256> table = BuildNormTable();
     return table;
 }
 
-const char* color_table_name(int index) {
+const char* ColorTableName(int index) {
     static constexpr const char* kNames[kNumColorTables] = {
         "Norm &Hi",      "Norm &Lo",    "Gr&een",        "&Grey", "&Rev Grey",
         "&Brown/Yellow", "Green/Bl&ue", "Green/&Yellow", "Blu&e"};
@@ -96,11 +105,12 @@ const char* color_table_name(int index) {
     return kNames[index];
 }
 
-Palette make_palette(int index) {
+Palette MakePalette(int index) {
     if (index < 0 || index >= kNumColorTables) index = 0;
-    const auto& n = norm_table();
+    const auto& n = NormTable();
     Palette p{};
-    for (int i = 0; i < 255; ++i) p[static_cast<std::size_t>(i)] = entry(index, i, n[static_cast<std::size_t>(i)]);
+    for (int i = 0; i < 255; ++i)
+        p[static_cast<std::size_t>(i)] = Entry(index, i, n[static_cast<std::size_t>(i)]);
     p[255] = {100, 0, 0};
     return p;
 }
@@ -109,10 +119,11 @@ Palette make_palette(int index) {
 
 namespace vq {
 
-std::array<std::uint32_t, 256> palette_words(const Palette& p) {
+std::array<std::uint32_t, 256> PaletteWords(const Palette& p) {
     std::array<std::uint32_t, 256> w{};
     for (std::size_t i = 0; i < 256; ++i) {
-        w[i] = (static_cast<std::uint32_t>(p[i].r) << 16) | (static_cast<std::uint32_t>(p[i].g) << 8) | p[i].b;
+        w[i] = (static_cast<std::uint32_t>(p[i].r) << 16) |
+               (static_cast<std::uint32_t>(p[i].g) << 8) | p[i].b;
     }
     return w;
 }

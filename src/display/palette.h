@@ -23,20 +23,20 @@ struct NormColor {
 };
 
 // The piecewise linear base table: rows 0..254 intensity colours, row 255 the overlay colour.
-const std::array<NormColor, 256>& norm_table();
+const std::array<NormColor, 256>& NormTable();
 
 // Menu texts of the nine tables, in index order.
-const char* color_table_name(int index);
+const char* ColorTableName(int index);
 
 // The 256-entry palette for table index 0..8 (out-of-range indexes fall back to 0).
 using Palette = std::array<Rgb, 256>;
-Palette make_palette(int index);
+Palette MakePalette(int index);
 
 }  // namespace vq
 
 namespace vq {
 
 // The palette as 0xRRGGBB words, the form the GUI's image colour table takes.
-std::array<std::uint32_t, 256> palette_words(const Palette& p);
+std::array<std::uint32_t, 256> PaletteWords(const Palette& p);
 
 }  // namespace vq

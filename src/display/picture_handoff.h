@@ -8,29 +8,31 @@
 #include <cstdint>
 #include <vector>
 
+#include "display/display_params.h"
+
 namespace vq {
 
 struct PictureFrame {
-    static constexpr int kWidth = 1012;
-    static constexpr int kHeight = 542;
+    static constexpr int kWidth = kImageWidth;
+    static constexpr int kHeight = kImageHeight;
     std::vector<std::uint8_t> pixels = std::vector<std::uint8_t>(kWidth * kHeight, 0);
     std::array<std::uint32_t, 256> palette{};  // 0xRRGGBB per index
-    std::uint64_t ping = 0;                     // number of the ping the picture shows
+    std::uint64_t ping = 0;                    // number of the ping the picture shows
     int display_type = 0;
 };
 
 class PictureHandOff {
-public:
+  public:
     // Producer side: draw into back(), then publish() it.
-    PictureFrame& back() { return buffers_[back_]; }
-    void publish() {
+    PictureFrame& Back() { return buffers_[back_]; }
+    void Publish() {
         const int previous = middle_.exchange(back_ | kFresh, std::memory_order_acq_rel);
         back_ = previous & kIndexMask;
     }
 
     // Consumer side: take the newest published picture if there is one; front() stays valid
     // until the next take().
-    bool take() {
+    bool Take() {
         if ((middle_.load(std::memory_order_acquire) & kFresh) == 0) return false;
         const int previous = middle_.exchange(front_, std::memory_order_acq_rel);
         front_ = previous & kIndexMask;
@@ -38,13 +40,13 @@ public:
     }
     const PictureFrame& front() const { return buffers_[front_]; }
 
-private:
+  private:
     static constexpr int kFresh = 4;
     static constexpr int kIndexMask = 3;
     std::array<PictureFrame, 3> buffers_;
-    int back_ = 0;                  // owned by the producer
-    int front_ = 1;                 // owned by the consumer
-    std::atomic<int> middle_{2};    // shared: index of the middle buffer | kFresh
+    int back_ = 0;                // owned by the producer
+    int front_ = 1;               // owned by the consumer
+    std::atomic<int> middle_{2};  // shared: index of the middle buffer | kFresh
 };
 
 }  // namespace vq

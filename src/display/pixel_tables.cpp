@@ -6,7 +6,7 @@
 
 namespace vq {
 
-const std::array<AngleWeight, 20>& angle_weights() {
+const std::array<AngleWeight, 20>& AngleWeights() {
     static const std::array<AngleWeight, 20> table = [] {
         std::array<AngleWeight, 20> t{};
         for (int r = 0; r < 20; ++r) {
@@ -19,11 +19,15 @@ const std::array<AngleWeight, 20>& angle_weights() {
 }
 
 PixelTables::PixelTables()
-    : PixelStep(kImagePixels), PixelBeam(kImagePixels), PixelCell(kImagePixels),
-      PixelW0(kImagePixels), PixelW1(kImagePixels), PixelW2(kImagePixels),
+    : PixelStep(kImagePixels),
+      PixelBeam(kImagePixels),
+      PixelCell(kImagePixels),
+      PixelW0(kImagePixels),
+      PixelW1(kImagePixels),
+      PixelW2(kImagePixels),
       packed(kImagePixels) {}
 
-void PixelTables::clear() {
+void PixelTables::Clear() {
     std::fill(PixelStep.begin(), PixelStep.end(), 0);
     std::fill(PixelBeam.begin(), PixelBeam.end(), 0);
     std::fill(PixelCell.begin(), PixelCell.end(), 0);
@@ -37,16 +41,17 @@ void PixelTables::clear() {
     RowEnd.fill(0);
 }
 
-void PixelTables::pack(int num_beams) {
+void PixelTables::Pack(int num_beams) {
     // Rows outside 0..num_beams-1 are 0 in the beam columns, so the weights stay as built.
     (void)num_beams;
     int last_set = 0;
     for (int i = 0; i < kImagePixels; ++i) {
-        const int a = std::clamp(static_cast<int>(PixelBeam[static_cast<std::size_t>(i)]), 0,
-                                 kMaxBeams - 1);
+        const int a =
+            std::clamp(static_cast<int>(PixelBeam[static_cast<std::size_t>(i)]), 0, kMaxBeams - 1);
         const int cell = std::clamp(static_cast<int>(PixelCell[static_cast<std::size_t>(i)]), 0,
                                     kColumnCells - 1);
-        const int w[3] = {PixelW0[static_cast<std::size_t>(i)], PixelW1[static_cast<std::size_t>(i)],
+        const int w[3] = {PixelW0[static_cast<std::size_t>(i)],
+                          PixelW1[static_cast<std::size_t>(i)],
                           PixelW2[static_cast<std::size_t>(i)]};
         const int first = a;  // row a - 1 sits at column position a
         const WeightSet ws{static_cast<std::uint16_t>(w[0]), static_cast<std::uint16_t>(w[1]),
@@ -77,7 +82,7 @@ void PixelTables::pack(int num_beams) {
     }
 }
 
-void transpose_beams(const std::uint8_t* byte_image, int num_beams, std::uint8_t* columns) {
+void TransposeBeams(const std::uint8_t* byte_image, int num_beams, std::uint8_t* columns) {
     const int nb = std::clamp(num_beams, 0, kMaxBeams);
     constexpr int kBlock = 64;  // cells per block: the written lines stay in cache across rows
     for (int c0 = 0; c0 < kColumnCells; c0 += kBlock) {

@@ -13,7 +13,7 @@ namespace vq {
 struct AngleWeight {
     std::uint8_t w0, w1, w2;
 };
-const std::array<AngleWeight, 20>& angle_weights();
+const std::array<AngleWeight, 20>& AngleWeights();
 
 // The per-ping scan conversion reads a cell-major copy of BeamByteImage ("beam columns"):
 // cell c holds beams -1 .. 602 at c * kColumnStride + row + 1, rows outside the beams 0, so a
@@ -24,7 +24,7 @@ inline constexpr int kColumnsSize = kColumnCells * kColumnStride + 16;
 
 // Fills `columns` (kColumnsSize bytes) from rows 0..num_beams-1 of the byte image; every other
 // byte of `columns` must already be 0 (clear it once when the beam count changes).
-void transpose_beams(const std::uint8_t* byte_image, int num_beams, std::uint8_t* columns);
+void TransposeBeams(const std::uint8_t* byte_image, int num_beams, std::uint8_t* columns);
 
 // The fast form of one pixel, 4 bytes: the beam-column offset of the first of three
 // consecutive rows (low 19 bits) and the index of its weight triple (high bits).
@@ -39,10 +39,10 @@ struct WeightSet {
 
 struct PixelTables {
     PixelTables();
-    void clear();
+    void Clear();
     // Derives the packed form from beam/cell/weights once building is done.
-    void pack(int num_beams);
-    int index(int x, int y) const { return y * kImageWidth + x; }
+    void Pack(int num_beams);
+    int Index(int x, int y) const { return y * kImageWidth + x; }
 
     std::vector<std::int32_t> PixelStep, PixelBeam, PixelCell;
     std::vector<std::uint8_t> PixelW0, PixelW1, PixelW2;

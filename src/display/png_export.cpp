@@ -19,12 +19,12 @@ struct FileCloser {
     }
 };
 
-void set_error(std::string* error, const std::string& text) {
+void SetError(std::string* error, const std::string& text) {
     if (error != nullptr) *error = text;
 }
 
 // libpng reports errors by longjmp; nothing with a destructor lives inside this frame.
-bool encode(png_structp png, png_infop info, std::FILE* f, const std::uint8_t* pixels, int width,
+bool Encode(png_structp png, png_infop info, std::FILE* f, const std::uint8_t* pixels, int width,
             int height, const png_color* colors, png_bytep* rows) {
     if (setjmp(png_jmpbuf(png))) return false;
     png_init_io(png, f);
@@ -33,7 +33,8 @@ bool encode(png_structp png, png_infop info, std::FILE* f, const std::uint8_t* p
                  PNG_FILTER_TYPE_DEFAULT);
     png_set_PLTE(png, info, colors, 256);
     for (int y = 0; y < height; ++y) {
-        rows[y] = const_cast<png_bytep>(pixels + static_cast<std::size_t>(y) * static_cast<std::size_t>(width));
+        rows[y] = const_cast<png_bytep>(pixels + static_cast<std::size_t>(y) *
+                                                     static_cast<std::size_t>(width));
     }
     png_set_rows(png, info, rows);
     png_write_png(png, info, PNG_TRANSFORM_IDENTITY, nullptr);
@@ -42,34 +43,34 @@ bool encode(png_structp png, png_infop info, std::FILE* f, const std::uint8_t* p
 
 }  // namespace
 
-bool write_indexed_png(const std::string& path, const std::uint8_t* pixels, int width,
-                       int height, const Palette& palette, std::string* error) {
+bool WriteIndexedPng(const std::string& path, const std::uint8_t* pixels, int width, int height,
+                     const Palette& palette, std::string* error) {
     if (pixels == nullptr || width <= 0 || height <= 0) {
-        set_error(error, "No picture to write.");
+        SetError(error, "No picture to write.");
         return false;
     }
     FileCloser file;
     file.f = std::fopen(path.c_str(), "wb");
     if (file.f == nullptr) {
-        set_error(error, "Cannot create " + path + ": " + std::strerror(errno));
+        SetError(error, "Cannot create " + path + ": " + std::strerror(errno));
         return false;
     }
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
     png_infop info = png != nullptr ? png_create_info_struct(png) : nullptr;
     if (info == nullptr) {
         png_destroy_write_struct(&png, nullptr);
-        set_error(error, "Cannot start the PNG encoder.");
+        SetError(error, "Cannot start the PNG encoder.");
         return false;
     }
     std::vector<png_color> colors(256);
     for (std::size_t i = 0; i < 256; ++i) colors[i] = {palette[i].r, palette[i].g, palette[i].b};
     std::vector<png_bytep> rows(static_cast<std::size_t>(height));
-    const bool ok = encode(png, info, file.f, pixels, width, height, colors.data(), rows.data());
+    const bool ok = Encode(png, info, file.f, pixels, width, height, colors.data(), rows.data());
     png_destroy_write_struct(&png, &info);
     const bool closed = std::fclose(file.f) == 0;
     file.f = nullptr;
     if (!ok || !closed) {
-        set_error(error, "Cannot write " + path + ".");
+        SetError(error, "Cannot write " + path + ".");
         std::remove(path.c_str());
         return false;
     }

@@ -9,7 +9,7 @@
 namespace vq {
 
 // Returns false with a message in `error` when the file cannot be written.
-bool write_indexed_png(const std::string& path, const std::uint8_t* pixels, int width,
-                       int height, const Palette& palette, std::string* error);
+bool WriteIndexedPng(const std::string& path, const std::uint8_t* pixels, int width, int height,
+                     const Palette& palette, std::string* error);
 
 }  // namespace vq

@@ -12,11 +12,12 @@ namespace {
 
 constexpr std::uint8_t kPointValue = 216;
 
-void dim(const PixelTables& t, int type, std::uint8_t* display) {
+void Dim(const PixelTables& t, int type, std::uint8_t* display) {
     if (type <= 0) return;
     for (int y = 0; y < kImageHeight - 1; ++y) {
         const int x0 = std::max(0, static_cast<int>(t.RowStart[static_cast<std::size_t>(y)]));
-        const int x1 = std::min(kImageWidth, static_cast<int>(t.RowEnd[static_cast<std::size_t>(y)]));
+        const int x1 =
+            std::min(kImageWidth, static_cast<int>(t.RowEnd[static_cast<std::size_t>(y)]));
         std::uint8_t* row = display + y * kImageWidth;
         for (int x = x0; x < x1; ++x) {
             if (row[x] == kOverlayValue) continue;
@@ -26,7 +27,7 @@ void dim(const PixelTables& t, int type, std::uint8_t* display) {
     }
 }
 
-void dot(std::uint8_t* display, int x, int y, bool large) {
+void Dot(std::uint8_t* display, int x, int y, bool large) {
     const int r = large ? 1 : 0;
     for (int dy = -r; dy <= r; ++dy) {
         for (int dx = -r; dx <= r; ++dx) {
@@ -37,13 +38,13 @@ void dot(std::uint8_t* display, int x, int y, bool large) {
 }
 
 // Picture position of a point at `r` pixels from the apex along angle `a`.
-bool place(const DisplayParams& p, int sp, double cx, int r, double a, int& x, int& y) {
+bool Place(const DisplayParams& p, int sp, double cx, int r, double a, int& x, int& y) {
     if (p.mode == DisplayMode::Perspective) {
         int dx = 0;
         int dy = 0;
         const double px = static_cast<int>(r * std::cos(a) + 0.5);
         const double py = static_cast<int>(r * std::sin(a) + 0.5 + sp);
-        if (!perspective_project(px, py, dx, dy)) return false;
+        if (!PerspectiveProject(px, py, dx, dy)) return false;
         x = kApexX + dx;
         y = kApexY + dy;
         return true;
@@ -55,7 +56,7 @@ bool place(const DisplayParams& p, int sp, double cx, int r, double a, int& x, i
 }
 
 // Columns between points inherit the row of the point to their left across short gaps.
-void fill_swath(SwathTrace& s, int lo, int hi, int max_gap) {
+void FillSwath(SwathTrace& s, int lo, int hi, int max_gap) {
     int last_row = s.columns[static_cast<std::size_t>(lo)];
     for (int x = lo + 1; x < hi; ++x) {
         if (s.columns[static_cast<std::size_t>(x)] != 0) {
@@ -73,23 +74,23 @@ void fill_swath(SwathTrace& s, int lo, int hi, int max_gap) {
 
 }  // namespace
 
-int effective_display_type(const DisplayParams& p, const OverlayInput& in) {
+int EffectiveDisplayType(const DisplayParams& p, const OverlayInput& in) {
     if (in.point_type == 1) return 0;
     if (p.mode == DisplayMode::Profile && in.point_filter == 2 && in.show_outliers) return 0;
     return std::clamp(in.display_type, 0, 3);
 }
 
-void draw_profile_overlay(const DisplayParams& p, const PixelTables& t, const OverlayInput& in,
-                          std::uint8_t* display, SwathTrace& swath) {
+void DrawProfileOverlay(const DisplayParams& p, const PixelTables& t, const OverlayInput& in,
+                        std::uint8_t* display, SwathTrace& swath) {
     swath = SwathTrace{};
-    dim(t, effective_display_type(p, in), display);
+    Dim(t, EffectiveDisplayType(p, in), display);
     if (in.range_tenths == nullptr || in.count <= 0 || p.num_samples <= 0) return;
     double k = 500.0 / p.num_samples * 0.1;
     if (p.half_range) k *= 2.0;
-    const int sp = range_start_pixels(p);
-    const int o = p.mode == DisplayMode::Profile ? profile_centring(p.sector_deg, p.tilt_deg) : 0;
+    const int sp = RangeStartPixels(p);
+    const int o = p.mode == DisplayMode::Profile ? ProfileCentring(p.sector_deg, p.tilt_deg) : 0;
     const double cx = kApexX + o;
-    const double theta0 = first_step_angle(p);
+    const double theta0 = FirstStepAngle(p);
     const double step = p.sector_deg / std::max(1, p.num_beams) * std::numbers::pi / 180.0;
     const int n = std::min(in.count, 600);
     int lo = kImageWidth;
@@ -100,10 +101,12 @@ void draw_profile_overlay(const DisplayParams& p, const PixelTables& t, const Ov
         const int r = static_cast<int>(range * k + sp);
         int x = 0;
         int y = 0;
-        if (!place(p, sp, cx, r, theta0 + i * step, x, y)) continue;
+        if (!Place(p, sp, cx, r, theta0 + i * step, x, y)) continue;
         if (x < 1 || x > 1010 || y < 1 || y > 539) continue;
-        if (!(t.RowStart[static_cast<std::size_t>(y)] + 3 < x && x < t.RowEnd[static_cast<std::size_t>(y)] - 3)) continue;
-        dot(display, x, y, in.dot_size == 1);
+        if (!(t.RowStart[static_cast<std::size_t>(y)] + 3 < x &&
+              x < t.RowEnd[static_cast<std::size_t>(y)] - 3))
+            continue;
+        Dot(display, x, y, in.dot_size == 1);
         swath.columns[static_cast<std::size_t>(x)] = y;
         lo = std::min(lo, x);
         hi = std::max(hi, x);
@@ -111,7 +114,7 @@ void draw_profile_overlay(const DisplayParams& p, const PixelTables& t, const Ov
     if (hi < 0) return;
     swath.drawn = true;
     const int gap = p.step_size == 0 ? 6 : (p.step_size == 1 ? 12 : 24);
-    fill_swath(swath, lo, hi, gap);
+    FillSwath(swath, lo, hi, gap);
     const int apex = p.mode == DisplayMode::Profile ? kApexX + o : kApexX;
     swath.left = lo - apex;
     swath.right = hi - apex;

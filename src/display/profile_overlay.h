@@ -15,10 +15,10 @@ struct OverlayInput {
     // tenths of a sample, 0 = no point.
     const std::int32_t* range_tenths = nullptr;
     int count = 0;
-    int dot_size = 0;           // ProfilePointDotSize: 0 small, 1 large (3 x 3)
-    int display_type = 0;       // ProfileDisplayType 0..3
-    int point_type = 0;         // ProfilePointType
-    int point_filter = 2;       // ProfilePointFilter
+    int dot_size = 0;            // ProfilePointDotSize: 0 small, 1 large (3 x 3)
+    int display_type = 0;        // ProfileDisplayType 0..3
+    int point_type = 0;          // ProfilePointType
+    int point_filter = 2;        // ProfilePointFilter
     bool show_outliers = false;  // ProfilePointFilter_g_show_outliers_sw
 };
 
@@ -29,10 +29,10 @@ struct SwathTrace {
     bool drawn = false;
 };
 
-int effective_display_type(const DisplayParams& p, const OverlayInput& in);
+int EffectiveDisplayType(const DisplayParams& p, const OverlayInput& in);
 
 // Dims the spans by the display type, then draws the points (Sector, Profile, Perspective).
-void draw_profile_overlay(const DisplayParams& p, const PixelTables& t, const OverlayInput& in,
-                          std::uint8_t* display, SwathTrace& swath);
+void DrawProfileOverlay(const DisplayParams& p, const PixelTables& t, const OverlayInput& in,
+                        std::uint8_t* display, SwathTrace& swath);
 
 }  // namespace vq

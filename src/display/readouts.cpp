@@ -14,7 +14,7 @@ constexpr int kActivitySteps = 7;
 constexpr int kNeedleLength = 8;
 constexpr double kDegToRad = 3.14159265358979323846 / 180.0;
 
-std::string format_float(const char* format, double v) {
+std::string FormatFloat(const char* format, double v) {
     char buf[32];
     std::snprintf(buf, sizeof buf, format, v);
     return buf;
@@ -22,19 +22,19 @@ std::string format_float(const char* format, double v) {
 
 }  // namespace
 
-Lamp satellites_lamp(int satellites) {
+Lamp SatellitesLamp(int satellites) {
     if (satellites < 5) return Lamp::Red;
     if (satellites < 7) return Lamp::YellowGreen;
     return Lamp::Green;
 }
 
-Lamp hdop_lamp(float hdop) {
+Lamp HdopLamp(float hdop) {
     if (hdop > 5.0f) return Lamp::Red;
     if (hdop > 2.5f) return Lamp::YellowGreen;
     return Lamp::Green;
 }
 
-ReadoutColour lamp_colour(Lamp lamp) {
+ReadoutColour LampColour(Lamp lamp) {
     switch (lamp) {
         case Lamp::Red:
             return kReadoutRed;
@@ -48,12 +48,12 @@ ReadoutColour lamp_colour(Lamp lamp) {
     return kReadoutDimGrey;
 }
 
-ReadoutColour value_colour(bool reverse_grey) {
+ReadoutColour ValueColour(bool reverse_grey) {
     return reverse_grey ? kReadoutDimGrey : kReadoutValueGrey;
 }
 
-std::optional<ReadoutText> StatusLine::after_ping(bool playback, bool connected, bool recording,
-                                                  bool disk_full) {
+std::optional<ReadoutText> StatusLine::AfterPing(bool playback, bool connected, bool recording,
+                                                 bool disk_full) {
     if (playback) return ReadoutText{"File Playback", kReadoutDimGrey};
     if (!connected) return std::nullopt;
     activity_ = activity_ >= kActivitySteps ? 0 : activity_ + 1;
@@ -69,7 +69,7 @@ std::optional<ReadoutText> StatusLine::after_ping(bool playback, bool connected,
     return t;
 }
 
-TemperatureWarning::Result TemperatureWarning::on_second(float temperature_c, int second) {
+TemperatureWarning::Result TemperatureWarning::OnSecond(float temperature_c, int second) {
     float t = std::fmin(std::fmax(temperature_c, 0.0f), 200.0f);
     Result r;
     if (t < kTemperatureWarning) {
@@ -84,78 +84,78 @@ TemperatureWarning::Result TemperatureWarning::on_second(float temperature_c, in
     }
     r.action = Action::Draw;
     r.label = {"CPU Temperature:", kReadoutValueGrey};
-    r.value = {format_float("%4.1f C", t), kReadoutRed};
+    r.value = {FormatFloat("%4.1f C", t), kReadoutRed};
     return r;
 }
 
-FixQualityReadout fix_quality_readout(int fix_quality, bool reverse_grey) {
+FixQualityReadout ReadFixQuality(int fix_quality, bool reverse_grey) {
     static constexpr std::array<const char*, 6> kLabels = {"Invalid", "GPS (SPS)",   "DGPS",
                                                            "PPS",     "RTK (Fixed)", "RTK (Float)"};
     FixQualityReadout r;
-    r.number = {std::to_string(fix_quality), value_colour(reverse_grey)};
+    r.number = {std::to_string(fix_quality), ValueColour(reverse_grey)};
     if (fix_quality >= 0 && fix_quality < static_cast<int>(kLabels.size())) {
         r.label = {kLabels[static_cast<std::size_t>(fix_quality)],
-                   fix_quality == 0 ? kReadoutRed : value_colour(reverse_grey)};
+                   fix_quality == 0 ? kReadoutRed : ValueColour(reverse_grey)};
     }
     return r;
 }
 
-std::string speed_text(float knots) {
-    return format_float("%3.1f  KTS", knots);
+std::string SpeedText(float knots) {
+    return FormatFloat("%3.1f  KTS", knots);
 }
 
-std::array<int, 2> course_needle_end(int cx, int cy, float course_deg) {
+std::array<int, 2> CourseNeedleEnd(int cx, int cy, float course_deg) {
     double c = course_deg * kDegToRad;
     return {cx + static_cast<int>(kNeedleLength * std::sin(c) + 0.5),
             cy - static_cast<int>(kNeedleLength * std::cos(c) + 0.5)};
 }
 
-GpsPanel::Position GpsPanel::on_position(std::string_view latitude_text,
-                                         std::string_view longitude_text, bool reverse_grey) {
+GpsPanel::Position GpsPanel::OnPosition(std::string_view latitude_text,
+                                        std::string_view longitude_text, bool reverse_grey) {
     steps_.store(0, std::memory_order_relaxed);
     blink_ = !blink_;
-    ReadoutColour c = value_colour(reverse_grey);
+    ReadoutColour c = ValueColour(reverse_grey);
     return {{std::string(latitude_text), c}, {std::string(longitude_text), c}, blink_};
 }
 
-ReadoutText GpsPanel::speed(float knots, bool reverse_grey) const {
-    return {speed_text(knots), value_colour(reverse_grey)};
+ReadoutText GpsPanel::Speed(float knots, bool reverse_grey) const {
+    return {SpeedText(knots), ValueColour(reverse_grey)};
 }
 
-GpsPanel::Quality GpsPanel::quality(int satellites, float hdop, int fix_quality,
-                                    bool reverse_grey) {
+GpsPanel::Quality GpsPanel::ReadQuality(int satellites, float hdop, int fix_quality,
+                                        bool reverse_grey) {
     Quality q;
-    ReadoutColour c = value_colour(reverse_grey);
+    ReadoutColour c = ValueColour(reverse_grey);
     if (satellites != last_satellites_) {
         q.satellites = ReadoutText{std::to_string(satellites), c};
-        q.satellites_lamp = satellites_lamp(satellites);
+        q.satellites_lamp = SatellitesLamp(satellites);
         last_satellites_ = satellites;
     }
     if (hdop != last_hdop_) {
-        q.hdop = ReadoutText{format_float("%3.1f", hdop), c};
-        q.hdop_lamp = hdop_lamp(hdop);
+        q.hdop = ReadoutText{FormatFloat("%3.1f", hdop), c};
+        q.hdop_lamp = HdopLamp(hdop);
         last_hdop_ = hdop;
     }
     if (fix_quality != last_fix_quality_) {
-        q.fix_quality = fix_quality_readout(fix_quality, reverse_grey);
+        q.fix_quality = ReadFixQuality(fix_quality, reverse_grey);
         last_fix_quality_ = fix_quality;
     }
     return q;
 }
 
-std::optional<GpsPanel::TimedOut> GpsPanel::tick(NavState& nav) {
+std::optional<GpsPanel::TimedOut> GpsPanel::Tick(NavState& nav) {
     // Already shown: wait for a position (or a repaint, which steps back once).
     if (steps_.load(std::memory_order_relaxed) >= kTimeoutSteps) return std::nullopt;
     if (steps_.fetch_add(1, std::memory_order_relaxed) + 1 != kTimeoutSteps) return std::nullopt;
-    nav.clear_position_texts();
-    nav.update([](NavSnapshot& s) { s.speed_knots = 0.0f; });
+    nav.ClearPositionTexts();
+    nav.Update([](NavSnapshot& s) { s.speed_knots = 0.0f; });
     last_satellites_ = -1;
     last_hdop_ = -1.0f;
     last_fix_quality_ = -1;
     return TimedOut{};
 }
 
-void GpsPanel::on_repaint() {
+void GpsPanel::OnRepaint() {
     int running = steps_.load(std::memory_order_relaxed);
     if (running != 0) steps_.compare_exchange_strong(running, kTimeoutSteps - 1);
 }

@@ -35,20 +35,20 @@ struct ReadoutText {
 
 // The lit circle of a three-lamp indicator (Off: all dark).
 enum class Lamp { Off, Red, YellowGreen, Green };
-Lamp satellites_lamp(int satellites);
-Lamp hdop_lamp(float hdop);
-ReadoutColour lamp_colour(Lamp lamp);
+Lamp SatellitesLamp(int satellites);
+Lamp HdopLamp(float hdop);
+ReadoutColour LampColour(Lamp lamp);
 
 // Values are light grey, or dark grey while the colour table "&Rev Grey" is selected.
-ReadoutColour value_colour(bool reverse_grey);
+ReadoutColour ValueColour(bool reverse_grey);
 
 // The logging status line left of the dials.
 class StatusLine {
   public:
     // After each ping: "File Playback" in playback; live and connected, "Not Logging ",
     // "Disk Full " or "Logging " followed by the ticking activity dots; otherwise nothing.
-    std::optional<ReadoutText> after_ping(bool playback, bool connected, bool recording,
-                                          bool disk_full);
+    std::optional<ReadoutText> AfterPing(bool playback, bool connected, bool recording,
+                                         bool disk_full);
 
   private:
     int activity_ = 0;  // 0 .. 7
@@ -63,7 +63,7 @@ class TemperatureWarning {
         ReadoutText label;  // "CPU Temperature:" in grey
         ReadoutText value;  // "%4.1f C" in red
     };
-    Result on_second(float temperature_c, int second);
+    Result OnSecond(float temperature_c, int second);
 
   private:
     bool active_ = false;
@@ -74,12 +74,12 @@ struct FixQualityReadout {
     ReadoutText number;
     ReadoutText label;
 };
-FixQualityReadout fix_quality_readout(int fix_quality, bool reverse_grey);
+FixQualityReadout ReadFixQuality(int fix_quality, bool reverse_grey);
 
 // "%3.1f  KTS".
-std::string speed_text(float knots);
+std::string SpeedText(float knots);
 // End of the 8-pixel course needle from the circle's centre, north up.
-std::array<int, 2> course_needle_end(int cx, int cy, float course_deg);
+std::array<int, 2> CourseNeedleEnd(int cx, int cy, float course_deg);
 
 // The GPS panel's state: what was last drawn, the blink of the position mark and the time-out.
 // Used by the thread that updates the read-outs; on_repaint may come from the window's thread.
@@ -105,18 +105,18 @@ class GpsPanel {
     };
 
     // A new GPS position: its texts (copied together from the navigation state), the blink.
-    Position on_position(std::string_view latitude_text, std::string_view longitude_text,
-                         bool reverse_grey);
-    ReadoutText speed(float knots, bool reverse_grey) const;
+    Position OnPosition(std::string_view latitude_text, std::string_view longitude_text,
+                        bool reverse_grey);
+    ReadoutText Speed(float knots, bool reverse_grey) const;
     // The satellites, HDOP and fix quality items that changed since they were last drawn.
-    Quality quality(int satellites, float hdop, int fix_quality, bool reverse_grey);
+    Quality ReadQuality(int satellites, float hdop, int fix_quality, bool reverse_grey);
 
     // One ping or clock update of the link thread. On the step that reaches the time-out the
     // position texts are blanked together and the speed set to 0 in `nav`, the last-drawn
     // values are forgotten, and the "n/a" read-out is returned.
-    std::optional<TimedOut> tick(NavState& nav);
+    std::optional<TimedOut> Tick(NavState& nav);
     // A repaint of the main window: a running count is set to one step before the time-out.
-    void on_repaint();
+    void OnRepaint();
     int steps_without_position() const { return steps_.load(std::memory_order_relaxed); }
 
   private:

@@ -13,13 +13,13 @@ namespace {
 
 constexpr int kCells = kByteImageCells;
 
-inline void span(const PixelTables& t, int y, int& x0, int& x1) {
+inline void Span(const PixelTables& t, int y, int& x0, int& x1) {
     x0 = std::max(0, static_cast<int>(t.RowStart[static_cast<std::size_t>(y)]));
     x1 = std::min(kImageWidth, static_cast<int>(t.RowEnd[static_cast<std::size_t>(y)]));
 }
 
 // Copies a row into the shown picture except over overlay pixels; branch-free.
-inline void show_row(const std::uint8_t* __restrict clean, std::uint8_t* __restrict display, int n) {
+inline void ShowRow(const std::uint8_t* __restrict clean, std::uint8_t* __restrict display, int n) {
     for (int i = 0; i < n; ++i) {
         const auto keep = static_cast<std::uint8_t>(display[i] == kOverlayValue ? 0xff : 0);
         display[i] = static_cast<std::uint8_t>((display[i] & keep) | (clean[i] & ~keep));
@@ -27,9 +27,8 @@ inline void show_row(const std::uint8_t* __restrict clean, std::uint8_t* __restr
 }
 
 // One row of persistence: max with the new picture, show, decay. Branch-free so it vectorises.
-inline void persist_row(const std::uint8_t* __restrict clean, float* __restrict persist,
-                        std::uint8_t* __restrict display, int n,
-                        float decay) {
+inline void PersistRow(const std::uint8_t* __restrict clean, float* __restrict persist,
+                       std::uint8_t* __restrict display, int n, float decay) {
     for (int i = 0; i < n; ++i) {
         const float c = static_cast<float>(clean[i]);
         const float p = persist[i] > c ? persist[i] : c;
@@ -42,56 +41,56 @@ inline void persist_row(const std::uint8_t* __restrict clean, float* __restrict 
 
 // Calls fn(offset of the span's first pixel, span length) for rows 0..540.
 template <typename Fn>
-void for_span_rows(const PixelTables& t, Fn fn) {
+void ForSpanRows(const PixelTables& t, Fn fn) {
     for (int y = 0; y < kImageHeight - 1; ++y) {
         int x0 = 0;
         int x1 = 0;
-        span(t, y, x0, x1);
+        Span(t, y, x0, x1);
         if (x1 > x0) fn(y * kImageWidth + x0, x1 - x0);
     }
 }
 
 }  // namespace
 
-void scan_convert(const PixelTables& t, const std::uint8_t* beam_columns, std::uint8_t* clean,
-                  std::uint8_t* display) {
+void ScanConvert(const PixelTables& t, const std::uint8_t* beam_columns, std::uint8_t* clean,
+                 std::uint8_t* display) {
     const PackedPixel* packed = t.packed.data();
     const RowWeights w(t);
-    for_span_rows(t, [&](int i, int n) {
-        scan_row(packed + i, w, beam_columns, clean + i, n);
-        show_row(clean + i, display + i, n);
+    ForSpanRows(t, [&](int i, int n) {
+        ScanRow(packed + i, w, beam_columns, clean + i, n);
+        ShowRow(clean + i, display + i, n);
     });
 }
 
-float persistence_decay(int persistence_s, double ping_interval_ms, float previous) {
+float PersistenceDecay(int persistence_s, double ping_interval_ms, float previous) {
     if (persistence_s > 0 && ping_interval_ms > 0.0 && ping_interval_ms < 1000.0) {
         return static_cast<float>(80.0 / (persistence_s * 1000.0 / ping_interval_ms));
     }
     return previous;
 }
 
-void apply_persistence(const PixelTables& t, const std::uint8_t* clean, float* persist,
-                       std::uint8_t* display, float decay) {
-    for_span_rows(t, [&](int i, int n) { persist_row(clean + i, persist + i, display + i, n, decay); });
+void ApplyPersistence(const PixelTables& t, const std::uint8_t* clean, float* persist,
+                      std::uint8_t* display, float decay) {
+    ForSpanRows(t,
+                [&](int i, int n) { PersistRow(clean + i, persist + i, display + i, n, decay); });
 }
 
-void scan_convert_persist(const PixelTables& t, const std::uint8_t* beam_columns,
-                          std::uint8_t* clean, float* persist, std::uint8_t* display,
-                          float decay) {
+void ScanConvertPersist(const PixelTables& t, const std::uint8_t* beam_columns, std::uint8_t* clean,
+                        float* persist, std::uint8_t* display, float decay) {
     const PackedPixel* packed = t.packed.data();
     const RowWeights w(t);
-    for_span_rows(t, [&](int i, int n) {
-        scan_row(packed + i, w, beam_columns, clean + i, n);
-        persist_row(clean + i, persist + i, display + i, n, decay);
+    ForSpanRows(t, [&](int i, int n) {
+        ScanRow(packed + i, w, beam_columns, clean + i, n);
+        PersistRow(clean + i, persist + i, display + i, n, decay);
     });
 }
 
-void draw_beam_test(const PixelTables& t, const std::uint8_t* byte_image, std::uint8_t* clean,
-                    std::uint8_t* display) {
+void DrawBeamTest(const PixelTables& t, const std::uint8_t* byte_image, std::uint8_t* clean,
+                  std::uint8_t* display) {
     for (int y = 0; y < kImageHeight; ++y) {
         int x0 = 0;
         int x1 = 0;
-        span(t, y, x0, x1);
+        Span(t, y, x0, x1);
         for (int x = x0; x < x1; ++x) {
             const auto i = static_cast<std::size_t>(y * kImageWidth + x);
             const int a = std::clamp(static_cast<int>(t.PixelBeam[i]), 0, 63);
@@ -106,7 +105,7 @@ void draw_beam_test(const PixelTables& t, const std::uint8_t* byte_image, std::u
 
 namespace {
 
-inline void put_linear(std::uint8_t* display, int x, int y, float v) {
+inline void PutLinear(std::uint8_t* display, int x, int y, float v) {
     if (x < 0 || x >= kImageWidth || y < 0 || y >= kImageHeight) return;
     std::uint8_t& px = display[y * kImageWidth + x];
     if (px == kOverlayValue) return;
@@ -116,8 +115,8 @@ inline void put_linear(std::uint8_t* display, int x, int y, float v) {
 
 }  // namespace
 
-void draw_linear(const BeamData& beams, int num_beams, int num_samples, ByteRule rule,
-                 std::uint8_t* display) {
+void DrawLinear(const BeamData& beams, int num_beams, int num_samples, ByteRule rule,
+                std::uint8_t* display) {
     const int nb = std::clamp(num_beams, 0, kMaxBeams);
     const int ns = std::clamp(num_samples, 0, kBeamRowLength);
     const int h = nb / 2;
@@ -126,12 +125,14 @@ void draw_linear(const BeamData& beams, int num_beams, int num_samples, ByteRule
     for (int col = 0; col < nb; ++col) {
         const int x = h + kApexX - col;
         // Rules A and B: beam `col`, range upward; rule C: beam nb-1-col, range downward.
-        const float* v = beams.row(rule == ByteRule::C ? nb - 1 - col : col);
+        const float* v = beams.Row(rule == ByteRule::C ? nb - 1 - col : col);
         for (int k = 0; k < n; ++k) {
             float value = v[k];
-            if (pairs && rule == ByteRule::C) value = std::max(v[2 * k] + 0.5f, v[2 * k + 1] + 0.5f);
-            else if (pairs) value = std::max(v[2 * k], v[2 * k + 1]);
-            put_linear(display, x, rule == ByteRule::C ? k : kImageHeight - k, value);
+            if (pairs && rule == ByteRule::C)
+                value = std::max(v[2 * k] + 0.5f, v[2 * k + 1] + 0.5f);
+            else if (pairs)
+                value = std::max(v[2 * k], v[2 * k + 1]);
+            PutLinear(display, x, rule == ByteRule::C ? k : kImageHeight - k, value);
         }
     }
 }

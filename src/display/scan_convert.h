@@ -13,26 +13,26 @@ class BeamData;
 
 // CleanImage and DisplayImage from the beam columns of BeamByteImage (transpose_beams), over
 // rows 0..540 inside the spans: v = (W0 img[A-1][B] + W1 img[A][B] + W2 img[A+1][B]) >> 8.
-void scan_convert(const PixelTables& t, const std::uint8_t* beam_columns, std::uint8_t* clean,
-                  std::uint8_t* display);
+void ScanConvert(const PixelTables& t, const std::uint8_t* beam_columns, std::uint8_t* clean,
+                 std::uint8_t* display);
 
 // Decay per ping d = 80 / (T * 1000 / p); the previous value stays unless 0 < p < 1000, T > 0.
-float persistence_decay(int persistence_s, double ping_interval_ms, float previous);
+float PersistenceDecay(int persistence_s, double ping_interval_ms, float previous);
 
 // PersistImage = max(PersistImage, CleanImage); show trunc; then PersistImage -= decay (>= 0).
-void apply_persistence(const PixelTables& t, const std::uint8_t* clean, float* persist,
-                       std::uint8_t* display, float decay);
+void ApplyPersistence(const PixelTables& t, const std::uint8_t* clean, float* persist,
+                      std::uint8_t* display, float decay);
 
 // Scan conversion and persistence in one pass (same result as the two calls in a row).
-void scan_convert_persist(const PixelTables& t, const std::uint8_t* beam_columns,
-                          std::uint8_t* clean, float* persist, std::uint8_t* display, float decay);
+void ScanConvertPersist(const PixelTables& t, const std::uint8_t* beam_columns, std::uint8_t* clean,
+                        float* persist, std::uint8_t* display, float decay);
 
 // Beam Test bars: byte-image row 44 + column, no interpolation; 255 is shown as 254.
-void draw_beam_test(const PixelTables& t, const std::uint8_t* byte_image, std::uint8_t* clean,
-                    std::uint8_t* display);
+void DrawBeamTest(const PixelTables& t, const std::uint8_t* byte_image, std::uint8_t* clean,
+                  std::uint8_t* display);
 
 // Linear display: beams written straight into the picture as columns by rule A, B or C.
-void draw_linear(const BeamData& beams, int num_beams, int num_samples, ByteRule rule,
-                 std::uint8_t* display);
+void DrawLinear(const BeamData& beams, int num_beams, int num_samples, ByteRule rule,
+                std::uint8_t* display);
 
 }  // namespace vq

@@ -15,15 +15,16 @@ RowWeights::RowWeights(const PixelTables& t) {
     }
 }
 
-void scan_row_scalar(const PackedPixel* packed, const RowWeights& w, const std::uint8_t* columns,
-                     std::uint8_t* clean, int n) {
+void ScanRowScalar(const PackedPixel* packed, const RowWeights& w, const std::uint8_t* columns,
+                   std::uint8_t* clean, int n) {
     for (int i = 0; i < n; ++i) {
         const PackedPixel p = packed[i];
         const std::uint8_t* s = columns + (p & kPackedOffsetMask);
         const unsigned set = (p >> kPackedOffsetBits) & 63u;
         const auto ww = static_cast<std::uint32_t>(w.w0w2[set]);
         const unsigned v =
-            ((ww & 0xffffu) * s[0] + static_cast<unsigned>(w.w1[set]) * s[1] + (ww >> 16) * s[2]) >> 8;
+            ((ww & 0xffffu) * s[0] + static_cast<unsigned>(w.w1[set]) * s[1] + (ww >> 16) * s[2]) >>
+            8;
         clean[i] = static_cast<std::uint8_t>(v > 254u ? 254u : v);
     }
 }
@@ -34,9 +35,9 @@ namespace {
 
 // Eight pixels at a time: one gather brings the three neighbouring rows of each pixel, two
 // more its weights; madd forms w0*b0 + w2*b2 and w1*b1 in 32-bit lanes.
-__attribute__((target("avx2"))) void scan_row_avx2(const PackedPixel* packed, const RowWeights& w,
-                                                   const std::uint8_t* columns,
-                                                   std::uint8_t* clean, int n) {
+__attribute__((target("avx2"))) void ScanRowAvx2(const PackedPixel* packed, const RowWeights& w,
+                                                 const std::uint8_t* columns, std::uint8_t* clean,
+                                                 int n) {
     const __m256i offset_mask = _mm256_set1_epi32(static_cast<int>(kPackedOffsetMask));
     const __m256i set_mask = _mm256_set1_epi32(63);
     const __m256i byte_pairs = _mm256_set1_epi32(0x00ff00ff);
@@ -60,18 +61,18 @@ __attribute__((target("avx2"))) void scan_row_avx2(const PackedPixel* packed, co
         const __m128i bytes = _mm_packus_epi16(words, words);
         _mm_storel_epi64(reinterpret_cast<__m128i*>(clean + i), bytes);
     }
-    scan_row_scalar(packed + i, w, columns, clean + i, n - i);
+    ScanRowScalar(packed + i, w, columns, clean + i, n - i);
 }
 
 }  // namespace
 
-void scan_row(const PackedPixel* packed, const RowWeights& w, const std::uint8_t* columns,
-              std::uint8_t* clean, int n) {
+void ScanRow(const PackedPixel* packed, const RowWeights& w, const std::uint8_t* columns,
+             std::uint8_t* clean, int n) {
     static const bool avx2 = __builtin_cpu_supports("avx2");
     if (avx2) {
-        scan_row_avx2(packed, w, columns, clean, n);
+        ScanRowAvx2(packed, w, columns, clean, n);
     } else {
-        scan_row_scalar(packed, w, columns, clean, n);
+        ScanRowScalar(packed, w, columns, clean, n);
     }
 }
 

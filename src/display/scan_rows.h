@@ -14,11 +14,11 @@ struct RowWeights {
     std::int32_t w1[64];
 };
 
-void scan_row_scalar(const PackedPixel* packed, const RowWeights& w, const std::uint8_t* columns,
-                     std::uint8_t* clean, int n);
+void ScanRowScalar(const PackedPixel* packed, const RowWeights& w, const std::uint8_t* columns,
+                   std::uint8_t* clean, int n);
 
 // Uses AVX2 gathers when the processor has them, the scalar kernel otherwise.
-void scan_row(const PackedPixel* packed, const RowWeights& w, const std::uint8_t* columns,
-              std::uint8_t* clean, int n);
+void ScanRow(const PackedPixel* packed, const RowWeights& w, const std::uint8_t* columns,
+             std::uint8_t* clean, int n);
 
 }  // namespace vq

@@ -22,23 +22,23 @@ class BeamData;
 // What one ping brings besides the beams.
 struct FrameInputs {
     double ping_interval_ms = 0.0;          // measured interval; outside (0, 1000) keeps the last
-    const OverlayInput* overlay = nullptr;   // set when profile point detection is on
+    const OverlayInput* overlay = nullptr;  // set when profile point detection is on
     int waterfall_threshold = 64;           // palette level of the detection threshold
-    const StripInput* strip = nullptr;       // set when "Signal Level" is on
+    const StripInput* strip = nullptr;      // set when "Signal Level" is on
 };
 
 class SonarPicture {
-public:
+  public:
     SonarPicture();
 
     // Geometry and settings: rebuilds the tables and redraws the grid while the busy flag is
     // set. Call on every change of mode, sector, beams, range, tilt or units.
     void set_params(const DisplayParams& p);
-    const DisplayParams& params() const { return params_; }
+    const DisplayParams& Params() const { return params_; }
     bool busy() const { return busy_.load(); }
 
     // Colour table 0..8; the label colour depends on it, so the grid is redrawn.
-    void select_colors(int index);
+    void SelectColors(int index);
     int color_index() const { return params_.colors; }
     const Palette& palette() const { return palette_; }
 
@@ -47,17 +47,17 @@ public:
 
     // One ping of the Sector, Perspective, Profile or Beam Test modes. Returns false (and draws
     // nothing) while the tables are being rebuilt.
-    bool render(const BeamByteImage& img, const FrameInputs& in);
+    bool Render(const BeamByteImage& img, const FrameInputs& in);
     // One ping of the Linear mode.
-    bool render_linear(const BeamData& beams, int num_samples, const FrameInputs& in);
+    bool RenderLinear(const BeamData& beams, int num_samples, const FrameInputs& in);
 
     // Every picture to the background 0 and the persistence store to 0.0; the grid is redrawn.
-    void clear();
+    void Clear();
 
     // Background removal ("&Remove Background", "Build Reference", "Store Reference").
     void set_background_removal(bool on);
-    void build_reference();
-    void store_reference();
+    void BuildReference();
+    void StoreReference();
     bool background_removal() const { return removal_on_; }
     bool building_reference() const { return building_; }
 
@@ -70,18 +70,18 @@ public:
     const PixelTables& tables() const { return tables_; }
     const SwathTrace& swath() const { return swath_; }
     int profile_centring_offset() const { return centring_; }
-    PicturePlacement placement(double zoom) const { return picture_placement(params_, zoom); }
+    PicturePlacement Placement(double zoom) const { return PlacePicture(params_, zoom); }
 
-    bool save_png(const std::string& path, std::string* error) const;
-    bool save_waterfall_png(const std::string& path, std::string* error) const;
+    bool SavePng(const std::string& path, std::string* error) const;
+    bool SaveWaterfallPng(const std::string& path, std::string* error) const;
 
-private:
-    void rebuild_locked();
-    void draw_grid_now();
-    void after_scan(const FrameInputs& in);
-    bool enter_render();
-    void leave_render() { rendering_.store(false); }
-    void update_interval(double ping_interval_ms);
+  private:
+    void RebuildLocked();
+    void DrawGridNow();
+    void AfterScan(const FrameInputs& in);
+    bool EnterRender();
+    void LeaveRender() { rendering_.store(false); }
+    void UpdateInterval(double ping_interval_ms);
     int beam_rows() const;
 
     DisplayParams params_;
@@ -92,7 +92,7 @@ private:
     std::vector<std::int32_t> waterfall_profile_;
     SwathTrace swath_;
     int centring_ = 0;
-    double interval_ms_ = 100.0;  // last measured ping interval
+    double interval_ms_ = 100.0;           // last measured ping interval
     std::atomic<bool> removal_on_{false};  // switched from the GUI thread
     std::atomic<bool> building_{false};
     std::atomic<bool> busy_{false};

@@ -15,10 +15,12 @@ namespace {
 constexpr double kDeg = std::numbers::pi / 180.0;
 constexpr int kCells = kByteImageCells;
 
-bool inside(int x, int y) { return x >= 0 && x < kImageWidth && y >= 0 && y < kImageHeight; }
+bool Inside(int x, int y) {
+    return x >= 0 && x < kImageWidth && y >= 0 && y < kImageHeight;
+}
 
-void plot(std::uint8_t* img, int x, int y) {
-    if (inside(x, y)) img[y * kImageWidth + x] = kOverlayValue;
+void Plot(std::uint8_t* img, int x, int y) {
+    if (Inside(x, y)) img[y * kImageWidth + x] = kOverlayValue;
 }
 
 // Where one fan point of radius r (from the apex) at angle theta lands in Sector or Profile mode.
@@ -26,9 +28,10 @@ struct FanFrame {
     bool profile = false;
     double cx = kApexX;
     int sp = 0;
-    void point(double r, double c, double s, int& x, int& y) const {
+    void Point(double r, double c, double s, int& x, int& y) const {
         x = static_cast<int>(cx + r * c + 0.5);
-        y = profile ? static_cast<int>(r * s + 0.5 - sp) : static_cast<int>(kApexY + r * s + 0.5 + sp);
+        y = profile ? static_cast<int>(r * s + 0.5 - sp)
+                    : static_cast<int>(kApexY + r * s + 0.5 + sp);
     }
 };
 
@@ -39,7 +42,7 @@ struct StepAngles {
     int m = 2;
     const DisplayParams* p = nullptr;
     double shift = 0.0;  // the profile-mode turn, applied to head-formed angles too
-    double at(int k) const {
+    double At(int k) const {
         if (!p->head_formed) return theta0 + k * step;
         const int b = std::min(k / m, kHeadFormedBeams - 1);
         return p->head_angles[static_cast<std::size_t>(b)] - std::numbers::pi / 2.0 - shift +
@@ -47,9 +50,9 @@ struct StepAngles {
     }
 };
 
-StepAngles make_angles(const DisplayParams& p, int m, int total) {
+StepAngles MakeAngles(const DisplayParams& p, int m, int total) {
     StepAngles a;
-    a.theta0 = first_step_angle(p);
+    a.theta0 = FirstStepAngle(p);
     a.step = p.sector_deg / total * kDeg;
     a.m = m;
     a.p = &p;
@@ -57,17 +60,17 @@ StepAngles make_angles(const DisplayParams& p, int m, int total) {
     return a;
 }
 
-int beam_count(const DisplayParams& p) {
+int BeamCount(const DisplayParams& p) {
     return p.head_formed ? kHeadFormedBeams : std::clamp(p.num_beams, 1, kMaxBeams);
 }
 
-void store(PixelTables& t, int idx, int k, int m, int j) {
+void Store(PixelTables& t, int idx, int k, int m, int j) {
     const auto i = static_cast<std::size_t>(idx);
     t.PixelStep[i] = k;
     t.PixelBeam[i] = k / m;
     t.PixelCell[i] = j;
     const int q = k % m;
-    const AngleWeight& w = angle_weights()[static_cast<std::size_t>(q + 10 - m / 2)];
+    const AngleWeight& w = AngleWeights()[static_cast<std::size_t>(q + 10 - m / 2)];
     t.PixelW0[i] = w.w0;
     t.PixelW1[i] = w.w1;
     t.PixelW2[i] = w.w2;
@@ -76,8 +79,8 @@ void store(PixelTables& t, int idx, int k, int m, int j) {
 // Outline of the fan for the spans: both edges from r0 in `count` steps of `step`, and the far
 // arc at `arc_r` in 0.05 degree steps; map(r, cos, sin, x, y) places a point.
 template <typename MapFn>
-void draw_outline(double first, double last, double sector_deg, double r0, double step, int count,
-                  double arc_r, MapFn map, std::uint8_t* img) {
+void DrawOutline(double first, double last, double sector_deg, double r0, double step, int count,
+                 double arc_r, MapFn map, std::uint8_t* img) {
     std::memset(img, 0, kImagePixels);
     int x = 0;
     int y = 0;
@@ -85,19 +88,19 @@ void draw_outline(double first, double last, double sector_deg, double r0, doubl
         const double c = std::cos(a);
         const double s = std::sin(a);
         for (int i = 0; i < count; ++i) {
-            if (map(r0 + i * step, c, s, x, y)) plot(img, x, y);
+            if (map(r0 + i * step, c, s, x, y)) Plot(img, x, y);
         }
     }
     const int n = static_cast<int>(sector_deg * 20.0f);
     for (int i = 0; i <= n; ++i) {
         const double a = first + i * 0.05 * kDeg;
-        if (map(arc_r, std::cos(a), std::sin(a), x, y)) plot(img, x, y);
+        if (map(arc_r, std::cos(a), std::sin(a), x, y)) Plot(img, x, y);
     }
 }
 
 }  // namespace
 
-void spans_from_outline(const std::uint8_t* outline, PixelTables& t) {
+void SpansFromOutline(const std::uint8_t* outline, PixelTables& t) {
     for (int y = 0; y < kImageHeight; ++y) {
         const std::uint8_t* row = outline + y * kImageWidth;
         int start = kApexX;
@@ -122,40 +125,40 @@ void spans_from_outline(const std::uint8_t* outline, PixelTables& t) {
     }
 }
 
-void build_sector_tables(const DisplayParams& p, PixelTables& t, std::uint8_t* scratch) {
-    t.clear();
-    const int nb = beam_count(p);
-    const int m = fine_steps_per_beam(p.sector_deg, nb, p.head_formed);
+void BuildSectorTables(const DisplayParams& p, PixelTables& t, std::uint8_t* scratch) {
+    t.Clear();
+    const int nb = BeamCount(p);
+    const int m = FineStepsPerBeam(p.sector_deg, nb, p.head_formed);
     const int total = nb * m;
-    const StepAngles ang = make_angles(p, m, total);
+    const StepAngles ang = MakeAngles(p, m, total);
     FanFrame f;
     f.profile = p.mode == DisplayMode::Profile;
-    f.sp = range_start_pixels(p);
-    if (f.profile) f.cx = kApexX + profile_centring(p.sector_deg, p.tilt_deg);
+    f.sp = RangeStartPixels(p);
+    if (f.profile) f.cx = kApexX + ProfileCentring(p.sector_deg, p.tilt_deg);
     int x = 0;
     int y = 0;
     for (int k = 0; k < total; ++k) {
-        const double a = ang.at(k);
+        const double a = ang.At(k);
         const double c = std::cos(a);
         const double s = std::sin(a);
         for (int j = 0; j < kCells; ++j) {
-            f.point(f.sp + j, c, s, x, y);
-            if (inside(x, y)) store(t, t.index(x, y), k, m, j);
+            f.Point(f.sp + j, c, s, x, y);
+            if (Inside(x, y)) Store(t, t.Index(x, y), k, m, j);
         }
     }
-    draw_outline(ang.at(0), ang.at(total - 1), p.sector_deg, 0.0, 1.0, f.sp + kFanRadius,
-                 f.sp + kFanRadius,
-                 [&](double r, double c, double s, int& ox, int& oy) {
-                     f.point(r, c, s, ox, oy);
-                     return true;
-                 },
-                 scratch);
-    spans_from_outline(scratch, t);
+    DrawOutline(
+        ang.At(0), ang.At(total - 1), p.sector_deg, 0.0, 1.0, f.sp + kFanRadius, f.sp + kFanRadius,
+        [&](double r, double c, double s, int& ox, int& oy) {
+            f.Point(r, c, s, ox, oy);
+            return true;
+        },
+        scratch);
+    SpansFromOutline(scratch, t);
     std::memset(scratch, 0, kImagePixels);
-    t.pack(nb);
+    t.Pack(nb);
 }
 
-bool perspective_project(double px, double py, int& dx, int& dy) {
+bool PerspectiveProject(double px, double py, int& dx, int& dy) {
     static const double ca = std::cos(std::numbers::pi), sa = std::sin(std::numbers::pi);
     static const double cc = std::cos(0.867198), sc = std::sin(0.867198);
     const double z = 0.0;
@@ -175,18 +178,18 @@ bool perspective_project(double px, double py, int& dx, int& dy) {
 
 namespace {
 
-bool project_fan_point(double r, double c, double s, int sp, int& x, int& y) {
+bool ProjectFanPoint(double r, double c, double s, int sp, int& x, int& y) {
     const double px = static_cast<int>(r * c + 0.5);
     const double py = static_cast<int>(r * s + 0.5 + sp);
     int dx = 0;
     int dy = 0;
-    if (!perspective_project(px, py, dx, dy)) return false;
+    if (!PerspectiveProject(px, py, dx, dy)) return false;
     x = kApexX + dx;
     y = kApexY + dy;
     return true;
 }
 
-void copy_pixel(PixelTables& t, int to, int from) {
+void CopyPixel(PixelTables& t, int to, int from) {
     const auto a = static_cast<std::size_t>(to);
     const auto b = static_cast<std::size_t>(from);
     t.PixelStep[a] = t.PixelStep[b];
@@ -200,17 +203,17 @@ void copy_pixel(PixelTables& t, int to, int from) {
 // Closes the holes left by the projection: from below in the near rows, then from the right.
 // Walking against the copy direction lets a hole up to kMaxFill pixels wide fill from its
 // filled neighbour, without smearing the fan's edge into the empty picture.
-void close_gaps(PixelTables& t) {
+void CloseGaps(PixelTables& t) {
     constexpr int kMaxFill = 4;
     std::vector<int> runs(kImageWidth, 0);
     for (int y = kImageHeight - 2; y > 200; --y) {
         for (int x = 0; x < kImageWidth; ++x) {
-            const int i = t.index(x, y);
+            const int i = t.Index(x, y);
             int& run = runs[static_cast<std::size_t>(x)];
             if (t.PixelCell[static_cast<std::size_t>(i)] != 0) {
                 run = 0;
             } else if (run < kMaxFill) {
-                copy_pixel(t, i, i + kImageWidth);
+                CopyPixel(t, i, i + kImageWidth);
                 ++run;
             }
         }
@@ -219,11 +222,11 @@ void close_gaps(PixelTables& t) {
     for (int y = 0; y < kImageHeight - 1; ++y) {
         int run = 0;
         for (int x = kImageWidth - 2; x >= 0; --x) {
-            const int i = t.index(x, y);
+            const int i = t.Index(x, y);
             if (t.PixelCell[static_cast<std::size_t>(i)] != 0) {
                 run = 0;
             } else if (run < kMaxFill) {
-                copy_pixel(t, i, i + 1);
+                CopyPixel(t, i, i + 1);
                 ++run;
             }
         }
@@ -232,53 +235,54 @@ void close_gaps(PixelTables& t) {
 
 }  // namespace
 
-void build_perspective_tables(const DisplayParams& p, PixelTables& t, std::uint8_t* scratch) {
-    t.clear();
+void BuildPerspectiveTables(const DisplayParams& p, PixelTables& t, std::uint8_t* scratch) {
+    t.Clear();
     DisplayParams q = p;
     q.mode = DisplayMode::Perspective;
-    const int nb = beam_count(q);
-    const int m = fine_steps_per_beam(q.sector_deg, nb, q.head_formed);
+    const int nb = BeamCount(q);
+    const int m = FineStepsPerBeam(q.sector_deg, nb, q.head_formed);
     const int total = nb * m;
-    const StepAngles ang = make_angles(q, m, total);
-    const int sp = range_start_pixels(q);
+    const StepAngles ang = MakeAngles(q, m, total);
+    const int sp = RangeStartPixels(q);
     int x = 0;
     int y = 0;
     for (int k = 0; k < total; ++k) {
-        const double a = ang.at(k);
+        const double a = ang.At(k);
         const double c = std::cos(a);
         const double s = std::sin(a);
         for (int j = 0; j < kCells; ++j) {
-            if (project_fan_point(sp + j, c, s, sp, x, y) && inside(x, y)) {
-                store(t, t.index(x, y), k, m, j);
+            if (ProjectFanPoint(sp + j, c, s, sp, x, y) && Inside(x, y)) {
+                Store(t, t.Index(x, y), k, m, j);
             }
         }
     }
-    close_gaps(t);
-    draw_outline(ang.at(0), ang.at(total - 1), q.sector_deg, sp, 0.1, 5000, sp + kFanRadius,
-                 [&](double r, double c, double s, int& ox, int& oy) {
-                     // Unrounded fan points, so the 0.1-pixel steps reach every row.
-                     if (!perspective_project(r * c, r * s + sp, ox, oy)) return false;
-                     ox = std::clamp(kApexX + ox, 0, kImageWidth - 1);
-                     oy += kApexY;
-                     return true;
-                 },
-                 scratch);
-    spans_from_outline(scratch, t);
+    CloseGaps(t);
+    DrawOutline(
+        ang.At(0), ang.At(total - 1), q.sector_deg, sp, 0.1, 5000, sp + kFanRadius,
+        [&](double r, double c, double s, int& ox, int& oy) {
+            // Unrounded fan points, so the 0.1-pixel steps reach every row.
+            if (!PerspectiveProject(r * c, r * s + sp, ox, oy)) return false;
+            ox = std::clamp(kApexX + ox, 0, kImageWidth - 1);
+            oy += kApexY;
+            return true;
+        },
+        scratch);
+    SpansFromOutline(scratch, t);
     std::memset(scratch, 0, kImagePixels);
-    t.pack(nb);
+    t.Pack(nb);
 }
 
-void build_beam_test_tables(const DisplayParams& p, PixelTables& t) {
+void BuildBeamTestTables(const DisplayParams& p, PixelTables& t) {
     (void)p;
-    t.clear();
+    t.Clear();
     // Every element row holds 500 cells (1000-sample returns are reduced to 500 by the
     // unpacker), so the bars never read into the next element's row.
     for (int k = 0; k < 64 * kBeamTestColumnWidth; ++k) {
         const int x = kBeamTestFirstX + k;
         for (int j = 0; j < kCells; ++j) {
             const int y = kApexY - j;
-            if (!inside(x, y)) continue;
-            const auto i = static_cast<std::size_t>(t.index(x, y));
+            if (!Inside(x, y)) continue;
+            const auto i = static_cast<std::size_t>(t.Index(x, y));
             t.PixelStep[i] = k;
             t.PixelBeam[i] = k / kBeamTestColumnWidth;
             t.PixelCell[i] = j;
@@ -288,8 +292,8 @@ void build_beam_test_tables(const DisplayParams& p, PixelTables& t) {
     t.RowEnd.fill(static_cast<std::int16_t>(kBeamTestSpanEnd));
 }
 
-void build_linear_tables(const DisplayParams& p, PixelTables& t) {
-    t.clear();
+void BuildLinearTables(const DisplayParams& p, PixelTables& t) {
+    t.Clear();
     const int nb = std::clamp(p.num_beams, 1, kMaxBeams);
     const int h = nb / 2;
     const bool down = p.linear_rule == ByteRule::C;  // rule C draws range downward
@@ -301,24 +305,33 @@ void build_linear_tables(const DisplayParams& p, PixelTables& t) {
         const bool row_used = cell >= 0 && cell < kCells;
         for (int x = x_lo; row_used && x < x_hi; ++x) {
             const int b = h + kApexX - x;
-            const auto i = static_cast<std::size_t>(t.index(x, y));
+            const auto i = static_cast<std::size_t>(t.Index(x, y));
             t.PixelStep[i] = b;
             t.PixelBeam[i] = nb - 1 - b;
             t.PixelCell[i] = cell;
             t.PixelW1[i] = 255;  // no interpolation across beams
         }
-        t.RowStart[static_cast<std::size_t>(y)] = static_cast<std::int16_t>(row_used ? x_lo : kApexX);
+        t.RowStart[static_cast<std::size_t>(y)] =
+            static_cast<std::int16_t>(row_used ? x_lo : kApexX);
         t.RowEnd[static_cast<std::size_t>(y)] = static_cast<std::int16_t>(row_used ? x_hi : kApexX);
     }
-    t.pack(nb);
+    t.Pack(nb);
 }
 
-void build_tables(const DisplayParams& p, PixelTables& t, std::uint8_t* scratch) {
+void BuildTables(const DisplayParams& p, PixelTables& t, std::uint8_t* scratch) {
     switch (p.mode) {
-        case DisplayMode::Perspective: build_perspective_tables(p, t, scratch); break;
-        case DisplayMode::BeamTest: build_beam_test_tables(p, t); break;
-        case DisplayMode::Linear: build_linear_tables(p, t); break;
-        default: build_sector_tables(p, t, scratch); break;
+        case DisplayMode::Perspective:
+            BuildPerspectiveTables(p, t, scratch);
+            break;
+        case DisplayMode::BeamTest:
+            BuildBeamTestTables(p, t);
+            break;
+        case DisplayMode::Linear:
+            BuildLinearTables(p, t);
+            break;
+        default:
+            BuildSectorTables(p, t, scratch);
+            break;
     }
 }
 

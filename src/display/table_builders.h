@@ -10,18 +10,18 @@
 
 namespace vq {
 
-void build_sector_tables(const DisplayParams& p, PixelTables& t, std::uint8_t* scratch);
-void build_perspective_tables(const DisplayParams& p, PixelTables& t, std::uint8_t* scratch);
-void build_beam_test_tables(const DisplayParams& p, PixelTables& t);
-void build_linear_tables(const DisplayParams& p, PixelTables& t);
-void build_tables(const DisplayParams& p, PixelTables& t, std::uint8_t* scratch);
+void BuildSectorTables(const DisplayParams& p, PixelTables& t, std::uint8_t* scratch);
+void BuildPerspectiveTables(const DisplayParams& p, PixelTables& t, std::uint8_t* scratch);
+void BuildBeamTestTables(const DisplayParams& p, PixelTables& t);
+void BuildLinearTables(const DisplayParams& p, PixelTables& t);
+void BuildTables(const DisplayParams& p, PixelTables& t, std::uint8_t* scratch);
 
 // Spans from an outline drawn with 255: RowStart = 1 + first outline column, RowEnd = last.
-void spans_from_outline(const std::uint8_t* outline, PixelTables& t);
+void SpansFromOutline(const std::uint8_t* outline, PixelTables& t);
 
 // The fixed camera of the Perspective mode: a fan point (px, py) to picture offsets from
 // the apex (505, 541). Returns false when the point lies behind the camera.
-bool perspective_project(double px, double py, int& dx, int& dy);
+bool PerspectiveProject(double px, double py, int& dx, int& dy);
 
 // Beam Test layout: 64 columns of 9 pixels from x = 217; only 433 <= x < 577 are shown.
 inline constexpr int kBeamTestColumnWidth = 9;

@@ -12,16 +12,16 @@ inline constexpr int kWaterfallFirstScrollRow = 120;
 inline constexpr std::uint8_t kWaterfallMarkValue = 56;
 
 struct WaterfallInput {
-    int top = 20;        // T: ProfileWaterfallOffset
-    int height = 200;    // H: ProfileWaterfallSpan
-    int threshold = 64;  // palette level of the profile detection threshold
+    int top = 20;                         // T: ProfileWaterfallOffset
+    int height = 200;                     // H: ProfileWaterfallSpan
+    int threshold = 64;                   // palette level of the profile detection threshold
     const float* persist = nullptr;       // searched when persistence is on
     const std::uint8_t* clean = nullptr;  // searched otherwise
 };
 
 // One ping: scroll, search the band of the main picture, mark the band and its key on
 // `display`, and write the new row and dots into `image` ([518][500]) and `profile` ([500]).
-void update_waterfall(const WaterfallInput& in, std::uint8_t* display, std::uint8_t* image,
-                      std::int32_t* profile);
+void UpdateWaterfall(const WaterfallInput& in, std::uint8_t* display, std::uint8_t* image,
+                     std::int32_t* profile);
 
 }  // namespace vq

@@ -8,7 +8,7 @@ inline constexpr int kMaxBeamsFormed = 630;  // 600 kept + 600/20 guard beams
 inline constexpr int kHeadFormedBeams = 256;
 
 struct ArrayModel {
-    float pitch_m = 0.0028702f;   // element pitch
+    float pitch_m = 0.0028702f;    // element pitch
     bool grating_limited = false;  // sector limited by grating lobes instead of SectorSize
 };
 
@@ -25,7 +25,6 @@ float GratingLobeSectorDeg(float sound_velocity, float frequency_hz, float pitch
 int NumBeamsFor(float sector_deg, int step_size);
 
 // Steering angle (radians) of head-formed beam i (0 .. 255).
-float HeadFormedBeamAngle(int i, const ArrayModel& model, float sound_velocity,
-                          float frequency_hz);
+float HeadFormedBeamAngle(int i, const ArrayModel& model, float sound_velocity, float frequency_hz);
 
 }  // namespace vq

@@ -8,7 +8,7 @@
 
 namespace vq {
 
-inline constexpr int kMaxBeams = 600;      // rows of BeamData and BeamByteImage
+inline constexpr int kMaxBeams = 600;        // rows of BeamData and BeamByteImage
 inline constexpr int kBeamRowLength = 1010;  // floats per BeamData row, whatever NumSamples
 inline constexpr int kByteImageCells = 500;  // cells per BeamByteImage row
 inline constexpr int kMaxElements = 64;
@@ -23,11 +23,11 @@ struct BeamGeometry {
     float BeamSpacing = 0.0f;       // radians, between formed beams
     float FormedHalfSector = 0.0f;  // radians
     float FormedSectorDeg = 0.0f;
-    float SectorDeg = 120.0f;       // the sector in use
+    float SectorDeg = 120.0f;  // the sector in use
     int StepSize = 2;
     float ProfileSearchStep = 1.0f;
-    bool head_formed = false;  // data format 4: 256 beams formed by the head
-    int ModelCode = 4;              // array model the geometry was derived for
+    bool head_formed = false;         // data format 4: 256 beams formed by the head
+    int ModelCode = 4;                // array model the geometry was derived for
     float ElementPitch = 0.0028702f;  // metres
     float CarrierHz = 260000.0f;
     float SoundVelocity = 1500.0f;  // m/s used for the steering tables
@@ -36,34 +36,36 @@ struct BeamGeometry {
 
 // float [600][1010]: row = beam, column = range sample.
 class BeamData {
-public:
+  public:
     BeamData() : v_(static_cast<std::size_t>(kMaxBeams) * kBeamRowLength, 0.0f) {}
-    float* row(int b) { return v_.data() + static_cast<std::size_t>(b) * kBeamRowLength; }
-    const float* row(int b) const { return v_.data() + static_cast<std::size_t>(b) * kBeamRowLength; }
-    float& at(int b, int s) { return row(b)[s]; }
-    float at(int b, int s) const { return row(b)[s]; }
+    float* Row(int b) { return v_.data() + static_cast<std::size_t>(b) * kBeamRowLength; }
+    const float* Row(int b) const {
+        return v_.data() + static_cast<std::size_t>(b) * kBeamRowLength;
+    }
+    float& At(int b, int s) { return Row(b)[s]; }
+    float At(int b, int s) const { return Row(b)[s]; }
     float* data() { return v_.data(); }
     const float* data() const { return v_.data(); }
 
-private:
+  private:
     std::vector<float> v_;
 };
 
 // uint8 [600][500]: row r holds beam NumBeams-1-r; rows from 44 also carry the Beam Test
 // element magnitudes. One spare row at the end keeps reads of row NumBeams in bounds.
 class BeamByteImage {
-public:
+  public:
     static constexpr int kRows = kMaxBeams + 1;
     BeamByteImage() : v_(static_cast<std::size_t>(kRows) * kByteImageCells, 0) {}
-    std::uint8_t* row(int r) { return v_.data() + static_cast<std::size_t>(r) * kByteImageCells; }
-    const std::uint8_t* row(int r) const {
+    std::uint8_t* Row(int r) { return v_.data() + static_cast<std::size_t>(r) * kByteImageCells; }
+    const std::uint8_t* Row(int r) const {
         return v_.data() + static_cast<std::size_t>(r) * kByteImageCells;
     }
     std::uint8_t* data() { return v_.data(); }
     const std::uint8_t* data() const { return v_.data(); }
     std::size_t size() const { return v_.size(); }
 
-private:
+  private:
     std::vector<std::uint8_t> v_;
 };
 

@@ -11,7 +11,9 @@ namespace vq {
 
 namespace {
 constexpr int kProductRows = 8;
-int ClampSamples(int n) { return n >= 1000 ? 1000 : 500; }
+int ClampSamples(int n) {
+    return n >= 1000 ? 1000 : 500;
+}
 }  // namespace
 
 dsp::KernelArgs BeamFormer::BaseArgs() const {
@@ -43,8 +45,8 @@ void BeamFormer::ScaleInput(const PingFormat& format) {
     const int ns = geo_.NumSamples;
     const bool wide = format.bits != 8;
     for (int e = 0; e < geo_.NumElements; ++e) {
-        const float* ei = elem_i(e);
-        const float* eq = elem_q(e);
+        const float* ei = ElemI(e);
+        const float* eq = ElemQ(e);
         float* si = scaled_i_.data() + static_cast<std::size_t>(e) * dsp::kScaledStride;
         float* sq = scaled_q_.data() + static_cast<std::size_t>(e) * dsp::kScaledStride;
         if (wide) {
@@ -70,20 +72,18 @@ void BeamFormer::Form(const SettingsState& st, const PingFormat& format) {
     const int ns = ClampSamples(format.num_samples);
     geo_.NumSamples = ns;
     const int nbf = std::min(geo_.NumBeamsFormed, kMaxBeams);
-    for (int b = 0; b < nbf; ++b) std::fill(beams_.row(b), beams_.row(b) + ns, 0.0f);  // P1
-    CheckAveragingSettings(st);                                                          // P2
+    for (int b = 0; b < nbf; ++b) std::fill(beams_.Row(b), beams_.Row(b) + ns, 0.0f);  // P1
+    CheckAveragingSettings(st);                                                        // P2
     // P3: a new sound velocity or frequency takes effect on this ping.
-    geo_.SoundVelocity = st.work.sound_velocity_current > 0.0f ? st.work.sound_velocity_current
-                                                               : 1500.0f;
+    geo_.SoundVelocity =
+        st.work.sound_velocity_current > 0.0f ? st.work.sound_velocity_current : 1500.0f;
     geo_.CarrierHz = static_cast<float>(st.s.Frequency * 1000);
     gain_equalization_ = st.s.GainEqualization != 0;
     ComputeSteering(std::min(unpacked_elements_, format.num_elements));
     ComputeTvg(st, format);
     ScaleInput(format);  // P4
     const float g = static_cast<float>(st.s.DisplayGain);
-    const int mode = st.s.ProcessingMode >= 0 && st.s.ProcessingMode <= 3
-                         ? st.s.ProcessingMode
-                         : 1;
+    const int mode = st.s.ProcessingMode >= 0 && st.s.ProcessingMode <= 3 ? st.s.ProcessingMode : 1;
     if (mode == 0) {
         RunMode0(g);
     } else if (mode == 1 && geo_.ModelCode == 5) {
@@ -95,7 +95,7 @@ void BeamFormer::Form(const SettingsState& st, const PingFormat& format) {
     }
     if (st.s.AvgFilter)  // P6
         averager_.AverageFormed(beams_, nbf, ns, ShotCount(st.s.AvgFilterIndex));
-    if (st.s.ProfilePointDetection && hook_) hook_->on_formed(beams_, geo_);  // P7
+    if (st.s.ProfilePointDetection && hook_) hook_->OnFormed(beams_, geo_);  // P7
     Centre();                                                                // P8
 }
 
@@ -105,7 +105,7 @@ void BeamFormer::RunMode0(float display_gain) {
     a.s_end = geo_.NumSamples - 1;  // the last sample stays 0
     a.output = dsp::KernelOutput::kMagnitude;
     a.coherence_scale = display_gain;
-    a.out_a = beams_.row(0);
+    a.out_a = beams_.Row(0);
     a.out_stride = kBeamRowLength;
     kernel_.fn(a);
 }
@@ -116,7 +116,7 @@ void BeamFormer::RunCoherence(float scale) {
     a.s_end = geo_.NumSamples - 1;  // output k = s + 1; sample 0 stays 0
     a.output = dsp::KernelOutput::kCoherence;
     a.coherence_scale = scale;
-    a.out_a = beams_.row(0) + 1;
+    a.out_a = beams_.Row(0) + 1;
     a.out_stride = kBeamRowLength;
     kernel_.fn(a);
 }
@@ -128,7 +128,7 @@ void BeamFormer::RunPolynomialMode(int mode, float display_gain) {
     a.s_end = mode == 3 ? geo_.NumSamples - 2 : geo_.NumSamples - 1;
     a.output = mode == 3 ? dsp::KernelOutput::kPoly3 : dsp::KernelOutput::kPoly2;
     a.coherence_scale = mode == 3 ? display_gain * 6.0f : display_gain * 0.6f;
-    a.out_a = beams_.row(0) + 1;
+    a.out_a = beams_.Row(0) + 1;
     a.out_stride = kBeamRowLength;
     kernel_.fn(a);
 }
@@ -141,8 +141,8 @@ void BeamFormer::RunBottomWindow(float display_gain) {
     int peak_index = 0;
     for (int b = 101; b <= 159 && b < nbf; ++b)
         for (int k = 481; k < ns; ++k)
-            if (beams_.at(b, k) > peak) {
-                peak = beams_.at(b, k);
+            if (beams_.At(b, k) > peak) {
+                peak = beams_.At(b, k);
                 peak_index = k;
             }
     for (int i = 6; i > 0; --i) peak_history_[i] = peak_history_[i - 1];
@@ -168,7 +168,7 @@ void BeamFormer::RunBottomWindow(float display_gain) {
         for (int b = b0; b < a.beam_end; ++b) {
             const float* re = prod_re_.data() + (b - b0) * dsp::kScaledStride;
             const float* im = prod_im_.data() + (b - b0) * dsp::kScaledStride;
-            float* row = beams_.row(b);
+            float* row = beams_.Row(b);
             for (int s = w0; s < ns; ++s) {
                 float r = re[s - w0], i = im[s - w0];
                 if (std::fabs(r + i) > 0.7f) {
@@ -187,7 +187,7 @@ void BeamFormer::Centre() {
     if (geo_.GuardOffset <= 0) return;
     const int kept = std::min(geo_.NumBeams, kMaxBeams - geo_.GuardOffset);
     for (int b = 0; b < kept; ++b)
-        std::memcpy(beams_.row(b), beams_.row(b + geo_.GuardOffset),
+        std::memcpy(beams_.Row(b), beams_.Row(b + geo_.GuardOffset),
                     sizeof(float) * kBeamRowLength);
 }
 

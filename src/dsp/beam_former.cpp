@@ -17,8 +17,12 @@ constexpr int kSteerStride = kMaxElements;
 constexpr int kProductRows = 8;  // beams per kernel call when products are kept
 constexpr float kPi = std::numbers::pi_v<float>;
 
-int ClampSamples(int n) { return n >= 1000 ? 1000 : 500; }
-int ClampElements(int n) { return std::clamp(n & ~1, 2, kMaxElements); }
+int ClampSamples(int n) {
+    return n >= 1000 ? 1000 : 500;
+}
+int ClampElements(int n) {
+    return std::clamp(n & ~1, 2, kMaxElements);
+}
 }  // namespace
 
 BeamFormer::BeamFormer()
@@ -37,8 +41,8 @@ BeamFormer::BeamFormer()
 
 void BeamFormer::Setup(const SettingsState& st, const PingFormat& format) {
     const ArrayModel model = ArrayModelFor(st.head.model_code);
-    const float c = st.work.sound_velocity_current > 0.0f ? st.work.sound_velocity_current
-                                                          : 1500.0f;
+    const float c =
+        st.work.sound_velocity_current > 0.0f ? st.work.sound_velocity_current : 1500.0f;
     const float f = static_cast<float>(st.s.Frequency * 1000);
     geo_.ModelCode = st.head.model_code;
     geo_.ElementPitch = model.pitch_m;
@@ -60,7 +64,7 @@ void BeamFormer::Setup(const SettingsState& st, const PingFormat& format) {
         geo_.NumBeamsFormed = geo_.NumBeams / 20 + geo_.NumBeams;  // G3
         geo_.GuardOffset = (geo_.NumBeamsFormed - geo_.NumBeams) / 2;
     }
-    geo_.FormedSectorDeg = geo_.SectorDeg * 0.05f + geo_.SectorDeg;              // G1
+    geo_.FormedSectorDeg = geo_.SectorDeg * 0.05f + geo_.SectorDeg;               // G1
     geo_.FormedHalfSector = (1.0f / 180.0f) * 0.5f * geo_.FormedSectorDeg * kPi;  // G2
     ComputeSteering(geo_.NumElements);
     ComputeTvg(st, format);
@@ -69,15 +73,20 @@ void BeamFormer::Setup(const SettingsState& st, const PingFormat& format) {
 
 void BeamFormer::ClearAveraging() {
     averager_.Clear();
-    if (hook_) hook_->on_reset();
+    if (hook_) hook_->OnReset();
 }
 
 void BeamFormer::ComputeSteering(int num_elements) {
     const int n = ClampElements(num_elements);
     geo_.NumElements = n;
     // The tables depend only on these values: rebuild them when one of them changed.
-    const SteeringKey key{n, geo_.NumBeamsFormed, geo_.FormedHalfSector, geo_.FormedSectorDeg,
-                          geo_.ElementPitch, geo_.SoundVelocity, geo_.CarrierHz,
+    const SteeringKey key{n,
+                          geo_.NumBeamsFormed,
+                          geo_.FormedHalfSector,
+                          geo_.FormedSectorDeg,
+                          geo_.ElementPitch,
+                          geo_.SoundVelocity,
+                          geo_.CarrierHz,
                           gain_equalization_};
     if (key == steering_key_) return;
     steering_key_ = key;
@@ -168,11 +177,11 @@ void BeamFormer::LoadHeadFormed(const std::uint8_t* samples, std::size_t size,
                 v = static_cast<float>(static_cast<std::int16_t>(
                     static_cast<std::uint16_t>(p[2 * j] | (p[2 * j + 1] << 8))));
             }
-            beams_.at(k, s) = v;
+            beams_.At(k, s) = v;
         }
     }
     for (int k = 0; k < kHeadFormedBeams; ++k)
-        std::fill(beams_.row(k) + complete, beams_.row(k) + ns, 0.0f);
+        std::fill(beams_.Row(k) + complete, beams_.Row(k) + ns, 0.0f);
 }
 
 void BeamFormer::AverageHeadFormed(const SettingsState& st) {
@@ -182,8 +191,8 @@ void BeamFormer::AverageHeadFormed(const SettingsState& st) {
 }
 
 ElementView BeamFormer::element_view() const {
-    return {scaled_i_.data(), scaled_q_.data(), dsp::kScaledStride, geo_.NumElements,
-            geo_.NumSamples,  steer_cos_.data(), steer_sin_.data(), kSteerStride};
+    return {scaled_i_.data(), scaled_q_.data(),  dsp::kScaledStride, geo_.NumElements,
+            geo_.NumSamples,  steer_cos_.data(), steer_sin_.data(),  kSteerStride};
 }
 
 }  // namespace vq

@@ -23,11 +23,11 @@ namespace vq {
 // Called by Form after averaging and before the kept beams are centred: rows
 // 0 .. NumBeamsFormed-1 of the beam data hold all formed beams. Profile detection runs here.
 class FormedBeamsHook {
-public:
+  public:
     virtual ~FormedBeamsHook() = default;
-    virtual void on_formed(BeamData& beams, const BeamGeometry& geometry) = 0;
+    virtual void OnFormed(BeamData& beams, const BeamGeometry& geometry) = 0;
     // The geometry or the averaging/profile settings changed: detection state is stale.
-    virtual void on_reset() {}
+    virtual void OnReset() {}
 };
 
 // Read-only view of the scaled element rows and steering weights of the last ping, for code
@@ -55,7 +55,7 @@ struct PingFormat {
 };
 
 class BeamFormer {
-public:
+  public:
     BeamFormer();
 
     // Geometry set-up after a change of sector, beams, frequency, sound velocity, head type,
@@ -65,8 +65,8 @@ public:
 
     // Unpacks the sample array of a ping into the element rows, or, in the Beam Test display,
     // writes the element magnitudes into the byte image instead.
-    void Unpack(const std::uint8_t* samples, std::size_t size, const PingFormat& format,
-                int xdcr, bool beam_test);
+    void Unpack(const std::uint8_t* samples, std::size_t size, const PingFormat& format, int xdcr,
+                bool beam_test);
 
     // Forms, detects, averages and centres the beams of the unpacked ping.
     void Form(const SettingsState& st, const PingFormat& format);
@@ -82,15 +82,15 @@ public:
     const char* kernel_isa() const { return kernel_.isa; }
 
     const BeamGeometry& geometry() const { return geo_; }
-    BeamData& beams() { return beams_; }
-    const BeamData& beams() const { return beams_; }
-    BeamByteImage& byte_image() { return byte_image_; }
-    const BeamByteImage& byte_image() const { return byte_image_; }
+    BeamData& Beams() { return beams_; }
+    const BeamData& Beams() const { return beams_; }
+    BeamByteImage& ByteImage() { return byte_image_; }
+    const BeamByteImage& ByteImage() const { return byte_image_; }
     const float* tvg_curve() const { return tvg_.data(); }
     ElementView element_view() const;
     int bottom_window_start() const { return bottom_window_start_; }
 
-private:
+  private:
     void ComputeSteering(int num_elements);
     void ComputeTvg(const SettingsState& st, const PingFormat& format);
     void ScaleInput(const PingFormat& format);
@@ -101,8 +101,8 @@ private:
     void RunBottomWindow(float display_gain);
     void Centre();
     dsp::KernelArgs BaseArgs() const;
-    float* elem_i(int e) { return element_i_.data() + static_cast<std::size_t>(e) * kBeamRowLength; }
-    float* elem_q(int e) { return element_q_.data() + static_cast<std::size_t>(e) * kBeamRowLength; }
+    float* ElemI(int e) { return element_i_.data() + static_cast<std::size_t>(e) * kBeamRowLength; }
+    float* ElemQ(int e) { return element_q_.data() + static_cast<std::size_t>(e) * kBeamRowLength; }
 
     BeamGeometry geo_;
     dsp::BeamKernel kernel_;

@@ -24,7 +24,7 @@ struct KernelArgs {
     const float* scaled_i = nullptr;  // element row e at scaled_i + e * row_stride
     const float* scaled_q = nullptr;
     int row_stride = kScaledStride;
-    int num_elements = 16;  // even; halves are 0 .. N/2-1 and N/2 .. N-1
+    int num_elements = 16;             // even; halves are 0 .. N/2-1 and N/2 .. N-1
     const float* steer_cos = nullptr;  // beam b, element e at steer_cos[b * steer_stride + e]
     const float* steer_sin = nullptr;
     int steer_stride = 64;

@@ -16,6 +16,8 @@ namespace kernel_avx2 {
 #undef VQ_CHUNK
 }  // namespace kernel_avx2
 
-void BeamKernelAvx2(const KernelArgs& a) { kernel_avx2::RunKernel(a); }
+void BeamKernelAvx2(const KernelArgs& a) {
+    kernel_avx2::RunKernel(a);
+}
 
 }  // namespace vq::dsp

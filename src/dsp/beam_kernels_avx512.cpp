@@ -16,6 +16,8 @@ namespace kernel_avx512 {
 #undef VQ_CHUNK
 }  // namespace kernel_avx512
 
-void BeamKernelAvx512(const KernelArgs& a) { kernel_avx512::RunKernel(a); }
+void BeamKernelAvx512(const KernelArgs& a) {
+    kernel_avx512::RunKernel(a);
+}
 
 }  // namespace vq::dsp

@@ -16,6 +16,8 @@ namespace kernel_generic {
 #undef VQ_CHUNK
 }  // namespace kernel_generic
 
-void BeamKernelGeneric(const KernelArgs& a) { kernel_generic::RunKernel(a); }
+void BeamKernelGeneric(const KernelArgs& a) {
+    kernel_generic::RunKernel(a);
+}
 
 }  // namespace vq::dsp

@@ -7,11 +7,15 @@ namespace vq {
 ByteImageRule ByteImageRuleFor(int head_id, bool head_formed) {
     switch (head_id) {
         case 85:
-        case 90: return ByteImageRule::kA;
-        case 86: return ByteImageRule::kB;
+        case 90:
+            return ByteImageRule::kA;
+        case 86:
+            return ByteImageRule::kB;
         case 87:
-        case 89: return ByteImageRule::kC;
-        default: return head_formed ? ByteImageRule::kA : ByteImageRule::kC;
+        case 89:
+            return ByteImageRule::kC;
+        default:
+            return head_formed ? ByteImageRule::kA : ByteImageRule::kC;
     }
 }
 
@@ -27,7 +31,8 @@ inline std::uint8_t ClipByte(float v) {
 void FillRow(const float* v, int num_samples, ByteImageRule rule, std::uint8_t* out) {
     const bool pairs = num_samples >= 2 * kByteImageCells;
     if (rule == ByteImageRule::kB && pairs) {
-        for (int k = 0; k < kByteImageCells; ++k) out[k] = ClipByte(std::max(v[2 * k], v[2 * k + 1]));
+        for (int k = 0; k < kByteImageCells; ++k)
+            out[k] = ClipByte(std::max(v[2 * k], v[2 * k + 1]));
     } else if (rule == ByteImageRule::kB) {
         // Pairs only exist with 1000 samples; shorter pings are taken cell by cell.
         const int n = std::min(num_samples, kByteImageCells);
@@ -44,25 +49,24 @@ void FillRow(const float* v, int num_samples, ByteImageRule rule, std::uint8_t* 
 
 }  // namespace
 
-void FillBeamByteImage(const BeamData& beams, int num_beams, int num_samples,
-                       ByteImageRule rule, BeamByteImage& image) {
+void FillBeamByteImage(const BeamData& beams, int num_beams, int num_samples, ByteImageRule rule,
+                       BeamByteImage& image) {
     num_beams = std::clamp(num_beams, 0, kMaxBeams);
     num_samples = std::clamp(num_samples, 0, kBeamRowLength);
     for (int b = 0; b < num_beams; ++b)
-        FillRow(beams.row(b), num_samples, rule, image.row(num_beams - 1 - b));
+        FillRow(beams.Row(b), num_samples, rule, image.Row(num_beams - 1 - b));
 }
 
 void StretchHalfRange(BeamByteImage& image) {
     for (int r = 0; r < kMaxBeams; ++r) {
-        std::uint8_t* row = image.row(r);
+        std::uint8_t* row = image.Row(r);
         // From the far end down, so every source cell is read before it is overwritten.
         for (int k = kByteImageCells / 2 - 1; k >= 0; --k) row[2 * k] = row[2 * k + 1] = row[k];
     }
 }
 
-void ConvertBeamsToBytes(const BeamData& beams, int num_beams, int num_samples,
-                         ByteImageRule rule, const ByteImageOptions& options,
-                         BeamByteImage& image) {
+void ConvertBeamsToBytes(const BeamData& beams, int num_beams, int num_samples, ByteImageRule rule,
+                         const ByteImageOptions& options, BeamByteImage& image) {
     if (!options.skip_fill) FillBeamByteImage(beams, num_beams, num_samples, rule, image);
     if (options.half_range) StretchHalfRange(image);
 }

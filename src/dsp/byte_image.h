@@ -19,17 +19,16 @@ struct ByteImageOptions {
 
 // Convert: fill by the rule (unless skipped), then the half-range stretch when on. Row r of
 // the image holds beam num_beams-1-r.
-void ConvertBeamsToBytes(const BeamData& beams, int num_beams, int num_samples,
-                         ByteImageRule rule, const ByteImageOptions& options,
-                         BeamByteImage& image);
+void ConvertBeamsToBytes(const BeamData& beams, int num_beams, int num_samples, ByteImageRule rule,
+                         const ByteImageOptions& options, BeamByteImage& image);
 
 // The skip applies when profile detection is on and ProfileDisplayType is 3.
 inline bool SkipByteImageFill(int profile_point_detection, int profile_display_type) {
     return profile_point_detection != 0 && profile_display_type == 3;
 }
 
-void FillBeamByteImage(const BeamData& beams, int num_beams, int num_samples,
-                       ByteImageRule rule, BeamByteImage& image);
+void FillBeamByteImage(const BeamData& beams, int num_beams, int num_samples, ByteImageRule rule,
+                       BeamByteImage& image);
 void StretchHalfRange(BeamByteImage& image);
 
 }  // namespace vq

@@ -14,8 +14,7 @@ struct IQ {
 };
 
 inline IQ ReadRecord(const std::uint8_t* p, int bits) {
-    if (bits == 8)
-        return {static_cast<std::int8_t>(p[0]), static_cast<std::int8_t>(p[1])};
+    if (bits == 8) return {static_cast<std::int8_t>(p[0]), static_cast<std::int8_t>(p[1])};
     const auto i = static_cast<std::int16_t>(static_cast<std::uint16_t>(p[0] | (p[1] << 8)));
     const auto q = static_cast<std::int16_t>(static_cast<std::uint16_t>(p[2] | (p[3] << 8)));
     return {i, q};
@@ -25,14 +24,14 @@ int CompleteSamples(std::size_t size, const SampleLayout& l) {
     const std::size_t per_sample =
         static_cast<std::size_t>(l.record_bytes()) * static_cast<std::size_t>(l.num_elements);
     if (per_sample == 0) return 0;
-    return static_cast<int>(std::min<std::size_t>(size / per_sample,
-                                                  static_cast<std::size_t>(l.num_samples)));
+    return static_cast<int>(
+        std::min<std::size_t>(size / per_sample, static_cast<std::size_t>(l.num_samples)));
 }
 
 }  // namespace
 
-int UnpackElements(const std::uint8_t* data, std::size_t size, const SampleLayout& layout,
-                   int xdcr, float* elem_i, float* elem_q, int stride) {
+int UnpackElements(const std::uint8_t* data, std::size_t size, const SampleLayout& layout, int xdcr,
+                   float* elem_i, float* elem_q, int stride) {
     const int ne = std::clamp(layout.num_elements, 0, kMaxElements);
     const int ns = std::clamp(layout.num_samples, 0, kBeamRowLength);
     SampleLayout l = layout;
@@ -71,10 +70,10 @@ void BeamTestMagnitudes(const std::uint8_t* data, std::size_t size, const Sample
             const int row = first_row + ElementRow(k, ne, xdcr);
             if (row < 0 || row >= BeamByteImage::kRows) continue;
             const IQ v = ReadRecord(p, l.bits);
-            const double mag = std::sqrt(static_cast<double>(v.i) * v.i +
-                                         static_cast<double>(v.q) * v.q);
+            const double mag =
+                std::sqrt(static_cast<double>(v.i) * v.i + static_cast<double>(v.q) * v.q);
             const int m = static_cast<int>(mag) * 2;
-            image.row(row)[s] = static_cast<std::uint8_t>(std::clamp(m, 0, 255));
+            image.Row(row)[s] = static_cast<std::uint8_t>(std::clamp(m, 0, 255));
         }
     }
 }

@@ -12,8 +12,8 @@ namespace vq {
 struct SampleLayout {
     int num_samples = 500;
     int num_elements = 16;
-    int bits = 16;               // 8 or 16 per I or Q value
-    bool extra_byte = false;     // data formats 2 and 3: one more byte after Q
+    int bits = 16;            // 8 or 16 per I or Q value
+    bool extra_byte = false;  // data formats 2 and 3: one more byte after Q
     int record_bytes() const { return (bits == 8 ? 2 : 4) + (extra_byte ? 1 : 0); }
 };
 
@@ -25,8 +25,8 @@ inline int ElementRow(int k, int num_elements, int xdcr) {
 // Fills rows 0 .. num_elements-1 (stride floats apart) of elem_i/elem_q, samples
 // 0 .. num_samples-1, with raw counts. Samples that the array does not fully hold are set to
 // 0. Returns the number of samples that were complete.
-int UnpackElements(const std::uint8_t* data, std::size_t size, const SampleLayout& layout,
-                   int xdcr, float* elem_i, float* elem_q, int stride);
+int UnpackElements(const std::uint8_t* data, std::size_t size, const SampleLayout& layout, int xdcr,
+                   float* elem_i, float* elem_q, int stride);
 
 // Writes trunc(sqrt(I^2+Q^2))*2, limited to 0..255, of each element into row
 // (first_row + element row) of the byte image at column s (s < 500).

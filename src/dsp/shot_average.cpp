@@ -25,10 +25,10 @@ void ShotAverager::AverageFormed(BeamData& beams, int rows, int samples, int sho
     newest_ = (newest_ + 1) % kAvgFrames;
     const float inv = 1.0f / static_cast<float>(n);
     const float* past[9];
-    for (int k = 0; k < n; ++k) past[k] = frame((newest_ - k + kAvgFrames) % kAvgFrames);
-    float* store = frame(newest_);
+    for (int k = 0; k < n; ++k) past[k] = Frame((newest_ - k + kAvgFrames) % kAvgFrames);
+    float* store = Frame(newest_);
     for (int b = 0; b < rows; ++b) {
-        float* row = beams.row(b);
+        float* row = beams.Row(b);
         const std::size_t off = static_cast<std::size_t>(b) * kBeamRowLength;
         std::memcpy(store + off, row, sizeof(float) * static_cast<std::size_t>(samples));
         for (int s = 0; s < samples; ++s) {
@@ -49,9 +49,9 @@ void ShotAverager::AverageHeadFormed(BeamData& beams, int rows, int samples, int
     if (avg_index_ >= n) avg_index_ = 0;  // the count may have shrunk since the last ping
     const float scale = display_gain * 0.02f;
     const float inv = 1.0f / static_cast<float>(n);
-    float* hist = frame(avg_index_);
+    float* hist = Frame(avg_index_);
     for (int b = 0; b < rows; ++b) {
-        float* row = beams.row(b);
+        float* row = beams.Row(b);
         const std::size_t off = static_cast<std::size_t>(b) * kBeamRowLength;
         for (int s = 0; s < samples; ++s) {
             const float v = row[s] * scale;

@@ -15,7 +15,7 @@ inline int ShotCount(int avg_filter_index) {
 }
 
 class ShotAverager {
-public:
+  public:
     ShotAverager();
 
     // Zeroes the history, the running sum and the ring positions.
@@ -27,11 +27,10 @@ public:
 
     // Running sum for beams formed by the head: values are first scaled by G * 0.02, then
     // replaced by the mean of the last n (1 .. 9) pings.
-    void AverageHeadFormed(BeamData& beams, int rows, int samples, int shots,
-                           float display_gain);
+    void AverageHeadFormed(BeamData& beams, int rows, int samples, int shots, float display_gain);
 
-private:
-    float* frame(int k) { return history_.data() + static_cast<std::size_t>(k) * kFrameFloats; }
+  private:
+    float* Frame(int k) { return history_.data() + static_cast<std::size_t>(k) * kFrameFloats; }
     static constexpr std::size_t kFrameFloats =
         static_cast<std::size_t>(kMaxBeams) * kBeamRowLength;
     std::vector<float> history_;  // kAvgFrames frames laid out like BeamData

@@ -15,9 +15,8 @@ void BuildTvgCurve(const TvgParams& p, float* curve, float* scratch) {
     if (!(far > 0.0f)) return;
     const float a = 2.0f * p.absorption_db_per_m * far / static_cast<float>(n);
     const float s0 = static_cast<float>(n) * 0.02f;
-    const float c = p.special_gain_curve
-                        ? 20.0f * std::log10(far * 0.02f) + 26.0f
-                        : 20.0f * std::log10(far * 0.02f) + p.start_gain_db + 6.0f;
+    const float c = p.special_gain_curve ? 20.0f * std::log10(far * 0.02f) + 26.0f
+                                         : 20.0f * std::log10(far * 0.02f) + p.start_gain_db + 6.0f;
     float x = s0;
     for (int i = static_cast<int>(s0); i < n; ++i, x += 1.0f) {
         const float g = std::min(x * a + 20.0f * std::log10(x / s0) + c, 60.0f);

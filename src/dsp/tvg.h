@@ -4,8 +4,8 @@
 namespace vq {
 
 struct TvgParams {
-    float range_span_m = 50.0f;    // R
-    float range_start_m = 0.0f;    // S, whole metres
+    float range_span_m = 50.0f;  // R
+    float range_start_m = 0.0f;  // S, whole metres
     int num_samples = 500;
     float absorption_db_per_m = 0.065f;  // one-way
     float start_gain_db = 6.0f;

@@ -56,9 +56,9 @@ int main(int argc, char** argv) {
     cl.options.working_dir = std::filesystem::current_path();
     vq::Engine engine(cl.options, op);
     vq::gui::MainWindow window(engine, op);
-    engine.start();
-    window.watch_control_socket();
-    window.refresh_menu();
+    engine.Start();
+    window.WatchControlSocket();
+    window.RefreshMenu();
     window.show();
     return QApplication::exec();
 }

@@ -25,11 +25,11 @@ struct SecondarySpec {
 
 // The ten secondary windows, created hidden at their start positions.
 constexpr SecondarySpec kSecondary[] = {
-    {"Diagnostics", 2, 61, 170, 170},    {"Playback", 840, 2, 170, 170},
-    {"Video Playback", 0, 0, 320, 240},  {"Track Plotter", 754, 390, 170, 170},
-    {"Altitude", 10, 62, 170, 170},      {"Sidescan", 8, 400, 300, 200},
+    {"Diagnostics", 2, 61, 170, 170},     {"Playback", 840, 2, 170, 170},
+    {"Video Playback", 0, 0, 320, 240},   {"Track Plotter", 754, 390, 170, 170},
+    {"Altitude", 10, 62, 170, 170},       {"Sidescan", 8, 400, 300, 200},
     {"Echo Sounder", 900, 600, 300, 200}, {"Intensity", 600, 600, 300, 200},
-    {"Sonar Info", 2, 61, 170, 170},     {"Sonar Status", 2, 61, 170, 170},
+    {"Sonar Info", 2, 61, 170, 170},      {"Sonar Status", 2, 61, 170, 170},
 };
 
 }  // namespace
@@ -49,35 +49,34 @@ MainWindow::MainWindow(Engine& engine, QtOperator& op, QWidget* parent)
     view_ = new SonarView(central);
     view_->move(2, 61);
     setCentralWidget(central);
-    build_menus();
-    create_secondary_windows();
-    refresh_menu();
+    BuildMenus();
+    CreateSecondaryWindows();
+    RefreshMenu();
 
-    connect(&op_, &QtOperator::pictureReady, this, &MainWindow::onPictureReady,
+    connect(&op_, &QtOperator::PictureArrived, this, &MainWindow::OnPictureReady,
             Qt::QueuedConnection);
-    connect(&op_, &QtOperator::titleChanged, this, &QWidget::setWindowTitle,
-            Qt::QueuedConnection);
-    connect(&op_, &QtOperator::statusChanged, this, &MainWindow::onStatus, Qt::QueuedConnection);
+    connect(&op_, &QtOperator::TitleChanged, this, &QWidget::setWindowTitle, Qt::QueuedConnection);
+    connect(&op_, &QtOperator::StatusChanged, this, &MainWindow::OnStatus, Qt::QueuedConnection);
     playback_timer_.setSingleShot(true);
-    connect(&playback_timer_, &QTimer::timeout, this, &MainWindow::onPlaybackTurn);
-    schedule_playback(0);
+    connect(&playback_timer_, &QTimer::timeout, this, &MainWindow::OnPlaybackTurn);
+    SchedulePlayback(0);
 }
 
 // Control datagrams arrive on the output socket; they are handled on this thread. Called once
 // the engine has opened the socket (and again when it was reopened).
-void MainWindow::watch_control_socket() {
+void MainWindow::WatchControlSocket() {
     delete control_notifier_;
     control_notifier_ = nullptr;
     if (engine_.control_fd() < 0) return;
     control_notifier_ = new QSocketNotifier(engine_.control_fd(), QSocketNotifier::Read, this);
     connect(control_notifier_, &QSocketNotifier::activated, this, [this] {
-        engine_.receive_control();
-        refresh_menu();
-        schedule_playback(0);
+        engine_.ReceiveControl();
+        RefreshMenu();
+        SchedulePlayback(0);
     });
 }
 
-QMenu* MainWindow::add_entries(QMenu* menu, const MenuEntry* it, const MenuEntry* end) {
+QMenu* MainWindow::AddEntries(QMenu* menu, const MenuEntry* it, const MenuEntry* end) {
     for (; it != end; ++it) {
         if (it->id == 0) {
             menu->addSeparator();
@@ -85,28 +84,28 @@ QMenu* MainWindow::add_entries(QMenu* menu, const MenuEntry* it, const MenuEntry
             QMenu* sub = menu->addMenu(QString::fromUtf8(it->text));
             const MenuEntry* close = it + 1;
             while (close != end && close->id != -2) ++close;
-            add_entries(sub, it + 1, close);
+            AddEntries(sub, it + 1, close);
             it = close == end ? end - 1 : close;
         } else if (it->id > 0) {
             const QString text = QString::fromUtf8(it->text);
             QAction* a = menu->addAction(text.section('\t', 0, 0));
             const int id = it->id;
             a->setData(id);
-            connect(a, &QAction::triggered, this, [this, id] { run_command(id); });
+            connect(a, &QAction::triggered, this, [this, id] { RunCommand(id); });
             actions_[id] = a;
         }
     }
     return menu;
 }
 
-void MainWindow::build_menus() {
+void MainWindow::BuildMenus() {
     for (const MenuPopup& popup : MainMenu()) {
         QMenu* m = menuBar()->addMenu(QString::fromUtf8(popup.title));
-        add_entries(m, popup.entries.data(), popup.entries.data() + popup.entries.size());
+        AddEntries(m, popup.entries.data(), popup.entries.data() + popup.entries.size());
     }
 }
 
-void MainWindow::create_secondary_windows() {
+void MainWindow::CreateSecondaryWindows() {
     for (const SecondarySpec& s : kSecondary) {
         QWidget* w = nullptr;
         if (QString(s.title) == "Playback") {
@@ -123,14 +122,16 @@ void MainWindow::create_secondary_windows() {
     }
 }
 
-QAction* MainWindow::action(int id) const {
+QAction* MainWindow::Action(int id) const {
     auto it = actions_.find(id);
     return it == actions_.end() ? nullptr : it->second;
 }
 
-QWidget* MainWindow::secondary(const QString& title) const { return secondary_.value(title); }
+QWidget* MainWindow::Secondary(const QString& title) const {
+    return secondary_.value(title);
+}
 
-void MainWindow::refresh_menu() {
+void MainWindow::RefreshMenu() {
     const MenuState& state = engine_.menu();
     for (auto& [id, a] : actions_) {
         const MenuItemState& s = state[id];
@@ -141,36 +142,36 @@ void MainWindow::refresh_menu() {
     }
 }
 
-void MainWindow::run_command(int id) {
+void MainWindow::RunCommand(int id) {
     if (id == menu::kExit) {
         close();
         return;
     }
     if (id == menu::kAbout) {
-        show_about();
+        ShowAbout();
         return;
     }
-    engine_.command(id);
-    refresh_menu();
-    sync_secondary_windows();
-    schedule_playback(0);
+    engine_.Command(id);
+    RefreshMenu();
+    SyncSecondaryWindows();
+    SchedulePlayback(0);
 }
 
 // The secondary windows follow the check marks of their menu items.
-void MainWindow::sync_secondary_windows() {
+void MainWindow::SyncSecondaryWindows() {
     const MenuState& m = engine_.menu();
     const std::pair<int, const char*> windows[] = {
-        {menu::kDiagnostics, "Diagnostics"},   {menu::kTrackPlotter, "Track Plotter"},
-        {menu::kAltitude, "Altitude"},         {menu::kSidescan, "Sidescan"},
-        {menu::kEchoSounder, "Echo Sounder"},  {menu::kIntensity, "Intensity"},
-        {menu::kSonarInfo, "Sonar Info"},      {menu::kSonarStatus, "Sonar Status"}};
+        {menu::kDiagnostics, "Diagnostics"},  {menu::kTrackPlotter, "Track Plotter"},
+        {menu::kAltitude, "Altitude"},        {menu::kSidescan, "Sidescan"},
+        {menu::kEchoSounder, "Echo Sounder"}, {menu::kIntensity, "Intensity"},
+        {menu::kSonarInfo, "Sonar Info"},     {menu::kSonarStatus, "Sonar Status"}};
     for (const auto& [id, title] : windows) {
-        if (QWidget* w = secondary(title)) w->setVisible(m[id].checked);
+        if (QWidget* w = Secondary(title)) w->setVisible(m[id].checked);
     }
-    if (QWidget* w = secondary("Playback")) w->setVisible(engine_.in_playback());
+    if (QWidget* w = Secondary("Playback")) w->setVisible(engine_.in_playback());
 }
 
-void MainWindow::show_about() {
+void MainWindow::ShowAbout() {
     QMessageBox box(this);
     box.setWindowTitle("About Vornax_Qi");
     box.setText("Vornax_Qi Multibeam Sonar For Windows\nVersion " VQ_VERSION_TEXT
@@ -183,19 +184,20 @@ void MainWindow::keyPressEvent(QKeyEvent* event) {
         // Ctrl+S starts, Ctrl+E stops, Ctrl+N starts the next recording (live only).
         const bool recording = engine_.menu()[menu::kRecord].text.rfind("&Record Stop", 0) == 0;
         if (!engine_.in_playback()) {
-            if ((event->key() == Qt::Key_S && !recording) || (event->key() == Qt::Key_E && recording)) {
-                run_command(menu::kRecord);
+            if ((event->key() == Qt::Key_S && !recording) ||
+                (event->key() == Qt::Key_E && recording)) {
+                RunCommand(menu::kRecord);
             } else if (event->key() == Qt::Key_N) {
-                if (recording) run_command(menu::kRecord);
-                run_command(menu::kRecord);
+                if (recording) RunCommand(menu::kRecord);
+                RunCommand(menu::kRecord);
             }
         }
         return;
     }
     const QString t = event->text();
     if (!t.isEmpty() && t[0].isPrint()) {
-        engine_.key_char(t[0].toLatin1());
-        refresh_menu();
+        engine_.KeyChar(t[0].toLatin1());
+        RefreshMenu();
         return;
     }
     QMainWindow::keyPressEvent(event);
@@ -207,16 +209,16 @@ void MainWindow::closeEvent(QCloseEvent* event) {
         playback_timer_.stop();
         delete control_notifier_;  // the engine closes the socket it watches
         control_notifier_ = nullptr;
-        engine_.shutdown();
+        engine_.Shutdown();
     }
     event->accept();
 }
 
-void MainWindow::onPictureReady() {
-    if (engine_.take_picture()) view_->show_frame(engine_.picture());
+void MainWindow::OnPictureReady() {
+    if (engine_.TakePicture()) view_->ShowFrame(engine_.Picture());
 }
 
-void MainWindow::onStatus(const QString& item, const QString& text) {
+void MainWindow::OnStatus(const QString& item, const QString& text) {
     if (item == "status") {
         status_->setText(text);
     } else {
@@ -224,18 +226,18 @@ void MainWindow::onStatus(const QString& item, const QString& text) {
     }
 }
 
-void MainWindow::schedule_playback(int delay_ms) {
+void MainWindow::SchedulePlayback(int delay_ms) {
     if (!closing_ && engine_.in_playback() && !playback_timer_.isActive()) {
         playback_timer_.start(delay_ms);
     }
 }
 
-void MainWindow::onPlaybackTurn() {
+void MainWindow::OnPlaybackTurn() {
     if (closing_ || !engine_.in_playback()) return;
-    const int delay = engine_.playback_turn();
-    onPictureReady();
-    if (playback_ && playback_->isVisible()) playback_->refresh();
-    schedule_playback(delay < 0 ? 50 : delay);
+    const int delay = engine_.PlaybackTurn();
+    OnPictureReady();
+    if (playback_ && playback_->isVisible()) playback_->Refresh();
+    SchedulePlayback(delay < 0 ? 50 : delay);
 }
 
 }  // namespace vq::gui

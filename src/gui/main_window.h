@@ -17,7 +17,7 @@ class QMenu;
 namespace vq {
 class Engine;
 struct MenuEntry;
-}
+}  // namespace vq
 
 namespace vq::gui {
 
@@ -26,33 +26,33 @@ class PlaybackWindow;
 
 class MainWindow : public QMainWindow {
     Q_OBJECT
-public:
+  public:
     MainWindow(Engine& engine, QtOperator& op, QWidget* parent = nullptr);
 
     SonarView* sonar_view() { return view_; }
-    QAction* action(int id) const;
-    QWidget* secondary(const QString& title) const;
+    QAction* Action(int id) const;
+    QWidget* Secondary(const QString& title) const;
     // Mirrors the engine's menu state (enabled, checked, texts) into the actions.
-    void refresh_menu();
-    void watch_control_socket();
+    void RefreshMenu();
+    void WatchControlSocket();
 
-protected:
+  protected:
     void keyPressEvent(QKeyEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
-private slots:
-    void onPictureReady();
-    void onStatus(const QString& item, const QString& text);
-    void onPlaybackTurn();
+  private slots:
+    void OnPictureReady();
+    void OnStatus(const QString& item, const QString& text);
+    void OnPlaybackTurn();
 
-private:
-    void build_menus();
-    QMenu* add_entries(QMenu* menu, const MenuEntry* begin, const MenuEntry* end);
-    void run_command(int id);
-    void schedule_playback(int delay_ms);
-    void create_secondary_windows();
-    void sync_secondary_windows();
-    void show_about();
+  private:
+    void BuildMenus();
+    QMenu* AddEntries(QMenu* menu, const MenuEntry* begin, const MenuEntry* end);
+    void RunCommand(int id);
+    void SchedulePlayback(int delay_ms);
+    void CreateSecondaryWindows();
+    void SyncSecondaryWindows();
+    void ShowAbout();
 
     Engine& engine_;
     QtOperator& op_;

@@ -25,13 +25,12 @@ PlaybackWindow::PlaybackWindow(Engine& engine, QWidget* parent)
     connect(position_, &QSlider::sliderPressed, this, [this] { dragging_ = true; });
     connect(position_, &QSlider::sliderReleased, this, [this] {
         dragging_ = false;
-        engine_.playback_jump(position_->value());
+        engine_.PlaybackJump(position_->value());
     });
-    connect(speed_, &QSlider::valueChanged, this,
-            [this](int v) { engine_.set_playback_speed(v); });
+    connect(speed_, &QSlider::valueChanged, this, [this](int v) { engine_.set_playback_speed(v); });
 }
 
-void PlaybackWindow::refresh() {
+void PlaybackWindow::Refresh() {
     file_->setText(engine_.playback_open() ? QString::fromStdString(engine_.playback_file())
                                            : QString("No File"));
     if (!dragging_) position_->setValue(static_cast<int>(engine_.playback_progress() * 100.0));

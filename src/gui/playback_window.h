@@ -14,12 +14,12 @@ namespace vq::gui {
 
 class PlaybackWindow : public QWidget {
     Q_OBJECT
-public:
+  public:
     PlaybackWindow(Engine& engine, QWidget* parent);
     // Follows the file position (called after each playback turn).
-    void refresh();
+    void Refresh();
 
-private:
+  private:
     Engine& engine_;
     QLabel* file_ = nullptr;
     QSlider* position_ = nullptr;

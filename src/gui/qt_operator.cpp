@@ -8,7 +8,7 @@
 namespace vq::gui {
 
 QtOperator::QtOperator(QObject* parent) : QObject(parent) {
-    connect(this, &QtOperator::messageRequested, this, &QtOperator::showMessage,
+    connect(this, &QtOperator::MessageRequested, this, &QtOperator::ShowMessage,
             Qt::QueuedConnection);
 }
 
@@ -16,22 +16,22 @@ bool QtOperator::on_gui_thread() const {
     return QThread::currentThread() == QCoreApplication::instance()->thread();
 }
 
-void QtOperator::message_box(std::string_view text, std::string_view title) {
+void QtOperator::MessageBox(std::string_view text, std::string_view title) {
     {
         std::lock_guard lock(m_);
         messages_.emplace_back(std::string(title) + ": " + std::string(text));
     }
     if (unattended_) return;
     // Always queued: the core never waits for the operator to press OK.
-    emit messageRequested(QString::fromUtf8(text.data(), static_cast<int>(text.size())),
+    emit MessageRequested(QString::fromUtf8(text.data(), static_cast<int>(text.size())),
                           QString::fromUtf8(title.data(), static_cast<int>(title.size())));
 }
 
-void QtOperator::showMessage(const QString& text, const QString& title) {
+void QtOperator::ShowMessage(const QString& text, const QString& title) {
     QMessageBox::warning(QApplication::activeWindow(), title, text);
 }
 
-std::vector<std::string> QtOperator::choose_files(const FileDialogRequest& r) {
+std::vector<std::string> QtOperator::ChooseFiles(const FileDialogRequest& r) {
     if (unattended_ || !on_gui_thread()) {
         std::lock_guard lock(m_);
         if (answers_.empty()) return {};
@@ -43,8 +43,9 @@ std::vector<std::string> QtOperator::choose_files(const FileDialogRequest& r) {
     const QString title = QString::fromStdString(r.title);
     QFileDialog dlg(QApplication::activeWindow(), title, QString(), filter);
     dlg.setAcceptMode(r.save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
-    dlg.setFileMode(r.save ? QFileDialog::AnyFile
-                           : (r.multi_select ? QFileDialog::ExistingFiles : QFileDialog::ExistingFile));
+    dlg.setFileMode(
+        r.save ? QFileDialog::AnyFile
+               : (r.multi_select ? QFileDialog::ExistingFiles : QFileDialog::ExistingFile));
     dlg.setDefaultSuffix(QString::fromStdString(r.default_ext));
     std::vector<std::string> out;
     if (dlg.exec() == QDialog::Accepted) {
@@ -53,18 +54,20 @@ std::vector<std::string> QtOperator::choose_files(const FileDialogRequest& r) {
     return out;
 }
 
-void QtOperator::set_window_title(std::string_view title) {
-    emit titleChanged(QString::fromUtf8(title.data(), static_cast<int>(title.size())));
+void QtOperator::SetWindowTitle(std::string_view title) {
+    emit TitleChanged(QString::fromUtf8(title.data(), static_cast<int>(title.size())));
 }
 
-void QtOperator::set_status(std::string_view item, std::string_view text) {
-    emit statusChanged(QString::fromUtf8(item.data(), static_cast<int>(item.size())),
+void QtOperator::SetStatus(std::string_view item, std::string_view text) {
+    emit StatusChanged(QString::fromUtf8(item.data(), static_cast<int>(item.size())),
                        QString::fromUtf8(text.data(), static_cast<int>(text.size())));
 }
 
-void QtOperator::picture_ready() { emit pictureReady(); }
+void QtOperator::PictureReady() {
+    emit PictureArrived();
+}
 
-void QtOperator::answer_next_dialog(std::vector<std::string> names) {
+void QtOperator::AnswerNextDialog(std::vector<std::string> names) {
     std::lock_guard lock(m_);
     answers_.push_back(std::move(names));
 }

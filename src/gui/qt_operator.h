@@ -17,31 +17,31 @@ namespace vq::gui {
 
 class QtOperator final : public QObject, public Operator {
     Q_OBJECT
-public:
+  public:
     explicit QtOperator(QObject* parent = nullptr);
 
-    void message_box(std::string_view text, std::string_view title) override;
-    std::vector<std::string> choose_files(const FileDialogRequest& request) override;
-    void set_window_title(std::string_view title) override;
-    void set_status(std::string_view item, std::string_view text) override;
-    void picture_ready() override;
+    void MessageBox(std::string_view text, std::string_view title) override;
+    std::vector<std::string> ChooseFiles(const FileDialogRequest& request) override;
+    void SetWindowTitle(std::string_view title) override;
+    void SetStatus(std::string_view item, std::string_view text) override;
+    void PictureReady() override;
 
     // For tests under the offscreen platform: record message boxes instead of showing them and
     // answer file dialogs from a script.
     void set_unattended(bool on) { unattended_ = on; }
-    void answer_next_dialog(std::vector<std::string> names);
+    void AnswerNextDialog(std::vector<std::string> names);
     std::vector<std::string> messages() const;
 
-signals:
-    void titleChanged(const QString& title);
-    void statusChanged(const QString& item, const QString& text);
-    void pictureReady();
-    void messageRequested(const QString& text, const QString& title);
+  signals:
+    void TitleChanged(const QString& title);
+    void StatusChanged(const QString& item, const QString& text);
+    void PictureArrived();
+    void MessageRequested(const QString& text, const QString& title);
 
-private slots:
-    void showMessage(const QString& text, const QString& title);
+  private slots:
+    void ShowMessage(const QString& text, const QString& title);
 
-private:
+  private:
     bool on_gui_thread() const;
     bool unattended_ = false;
     mutable std::mutex m_;

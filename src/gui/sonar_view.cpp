@@ -16,7 +16,7 @@ SonarView::SonarView(QWidget* parent)
     setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
-void SonarView::show_frame(const PictureFrame& frame) {
+void SonarView::ShowFrame(const PictureFrame& frame) {
     QList<QRgb> colours(256);
     for (int i = 0; i < 256; ++i) colours[i] = 0xFF000000u | frame.palette[i];
     image_.setColorTable(colours);

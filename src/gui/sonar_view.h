@@ -13,17 +13,17 @@ namespace vq::gui {
 
 class SonarView : public QWidget {
     Q_OBJECT
-public:
+  public:
     explicit SonarView(QWidget* parent = nullptr);
     // Copies the frame into the view's image (GUI thread).
-    void show_frame(const PictureFrame& frame);
+    void ShowFrame(const PictureFrame& frame);
     const QImage& image() const { return image_; }
     qint64 frames_shown() const { return frames_shown_; }
 
-protected:
+  protected:
     void paintEvent(QPaintEvent* event) override;
 
-private:
+  private:
     QImage image_;
     qint64 frames_shown_ = 0;
 };

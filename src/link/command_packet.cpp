@@ -8,7 +8,9 @@ namespace vq {
 
 namespace {
 
-void PutU8(std::uint8_t* p, std::size_t at, unsigned v) { p[at] = static_cast<std::uint8_t>(v); }
+void PutU8(std::uint8_t* p, std::size_t at, unsigned v) {
+    p[at] = static_cast<std::uint8_t>(v);
+}
 
 void PutU16(std::uint8_t* p, std::size_t at, unsigned v) {
     p[at] = static_cast<std::uint8_t>(v & 0xFFu);
@@ -16,7 +18,8 @@ void PutU16(std::uint8_t* p, std::size_t at, unsigned v) {
 }
 
 void PutU32(std::uint8_t* p, std::size_t at, std::uint32_t v) {
-    for (int i = 0; i < 4; ++i) p[at + static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(v >> (8 * i));
+    for (int i = 0; i < 4; ++i)
+        p[at + static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(v >> (8 * i));
 }
 
 void PutF32(std::uint8_t* p, std::size_t at, float f) {
@@ -53,7 +56,8 @@ void FillSwitchBlock(const SettingsState& st, std::uint8_t* b) {
     PutF32(b, switch_block::kFrequency, static_cast<float>(s.Frequency * 1000));
     PutF32(b, switch_block::kAbsorption, static_cast<float>(st.head.absorption_code * 0.01 * 0.5));
     PutF32(b, switch_block::kPulseLength, static_cast<float>(s.PulseLength * 0.000001));
-    PutU16(b, switch_block::kDataPoints, static_cast<unsigned>(DataPointsFromSwitch(s.DataPointsSwitch)));
+    PutU16(b, switch_block::kDataPoints,
+           static_cast<unsigned>(DataPointsFromSwitch(s.DataPointsSwitch)));
     if (s.DataFormat == 10) PutU8(b, switch_block::kDataBits, 8);
     if (s.DataFormat == 11) PutU8(b, switch_block::kDataBits, 16);
     PutU32(b, switch_block::kFilter, static_cast<std::uint32_t>(s.FIRFilter + 1));
@@ -64,7 +68,9 @@ void FillSwitchBlock(const SettingsState& st, std::uint8_t* b) {
 
 }  // namespace
 
-int DataPointsFromSwitch(int data_points_switch) { return data_points_switch == 1 ? 1000 : 500; }
+int DataPointsFromSwitch(int data_points_switch) {
+    return data_points_switch == 1 ? 1000 : 500;
+}
 
 ReturnSizing ComputeReturnSizing(const Settings& s, int data_bits, const ReturnSizing& previous) {
     const bool eight_bit = s.DataFormat == 10 && data_bits == 8;
@@ -84,7 +90,8 @@ ReturnSizing ComputeReturnSizing(const Settings& s, int data_bits, const ReturnS
 }
 
 ReturnSizing BuildCommandPacket(const SettingsState& state, int packet_number,
-                                std::uint8_t out[kCommandPacketSize], const ReturnSizing& previous) {
+                                std::uint8_t out[kCommandPacketSize],
+                                const ReturnSizing& previous) {
     const ReturnSizing rs = ComputeReturnSizing(state.s, state.work.data_bits, previous);
     FillRequestHeader(state.s, rs, packet_number, out);
     FillSwitchBlock(state, out + kRequestHeaderSize);

@@ -22,27 +22,27 @@ inline constexpr int kHeadElements = 16;
 // Offsets of the fields of the request header (from the packet start) and of the switch
 // block (from the block start, i.e. packet offset = 128 + offset).
 namespace request_header {
-inline constexpr std::size_t kMagic = 0;           // "TMND"
-inline constexpr std::size_t kTypeMajor = 4;       // u16, 1
-inline constexpr std::size_t kTypeMinor = 6;       // u16, 0
-inline constexpr std::size_t kPacketNumber = 8;    // u16
-inline constexpr std::size_t kPacketSize = 12;     // u32
-inline constexpr std::size_t kDataFormat = 16;     // u16
+inline constexpr std::size_t kMagic = 0;         // "TMND"
+inline constexpr std::size_t kTypeMajor = 4;     // u16, 1
+inline constexpr std::size_t kTypeMinor = 6;     // u16, 0
+inline constexpr std::size_t kPacketNumber = 8;  // u16
+inline constexpr std::size_t kPacketSize = 12;   // u32
+inline constexpr std::size_t kDataFormat = 16;   // u16
 }  // namespace request_header
 
 namespace switch_block {
-inline constexpr std::size_t kFlags = 0;           // u32: bit 2 transmit off, bits 4-5 trigger
-inline constexpr std::size_t kRangeSpan = 8;       // f32, m
-inline constexpr std::size_t kRangeOffset = 12;    // f32, m
-inline constexpr std::size_t kFrequency = 16;      // f32, Hz
-inline constexpr std::size_t kAbsorption = 20;     // f32, dB/m one-way
-inline constexpr std::size_t kPulseLength = 24;    // f32, s
-inline constexpr std::size_t kDataPoints = 32;     // u16
-inline constexpr std::size_t kDataBits = 34;       // u8
-inline constexpr std::size_t kFilter = 36;         // u32, FIR filter index + 1
-inline constexpr std::size_t kResolution = 40;     // f32, m
-inline constexpr std::size_t kGain = 44;           // u16, dB
-inline constexpr std::size_t kTriggerDelay = 48;   // f32, s
+inline constexpr std::size_t kFlags = 0;          // u32: bit 2 transmit off, bits 4-5 trigger
+inline constexpr std::size_t kRangeSpan = 8;      // f32, m
+inline constexpr std::size_t kRangeOffset = 12;   // f32, m
+inline constexpr std::size_t kFrequency = 16;     // f32, Hz
+inline constexpr std::size_t kAbsorption = 20;    // f32, dB/m one-way
+inline constexpr std::size_t kPulseLength = 24;   // f32, s
+inline constexpr std::size_t kDataPoints = 32;    // u16
+inline constexpr std::size_t kDataBits = 34;      // u8
+inline constexpr std::size_t kFilter = 36;        // u32, FIR filter index + 1
+inline constexpr std::size_t kResolution = 40;    // f32, m
+inline constexpr std::size_t kGain = 44;          // u16, dB
+inline constexpr std::size_t kTriggerDelay = 48;  // f32, s
 }  // namespace switch_block
 
 // What the head will return for a ping: every packet is packet_size bytes, the packets are

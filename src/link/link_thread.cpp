@@ -29,7 +29,9 @@ Link::Link(LinkConfig config, SettingsStore& settings, Operator& op, LinkCallbac
     address_ = config_.address.substr(0, kAddressChars);
 }
 
-Link::~Link() { StopLinkThread(); }
+Link::~Link() {
+    StopLinkThread();
+}
 
 ReturnSizing Link::sizing() const {
     ReturnSizing rs;
@@ -53,7 +55,7 @@ bool Link::StartLinkThread() {
         thread_ = std::thread([this] { ThreadBody(); });
     } catch (const std::system_error&) {
         run_.store(false);
-        op_.message_box("Failed to create thread!", "CreteThread Error!");
+        op_.MessageBox("Failed to create thread!", "CreteThread Error!");
         return false;
     }
     return true;
@@ -96,7 +98,8 @@ void Link::ThreadBody() {
             // Not yet time for the next attempt: wait a little instead of spinning.
             const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
                 interval - (now - last_attempt));
-            SleepWhileRunning(static_cast<int>(std::min<long long>(left.count() + 1, kWaitSliceMs)));
+            SleepWhileRunning(
+                static_cast<int>(std::min<long long>(left.count() + 1, kWaitSliceMs)));
             continue;
         }
         attempted = true;
@@ -112,7 +115,7 @@ void Link::ThreadBody() {
 }
 
 bool Link::InPlayback() const {
-    return store_.read([](const SettingsState& st) { return st.s.RunMode == 1; });
+    return store_.Read([](const SettingsState& st) { return st.s.RunMode == 1; });
 }
 
 bool Link::ProbeHead(int timeout_ms) const {
@@ -122,10 +125,10 @@ bool Link::ProbeHead(int timeout_ms) const {
 bool Link::OpenTCPConnection() {
     connected_.store(false);
     bool socket_failed = false;
-    const int err = socket_.connect(address_, config_.port, config_.connect_timeout_ms,
-                                    &socket_failed);
+    const int err =
+        socket_.Connect(address_, config_.port, config_.connect_timeout_ms, &socket_failed);
     if (socket_failed) {
-        op_.message_box("socket() failed!", "OpenTCPConnection()");
+        op_.MessageBox("socket() failed!", "OpenTCPConnection()");
         return false;
     }
     if (err != 0) return false;
@@ -147,7 +150,7 @@ void Link::CloseTCPConnection() {
     if (!connected_.load() && !socket_.is_open()) return;
     ResetSamples();
     // Receives run on this thread, so none is in progress here.
-    if (socket_.close() != 0) op_.message_box("closesocket() failed!", "CloseTCPConnection()");
+    if (socket_.Close() != 0) op_.MessageBox("closesocket() failed!", "CloseTCPConnection()");
     // The descriptor is released even when close() reports an error.
     connected_.store(false);
 }
@@ -157,10 +160,10 @@ bool Link::CheckSocketStatus() {
     int left = config_.receive_timeout_ms;
     while (!stop_.load()) {
         const int slice = std::min(left, kWaitSliceMs);
-        const IoResult r = socket_.wait_readable(slice);
+        const IoResult r = socket_.WaitReadable(slice);
         if (r.ok()) return true;
         if (r.status == IoStatus::kError) {
-            op_.message_box("SOCKET ERROR", "CheckSocketStatus()");
+            op_.MessageBox("SOCKET ERROR", "CheckSocketStatus()");
             return false;
         }
         left -= slice;
@@ -192,9 +195,9 @@ bool Link::WaitForDrawing() const {
 }
 
 void Link::BeginPing() {
-    store_.snapshot_into(snapshot_);
+    store_.SnapshotInto(snapshot_);
     if (EnforceSerialFrequency(snapshot_)) {
-        store_.update([](SettingsState& st) { st.s.Frequency = 2300; });
+        store_.Update([](SettingsState& st) { st.s.Frequency = 2300; });
         if (cb_.on_frequency_forced) cb_.on_frequency_forced(2300);
     }
     timing_ = PingTiming{};
@@ -206,11 +209,11 @@ bool Link::SendRequest(int n) {
     packet_size_.store(sizing_.packet_size);
     last_packet_.store(sizing_.last_packet);
     const std::size_t len = n == 0 ? kCommandPacketSize : kRequestHeaderSize;
-    if (n == 0) ping_->reset();
-    ping_->append(command_.data(), len);
+    if (n == 0) ping_->Reset();
+    ping_->Append(command_.data(), len);
     const auto start = PingTiming::Clock::now();
     sending_.store(true);
-    const IoResult r = socket_.send_all(command_.data(), len);
+    const IoResult r = socket_.SendAll(command_.data(), len);
     sending_.store(false);
     if (!r.ok()) {
         last_send_error_.store(r.error);
@@ -230,8 +233,8 @@ bool Link::SendRequest(int n) {
 bool Link::ReceivePacket() {
     if (!CheckSocketStatus()) return false;
     receiving_.store(true);
-    const IoResult r = socket_.recv_exact(receive_.get(), sizing_.packet_size,
-                                          config_.receive_timeout_ms);
+    const IoResult r =
+        socket_.RecvExact(receive_.get(), sizing_.packet_size, config_.receive_timeout_ms);
     receiving_.store(false);
     if (r.ok()) return true;
     if (r.status == IoStatus::kTimeout) {
@@ -266,7 +269,7 @@ bool Link::CycleStep() {
     bool stored = false;
     if (SendRequest(n_)) {
         if (!ReceivePacket()) {
-            ping_->truncate(mark);
+            ping_->Truncate(mark);
             // Any failed receive ends this connection; the thread reconnects after a probe.
             CloseTCPConnection();
             return false;
@@ -275,7 +278,7 @@ bool Link::CycleStep() {
             // Dropped: the same packet is requested again, the repeated request replacing
             // the one appended for it.
             bad_headers_.fetch_add(1);
-            ping_->truncate(mark);
+            ping_->Truncate(mark);
         } else {
             m_ = U16At(receive_.get(), 8);
             if (m_ != n_) {
@@ -286,7 +289,7 @@ bool Link::CycleStep() {
                 return false;
             }
             resync_flag_.store(false);
-            ping_->append(receive_.get(), sizing_.packet_size);
+            ping_->Append(receive_.get(), sizing_.packet_size);
             highest_w_.store(ping_->highest());
             stored = true;
             const auto now = PingTiming::Clock::now();
@@ -295,7 +298,7 @@ bool Link::CycleStep() {
             ++timing_.packets;
         }
     } else {
-        ping_->truncate(mark);
+        ping_->Truncate(mark);
     }
     // Only a packet stored by this step can complete the ping, so a failed send or a dropped
     // packet never hands the previous ping on a second time.
@@ -306,7 +309,8 @@ bool Link::CycleStep() {
         n_ = std::min(n_ + 1, sizing_.last_packet);
     }
     next_packet_.store(n_);
-    if (send_errors_.load() != seen_send_errors_ || receive_errors_.load() != seen_receive_errors_) {
+    if (send_errors_.load() != seen_send_errors_ ||
+        receive_errors_.load() != seen_receive_errors_) {
         seen_send_errors_ = send_errors_.load();
         seen_receive_errors_ = receive_errors_.load();
         CloseTCPConnection();

@@ -4,12 +4,12 @@
 // per probe interval while disconnected and reconnects by itself after any failure.
 #pragma once
 
+#include <array>
 #include <atomic>
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
-#include <array>
 #include <memory>
 #include <string>
 #include <thread>
@@ -26,8 +26,8 @@ struct LinkConfig {
     // The head's dotted IPv4 address (at most 20 characters used); empty: IPAddress_Sonar1.
     std::string address;
     std::uint16_t port = 4040;
-    int initial_delay_ms = 1000;  // before the first probe
-    int probe_interval_ms = 1000; // at most one probe per interval while disconnected
+    int initial_delay_ms = 1000;   // before the first probe
+    int probe_interval_ms = 1000;  // at most one probe per interval while disconnected
     int probe_timeout_ms = 500;
     int connect_timeout_ms = 3000;
     int receive_timeout_ms = 3000;
@@ -57,7 +57,7 @@ struct LinkCallbacks {
 };
 
 class Link {
-public:
+  public:
     Link(LinkConfig config, SettingsStore& settings, Operator& op, LinkCallbacks callbacks = {});
     ~Link();  // stops the thread
     Link(const Link&) = delete;
@@ -101,7 +101,7 @@ public:
     bool CheckSocketStatus();
     bool CycleStep();
 
-private:
+  private:
     void ThreadBody();
     bool InPlayback() const;
     bool SleepWhileRunning(int ms) const;

@@ -9,14 +9,14 @@ namespace vq {
 
 // What the datagram decoder changes in ControlState (receiving thread).
 struct ControlStateAccess {
-    static std::uint8_t& last_flags(ControlState& c) { return c.last_flags_; }
-    static std::uint8_t& last_xmit(ControlState& c) { return c.last_xmit_; }
-    static std::atomic<bool>& active(ControlState& c) { return c.active_; }
-    static std::atomic<bool>& event(ControlState& c) { return c.event_; }
-    static std::atomic<bool>& box(ControlState& c) { return c.box_; }
-    static std::atomic<int>& threshold(ControlState& c) { return c.threshold_; }
-    static std::atomic<float>& blanking(ControlState& c) { return c.blanking_; }
-    static std::atomic<std::uint32_t>& id(ControlState& c) { return c.id_; }
+    static std::uint8_t& LastFlags(ControlState& c) { return c.last_flags_; }
+    static std::uint8_t& LastXmit(ControlState& c) { return c.last_xmit_; }
+    static std::atomic<bool>& Active(ControlState& c) { return c.active_; }
+    static std::atomic<bool>& Event(ControlState& c) { return c.event_; }
+    static std::atomic<bool>& Box(ControlState& c) { return c.box_; }
+    static std::atomic<int>& Threshold(ControlState& c) { return c.threshold_; }
+    static std::atomic<float>& Blanking(ControlState& c) { return c.blanking_; }
+    static std::atomic<std::uint32_t>& Id(ControlState& c) { return c.id_; }
 };
 
 namespace {
@@ -25,13 +25,13 @@ using A = ControlStateAccess;
 
 // The datagram as a zeroed 256-byte block.
 class Fields {
-public:
+  public:
     Fields(const std::uint8_t* data, std::size_t len) {
         if (data != nullptr) std::memcpy(b_.data(), data, std::min(len, b_.size()));
     }
-    int u8(std::size_t at) const { return b_[at]; }
-    int u16(std::size_t at) const { return (b_[at] << 8) | b_[at + 1]; }
-    float f32(std::size_t at) const {
+    int U8(std::size_t at) const { return b_[at]; }
+    int U16(std::size_t at) const { return (b_[at] << 8) | b_[at + 1]; }
+    float F32(std::size_t at) const {
         std::uint32_t v = static_cast<std::uint32_t>(b_[at]) |
                           (static_cast<std::uint32_t>(b_[at + 1]) << 8) |
                           (static_cast<std::uint32_t>(b_[at + 2]) << 16) |
@@ -41,7 +41,7 @@ public:
         return f;
     }
 
-private:
+  private:
     std::array<std::uint8_t, ctl::kSize> b_{};
 };
 
@@ -65,24 +65,24 @@ void ApplyRangeAndGains(const Fields& f, SettingsState& st, const ControlInputs&
     if (!in.playback) {
         int lo = std::max(st.head.min_range_index, 0);
         int hi = std::min(st.head.max_range_index, kNumRangeIndexes - 1);
-        if (SetIf(s.Range, f.u8(ctl::kRange), lo, hi)) {
+        if (SetIf(s.Range, f.U8(ctl::kRange), lo, hi)) {
             s.HalfRange = 0;
             st.work.half_range = 0;
             r.range_changed = true;
         }
-        r.gain_changed = SetIf(s.Gain, f.u8(ctl::kGain), 0, st.head.max_gain);
+        r.gain_changed = SetIf(s.Gain, f.U8(ctl::kGain), 0, st.head.max_gain);
     }
-    r.display_gain_changed = SetIf(s.DisplayGain, f.u8(ctl::kDisplayGain), 1, 100);
-    r.gain_equalization_changed = SetIf(s.GainEqualization, f.u8(ctl::kGainEq), 0, 1);
-    r.sector_size_changed = SetIf(s.SectorSize, f.u8(ctl::kSector), 0, 5);
-    r.processing_mode_changed = SetIf(s.ProcessingMode, f.u8(ctl::kProcessing), 0, 3);
-    r.step_size_changed = SetIf(s.StepSize, f.u8(ctl::kStepSize), 0, 2);
+    r.display_gain_changed = SetIf(s.DisplayGain, f.U8(ctl::kDisplayGain), 1, 100);
+    r.gain_equalization_changed = SetIf(s.GainEqualization, f.U8(ctl::kGainEq), 0, 1);
+    r.sector_size_changed = SetIf(s.SectorSize, f.U8(ctl::kSector), 0, 5);
+    r.processing_mode_changed = SetIf(s.ProcessingMode, f.U8(ctl::kProcessing), 0, 3);
+    r.step_size_changed = SetIf(s.StepSize, f.U8(ctl::kStepSize), 0, 2);
 }
 
 // 0 or 1: off. n: on with n shots, for the shot counts the averaging menu offers (odd 3..9
 // within 2..10); the even lengths name no menu item and are ignored.
 void ApplyAveraging(const Fields& f, Settings& s, ControlResult& r) {
-    int n = f.u8(ctl::kAveraging);
+    int n = f.U8(ctl::kAveraging);
     if (n <= 1) {
         if (s.AvgFilter != 0) {
             s.AvgFilter = 0;
@@ -101,11 +101,11 @@ void ApplyPersistenceAndVelocity(const Fields& f, SettingsState& st, const Contr
                                  ControlResult& r) {
     Settings& s = st.s;
     int old_persistence = s.Persistence;
-    if (s.DisplayType != 3 && SetIf(s.Persistence, f.u16(ctl::kPersistence), 0, 600)) {
+    if (s.DisplayType != 3 && SetIf(s.Persistence, f.U16(ctl::kPersistence), 0, 600)) {
         r.persistence_changed = true;
         r.persistence_cleared = old_persistence != 0 && s.Persistence == 0;
     }
-    int tenths = f.u16(ctl::kSoundVelocity);
+    int tenths = f.U16(ctl::kSoundVelocity);
     if (tenths >= 14000 && tenths <= 16000) {
         float v = static_cast<float>(tenths / 10.0);
         if (v != s.SoundVelocityMeters) {
@@ -118,14 +118,14 @@ void ApplyPersistenceAndVelocity(const Fields& f, SettingsState& st, const Contr
             }
         }
     }
-    int mode = f.u8(ctl::kDisplayType);
+    int mode = f.U8(ctl::kDisplayType);
     if (mode <= 4 && mode != s.DisplayType) r.display_mode_request = mode;
 }
 
 void ApplyOutputAndProfile(const Fields& f, SettingsState& st, ControlState& cs,
                            const ControlInputs& in, ControlResult& r) {
     Settings& s = st.s;
-    int out = f.u8(ctl::kDataOutput);
+    int out = f.U8(ctl::kDataOutput);
     if (out <= 1) {
         int type = out == 0 ? 1 : 2;
         bool beams = type == 2;
@@ -135,35 +135,35 @@ void ApplyOutputAndProfile(const Fields& f, SettingsState& st, ControlState& cs,
             r.beam_output = beams;
         }
     }
-    r.detection_changed = SetIf(s.ProfilePointDetection, f.u8(ctl::kDetection), 0, 1);
-    int blank = f.u8(ctl::kBlanking);
+    r.detection_changed = SetIf(s.ProfilePointDetection, f.U8(ctl::kDetection), 0, 1);
+    int blank = f.U8(ctl::kBlanking);
     if (blank <= 100) {
         float metres = blank == 0 ? ctl::kDefaultBlanking : static_cast<float>(blank);
-        if (metres != A::blanking(cs).load(std::memory_order_relaxed)) {
-            A::blanking(cs).store(metres, std::memory_order_relaxed);
+        if (metres != A::Blanking(cs).load(std::memory_order_relaxed)) {
+            A::Blanking(cs).store(metres, std::memory_order_relaxed);
             r.blanking_changed = true;
         }
     }
-    int threshold = f.u8(ctl::kThreshold);
+    int threshold = f.U8(ctl::kThreshold);
     if (threshold >= 10 && threshold <= 90 &&
-        threshold != A::threshold(cs).load(std::memory_order_relaxed)) {
-        A::threshold(cs).store(threshold, std::memory_order_relaxed);
+        threshold != A::Threshold(cs).load(std::memory_order_relaxed)) {
+        A::Threshold(cs).store(threshold, std::memory_order_relaxed);
         r.threshold_changed = true;
     }
-    r.xdcr_changed = SetIf(s.Xdcr, f.u8(ctl::kXdcr), 0, 1);
-    int tilt = ControlTiltDegrees(static_cast<std::uint8_t>(f.u8(ctl::kTilt)));
+    r.xdcr_changed = SetIf(s.Xdcr, f.U8(ctl::kXdcr), 0, 1);
+    int tilt = ControlTiltDegrees(static_cast<std::uint8_t>(f.U8(ctl::kTilt)));
     bool allowed = tilt == -90 || tilt == 90 || (tilt >= -45 && tilt <= 45);
     if (allowed && tilt != static_cast<int>(s.ProfileTiltAngle)) {
         s.ProfileTiltAngle = static_cast<float>(tilt);
         r.tilt_changed = true;
         r.tilt_set_by_operator = in.playback;
     }
-    r.units_changed = SetIf(s.Units, f.u8(ctl::kUnits), 0, 2);
+    r.units_changed = SetIf(s.Units, f.U8(ctl::kUnits), 0, 2);
 }
 
 void ApplyRecordingAndDevice(const Fields& f, Settings& s, const ControlInputs& in,
                              ControlResult& r) {
-    int rec = f.u8(ctl::kRecording);
+    int rec = f.U8(ctl::kRecording);
     if (!in.playback) {
         if (rec == 1 && !in.recording) {
             s.AutoFilename = 1;
@@ -174,31 +174,31 @@ void ApplyRecordingAndDevice(const Fields& f, Settings& s, const ControlInputs& 
         }
     }
     // The trigger mode travels in two bits of the command packet: 0..3 only.
-    bool t1 = SetIf(s.ExternalTriggerControl, f.u8(ctl::kTrigger), 0, 3);
-    bool t2 = SetIf(s.ExternalTriggerXmitDelay, f.u16(ctl::kTriggerDelay), 0, 10000);
+    bool t1 = SetIf(s.ExternalTriggerControl, f.U8(ctl::kTrigger), 0, 3);
+    bool t2 = SetIf(s.ExternalTriggerXmitDelay, f.U16(ctl::kTriggerDelay), 0, 10000);
     r.trigger_changed = t1 || t2;
-    r.profile_filter_changed = SetIf(s.ProfilePointFilter, f.u8(ctl::kPointFilter), 0, 2);
-    bool x = SetIf(s.SonarXOffsetMeters, f.f32(ctl::kXOffset), -100.0f, 100.0f);
-    bool y = SetIf(s.SonarYOffsetMeters, f.f32(ctl::kYOffset), -100.0f, 100.0f);
-    bool z = SetIf(s.SonarDepthMeters, f.f32(ctl::kDepth), -100.0f, 6000.0f);
+    r.profile_filter_changed = SetIf(s.ProfilePointFilter, f.U8(ctl::kPointFilter), 0, 2);
+    bool x = SetIf(s.SonarXOffsetMeters, f.F32(ctl::kXOffset), -100.0f, 100.0f);
+    bool y = SetIf(s.SonarYOffsetMeters, f.F32(ctl::kYOffset), -100.0f, 100.0f);
+    bool z = SetIf(s.SonarDepthMeters, f.F32(ctl::kDepth), -100.0f, 6000.0f);
     r.offsets_changed = x || y || z;
 }
 
 // Byte 3 (activity) and byte 4 (transmit, window), each evaluated when it changes.
 void ApplyFlags(const Fields& f, ControlState& cs, SettingsState& st, ControlResult& r) {
-    auto flags = static_cast<std::uint8_t>(f.u8(ctl::kFlags));
-    if (flags != A::last_flags(cs)) {
-        A::last_flags(cs) = flags;
+    auto flags = static_cast<std::uint8_t>(f.U8(ctl::kFlags));
+    if (flags != A::LastFlags(cs)) {
+        A::LastFlags(cs) = flags;
         bool now = (flags & 1) != 0;
-        r.activity_changed = now != cs.active();
-        A::active(cs).store(now, std::memory_order_release);
-        if (!now) A::box(cs).store(false, std::memory_order_release);
+        r.activity_changed = now != cs.Active();
+        A::Active(cs).store(now, std::memory_order_release);
+        if (!now) A::Box(cs).store(false, std::memory_order_release);
     }
-    r.active = cs.active();
+    r.active = cs.Active();
     if (!r.active) return;
-    auto xmit = static_cast<std::uint8_t>(f.u8(ctl::kXmit));
-    if (xmit != A::last_xmit(cs)) {
-        A::last_xmit(cs) = xmit;
+    auto xmit = static_cast<std::uint8_t>(f.U8(ctl::kXmit));
+    if (xmit != A::LastXmit(cs)) {
+        A::LastXmit(cs) = xmit;
         st.work.transmit_disabled = xmit & 1;
         r.transmit_changed = true;
         r.window = (xmit & 2) != 0 ? WindowRequest::Hide : WindowRequest::Show;
@@ -221,7 +221,7 @@ std::array<char, 3> ControlState::controller_id() const {
     return {static_cast<char>(v >> 16), static_cast<char>(v >> 8), static_cast<char>(v)};
 }
 
-bool ControlState::on_ping() {
+bool ControlState::OnPing() {
     ping_count_ = (ping_count_ + 1) % 10;
     if (ping_count_ != 0) return false;
     return box_.exchange(false, std::memory_order_acq_rel);
@@ -237,8 +237,8 @@ ControlResult ApplyControlDatagram(const std::uint8_t* data, std::size_t len, Co
                                    SettingsState& settings, const ControlInputs& inputs) {
     const Fields f(data, len);
     ControlResult r;
-    A::id(state).store(static_cast<std::uint32_t>((f.u8(0) << 16) | (f.u8(1) << 8) | f.u8(2)),
-                    std::memory_order_relaxed);
+    A::Id(state).store(static_cast<std::uint32_t>((f.U8(0) << 16) | (f.U8(1) << 8) | f.U8(2)),
+                       std::memory_order_relaxed);
     ApplyFlags(f, state, settings, r);
     if (!r.active) return r;
     ApplyRangeAndGains(f, settings, inputs, r);
@@ -249,8 +249,8 @@ ControlResult ApplyControlDatagram(const std::uint8_t* data, std::size_t len, Co
     r.geometry_changed = r.range_changed || r.sector_size_changed || r.step_size_changed ||
                          r.sound_velocity_changed || r.tilt_changed || r.data_output_changed;
     r.applied = true;
-    A::event(state).store(true, std::memory_order_release);
-    A::box(state).store(true, std::memory_order_release);
+    A::Event(state).store(true, std::memory_order_release);
+    A::Box(state).store(true, std::memory_order_release);
     return r;
 }
 

@@ -25,8 +25,8 @@ inline constexpr std::size_t kId = 0, kFlags = 3, kXmit = 4, kRange = 7, kGain =
                              kTriggerDelay = 32, kPointFilter = 34, kXOffset = 36, kYOffset = 40,
                              kDepth = 44;
 inline constexpr std::size_t kSize = 256;
-inline constexpr int kDefaultThreshold = 25;      // percent
-inline constexpr float kDefaultBlanking = 0.1f;   // metres
+inline constexpr int kDefaultThreshold = 25;     // percent
+inline constexpr float kDefaultBlanking = 0.1f;  // metres
 }  // namespace ctl
 
 // The status boxes of the main display that external control drives.
@@ -45,12 +45,12 @@ enum class RecordingRequest : std::uint8_t { None, Start, Stop };
 
 // What one datagram changed; the engine does the follow-up work.
 struct ControlResult {
-    bool active = false;            // external control is active after this datagram
+    bool active = false;  // external control is active after this datagram
     bool activity_changed = false;
     bool applied = false;           // fields were processed: redraw "External Control"
     bool transmit_changed = false;  // byte 4 changed: redraw "XMIT Disabled"
     WindowRequest window = WindowRequest::None;
-    bool range_changed = false;     // half range switched off; apply the range
+    bool range_changed = false;  // half range switched off; apply the range
     bool gain_changed = false;
     bool display_gain_changed = false;
     bool gain_equalization_changed = false;  // menu item 659
@@ -59,19 +59,19 @@ struct ControlResult {
     bool step_size_changed = false;          // menu items 760..762
     bool averaging_changed = false;          // menu items 510..534; reset the averaging buffers
     bool persistence_changed = false;
-    bool persistence_cleared = false;        // went from non-zero to zero: clear the image
-    bool sound_velocity_changed = false;     // playback: replaced at once, overrides the recording
+    bool persistence_cleared = false;     // went from non-zero to zero: clear the image
+    bool sound_velocity_changed = false;  // playback: replaced at once, overrides the recording
     std::optional<float> sound_velocity_pending;  // live: supply as the external sound velocity
-    int display_mode_request = -1;           // 0..4: as menu item 400 + n
-    bool data_output_changed = false;        // DataOutputType set; beam_output is the new flag
+    int display_mode_request = -1;                // 0..4: as menu item 400 + n
+    bool data_output_changed = false;             // DataOutputType set; beam_output is the new flag
     bool beam_output = false;
     bool detection_changed = false;
-    bool blanking_changed = false;           // ControlState::profile_blanking()
-    bool threshold_changed = false;          // ControlState::profile_threshold()
-    bool xdcr_changed = false;               // menu items 200/201: clear and redraw
+    bool blanking_changed = false;   // ControlState::profile_blanking()
+    bool threshold_changed = false;  // ControlState::profile_threshold()
+    bool xdcr_changed = false;       // menu items 200/201: clear and redraw
     bool tilt_changed = false;
-    bool tilt_set_by_operator = false;       // playback: the tilt overrides the recording
-    bool units_changed = false;              // menu items 210..212
+    bool tilt_set_by_operator = false;  // playback: the tilt overrides the recording
+    bool units_changed = false;         // menu items 210..212
     RecordingRequest recording = RecordingRequest::None;  // Start with Date-Time names
     bool trigger_changed = false;
     bool profile_filter_changed = false;
@@ -85,10 +85,10 @@ struct ControlResult {
 // The state of external control between datagrams. The receiving thread calls
 // ApplyControlDatagram; the pipeline thread reads the event flag and runs the status box.
 class ControlState {
-public:
-    bool active() const { return active_.load(std::memory_order_acquire); }
+  public:
+    bool Active() const { return active_.load(std::memory_order_acquire); }
     // The event flag of the next point record: true once after applied datagrams.
-    bool take_event() { return event_.exchange(false, std::memory_order_acq_rel); }
+    bool TakeEvent() { return event_.exchange(false, std::memory_order_acq_rel); }
     bool event_pending() const { return event_.load(std::memory_order_acquire); }
     int profile_threshold() const { return threshold_.load(std::memory_order_relaxed); }
     float profile_blanking() const { return blanking_.load(std::memory_order_relaxed); }
@@ -98,11 +98,11 @@ public:
     bool status_box_shown() const { return box_.load(std::memory_order_acquire); }
     // Pipeline, once per output ping: every tenth ping erases a shown box, so a box that stays
     // up shows that datagrams keep arriving. True when the box must be redrawn (erased).
-    bool on_ping();
+    bool OnPing();
 
-private:
+  private:
     friend struct ControlStateAccess;  // the datagram decoder
-    std::uint8_t last_flags_ = 0;  // receiving thread only
+    std::uint8_t last_flags_ = 0;      // receiving thread only
     std::uint8_t last_xmit_ = 0;
     std::atomic<bool> active_{false};
     std::atomic<bool> event_{false};
@@ -131,7 +131,8 @@ inline ControlResult ApplyControlDatagram(const std::uint8_t* data, std::size_t 
                                           ControlState& state, SettingsStore& store,
                                           const ControlInputs& inputs) {
     ControlResult r;
-    store.update([&](SettingsState& st) { r = ApplyControlDatagram(data, len, state, st, inputs); });
+    store.Update(
+        [&](SettingsState& st) { r = ApplyControlDatagram(data, len, state, st, inputs); });
     return r;
 }
 

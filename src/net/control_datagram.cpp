@@ -45,8 +45,8 @@ struct Word {
     int value;
 };
 constexpr Word kOnOff[] = {{"on", 1}, {"off", 0}, {"yes", 1}, {"no", 0}, {"1", 1}, {"0", 0}};
-constexpr Word kModes[] = {{"sector", 0}, {"linear", 1}, {"perspective", 2}, {"profile", 3},
-                           {"beamtest", 4}};
+constexpr Word kModes[] = {
+    {"sector", 0}, {"linear", 1}, {"perspective", 2}, {"profile", 3}, {"beamtest", 4}};
 constexpr Word kOutputs[] = {{"points", 0}, {"point", 0}, {"beams", 1}, {"beam", 1}};
 constexpr Word kUnits[] = {{"m", 0}, {"ft", 1}, {"yd", 2}};
 constexpr Word kXdcr[] = {{"down", 0}, {"up", 1}};
@@ -91,29 +91,32 @@ bool IntOrWord(std::string_view v, int lo, int hi, std::span<const Word> words, 
 
 }  // namespace
 
-std::span<const ControlFieldInfo> ControlFields() { return kFields; }
+std::span<const ControlFieldInfo> ControlFields() {
+    return kFields;
+}
 
 ControlDatagram::ControlDatagram(bool keep_unnamed) {
     std::memcpy(b_.data(), "VQR", 3);
     b_[ctl::kFlags] = 1;
     if (keep_unnamed) {
         // Values the program ignores as out of range, so the named fields alone take effect.
-        for (std::size_t at : {ctl::kRange, ctl::kGain, ctl::kGainEq, ctl::kSector,
-                               ctl::kProcessing, ctl::kStepSize, ctl::kAveraging, ctl::kDisplayType,
-                               ctl::kDataOutput, ctl::kDetection, ctl::kBlanking, ctl::kXdcr,
-                               ctl::kUnits, ctl::kRecording, ctl::kTrigger, ctl::kPointFilter})
-            put_u8(at, 255);
-        put_u8(ctl::kDisplayGain, 0);
-        put_u8(ctl::kThreshold, 0);
-        put_u8(ctl::kTilt, 240);
-        put_u16(ctl::kPersistence, 0xFFFF);
-        put_u16(ctl::kSoundVelocity, 0);
-        put_u16(ctl::kTriggerDelay, 0xFFFF);
-        for (std::size_t at : {ctl::kXOffset, ctl::kYOffset, ctl::kDepth}) put_f32(at, 1.0e9f);
+        for (std::size_t at :
+             {ctl::kRange, ctl::kGain, ctl::kGainEq, ctl::kSector, ctl::kProcessing, ctl::kStepSize,
+              ctl::kAveraging, ctl::kDisplayType, ctl::kDataOutput, ctl::kDetection, ctl::kBlanking,
+              ctl::kXdcr, ctl::kUnits, ctl::kRecording, ctl::kTrigger, ctl::kPointFilter})
+            PutU8(at, 255);
+        PutU8(ctl::kDisplayGain, 0);
+        PutU8(ctl::kThreshold, 0);
+        PutU8(ctl::kTilt, 240);
+        PutU16(ctl::kPersistence, 0xFFFF);
+        PutU16(ctl::kSoundVelocity, 0);
+        PutU16(ctl::kTriggerDelay, 0xFFFF);
+        for (std::size_t at : {ctl::kXOffset, ctl::kYOffset, ctl::kDepth}) PutF32(at, 1.0e9f);
         return;
     }
     const Settings s;  // the program's built-in settings
-    const int fields[][2] = {{int(ctl::kRange), s.Range}, {int(ctl::kGain), s.Gain},
+    const int fields[][2] = {{int(ctl::kRange), s.Range},
+                             {int(ctl::kGain), s.Gain},
                              {int(ctl::kDisplayGain), s.DisplayGain},
                              {int(ctl::kGainEq), s.GainEqualization},
                              {int(ctl::kSector), s.SectorSize},
@@ -131,30 +134,31 @@ ControlDatagram::ControlDatagram(bool keep_unnamed) {
                              {int(ctl::kRecording), 255},
                              {int(ctl::kTrigger), s.ExternalTriggerControl},
                              {int(ctl::kPointFilter), s.ProfilePointFilter}};
-    for (const auto& f : fields) put_u8(static_cast<std::size_t>(f[0]), f[1]);
-    put_u16(ctl::kPersistence, s.Persistence);
-    put_u16(ctl::kSoundVelocity, static_cast<int>(std::lround(s.SoundVelocityMeters * 10.0)));
-    put_u16(ctl::kTriggerDelay, s.ExternalTriggerXmitDelay);
+    for (const auto& f : fields) PutU8(static_cast<std::size_t>(f[0]), f[1]);
+    PutU16(ctl::kPersistence, s.Persistence);
+    PutU16(ctl::kSoundVelocity, static_cast<int>(std::lround(s.SoundVelocityMeters * 10.0)));
+    PutU16(ctl::kTriggerDelay, s.ExternalTriggerXmitDelay);
 }
 
-void ControlDatagram::put_u16(std::size_t at, int v) {
+void ControlDatagram::PutU16(std::size_t at, int v) {
     b_[at] = static_cast<std::uint8_t>(v >> 8);
     b_[at + 1] = static_cast<std::uint8_t>(v);
 }
 
-void ControlDatagram::put_f32(std::size_t at, float v) {
+void ControlDatagram::PutF32(std::size_t at, float v) {
     std::uint32_t u;
     std::memcpy(&u, &v, 4);
-    for (int i = 0; i < 4; ++i) b_[at + static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(u >> (8 * i));
+    for (int i = 0; i < 4; ++i)
+        b_[at + static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(u >> (8 * i));
 }
 
-bool ControlDatagram::set_assignment(std::string_view a, std::string* error) {
+bool ControlDatagram::SetAssignment(std::string_view a, std::string* error) {
     auto eq = a.find('=');
     if (eq == std::string_view::npos) {
         if (error) *error = "expected name=value: " + std::string(a);
         return false;
     }
-    return set(a.substr(0, eq), a.substr(eq + 1), error);
+    return Set(a.substr(0, eq), a.substr(eq + 1), error);
 }
 
 }  // namespace vq
@@ -170,12 +174,18 @@ struct IntField {
     int lo, hi;
 };
 constexpr IntField kIntFields[] = {
-    {"range", ctl::kRange, 1, 0, 16},          {"gain", ctl::kGain, 1, 0, 255},
-    {"dgain", ctl::kDisplayGain, 1, 1, 100},   {"sector", ctl::kSector, 1, 0, 5},
-    {"processing", ctl::kProcessing, 1, 0, 3}, {"step", ctl::kStepSize, 1, 0, 2},
-    {"persistence", ctl::kPersistence, 2, 0, 600}, {"blanking", ctl::kBlanking, 1, 0, 100},
-    {"threshold", ctl::kThreshold, 1, 10, 90}, {"trigger", ctl::kTrigger, 1, 0, 3},
-    {"trigdelay", ctl::kTriggerDelay, 2, 0, 10000}, {"filter", ctl::kPointFilter, 1, 0, 2},
+    {"range", ctl::kRange, 1, 0, 16},
+    {"gain", ctl::kGain, 1, 0, 255},
+    {"dgain", ctl::kDisplayGain, 1, 1, 100},
+    {"sector", ctl::kSector, 1, 0, 5},
+    {"processing", ctl::kProcessing, 1, 0, 3},
+    {"step", ctl::kStepSize, 1, 0, 2},
+    {"persistence", ctl::kPersistence, 2, 0, 600},
+    {"blanking", ctl::kBlanking, 1, 0, 100},
+    {"threshold", ctl::kThreshold, 1, 10, 90},
+    {"trigger", ctl::kTrigger, 1, 0, 3},
+    {"trigdelay", ctl::kTriggerDelay, 2, 0, 10000},
+    {"filter", ctl::kPointFilter, 1, 0, 2},
 };
 
 // One-byte fields given as words (or their numbers).
@@ -186,15 +196,18 @@ struct WordField {
     int hi;  // largest number accepted
 };
 const WordField kWordFields[] = {
-    {"gaineq", ctl::kGainEq, kOnOff, 1},       {"mode", ctl::kDisplayType, kModes, 4},
-    {"output", ctl::kDataOutput, kOutputs, 1}, {"detection", ctl::kDetection, kOnOff, 1},
-    {"xdcr", ctl::kXdcr, kXdcr, 1},            {"units", ctl::kUnits, kUnits, 2},
+    {"gaineq", ctl::kGainEq, kOnOff, 1},
+    {"mode", ctl::kDisplayType, kModes, 4},
+    {"output", ctl::kDataOutput, kOutputs, 1},
+    {"detection", ctl::kDetection, kOnOff, 1},
+    {"xdcr", ctl::kXdcr, kXdcr, 1},
+    {"units", ctl::kUnits, kUnits, 2},
     {"record", ctl::kRecording, kOnOff, 1},
 };
 
 }  // namespace
 
-bool ControlDatagram::set(std::string_view name, std::string_view v, std::string* error) {
+bool ControlDatagram::Set(std::string_view name, std::string_view v, std::string* error) {
     auto fail = [&](const char* why) {
         if (error) *error = std::string(name) + "=" + std::string(v) + ": " + why;
         return false;
@@ -203,13 +216,16 @@ bool ControlDatagram::set(std::string_view name, std::string_view v, std::string
     for (const IntField& f : kIntFields) {
         if (name != f.name) continue;
         if (!ParseInt(v, f.lo, f.hi, n)) return fail("value out of range");
-        if (f.size == 1) put_u8(f.at, n); else put_u16(f.at, n);
+        if (f.size == 1)
+            PutU8(f.at, n);
+        else
+            PutU16(f.at, n);
         return true;
     }
     for (const WordField& f : kWordFields) {
         if (name != f.name) continue;
         if (!IntOrWord(v, 0, f.hi, f.words, n)) return fail("value not accepted");
-        put_u8(f.at, n);
+        PutU8(f.at, n);
         return true;
     }
     double x = 0.0;
@@ -218,25 +234,32 @@ bool ControlDatagram::set(std::string_view name, std::string_view v, std::string
         std::memcpy(b_.data(), v.data(), 3);
     } else if (name == "control" || name == "xmit" || name == "hide") {
         if (!Lookup(kOnOff, v, n)) return fail("on or off expected");
-        if (name == "control") put_u8(ctl::kFlags, n);
-        else if (name == "xmit") put_u8(ctl::kXmit, (b_[ctl::kXmit] & ~1) | (n ? 0 : 1));
-        else put_u8(ctl::kXmit, (b_[ctl::kXmit] & ~2) | (n ? 2 : 0));
+        if (name == "control")
+            PutU8(ctl::kFlags, n);
+        else if (name == "xmit")
+            PutU8(ctl::kXmit, (b_[ctl::kXmit] & ~1) | (n ? 0 : 1));
+        else
+            PutU8(ctl::kXmit, (b_[ctl::kXmit] & ~2) | (n ? 2 : 0));
     } else if (name == "avg") {
-        if (v == "off") n = 0;
-        else if (!ParseInt(v, 3, 9, n) || n % 2 == 0) return fail("off, 3, 5, 7 or 9 expected");
-        put_u8(ctl::kAveraging, n);
+        if (v == "off")
+            n = 0;
+        else if (!ParseInt(v, 3, 9, n) || n % 2 == 0)
+            return fail("off, 3, 5, 7 or 9 expected");
+        PutU8(ctl::kAveraging, n);
     } else if (name == "sv") {
         if (!ParseFloat(v, 1400.0, 1600.0, x)) return fail("1400.0 to 1600.0 expected");
-        put_u16(ctl::kSoundVelocity, static_cast<int>(std::lround(x * 10.0)));
+        PutU16(ctl::kSoundVelocity, static_cast<int>(std::lround(x * 10.0)));
     } else if (name == "tilt") {
         if (!ParseInt(v, -90, 90, n) || (n != -90 && n != 90 && (n < -45 || n > 45)))
             return fail("-90, 90 or -45..45 expected");
-        put_u8(ctl::kTilt, n == -90 ? 50 : n == 90 ? 51 : n + 180);
+        PutU8(ctl::kTilt, n == -90 ? 50 : n == 90 ? 51 : n + 180);
     } else if (name == "x" || name == "y" || name == "depth") {
         double hi = name == "depth" ? 6000.0 : 100.0;
         if (!ParseFloat(v, -100.0, hi, x)) return fail("value out of range");
-        put_f32(name == "x" ? ctl::kXOffset : name == "y" ? ctl::kYOffset : ctl::kDepth,
-                static_cast<float>(x));
+        PutF32(name == "x"   ? ctl::kXOffset
+               : name == "y" ? ctl::kYOffset
+                             : ctl::kDepth,
+               static_cast<float>(x));
     } else {
         return fail("unknown field (see --help)");
     }

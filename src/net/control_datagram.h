@@ -20,21 +20,21 @@ struct ControlFieldInfo {
 std::span<const ControlFieldInfo> ControlFields();
 
 class ControlDatagram {
-public:
+  public:
     // keep_unnamed: fields not named carry a value the program ignores, so only the named
     // fields change (the default). Otherwise they carry the program's built-in settings.
     explicit ControlDatagram(bool keep_unnamed = true);
     // Sets one field from text ("gain=12" is set("gain", "12")). False with a reason for an
     // unknown name or a value that is not accepted.
-    bool set(std::string_view name, std::string_view value, std::string* error);
+    bool Set(std::string_view name, std::string_view value, std::string* error);
     // "name=value".
-    bool set_assignment(std::string_view assignment, std::string* error);
+    bool SetAssignment(std::string_view assignment, std::string* error);
     std::span<const std::uint8_t> bytes() const { return b_; }
 
-private:
-    void put_u8(std::size_t at, int v) { b_[at] = static_cast<std::uint8_t>(v); }
-    void put_u16(std::size_t at, int v);
-    void put_f32(std::size_t at, float v);
+  private:
+    void PutU8(std::size_t at, int v) { b_[at] = static_cast<std::uint8_t>(v); }
+    void PutU16(std::size_t at, int v);
+    void PutF32(std::size_t at, float v);
     std::array<std::uint8_t, ctl::kSize> b_{};
 };
 

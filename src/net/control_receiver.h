@@ -13,26 +13,26 @@
 namespace vq {
 
 class ControlReceiver {
-public:
+  public:
     // Called on the receiver thread with each datagram (at most 256 bytes, zero-padded buffer
     // of 256 bytes) after its sender became the output destination.
     using Handler = std::function<void(const std::uint8_t* data, std::size_t len)>;
 
     ControlReceiver() = default;
-    ~ControlReceiver() { stop(); }
+    ~ControlReceiver() { Stop(); }
     ControlReceiver(const ControlReceiver&) = delete;
     ControlReceiver& operator=(const ControlReceiver&) = delete;
 
     // Starts watching output's socket. output must stay open until stop(). Returns an errno
     // when the wake-up pipe cannot be made, else 0.
-    int start(UdpOutput& output, Handler handler);
+    int Start(UdpOutput& output, Handler handler);
     // Wakes the thread at once and joins it. Safe to call twice.
-    void stop();
+    void Stop();
     bool running() const { return thread_.joinable(); }
     std::uint64_t datagrams() const { return datagrams_.load(std::memory_order_relaxed); }
 
-private:
-    void run(UdpOutput& output);
+  private:
+    void Run(UdpOutput& output);
 
     Handler handler_;
     std::thread thread_;

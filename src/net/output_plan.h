@@ -18,9 +18,9 @@ struct PingOutputPlan {
     bool count_for_points = false;  // advance the output ping number before the point record
     bool write_point_file = false;
     bool send_point = false;
-    bool count_for_beams = false;   // advance it unless the point record already did
+    bool count_for_beams = false;  // advance it unless the point record already did
     bool write_beam_file = false;
-    bool send_beam = false;         // after the pacing wait
+    bool send_beam = false;  // after the pacing wait
 };
 
 PingOutputPlan PlanPingOutput(const PingOutputInputs& in);

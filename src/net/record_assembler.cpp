@@ -34,10 +34,9 @@ std::string Text(std::span<const std::uint8_t> d, std::size_t at, std::size_t n)
 std::string HeaderSummary(std::span<const std::uint8_t> d) {
     char buf[200];
     std::snprintf(buf, sizeof buf,
-                  "#%lu %s %s%s beams=%u samples=%u range=%u m freq=%u kHz sv=%.1f m/s",
-                  U32(d, 93), Text(d, 8, 12).c_str(), Text(d, 20, 9).c_str(),
-                  Text(d, 29, 3).c_str(), U16(d, 70), U16(d, 72), U16(d, 79), U16(d, 81),
-                  (U16(d, 83) & 0x7FFFu) * 0.1);
+                  "#%lu %s %s%s beams=%u samples=%u range=%u m freq=%u kHz sv=%.1f m/s", U32(d, 93),
+                  Text(d, 8, 12).c_str(), Text(d, 20, 9).c_str(), Text(d, 29, 3).c_str(),
+                  U16(d, 70), U16(d, 72), U16(d, 79), U16(d, 81), (U16(d, 83) & 0x7FFFu) * 0.1);
     std::string out = buf;
     // The GPS position texts, speed and heading, once a position is known.
     if (d[33] != 0) {
@@ -51,9 +50,11 @@ std::string HeaderSummary(std::span<const std::uint8_t> d) {
 
 }  // namespace
 
-RecordAssembler::RecordAssembler() { buf_.resize(kMaxBeamRecord); }
+RecordAssembler::RecordAssembler() {
+    buf_.resize(kMaxBeamRecord);
+}
 
-Arrival RecordAssembler::feed(std::span<const std::uint8_t> d) {
+Arrival RecordAssembler::Feed(std::span<const std::uint8_t> d) {
     // A piece that continues the record being collected has exactly the expected size; this
     // tells image bytes that happen to start with "Q4B" from the start of a new record.
     if (expected_ > 0) {
@@ -78,7 +79,7 @@ Arrival RecordAssembler::feed(std::span<const std::uint8_t> d) {
         if (len >= kHeader && len <= kMaxBeamRecord && d.size() == std::min(kPiece, len)) {
             expected_ = len;
             have_ = 0;
-            return feed(d);
+            return Feed(d);
         }
     }
     return {ArrivalKind::Unknown, d};
@@ -90,8 +91,8 @@ std::string DescribeArrival(const Arrival& a) {
         case ArrivalKind::KeepAlive:
             return "keep-alive (32 bytes)";
         case ArrivalKind::PointRecord:
-            std::snprintf(buf, sizeof buf, " len=%zu intensities=%d ext-event=%d",
-                          a.bytes.size(), a.bytes[117], a.bytes[155]);
+            std::snprintf(buf, sizeof buf, " len=%zu intensities=%d ext-event=%d", a.bytes.size(),
+                          a.bytes[117], a.bytes[155]);
             return "point " + HeaderSummary(a.bytes) + buf;
         case ArrivalKind::BeamRecord:
             std::snprintf(buf, sizeof buf, " len=%zu", a.bytes.size());

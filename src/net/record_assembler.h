@@ -11,7 +11,6 @@
 
 namespace vq {
 
-
 enum class ArrivalKind { None, PointRecord, BeamRecord, KeepAlive, Unknown };
 
 struct Arrival {
@@ -20,15 +19,15 @@ struct Arrival {
 };
 
 class RecordAssembler {
-public:
+  public:
     RecordAssembler();
     // One datagram as it arrived.
-    Arrival feed(std::span<const std::uint8_t> datagram);
+    Arrival Feed(std::span<const std::uint8_t> datagram);
     // Beam records abandoned because a piece went missing or did not fit.
     std::uint64_t dropped_records() const { return dropped_; }
     bool in_progress() const { return expected_ > 0; }
 
-private:
+  private:
     std::vector<std::uint8_t> buf_;
     std::size_t expected_ = 0;  // declared length of the record being collected, 0 = none
     std::size_t have_ = 0;

@@ -20,7 +20,7 @@ struct Options {
     std::string host = "127.0.0.1";
     int port = 4040;
     int local_port = 0;
-    long count = 0;  // 0: no limit
+    long count = 0;      // 0: no limit
     long timeout_s = 0;  // 0: wait for ever
     bool allow_remote = false;
     bool listen_after = false;
@@ -127,14 +127,14 @@ int Listen(const vq::UdpEndpoint& sock, long count, long timeout_s) {
     vq::RecordAssembler assembler;
     long printed = 0;
     while (count == 0 || printed < count) {
-        if (!sock.wait_readable(timeout_s > 0 ? static_cast<int>(timeout_s * 1000) : -1)) {
+        if (!sock.WaitReadable(timeout_s > 0 ? static_cast<int>(timeout_s * 1000) : -1)) {
             if (timeout_s == 0) continue;
             std::fprintf(stderr, "vq-remote: nothing arrived for %ld s\n", timeout_s);
             return 3;
         }
-        auto r = sock.receive(buf);
+        auto r = sock.Receive(buf);
         if (!r) continue;
-        vq::Arrival a = assembler.feed({buf.data(), r->bytes});
+        vq::Arrival a = assembler.Feed({buf.data(), r->bytes});
         if (a.kind == vq::ArrivalKind::None) continue;
         std::printf("%s from %s\n", vq::DescribeArrival(a).c_str(),
                     vq::FormatEndpoint(r->from).c_str());
@@ -146,7 +146,7 @@ int Listen(const vq::UdpEndpoint& sock, long count, long timeout_s) {
 
 int RunListen(const Options& o) {
     vq::UdpEndpoint sock;
-    if (int e = sock.open(o.host, static_cast<std::uint16_t>(o.port)); e != 0) {
+    if (int e = sock.Open(o.host, static_cast<std::uint16_t>(o.port)); e != 0) {
         std::fprintf(stderr, "vq-remote: cannot listen on %s:%d: %s\n", o.host.c_str(), o.port,
                      std::strerror(e));
         return 1;
@@ -166,21 +166,21 @@ int RunSet(const Options& o) {
     vq::ControlDatagram d(!o.factory);
     for (const std::string& f : o.fields) {
         std::string error;
-        if (!d.set_assignment(f, &error)) {
+        if (!d.SetAssignment(f, &error)) {
             std::fprintf(stderr, "vq-remote: %s\n", error.c_str());
             return 2;
         }
     }
     vq::UdpEndpoint sock;
-    const char* bind = vq::IsLoopbackIPv4(vq::ParseEndpoint(o.host, o.port)->address)
-                           ? "127.0.0.1" : "0.0.0.0";
-    if (int e = sock.open(bind, static_cast<std::uint16_t>(o.local_port)); e != 0) {
+    const char* bind =
+        vq::IsLoopbackIPv4(vq::ParseEndpoint(o.host, o.port)->address) ? "127.0.0.1" : "0.0.0.0";
+    if (int e = sock.Open(bind, static_cast<std::uint16_t>(o.local_port)); e != 0) {
         std::fprintf(stderr, "vq-remote: cannot open a socket: %s\n", std::strerror(e));
         return 1;
     }
     if (o.listen_after) sock.set_receive_buffer(8 << 20);
     auto to = *vq::ParseEndpoint(o.host, o.port);
-    vq::SendOutcome r = sock.send_to(to, d.bytes());
+    vq::SendOutcome r = sock.SendTo(to, d.bytes());
     if (!r.ok()) {
         std::fprintf(stderr, "vq-remote: send to %s failed: %s\n", vq::FormatEndpoint(to).c_str(),
                      std::strerror(r.error));

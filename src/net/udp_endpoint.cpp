@@ -1,13 +1,13 @@
 #include "net/udp_endpoint.h"
 
 #include <arpa/inet.h>
-#include <cerrno>
-#include <cstdio>
 #include <fcntl.h>
 #include <netinet/in.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
+#include <cerrno>
+#include <cstdio>
 
 #include <utility>
 
@@ -40,20 +40,22 @@ std::optional<Ipv4Endpoint> ParseEndpoint(std::string_view address, int port) {
     return Ipv4Endpoint{a, static_cast<std::uint16_t>(port)};
 }
 
-UdpEndpoint::~UdpEndpoint() { close(); }
+UdpEndpoint::~UdpEndpoint() {
+    Close();
+}
 
 UdpEndpoint::UdpEndpoint(UdpEndpoint&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
 
 UdpEndpoint& UdpEndpoint::operator=(UdpEndpoint&& other) noexcept {
     if (this != &other) {
-        close();
+        Close();
         fd_ = std::exchange(other.fd_, -1);
     }
     return *this;
 }
 
-int UdpEndpoint::open(std::string_view bind_address, std::uint16_t port) {
-    close();
+int UdpEndpoint::Open(std::string_view bind_address, std::uint16_t port) {
+    Close();
     std::uint32_t a = 0;
     if (!ParseIPv4(bind_address, &a)) return EINVAL;
     int fd = ::socket(AF_INET, SOCK_DGRAM | SOCK_NONBLOCK | SOCK_CLOEXEC, IPPROTO_UDP);
@@ -68,7 +70,7 @@ int UdpEndpoint::open(std::string_view bind_address, std::uint16_t port) {
     return 0;
 }
 
-void UdpEndpoint::close() {
+void UdpEndpoint::Close() {
     if (fd_ >= 0) ::close(fd_);
     fd_ = -1;
 }
@@ -81,7 +83,7 @@ std::uint16_t UdpEndpoint::local_port() const {
     return ntohs(sa.sin_port);
 }
 
-SendOutcome UdpEndpoint::send_to(const Ipv4Endpoint& to, std::span<const std::uint8_t> data) const {
+SendOutcome UdpEndpoint::SendTo(const Ipv4Endpoint& to, std::span<const std::uint8_t> data) const {
     if (fd_ < 0) return {-1, EBADF};
     sockaddr_in sa = ToSockaddr(to);
     ssize_t n = ::sendto(fd_, data.data(), data.size(), MSG_DONTWAIT | MSG_NOSIGNAL,
@@ -90,7 +92,8 @@ SendOutcome UdpEndpoint::send_to(const Ipv4Endpoint& to, std::span<const std::ui
     return {static_cast<long>(n), 0};
 }
 
-std::optional<ReceiveOutcome> UdpEndpoint::receive(std::span<std::uint8_t> buffer, int* error) const {
+std::optional<ReceiveOutcome> UdpEndpoint::Receive(std::span<std::uint8_t> buffer,
+                                                   int* error) const {
     if (error) *error = 0;
     if (fd_ < 0) {
         if (error) *error = EBADF;
@@ -110,7 +113,7 @@ std::optional<ReceiveOutcome> UdpEndpoint::receive(std::span<std::uint8_t> buffe
     return r;
 }
 
-bool UdpEndpoint::wait_readable(int timeout_ms) const {
+bool UdpEndpoint::WaitReadable(int timeout_ms) const {
     if (fd_ < 0) return false;
     pollfd p{fd_, POLLIN, 0};
     int r;

@@ -35,7 +35,7 @@ struct ReceiveOutcome {
 };
 
 class UdpEndpoint {
-public:
+  public:
     UdpEndpoint() = default;
     ~UdpEndpoint();
     UdpEndpoint(UdpEndpoint&& other) noexcept;
@@ -45,26 +45,27 @@ public:
 
     // Creates a non-blocking socket bound to bind_address:port (port 0: an ephemeral port).
     // Returns 0 or an errno (EINVAL for an unparsable address). Closes any previous socket.
-    int open(std::string_view bind_address, std::uint16_t port);
-    void close();
+    int Open(std::string_view bind_address, std::uint16_t port);
+    void Close();
     bool is_open() const { return fd_ >= 0; }
     int fd() const { return fd_; }
     std::uint16_t local_port() const;
 
     // Sends one datagram without waiting: a full send buffer fails with EAGAIN.
-    SendOutcome send_to(const Ipv4Endpoint& to, std::span<const std::uint8_t> data) const;
+    SendOutcome SendTo(const Ipv4Endpoint& to, std::span<const std::uint8_t> data) const;
     // Receives one datagram without waiting; a longer datagram is cut to the buffer.
     // Nothing when no datagram is waiting or the receive failed (*error then holds errno,
     // EAGAIN for nothing waiting).
-    std::optional<ReceiveOutcome> receive(std::span<std::uint8_t> buffer, int* error = nullptr) const;
+    std::optional<ReceiveOutcome> Receive(std::span<std::uint8_t> buffer,
+                                          int* error = nullptr) const;
     // Waits at most timeout_ms for a datagram (< 0: no limit). True when one is waiting.
-    bool wait_readable(int timeout_ms) const;
+    bool WaitReadable(int timeout_ms) const;
     // Asks for socket buffers of the given size (the system may cap it; privileged processes
     // may exceed the cap) and returns the size in effect, 0 on failure.
     int set_receive_buffer(int bytes) const;
     int set_send_buffer(int bytes) const;
 
-private:
+  private:
     int fd_ = -1;
 };
 

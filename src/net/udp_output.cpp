@@ -26,21 +26,21 @@ std::array<std::uint8_t, kKeepAliveSize> KeepAliveDatagram() {
     return d;
 }
 
-int UdpOutput::open(const OutputSocketConfig& config) {
-    close();
+int UdpOutput::Open(const OutputSocketConfig& config) {
+    Close();
     loopback_only_ = config.loopback_only;
-    reset_destination(config.address, config.port);
-    int e = socket_.open(config.bind_address, config.local_port);
+    ResetDestination(config.address, config.port);
+    int e = socket_.Open(config.bind_address, config.local_port);
     // Room for a few whole beam records, so that a record handed over at once is not cut
     // short by a full buffer while the network carries the previous one.
     if (e == 0) socket_.set_send_buffer(kSendBufferBytes);
     return e;
 }
 
-bool UdpOutput::reset_destination(const std::string& address, int port) {
-    auto to = ParseEndpoint(address.empty() ? std::string_view(kDefaultOutputAddress)
-                                            : std::string_view(address),
-                            port);
+bool UdpOutput::ResetDestination(const std::string& address, int port) {
+    auto to = ParseEndpoint(
+        address.empty() ? std::string_view(kDefaultOutputAddress) : std::string_view(address),
+        port);
     if (!to) {
         destination_.store(0, std::memory_order_release);
         return false;
@@ -49,8 +49,8 @@ bool UdpOutput::reset_destination(const std::string& address, int port) {
     return true;
 }
 
-void UdpOutput::close() {
-    socket_.close();
+void UdpOutput::Close() {
+    socket_.Close();
     destination_.store(0, std::memory_order_release);
 }
 
@@ -69,14 +69,14 @@ void UdpOutput::set_destination(const Ipv4Endpoint& to) {
     destination_.store(Pack(to), std::memory_order_release);
 }
 
-SendOutcome UdpOutput::send(std::span<const std::uint8_t> data) {
+SendOutcome UdpOutput::Send(std::span<const std::uint8_t> data) {
     auto to = destination();
     if (!to) return {-1, EDESTADDRREQ};
     if (loopback_only_ && !IsLoopbackIPv4(to->address)) return {-1, EPERM};
-    return socket_.send_to(*to, data);
+    return socket_.SendTo(*to, data);
 }
 
-void UdpOutput::record(const SendOutcome& r) {
+void UdpOutput::Record(const SendOutcome& r) {
     if (r.ok()) {
         sent_.fetch_add(1, std::memory_order_relaxed);
     } else {
@@ -84,20 +84,20 @@ void UdpOutput::record(const SendOutcome& r) {
     }
 }
 
-void UdpOutput::send_point(std::span<const std::uint8_t> record) {
-    SendOutcome r = send(record);
-    this->record(r);
+void UdpOutput::SendPoint(std::span<const std::uint8_t> record) {
+    SendOutcome r = Send(record);
+    this->Record(r);
     last_result_.store(r.ok() ? r.bytes : -static_cast<long>(r.error), std::memory_order_relaxed);
     sent_this_ping_ = true;
 }
 
-void UdpOutput::send_beam(std::span<const std::uint8_t> record) {
+void UdpOutput::SendBeam(std::span<const std::uint8_t> record) {
     long total = 0;
     int error = 0;
     for (std::size_t at = 0; at < record.size(); at += kMaxBeamPiece) {
         std::size_t n = std::min(kMaxBeamPiece, record.size() - at);
-        SendOutcome r = send(record.subspan(at, n));
-        this->record(r);
+        SendOutcome r = Send(record.subspan(at, n));
+        this->Record(r);
         if (!r.ok()) {
             error = r.error;
             break;
@@ -108,16 +108,16 @@ void UdpOutput::send_beam(std::span<const std::uint8_t> record) {
     sent_this_ping_ = true;
 }
 
-void UdpOutput::send_keep_alive() {
+void UdpOutput::SendKeepAlive() {
     const auto d = KeepAliveDatagram();
-    SendOutcome r = send(d);
-    record(r);
+    SendOutcome r = Send(d);
+    Record(r);
     last_result_.store(r.ok() ? r.bytes : -static_cast<long>(r.error), std::memory_order_relaxed);
     sent_this_ping_ = true;
 }
 
-void UdpOutput::finish_ping() {
-    if (!sent_this_ping_) send_keep_alive();
+void UdpOutput::FinishPing() {
+    if (!sent_this_ping_) SendKeepAlive();
 }
 
 std::string UdpOutput::bytes_out_text() const {
@@ -126,9 +126,9 @@ std::string UdpOutput::bytes_out_text() const {
     return "error " + std::to_string(-v);
 }
 
-std::optional<std::size_t> UdpOutput::receive_one(std::span<std::uint8_t> buffer) {
+std::optional<std::size_t> UdpOutput::ReceiveOne(std::span<std::uint8_t> buffer) {
     std::fill(buffer.begin(), buffer.end(), std::uint8_t{0});
-    auto r = socket_.receive(buffer);
+    auto r = socket_.Receive(buffer);
     if (!r) return std::nullopt;
     set_destination(r->from);
     return r->bytes;

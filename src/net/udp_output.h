@@ -28,8 +28,8 @@ inline constexpr int kSendBufferBytes = 4 << 20;
 std::array<std::uint8_t, kKeepAliveSize> KeepAliveDatagram();
 
 struct OutputSocketConfig {
-    std::string address;        // "IPAddress_Output1"; empty means the default output address
-    int port = 4040;            // "RemotePort_Output1"
+    std::string address;  // "IPAddress_Output1"; empty means the default output address
+    int port = 4040;      // "RemotePort_Output1"
     std::string bind_address = "0.0.0.0";  // where control datagrams are accepted
     std::uint16_t local_port = 0;          // 0: an ephemeral port
     // Refuse every destination outside 127.0.0.0/8 (tests and simulated runs).
@@ -37,7 +37,7 @@ struct OutputSocketConfig {
 };
 
 class UdpOutput {
-public:
+  public:
     UdpOutput() = default;
     UdpOutput(const UdpOutput&) = delete;
     UdpOutput& operator=(const UdpOutput&) = delete;
@@ -46,12 +46,12 @@ public:
     // unusable destination address leaves the socket open (control still works) but every send
     // fails with EDESTADDRREQ. Reopening (after the address dialog) closes the old socket first.
     // open() and close() must not run while another thread sends or receives.
-    int open(const OutputSocketConfig& config);
-    void close();
+    int Open(const OutputSocketConfig& config);
+    void Close();
     // The address dialog changed the settings: the destination returns to the configured one
     // (a controller's redirection ends). Safe while the pipeline sends. False for an unusable
     // address, which leaves no destination (sends fail with EDESTADDRREQ).
-    bool reset_destination(const std::string& address, int port);
+    bool ResetDestination(const std::string& address, int port);
     bool is_open() const { return socket_.is_open(); }
 
     // The socket to watch for arriving control datagrams (-1 while closed).
@@ -64,16 +64,16 @@ public:
 
     // Pipeline, per ping: begin_ping() clears the sent-this-ping flag; finish_ping() sends the
     // keep-alive when nothing else was sent for this ping.
-    void begin_ping() { sent_this_ping_ = false; }
+    void BeginPing() { sent_this_ping_ = false; }
     bool sent_this_ping() const { return sent_this_ping_; }
-    void finish_ping();
+    void FinishPing();
 
     // A whole point record as one datagram.
-    void send_point(std::span<const std::uint8_t> record);
+    void SendPoint(std::span<const std::uint8_t> record);
     // A beam record in consecutive pieces of at most 64000 bytes, no framing of its own; the
     // first failed piece drops the rest of the record.
-    void send_beam(std::span<const std::uint8_t> record);
-    void send_keep_alive();
+    void SendBeam(std::span<const std::uint8_t> record);
+    void SendKeepAlive();
 
     // Last send: bytes sent (>= 0), or minus the errno of the failure ("Bytes Out").
     long last_send_result() const { return last_result_.load(std::memory_order_relaxed); }
@@ -84,11 +84,11 @@ public:
     // Receives one waiting datagram into buffer (which is zeroed first; a longer datagram is
     // cut to its size). On success its sender becomes the destination and the length is
     // returned; nothing when no datagram was waiting or the receive failed.
-    std::optional<std::size_t> receive_one(std::span<std::uint8_t> buffer);
+    std::optional<std::size_t> ReceiveOne(std::span<std::uint8_t> buffer);
 
-private:
-    SendOutcome send(std::span<const std::uint8_t> data);
-    void record(const SendOutcome& r);
+  private:
+    SendOutcome Send(std::span<const std::uint8_t> data);
+    void Record(const SendOutcome& r);
 
     UdpEndpoint socket_;
     bool loopback_only_ = false;

@@ -15,20 +15,29 @@ struct RangeLimits {
 RangeLimits RangeLimitsFor(std::uint32_t sonar_code, std::uint32_t tx_type, int current_min) {
     if (sonar_code == 3) {
         switch (tx_type) {
-            case 15: return {2, 10, 30};
-            case 10: return {2, 14, 0};
+            case 15:
+                return {2, 10, 30};
+            case 10:
+                return {2, 14, 0};
             case 21:
-            case 22: return {2, 10, 0};
-            default: return {2, 11, 0};
+            case 22:
+                return {2, 10, 0};
+            default:
+                return {2, 11, 0};
         }
     }
     if (sonar_code == 6) {
         switch (tx_type) {
-            case 13: return {2, 11, 0};
-            case 16: return {2, 12, 0};
-            case 14: return {current_min, 14, 0};
-            case 15: return {2, 10, 0};
-            default: return {2, 14, 0};
+            case 13:
+                return {2, 11, 0};
+            case 16:
+                return {2, 12, 0};
+            case 14:
+                return {current_min, 14, 0};
+            case 15:
+                return {2, 10, 0};
+            default:
+                return {2, 14, 0};
         }
     }
     return {2, 11, 0};
@@ -73,26 +82,44 @@ void AdoptRecordedRange(const PingRecord& record, SettingsState& st, HeaderCheck
 
 int RangeIndexForSpan(int m) {
     switch (m) {
-        case 1: return 0;
-        case 2: return 1;
+        case 1:
+            return 0;
+        case 2:
+            return 1;
         case 3:
         case 4:
-        case 5: return 2;
-        case 10: return 3;
-        case 20: return 4;
-        case 30: return 5;
-        case 40: return 6;
-        case 50: return 7;
-        case 60: return 8;
-        case 80: return 9;
-        case 100: return 10;
-        case 150: return 11;
-        case 200: return 12;
-        case 250: return 13;
-        case 300: return 14;
-        case 400: return 15;
-        case 500: return 16;
-        default: return -1;
+        case 5:
+            return 2;
+        case 10:
+            return 3;
+        case 20:
+            return 4;
+        case 30:
+            return 5;
+        case 40:
+            return 6;
+        case 50:
+            return 7;
+        case 60:
+            return 8;
+        case 80:
+            return 9;
+        case 100:
+            return 10;
+        case 150:
+            return 11;
+        case 200:
+            return 12;
+        case 250:
+            return 13;
+        case 300:
+            return 14;
+        case 400:
+            return 15;
+        case 500:
+            return 16;
+        default:
+            return -1;
     }
 }
 
@@ -123,22 +150,32 @@ HeaderCheckResult CheckHeader(const PingRecord& record, LegacyHeader& legacy,
 
 HeadTypeEntry HeadTypeFor(int index) {
     switch (index) {
-        case 0: return {11, 540, 28};
-        case 1: return {11, 1100, 90};
-        case 2: return {11, 675, 30};
+        case 0:
+            return {11, 540, 28};
+        case 1:
+            return {11, 1100, 90};
+        case 2:
+            return {11, 675, 30};
         // Index 3 has no model of its own: it is taken as the standard 260 kHz head, the
         // group every other unlisted index belongs to.
-        case 3: return {4, 260, 13};
+        case 3:
+            return {4, 260, 13};
         // Index 5 ends with the complete entry of the 120 kHz long-range head (index 7), the
         // values a head of this index has always run with; a mix of that entry with model 12
         // would pair a grating-limited array with the wrong absorption.
         case 5:
-        case 7: return {5, 120, 8};
-        case 10: return {14, 165, 10};
-        case 11: return {15, 2250, 340};
-        case 17: return {16, -1, 30};
-        case 18: return {17, 675, 30};
-        default: return {4, 260, 13};
+        case 7:
+            return {5, 120, 8};
+        case 10:
+            return {14, 165, 10};
+        case 11:
+            return {15, 2250, 340};
+        case 17:
+            return {16, -1, 30};
+        case 18:
+            return {17, 675, 30};
+        default:
+            return {4, 260, 13};
     }
 }
 

@@ -19,9 +19,9 @@ struct HeaderCheckResult {
     int head_type_index = 0;               // after the playback special case
     bool fine_resolution_changed = false;  // range labels must be rebuilt
     bool range_limits_changed = false;
-    bool range_index_changed = false;      // playback: the recorded span picked another index
-    int sample_bits = 16;                  // 8 or 16
-    int num_elements = 16;                 // 16, or 64 for other recorded formats
+    bool range_index_changed = false;  // playback: the recorded span picked another index
+    int sample_bits = 16;              // 8 or 16
+    int num_elements = 16;             // 16, or 64 for other recorded formats
     int data_format = 11;
     int num_samples = 500;
     bool special_gain_curve = false;
@@ -50,7 +50,7 @@ HeadTypeEntry HeadTypeFor(int head_type_index);
 struct AdoptionResult {
     bool adopted = false;  // the index differed from the last adopted one
     bool range_limits_changed = false;
-    bool range_index_reset = false;     // model 4: the range went back to its default
+    bool range_index_reset = false;      // model 4: the range went back to its default
     bool apply_operating_point = false;  // the engine applies it with frequency_khz
     int frequency_khz = 0;
 };

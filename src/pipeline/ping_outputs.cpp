@@ -14,7 +14,6 @@
 namespace vq {
 namespace {
 
-
 // Rounds magnitudes to bytes, 0..255 (NaN gives 0); 16 at a time with SSE2 where there is.
 void QuantiseRow(const float* src, std::uint8_t* dst, int n) {
     int s = 0;
@@ -45,9 +44,10 @@ PingTimeStamp LocalTimeStamp() {
     const std::time_t t = system_clock::to_time_t(now);
     std::tm tm{};
     localtime_r(&t, &tm);
-    const int ms = static_cast<int>(duration_cast<milliseconds>(now.time_since_epoch()).count() % 1000);
-    return PingTimeStamp::from_fields(tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, tm.tm_hour,
-                                      tm.tm_min, tm.tm_sec, ms);
+    const int ms =
+        static_cast<int>(duration_cast<milliseconds>(now.time_since_epoch()).count() % 1000);
+    return PingTimeStamp::FromFields(tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, tm.tm_hour,
+                                     tm.tm_min, tm.tm_sec, ms);
 }
 
 PingOutputs::PingOutputs(SettingsStore& store, Operator& op)
@@ -74,15 +74,15 @@ OutputRecordHeader PingOutputs::MakeHeader(const PingPipeline& p, const PingTime
     h.sound_velocity = st.work.sound_velocity_current;
     h.pulse_length_us = st.s.PulseLength;
     h.tilt_deg = st.s.ProfileTiltAngle;
-    h.ping_interval_ms = played_ ? played_->ping_interval_ms
-                                 : static_cast<int>(p.ping_interval_ms() + 0.5);
+    h.ping_interval_ms =
+        played_ ? played_->ping_interval_ms : static_cast<int>(p.ping_interval_ms() + 0.5);
     h.output_ping_number = rec_.output_ping_number();
     h.range_offset_m = st.work.range_offset_m;
     h.sonar_x_offset_m = played_ ? played_->sonar_x_offset_m : st.s.SonarXOffsetMeters;
     h.sonar_y_offset_m = played_ ? played_->sonar_y_offset_m : st.s.SonarYOffsetMeters;
     h.sonar_depth_m = played_ ? played_->sonar_depth_m : st.s.SonarDepthMeters;
-    h.head_value16 = static_cast<std::uint16_t>(p.parser().record().info.serial_number);
-    h.head_value32 = p.parser().record().info.sonar_code;
+    h.head_value16 = static_cast<std::uint16_t>(p.parser().Record().info.serial_number);
+    h.head_value32 = p.parser().Record().info.sonar_code;
     return h;
 }
 
@@ -91,12 +91,12 @@ PointRecordInputs PingOutputs::MakePointInputs(const PingPipeline& p, const Ping
     const int nb = p.beam_former().geometry().NumBeams;
     PointRecordInputs in;
     in.h = MakeHeader(p, ts);
-    in.range_tenths = {p.profile().profile_range_tenths(), static_cast<std::size_t>(nb)};
-    in.points = {p.profile().profile_points_out(), static_cast<std::size_t>(nb)};
+    in.range_tenths = {p.Profile().profile_range_tenths(), static_cast<std::size_t>(nb)};
+    in.points = {p.Profile().profile_points_out(), static_cast<std::size_t>(nb)};
     in.with_intensities = s.ProfilePointIntensityOutput == 1;
     in.avg_filter_length = s.AvgFilter ? s.AvgFilterIndex : 0;
     in.latency_ms = played_ ? 0.0 : p.stats().latency_ms;
-    if (control_) in.external_event = control_->take_event();
+    if (control_) in.external_event = control_->TakeEvent();
     return in;
 }
 
@@ -132,13 +132,13 @@ const std::uint8_t* PingOutputs::BeamRows(const PingPipeline& p, std::size_t& st
     const BeamGeometry& g = p.beam_former().geometry();
     if (g.NumSamples <= kByteImageCells) {
         stride = kByteImageCells;
-        return p.beam_former().byte_image().data();
+        return p.beam_former().ByteImage().data();
     }
     stride = static_cast<std::size_t>(g.NumSamples);
-    const BeamData& beams = p.beam_former().beams();
+    const BeamData& beams = p.beam_former().Beams();
     const int nb = std::min(g.NumBeams, 480);
     for (int k = 0; k < nb; ++k) {
-        QuantiseRow(beams.row(g.NumBeams - 1 - k),
+        QuantiseRow(beams.Row(g.NumBeams - 1 - k),
                     beam_rows_.data() + static_cast<std::size_t>(k) * stride, g.NumSamples);
     }
     return beam_rows_.data();
@@ -149,24 +149,24 @@ void PingOutputs::WriteBeams(PingPipeline& p, const OutputRecordHeader& h, bool 
     BeamRecordInputs in;
     in.h = h;
     in.display_type = p.active_mode();
-    in.first_point_angle_deg = p.profile().profile_points_out()[0].angle_deg;
+    in.first_point_angle_deg = p.Profile().profile_points_out()[0].angle_deg;
     in.step_size = p.snapshot().s.StepSize;
     in.rows = BeamRows(p, in.stride);
-    const auto bytes = beam_.build(in);
-    if (write_file) rec_.write_output(OutputKind::Beam, bytes);
+    const auto bytes = beam_.Build(in);
+    if (write_file) rec_.WriteOutput(OutputKind::Beam, bytes);
     if (send && udp_) {
         // Live, a beam record never leaves faster than the link delivers pings.
         if (!played_) {
             const PipelineStats st = p.stats();
             PaceBeamOutput(st.beamforming_ms, st.drawing_ms);
         }
-        udp_->send_beam(bytes);
+        udp_->SendBeam(bytes);
     }
 }
 
 void PingOutputs::WriteXtfAndCsv(PingPipeline& p, const PingTimeStamp& ts) {
     const SettingsState& st = p.snapshot();
-    if (rec_.output_open(OutputKind::Xtf)) {
+    if (rec_.OutputOpen(OutputKind::Xtf)) {
         XtfPingInputs x;
         x.ts = ts;
         x.ping_number = rec_.output_ping_number();
@@ -180,10 +180,10 @@ void PingOutputs::WriteXtfAndCsv(PingPipeline& p, const PingTimeStamp& ts) {
         x.samples = p.beam_former().geometry().NumSamples;
         const auto line = std::span<const std::int32_t>(
             p.lines().sidescan_line(), static_cast<std::size_t>(p.lines().sidescan_length()));
-        rec_.write_output(OutputKind::Xtf, xtf_.build_ping(x, line));
+        rec_.WriteOutput(OutputKind::Xtf, xtf_.BuildPing(x, line));
     }
-    if (rec_.output_open(OutputKind::Csv) && st.s.ProfilePointDetection == 1) {
-        rec_.write_output(OutputKind::Csv, csv_.format_ping(MakePointInputs(p, ts)));
+    if (rec_.OutputOpen(OutputKind::Csv) && st.s.ProfilePointDetection == 1) {
+        rec_.WriteOutput(OutputKind::Csv, csv_.FormatPing(MakePointInputs(p, ts)));
     }
 }
 
@@ -194,36 +194,36 @@ void PingOutputs::WriteAndSend(PingPipeline& p, const PingTimeStamp& ts) {
     oi.detection = s.ProfilePointDetection == 1;
     oi.data_output_type = s.DataOutputType;
     oi.beam_output = s.DataOutputType == 2;
-    oi.point_file_open = rec_.output_open(OutputKind::Point);
-    oi.beam_file_open = rec_.output_open(OutputKind::Beam);
+    oi.point_file_open = rec_.OutputOpen(OutputKind::Point);
+    oi.beam_file_open = rec_.OutputOpen(OutputKind::Beam);
     const PingOutputPlan plan = PlanPingOutput(oi);
-    point_.new_ping();
-    if (udp_) udp_->begin_ping();
-    if (plan.count_for_points) rec_.advance_output_ping_number();
+    point_.NewPing();
+    if (udp_) udp_->BeginPing();
+    if (plan.count_for_points) rec_.AdvanceOutputPingNumber();
     if (plan.write_point_file || plan.send_point) {
         const PointRecordInputs in = MakePointInputs(p, ts);
-        const auto bytes = point_.build(in);
-        if (plan.write_point_file) rec_.write_output(OutputKind::Point, bytes);
-        if (plan.send_point && udp_) udp_->send_point(bytes);
+        const auto bytes = point_.Build(in);
+        if (plan.write_point_file) rec_.WriteOutput(OutputKind::Point, bytes);
+        if (plan.send_point && udp_) udp_->SendPoint(bytes);
     }
-    if (plan.count_for_beams) rec_.advance_output_ping_number();
+    if (plan.count_for_beams) rec_.AdvanceOutputPingNumber();
     if (plan.write_beam_file || plan.send_beam) {
         WriteBeams(p, MakeHeader(p, ts), plan.write_beam_file, plan.send_beam);
     }
     if (p.active_mode() != 4) WriteXtfAndCsv(p, ts);
-    if (udp_) udp_->finish_ping();  // the keep-alive when nothing else was sent
+    if (udp_) udp_->FinishPing();  // the keep-alive when nothing else was sent
 }
 
 void PingOutputs::OnPingProcessed(PingPipeline& p, const std::uint8_t* ping, std::size_t length,
                                   const PingInput& input) {
     played_ = next_played_.load(std::memory_order_acquire);
     const PingTimeStamp now = StampOf(input);
-    history_.push(now);
+    history_.Push(now);
     const Settings& s = p.snapshot().s;
-    const int delay = display_delay_index(s.AvgFilter != 0, s.AvgFilterIndex,
-                                          s.ProfilePointDetection == 1 && s.ProfilePointFilter == 2,
-                                          false);
-    const PingTimeStamp& shown = history_.at(delay);
+    const int delay =
+        DisplayDelayIndex(s.AvgFilter != 0, s.AvgFilterIndex,
+                          s.ProfilePointDetection == 1 && s.ProfilePointFilter == 2, false);
+    const PingTimeStamp& shown = history_.At(delay);
     if (played_) {
         nav_ = RecordNav{};
         nav_.position_valid = played_->position_valid;
@@ -239,8 +239,8 @@ void PingOutputs::OnPingProcessed(PingPipeline& p, const std::uint8_t* ping, std
     std::lock_guard lock(rec_mutex_);
     WriteAndSend(p, shown);
     // Live pings are recorded with the command that produced them.
-    if (!input.context.playback && rec_.recording()) {
-        if (rec_.write_ping({ping, length}, shown, MakeRecordSettings(p), nav_, {}, true)) {
+    if (!input.context.playback && rec_.Recording()) {
+        if (rec_.WritePing({ping, length}, shown, MakeRecordSettings(p), nav_, {}, true)) {
             ++records_written_;
         }
     }
@@ -249,7 +249,7 @@ void PingOutputs::OnPingProcessed(PingPipeline& p, const std::uint8_t* ping, std
 void PingOutputs::OnPingDone(PingPipeline&, bool) {
     // Every tenth ping the "External Control" box goes; datagrams that keep arriving keep
     // drawing it again.
-    if (control_ && control_->on_ping()) op_.set_status("control", "");
+    if (control_ && control_->OnPing()) op_.SetStatus("control", "");
 }
 
 }  // namespace vq

@@ -10,15 +10,15 @@
 #include <mutex>
 #include <vector>
 
-#include "pipeline/pipeline.h"
 #include "net/control.h"
 #include "net/udp_output.h"
+#include "pipeline/pipeline.h"
+#include "recording/csv_writer.h"
 #include "recording/point_record.h"
 #include "recording/recording_control.h"
 #include "recording/time_stamp.h"
 #include "recording/vqs_format.h"
 #include "recording/xtf_writer.h"
-#include "recording/csv_writer.h"
 
 namespace vq {
 
@@ -26,33 +26,33 @@ namespace vq {
 PingTimeStamp LocalTimeStamp();
 
 class PingOutputs final : public PipelineOutputs {
-public:
+  public:
     PingOutputs(SettingsStore& store, Operator& op);
 
-    RecordingControl& recording() { return rec_; }
-    std::mutex& recording_mutex() { return rec_mutex_; }
-    TimeStampHistory& history() { return history_; }
+    RecordingControl& Recording() { return rec_; }
+    std::mutex& RecordingMutex() { return rec_mutex_; }
+    TimeStampHistory& History() { return history_; }
     void set_udp(UdpOutput* udp) { udp_ = udp; }
     // External control: the event flag goes into the next point record; the status box is
     // refreshed every tenth ping. Its state is made of atomics: no lock is needed.
     void set_control(ControlState* control) { control_ = control; }
     // Where the position and attitude of a live ping come from (the GPS state).
-    void set_nav_source(std::function<RecordNav()> source) { nav_source_ = std::move(source); }
+    void SetNavSource(std::function<RecordNav()> source) { nav_source_ = std::move(source); }
     // Playback: the values restored from the record being processed (nullptr live).
     // Set by the thread that switches the data source, possibly while the link thread still
     // finishes a live ping: the pipeline takes it over once at the start of each ping.
     void set_playback_record(const RecordedValues* values) {
         next_played_.store(values, std::memory_order_release);
     }
-    void start_xtf() { xtf_.start_file(); }
-    void start_csv() { csv_.start_file(); }
+    void StartXtf() { xtf_.StartFile(); }
+    void StartCsv() { csv_.StartFile(); }
     std::uint64_t records_written() const { return records_written_; }
 
     void OnPingProcessed(PingPipeline& p, const std::uint8_t* ping, std::size_t length,
                          const PingInput& input) override;
     void OnPingDone(PingPipeline& p, bool header_valid) override;
 
-private:
+  private:
     PingTimeStamp StampOf(const PingInput& input) const;
     OutputRecordHeader MakeHeader(const PingPipeline& p, const PingTimeStamp& ts) const;
     PointRecordInputs MakePointInputs(const PingPipeline& p, const PingTimeStamp& ts);

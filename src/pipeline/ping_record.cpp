@@ -8,97 +8,99 @@ namespace vq {
 namespace {
 
 class Reader {
-public:
+  public:
     Reader(const std::uint8_t* p) : p_(p) {}
-    std::uint8_t u8(std::size_t o) const { return p_[o]; }
-    std::uint16_t u16(std::size_t o) const {
+    std::uint8_t U8(std::size_t o) const { return p_[o]; }
+    std::uint16_t U16(std::size_t o) const {
         return static_cast<std::uint16_t>(p_[o] | (p_[o + 1] << 8));
     }
-    std::int16_t i16(std::size_t o) const { return static_cast<std::int16_t>(u16(o)); }
-    std::uint32_t u32(std::size_t o) const {
+    std::int16_t I16(std::size_t o) const { return static_cast<std::int16_t>(U16(o)); }
+    std::uint32_t U32(std::size_t o) const {
         return static_cast<std::uint32_t>(p_[o]) | (static_cast<std::uint32_t>(p_[o + 1]) << 8) |
                (static_cast<std::uint32_t>(p_[o + 2]) << 16) |
                (static_cast<std::uint32_t>(p_[o + 3]) << 24);
     }
-    float f32(std::size_t o) const {
-        const std::uint32_t v = u32(o);
+    float F32(std::size_t o) const {
+        const std::uint32_t v = U32(o);
         float f;
         std::memcpy(&f, &v, sizeof f);
         return f;
     }
     template <std::size_t N>
-    void text(std::size_t o, std::size_t width, std::array<char, N>& out) const {
+    void Text(std::size_t o, std::size_t width, std::array<char, N>& out) const {
         out.fill('\0');
         for (std::size_t i = 0; i < width && i + 1 < N && p_[o + i] != 0; ++i)
             out[i] = static_cast<char>(p_[o + i]);
     }
 
-private:
+  private:
     const std::uint8_t* p_;
 };
 
 void ReadHeader(const Reader& r, ReturnHeader& h) {
-    h.magic_t = r.u8(0);
-    h.head_id = r.u8(1);
-    h.magic_n = r.u8(2);
-    h.magic_u = r.u8(3);
-    h.command_major = r.u16(4);
-    h.command_minor = r.u16(6);
-    h.packet_number = r.u16(8);
-    h.head_id_byte10 = r.u8(10);
-    h.data_format = r.u16(16);
+    h.magic_t = r.U8(0);
+    h.head_id = r.U8(1);
+    h.magic_n = r.U8(2);
+    h.magic_u = r.U8(3);
+    h.command_major = r.U16(4);
+    h.command_minor = r.U16(6);
+    h.packet_number = r.U16(8);
+    h.head_id_byte10 = r.U8(10);
+    h.data_format = r.U16(16);
 }
 
 void ReadEcho(const Reader& r, SettingsEcho& e) {
-    e.range_span_m = r.f32(8);
-    e.frequency_hz = r.f32(16);
-    e.absorption_db_per_m = r.f32(20);
-    e.pulse_length_s = r.f32(24);
-    e.transmit_delay_s = r.f32(28);
-    e.data_points = std::max<int>(r.i16(32), 500);
-    e.data_bits = std::max<int>(r.u8(34), 8);
-    e.filter_used = r.u32(36);
+    e.range_span_m = r.F32(8);
+    e.frequency_hz = r.F32(16);
+    e.absorption_db_per_m = r.F32(20);
+    e.pulse_length_s = r.F32(24);
+    e.transmit_delay_s = r.F32(28);
+    e.data_points = std::max<int>(r.I16(32), 500);
+    e.data_bits = std::max<int>(r.U8(34), 8);
+    e.filter_used = r.U32(36);
 }
 
 void ReadInfo(const Reader& r, SonarInfoBlock& s) {
-    r.text(0, 64, s.model);
-    s.serial_number = r.i16(64);
-    s.rx_serial_number = r.i16(66);
-    s.tx_serial_number = r.i16(68);
-    s.capability_flags = r.u16(70);
-    for (std::size_t i = 0; i < 16; ++i) s.ip_address[i] = r.u8(72 + i);
-    r.text(88, 64, s.hardware_version);
-    r.text(152, 20, s.hardware_date);
-    r.text(172, 64, s.software_version);
-    r.text(236, 20, s.software_date);
-    r.text(256, 64, s.micro_version);
-    s.sonar_code = r.u32(320);
-    s.nominal_frequency_hz = r.f32(324);
-    s.min_frequency_hz = r.f32(328);
-    s.max_frequency_hz = r.f32(332);
-    s.min_range_m = r.f32(336);
-    s.max_range_m = r.f32(340);
-    s.rx_xdcr_type = r.u32(344);
-    s.tx_xdcr_type = r.u32(348);
-    s.native_resolution_m = r.f32(352);
-    s.status_word1 = r.u32(360);
-    s.status_word0 = r.u32(364);
-    for (std::size_t i = 0; i < 16; ++i) s.filters_supported[i] = r.u16(368 + 2 * i);
-    for (std::size_t i = 0; i < 5; ++i) s.sample_res_supported[i] = r.f32(400 + 4 * i);
-    for (std::size_t i = 0; i < 6; ++i) s.data_points_supported[i] = r.u16(420 + 2 * i);
-    for (std::size_t i = 0; i < 4; ++i) s.data_bits_supported[i] = r.u8(432 + i);
-    for (std::size_t i = 0; i < 6; ++i) s.data_formats_supported[i] = r.u16(436 + 2 * i);
-    s.reserved = r.u32(448);
-    s.processor_temp_c = r.f32(452);
-    s.fabric_vccint = r.f32(456);
-    s.fabric_vccaux = r.f32(460);
-    s.processor_vccint = r.f32(464);
-    s.processor_vccaux = r.f32(468);
-    s.bram_vcc = r.f32(472);
-    s.ddr_vcc = r.f32(476);
+    r.Text(0, 64, s.model);
+    s.serial_number = r.I16(64);
+    s.rx_serial_number = r.I16(66);
+    s.tx_serial_number = r.I16(68);
+    s.capability_flags = r.U16(70);
+    for (std::size_t i = 0; i < 16; ++i) s.ip_address[i] = r.U8(72 + i);
+    r.Text(88, 64, s.hardware_version);
+    r.Text(152, 20, s.hardware_date);
+    r.Text(172, 64, s.software_version);
+    r.Text(236, 20, s.software_date);
+    r.Text(256, 64, s.micro_version);
+    s.sonar_code = r.U32(320);
+    s.nominal_frequency_hz = r.F32(324);
+    s.min_frequency_hz = r.F32(328);
+    s.max_frequency_hz = r.F32(332);
+    s.min_range_m = r.F32(336);
+    s.max_range_m = r.F32(340);
+    s.rx_xdcr_type = r.U32(344);
+    s.tx_xdcr_type = r.U32(348);
+    s.native_resolution_m = r.F32(352);
+    s.status_word1 = r.U32(360);
+    s.status_word0 = r.U32(364);
+    for (std::size_t i = 0; i < 16; ++i) s.filters_supported[i] = r.U16(368 + 2 * i);
+    for (std::size_t i = 0; i < 5; ++i) s.sample_res_supported[i] = r.F32(400 + 4 * i);
+    for (std::size_t i = 0; i < 6; ++i) s.data_points_supported[i] = r.U16(420 + 2 * i);
+    for (std::size_t i = 0; i < 4; ++i) s.data_bits_supported[i] = r.U8(432 + i);
+    for (std::size_t i = 0; i < 6; ++i) s.data_formats_supported[i] = r.U16(436 + 2 * i);
+    s.reserved = r.U32(448);
+    s.processor_temp_c = r.F32(452);
+    s.fabric_vccint = r.F32(456);
+    s.fabric_vccaux = r.F32(460);
+    s.processor_vccint = r.F32(464);
+    s.processor_vccaux = r.F32(468);
+    s.bram_vcc = r.F32(472);
+    s.ddr_vcc = r.F32(476);
 }
 
-int KhzRounded(float hz) { return static_cast<int>(0.001f * hz + 0.5f); }
+int KhzRounded(float hz) {
+    return static_cast<int>(0.001f * hz + 0.5f);
+}
 
 void Derive(PingRecord& p) {
     p.min_frequency_khz = KhzRounded(p.info.min_frequency_hz);
@@ -114,8 +116,8 @@ void Derive(PingRecord& p) {
 
 }  // namespace
 
-GatherPlan GatherPlanFor(int data_format, int data_bits, int data_points,
-                         std::uint32_t packet_size, bool playback, int recording_version) {
+GatherPlan GatherPlanFor(int data_format, int data_bits, int data_points, std::uint32_t packet_size,
+                         bool playback, int recording_version) {
     const bool reduced = packet_size == 2892;
     if (data_format == 10 && data_bits == 8 && data_points == 500)
         return reduced ? GatherPlan{716, 2764, 5, 1464} : GatherPlan{6500, 8548, 1, 952};
@@ -136,9 +138,9 @@ PingParser::PingParser() : samples_(kSampleArrayBytes, 0) {}
 
 void PingParser::Gather(const std::uint8_t* buffer, std::size_t length, std::size_t r,
                         const ParseContext& context) {
-    const GatherPlan g = GatherPlanFor(record_.header.data_format, record_.echo.data_bits,
-                                       record_.echo.data_points, context.packet_size,
-                                       context.playback, context.recording_version);
+    const GatherPlan g =
+        GatherPlanFor(record_.header.data_format, record_.echo.data_bits, record_.echo.data_points,
+                      context.packet_size, context.playback, context.recording_version);
     std::size_t out = 0;
     // Copies n bytes from position src of the ping buffer; bytes it lacks stay zero.
     auto copy = [&](std::size_t src, std::size_t n) {
@@ -152,7 +154,8 @@ void PingParser::Gather(const std::uint8_t* buffer, std::size_t length, std::siz
     std::fill(samples_.begin(), samples_.end(), 0);
     const std::size_t base = r + kPacket0Samples;
     copy(base, g.first);
-    for (std::size_t k = 0; k < g.count; ++k) copy(base + g.first + k * (g.chunk + 256) + 256, g.chunk);
+    for (std::size_t k = 0; k < g.count; ++k)
+        copy(base + g.first + k * (g.chunk + 256) + 256, g.chunk);
     copy(base + g.first + g.count * (g.chunk + 256) + 256, g.tail);
     gathered_ = out;
 }
@@ -187,9 +190,10 @@ bool PingParser::Parse(const std::uint8_t* buffer, std::size_t length,
     // Low byte of the whole metres, as a byte holds it (300 m reads 44).
     b[7] = span > 0.0f && span < 65536.0f ? static_cast<std::uint8_t>(static_cast<int>(span) & 0xFF)
                                           : 0;
-    int head_type = record_.info.rx_xdcr_type > 0
-                        ? static_cast<int>(std::min<std::uint32_t>(record_.info.rx_xdcr_type - 1, 255))
-                        : 0;
+    int head_type =
+        record_.info.rx_xdcr_type > 0
+            ? static_cast<int>(std::min<std::uint32_t>(record_.info.rx_xdcr_type - 1, 255))
+            : 0;
     if (context.playback && context.recording_version == 5) head_type = 7;
     if (context.playback && context.recording_version == 6) head_type = 11;
     b[8] = static_cast<std::uint8_t>(head_type);

@@ -13,8 +13,8 @@ namespace vq {
 inline constexpr std::size_t kPingBufferCapacity = 75000;
 inline constexpr std::size_t kSampleArrayBytes = 132924;  // the largest gather
 inline constexpr std::size_t kReturnHeaderBytes = 128;
-inline constexpr std::size_t kEchoOffset = 128;      // SettingsEcho within return packet 0
-inline constexpr std::size_t kInfoOffset = 1152;     // SonarInfoBlock within return packet 0
+inline constexpr std::size_t kEchoOffset = 128;       // SettingsEcho within return packet 0
+inline constexpr std::size_t kInfoOffset = 1152;      // SonarInfoBlock within return packet 0
 inline constexpr std::size_t kPacket0Samples = 2176;  // first sample byte of return packet 0
 
 struct ReturnHeader {
@@ -87,7 +87,7 @@ struct PingRecord {
     int max_frequency_khz = 0;
     float min_frequency_f = 0.0f;  // 0.001 * Hz
     float max_frequency_f = 0.0f;
-    float temperature_c = 0.0f;      // processor temperature clamped to 0 .. 200 for read-outs
+    float temperature_c = 0.0f;       // processor temperature clamped to 0 .. 200 for read-outs
     bool special_gain_curve = false;  // serial numbers 8897, 8930, 8957
     bool status_bit3 = false;         // bit 3 of the first byte of status word 0
     int fir_filter_from_echo = -1;    // playback: filter used - 1 when the filter used >= 1
@@ -102,23 +102,23 @@ struct LegacyHeader {
 
 struct ParseContext {
     bool playback = false;
-    bool pipelined = false;          // recorded in pipelined mode: packet 0 starts at 1280
-    int recording_version = 0;       // format version of the recording (playback)
+    bool pipelined = false;            // recorded in pipelined mode: packet 0 starts at 1280
+    int recording_version = 0;         // format version of the recording (playback)
     std::uint32_t packet_size = 8676;  // packet size in force
-    int last_packet_number = -1;     // number of the last packet received; -1: from the length
+    int last_packet_number = -1;       // number of the last packet received; -1: from the length
 };
 
 class PingParser {
-public:
+  public:
     PingParser();
 
     // Parses a complete ping buffer. False (and nothing changed) when the buffer cannot hold
     // the header blocks of return packet 0. Sample bytes the buffer does not hold are zero.
     bool Parse(const std::uint8_t* buffer, std::size_t length, const ParseContext& context);
 
-    const PingRecord& record() const { return record_; }
-    LegacyHeader& legacy() { return legacy_; }
-    const LegacyHeader& legacy() const { return legacy_; }
+    const PingRecord& Record() const { return record_; }
+    LegacyHeader& Legacy() { return legacy_; }
+    const LegacyHeader& Legacy() const { return legacy_; }
     const std::uint8_t* samples() const { return samples_.data(); }
     std::size_t sample_capacity() const { return samples_.size(); }
     std::size_t gathered_bytes() const { return gathered_; }
@@ -128,7 +128,7 @@ public:
     int current_head_id() const { return current_head_id_; }
     void set_current_head_id(int id) { current_head_id_ = id; }
 
-private:
+  private:
     void Gather(const std::uint8_t* buffer, std::size_t length, std::size_t r,
                 const ParseContext& context);
     PingRecord record_;
@@ -139,16 +139,16 @@ private:
 };
 
 struct GatherPlan {
-    std::size_t first;   // F: bytes from packet 0
-    std::size_t chunk;   // C: bytes from each of the next K packets
-    std::size_t count;   // K
-    std::size_t tail;    // T: bytes from the packet after them
+    std::size_t first;  // F: bytes from packet 0
+    std::size_t chunk;  // C: bytes from each of the next K packets
+    std::size_t count;  // K
+    std::size_t tail;   // T: bytes from the packet after them
     std::size_t total() const { return first + chunk * count + tail; }
 };
 
 // The gather rule by data format, data bits, data points and packet size (and in playback
 // the recording version).
-GatherPlan GatherPlanFor(int data_format, int data_bits, int data_points,
-                         std::uint32_t packet_size, bool playback, int recording_version);
+GatherPlan GatherPlanFor(int data_format, int data_bits, int data_points, std::uint32_t packet_size,
+                         bool playback, int recording_version);
 
 }  // namespace vq

@@ -23,16 +23,18 @@ void WaitMs(int ms) {
 
 }  // namespace
 
-void PingPipeline::ProfileHook::on_formed(BeamData& beams, const BeamGeometry& geometry) {
-    p_.profile_.process(beams, geometry, p_.snap_.s, p_.RangeSpan(), p_.snap_.work.range_offset_m);
+void PingPipeline::ProfileHook::OnFormed(BeamData& beams, const BeamGeometry& geometry) {
+    p_.profile_.Process(beams, geometry, p_.snap_.s, p_.RangeSpan(), p_.snap_.work.range_offset_m);
 }
 
-void PingPipeline::ProfileHook::on_reset() { p_.profile_.ResetProfileState(); }
+void PingPipeline::ProfileHook::OnReset() {
+    p_.profile_.ResetProfileState();
+}
 
 PingPipeline::PingPipeline(SettingsStore& store, Operator& op, PictureHandOff& pictures)
     : store_(store), op_(op), pictures_(pictures) {
     bf_.set_hook(&hook_);
-    store_.snapshot_into(snap_);
+    store_.SnapshotInto(snap_);
     active_mode_.store(snap_.s.DisplayType);
 }
 
@@ -52,7 +54,7 @@ PipelineStats PingPipeline::stats() const {
 }
 
 void PingPipeline::TakeOverRequests() {
-    store_.snapshot_into(snap_);
+    store_.SnapshotInto(snap_);
     const int requested = requested_mode_.exchange(-1);
     bool mode_changed = false;
     if (requested >= 0 && requested != active_mode_.load()) {
@@ -62,26 +64,35 @@ void PingPipeline::TakeOverRequests() {
     if (avg_reset_requested_.exchange(false)) bf_.ClearAveraging();
     const bool force = force_apply_.exchange(false);
     if (apply_requested_.exchange(false) || force) {
-        if (force) store_.update([](SettingsState& st) { st.work.applied_frequency_khz = -1; });
-        store_.snapshot_into(snap_);
+        if (force) store_.Update([](SettingsState& st) { st.work.applied_frequency_khz = -1; });
+        store_.SnapshotInto(snap_);
         ApplyOperatingPoint(snap_.s.Frequency);
     } else if ((mode_changed || display_requested_.load()) && display_ready_) {
         ApplyDisplayMode();
     }
     display_requested_.store(false);
     switch (background_request_.exchange(-1)) {
-        case 0: picture_.set_background_removal(true); break;
-        case 1: picture_.set_background_removal(false); break;
-        case 2: picture_.build_reference(); break;
-        case 3: picture_.store_reference(); break;
-        default: break;
+        case 0:
+            picture_.set_background_removal(true);
+            break;
+        case 1:
+            picture_.set_background_removal(false);
+            break;
+        case 2:
+            picture_.BuildReference();
+            break;
+        case 3:
+            picture_.StoreReference();
+            break;
+        default:
+            break;
     }
     if (const int t = threshold_request_.exchange(-1); t >= 0) profile_.set_profile_threshold(t);
     if (const float b = blanking_request_.exchange(-1.0f); b >= 0.0f) {
         profile_.set_profile_blanking(b);
     }
-    if (colors_requested_.exchange(false)) picture_.select_colors(snap_.s.Colors);
-    if (clear_requested_.exchange(false)) picture_.clear();
+    if (colors_requested_.exchange(false)) picture_.SelectColors(snap_.s.Colors);
+    if (clear_requested_.exchange(false)) picture_.Clear();
 }
 
 void PingPipeline::Process(const std::uint8_t* ping, std::size_t length, const PingInput& input) {
@@ -89,7 +100,8 @@ void PingPipeline::Process(const std::uint8_t* ping, std::size_t length, const P
     TakeOverRequests();
     const Clock::time_point now = Clock::now();
     if (last_ping_time_ != Clock::time_point{}) {
-        ping_interval_ms_ = std::chrono::duration<double, std::milli>(now - last_ping_time_).count();
+        ping_interval_ms_ =
+            std::chrono::duration<double, std::milli>(now - last_ping_time_).count();
     }
     last_ping_time_ = now;
     if (input.context.playback && input.recorded_interval_ms > 0) {
@@ -108,7 +120,7 @@ void PingPipeline::Process(const std::uint8_t* ping, std::size_t length, const P
     }
     if (outputs_) outputs_->OnPingDone(*this, valid);
     // The same ping can never pass the header check twice.
-    auto& lh = parser_.legacy().bytes;
+    auto& lh = parser_.Legacy().bytes;
     lh[0] = lh[1] = lh[2] = 0;
 }
 
@@ -118,11 +130,11 @@ bool PingPipeline::CheckAndAdopt(const PingInput& input) {
     cc.recording_version = input.context.recording_version;
     cc.current_head_id = parser_.current_head_id();
     AdoptionResult adoption;
-    store_.update([&](SettingsState& st) {
-        check_ = CheckHeader(parser_.record(), parser_.legacy(), cc, st);
+    store_.Update([&](SettingsState& st) {
+        check_ = CheckHeader(parser_.Record(), parser_.Legacy(), cc, st);
         if (!check_.valid) return;
-        const int recorded = input.recorded_frequency_khz > 0 ? input.recorded_frequency_khz
-                                                               : st.s.Frequency;
+        const int recorded =
+            input.recorded_frequency_khz > 0 ? input.recorded_frequency_khz : st.s.Frequency;
         adoption = AdoptHeadType(check_.head_type_index, cc.playback, recorded, st);
     });
     if (!check_.valid) return false;
@@ -131,27 +143,27 @@ bool PingPipeline::CheckAndAdopt(const PingInput& input) {
     format_.num_elements = check_.num_elements;
     format_.num_samples = check_.num_samples;
     format_.special_gain_curve = check_.special_gain_curve;
-    store_.snapshot_into(snap_);
+    store_.SnapshotInto(snap_);
 
-    const bool format_changed = !geometry_ready_ ||
-                                format_.data_format != setup_format_.data_format ||
-                                format_.num_elements != setup_format_.num_elements ||
-                                format_.num_samples != setup_format_.num_samples ||
-                                format_.bits != setup_format_.bits;
+    const bool format_changed =
+        !geometry_ready_ || format_.data_format != setup_format_.data_format ||
+        format_.num_elements != setup_format_.num_elements ||
+        format_.num_samples != setup_format_.num_samples || format_.bits != setup_format_.bits;
     if (format_changed || check_.range_index_changed || check_.fine_resolution_changed) {
-        store_.update([](SettingsState& st) { st.work.applied_frequency_khz = -1; });
-        store_.snapshot_into(snap_);
+        store_.Update([](SettingsState& st) { st.work.applied_frequency_khz = -1; });
+        store_.SnapshotInto(snap_);
     }
     int f = snap_.s.Frequency;
     if (adoption.apply_operating_point) f = adoption.frequency_khz;
-    if (input.context.playback && input.recorded_frequency_khz > 0) f = input.recorded_frequency_khz;
+    if (input.context.playback && input.recorded_frequency_khz > 0)
+        f = input.recorded_frequency_khz;
     ApplyOperatingPoint(f);
     return true;
 }
 
 void PingPipeline::ApplyOperatingPoint(int frequency_khz) {
     bool changed = false;
-    store_.update([&](SettingsState& st) {
+    store_.Update([&](SettingsState& st) {
         if (frequency_khz == st.work.applied_frequency_khz &&
             st.work.range_offset_m == st.work.applied_range_offset_m) {
             return;
@@ -162,12 +174,12 @@ void PingPipeline::ApplyOperatingPoint(int frequency_khz) {
         changed = true;
     });
     if (!changed && geometry_ready_) return;
-    store_.snapshot_into(snap_);
+    store_.SnapshotInto(snap_);
     bf_.Setup(snap_, format_);
     setups_.fetch_add(1);
     setup_format_ = format_;
     geometry_ready_ = true;
-    std::memset(bf_.byte_image().data(), 0, bf_.byte_image().size());
+    std::memset(bf_.ByteImage().data(), 0, bf_.ByteImage().size());
     profile_.ResetForGeometry(format_.num_samples);
     ApplyDisplayMode();
 }
@@ -198,7 +210,7 @@ DisplayParams PingPipeline::MakeDisplayParams() const {
     p.fine_resolution = snap_.head.fine_resolution;
     p.min_range_index = snap_.head.min_range_index;
     p.xdcr = s.Xdcr;
-    const ByteImageRule rule = ByteImageRuleFor(parser_.legacy().bytes[1], format_.head_formed());
+    const ByteImageRule rule = ByteImageRuleFor(parser_.Legacy().bytes[1], format_.head_formed());
     p.linear_rule = rule == ByteImageRule::kA   ? ByteRule::A
                     : rule == ByteImageRule::kB ? ByteRule::B
                                                 : ByteRule::C;
@@ -208,11 +220,11 @@ DisplayParams PingPipeline::MakeDisplayParams() const {
 
 void PingPipeline::ApplyDisplayMode() {
     if (active_mode_.load() == static_cast<int>(DisplayMode::Profile) && snap_.s.Persistence != 0) {
-        store_.update([](SettingsState& st) { st.s.Persistence = 0; });
-        store_.snapshot_into(snap_);
+        store_.Update([](SettingsState& st) { st.s.Persistence = 0; });
+        store_.SnapshotInto(snap_);
     }
     picture_.set_params(MakeDisplayParams());
-    picture_.select_colors(snap_.s.Colors);
+    picture_.SelectColors(snap_.s.Colors);
     display_ready_ = true;
 }
 
@@ -225,7 +237,7 @@ void PingPipeline::FormAndDraw(const PingInput& input) {
         const Clock::time_point t1 = Clock::now();
         if (!format_.head_formed()) {
             bf_.Unpack(samples, size, format_, snap_.s.Xdcr, true);
-            picture_.render(bf_.byte_image(), FrameInputs{ping_interval_ms_});
+            picture_.Render(bf_.ByteImage(), FrameInputs{ping_interval_ms_});
         }
         drawing_ms_.store(MsSince(t1));
         return;
@@ -271,29 +283,29 @@ void PingPipeline::DrawImage(const PingInput&) {
     }
     in.waterfall_threshold = static_cast<int>(profile_.profile_threshold() * 255 * 0.01);
     if (active_mode_.load() == static_cast<int>(DisplayMode::Linear)) {
-        picture_.render_linear(bf_.beams(), g.NumSamples, in);
+        picture_.RenderLinear(bf_.Beams(), g.NumSamples, in);
         return;
     }
-    const ByteImageRule rule = ByteImageRuleFor(parser_.legacy().bytes[1], format_.head_formed());
+    const ByteImageRule rule = ByteImageRuleFor(parser_.Legacy().bytes[1], format_.head_formed());
     ByteImageOptions options;
     options.half_range = snap_.s.HalfRange != 0;
     options.skip_fill =
         SkipByteImageFill(snap_.s.ProfilePointDetection, snap_.s.ProfileDisplayType);
-    ConvertBeamsToBytes(bf_.beams(), g.NumBeams, g.NumSamples, rule, options, bf_.byte_image());
-    picture_.render(bf_.byte_image(), in);
+    ConvertBeamsToBytes(bf_.Beams(), g.NumBeams, g.NumSamples, rule, options, bf_.ByteImage());
+    picture_.Render(bf_.ByteImage(), in);
 }
 
 void PingPipeline::Publish(const PingInput& input) {
-    PictureFrame& f = pictures_.back();
+    PictureFrame& f = pictures_.Back();
     std::memcpy(f.pixels.data(), picture_.display_image(), f.pixels.size());
-    f.palette = palette_words(picture_.palette());
+    f.palette = PaletteWords(picture_.palette());
     f.ping = pings_.load();
     f.display_type = active_mode_.load();
-    pictures_.publish();
+    pictures_.Publish();
     if (input.last_packet_time != Clock::time_point{}) {
         latency_ms_.store(MsSince(input.last_packet_time));
     }
-    op_.picture_ready();
+    op_.PictureReady();
 }
 
 }  // namespace vq

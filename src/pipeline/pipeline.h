@@ -11,8 +11,8 @@
 #include <cstdint>
 
 #include "core/operator.h"
-#include "display/picture_handoff.h"
 #include "core/settings_store.h"
+#include "display/picture_handoff.h"
 #include "display/sonar_picture.h"
 #include "dsp/beam_former.h"
 #include "pipeline/header_check.h"
@@ -36,7 +36,7 @@ struct PingInput {
 // The steps that write or send a processed ping (recording, point and beam files, UDP). The
 // engine implements them; each is called on the ping thread.
 class PipelineOutputs {
-public:
+  public:
     virtual ~PipelineOutputs() = default;
     // After the picture of a valid ping was drawn (not for invalid headers).
     virtual void OnPingProcessed(PingPipeline& pipeline, const std::uint8_t* ping,
@@ -46,16 +46,16 @@ public:
 };
 
 struct PipelineStats {
-    std::uint64_t pings = 0;         // pings handed to Process
-    std::uint64_t processed = 0;     // pings with a valid header that were drawn
-    std::uint64_t invalid = 0;       // pings not processed for their header
-    double beamforming_ms = 0.0;     // of the last ping
+    std::uint64_t pings = 0;      // pings handed to Process
+    std::uint64_t processed = 0;  // pings with a valid header that were drawn
+    std::uint64_t invalid = 0;    // pings not processed for their header
+    double beamforming_ms = 0.0;  // of the last ping
     double drawing_ms = 0.0;
-    double latency_ms = 0.0;         // last packet to picture handed over (live)
+    double latency_ms = 0.0;  // last packet to picture handed over (live)
 };
 
 class PingPipeline {
-public:
+  public:
     PingPipeline(SettingsStore& store, Operator& op, PictureHandOff& pictures);
     PingPipeline(const PingPipeline&) = delete;
     PingPipeline& operator=(const PingPipeline&) = delete;
@@ -101,23 +101,23 @@ public:
     const SettingsState& snapshot() const { return snap_; }
     const PingParser& parser() const { return parser_; }
     const BeamFormer& beam_former() const { return bf_; }
-    const ProfileProcessor& profile() const { return profile_; }
-    ProfileProcessor& profile() { return profile_; }
-    const SonarPicture& picture() const { return picture_; }
-    SonarPicture& picture() { return picture_; }
+    const ProfileProcessor& Profile() const { return profile_; }
+    ProfileProcessor& Profile() { return profile_; }
+    const SonarPicture& Picture() const { return picture_; }
+    SonarPicture& Picture() { return picture_; }
     const StripLines& lines() const { return lines_; }
     const AltitudeEstimator& altitude() const { return altitude_; }
     const HeaderCheckResult& header() const { return check_; }
     const PingFormat& format() const { return format_; }
 
-private:
+  private:
     class ProfileHook final : public FormedBeamsHook {
-    public:
+      public:
         explicit ProfileHook(PingPipeline& p) : p_(p) {}
-        void on_formed(BeamData& beams, const BeamGeometry& geometry) override;
-        void on_reset() override;
+        void OnFormed(BeamData& beams, const BeamGeometry& geometry) override;
+        void OnReset() override;
 
-    private:
+      private:
         PingPipeline& p_;
     };
 

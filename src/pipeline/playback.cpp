@@ -14,13 +14,13 @@ bool PlaybackDriver::Open(const std::filesystem::path& path) {
     // A file opened by the operator ends a running conversion: its outputs must not receive
     // the pings of another file.
     if (converting_) CloseOutputs();
-    batch_.cancel();
+    batch_.Cancel();
     converting_ = false;
     reached_end_ = false;
     file_.set_process_first_record(false);
-    if (open_for_playback(file_, path, op_) != VqsOpenStatus::Ok) return false;
+    if (OpenForPlayback(file_, path, op_) != VqsOpenStatus::Ok) return false;
     // Playback starts with the tilt of the recording and half range off.
-    store_.update([](SettingsState& st) {
+    store_.Update([](SettingsState& st) {
         st.s.ProfileTiltAngle = 0.0f;
         st.s.HalfRange = 0;
     });
@@ -32,15 +32,15 @@ bool PlaybackDriver::OpenForConversion(const std::filesystem::path& path,
     reached_end_ = false;
     bool ok = false;
     {
-        std::lock_guard lock(outputs_.recording_mutex());
-        ok = open_for_conversion(file_, outputs_.recording(), path, outputs, op_);
+        std::lock_guard lock(outputs_.RecordingMutex());
+        ok = vq::OpenForConversion(file_, outputs_.Recording(), path, outputs, op_);
     }
     if (!ok) return false;
     converting_ = true;
     file_.set_process_first_record(true);  // a conversion drops no ping
     for (const ConversionOutput& o : outputs) {
-        if (o.kind == OutputKind::Xtf) outputs_.start_xtf();
-        if (o.kind == OutputKind::Csv) outputs_.start_csv();
+        if (o.kind == OutputKind::Xtf) outputs_.StartXtf();
+        if (o.kind == OutputKind::Csv) outputs_.StartCsv();
     }
     return true;
 }
@@ -49,12 +49,12 @@ void PlaybackDriver::Close() {
     // Leaving playback ends a conversion; live pings never go into its files.
     if (converting_) CloseOutputs();
     converting_ = false;
-    batch_.cancel();
-    file_.close();
+    batch_.Cancel();
+    file_.Close();
     // The sample count of a recording is the head's setting only while it plays.
     if (live_points_switch_ >= 0) {
         const int live = live_points_switch_;
-        store_.update([live](SettingsState& st) { st.s.DataPointsSwitch = live; });
+        store_.Update([live](SettingsState& st) { st.s.DataPointsSwitch = live; });
         live_points_switch_ = -1;
     }
     outputs_.set_playback_record(nullptr);
@@ -67,8 +67,8 @@ double PlaybackDriver::progress() const {
 
 // The settings a record header carries, as playback restores them.
 void PlaybackDriver::ApplyRecordedValues() {
-    const RecordedValues& v = file_.values();
-    store_.update([&v, this](SettingsState& st) {
+    const RecordedValues& v = file_.Values();
+    store_.Update([&v, this](SettingsState& st) {
         if (live_points_switch_ < 0) live_points_switch_ = st.s.DataPointsSwitch;
         st.s.Xdcr = v.xdcr;
         st.s.Gain = v.gain;
@@ -82,9 +82,9 @@ void PlaybackDriver::ApplyRecordedValues() {
 }
 
 void PlaybackDriver::CloseOutputs() {
-    std::lock_guard lock(outputs_.recording_mutex());
+    std::lock_guard lock(outputs_.RecordingMutex());
     for (OutputKind k : {OutputKind::Point, OutputKind::Beam, OutputKind::Xtf, OutputKind::Csv}) {
-        outputs_.recording().close_output(k);
+        outputs_.Recording().CloseOutput(k);
     }
 }
 
@@ -94,8 +94,8 @@ void PlaybackDriver::EndOfFile() {
     CloseOutputs();
     converting_ = false;
     if (!batch_.running()) return;
-    if (std::optional<std::string> next = batch_.next(op_)) {
-        OpenForConversion(*next, target_outputs(*next, batch_.target()));
+    if (std::optional<std::string> next = batch_.Next(op_)) {
+        OpenForConversion(*next, TargetOutputs(*next, batch_.target()));
     } else {
         file_.set_process_first_record(false);  // the last file plays on without output
     }
@@ -104,46 +104,45 @@ void PlaybackDriver::EndOfFile() {
 int PlaybackDriver::Turn(bool paced) {
     if (!file_.is_open()) return -1;
     VqsRecordView view;
-    if (file_.read_next(view) == VqsReadStatus::EndOfFile) {
+    if (file_.ReadNext(view) == VqsReadStatus::EndOfFile) {
         EndOfFile();
         return 0;
     }
     {
-        std::lock_guard lock(outputs_.recording_mutex());
-        if (outputs_.recording().copying()) outputs_.recording().copy_record(view.bytes);
+        std::lock_guard lock(outputs_.RecordingMutex());
+        if (outputs_.Recording().copying()) outputs_.Recording().CopyRecord(view.bytes);
     }
     if (!view.process) return 0;
     ApplyRecordedValues();
     PingInput in;
     in.context.playback = true;
     in.context.recording_version = file_.version();
-    in.context.pipelined = file_.values().pipelined;
+    in.context.pipelined = file_.Values().pipelined;
     // The packet size in force is the one the recorded command asked for.
-    if (view.ping.size() >= 16) in.context.packet_size = bytes::get_u32le(view.ping.data() + 12);
-    in.recorded_interval_ms = file_.values().ping_interval_ms;
-    in.recorded_frequency_khz = file_.values().frequency_khz;
-    outputs_.set_playback_record(&file_.values());
+    if (view.ping.size() >= 16) in.context.packet_size = bytes::GetU32le(view.ping.data() + 12);
+    in.recorded_interval_ms = file_.Values().ping_interval_ms;
+    in.recorded_frequency_khz = file_.Values().frequency_khz;
+    outputs_.set_playback_record(&file_.Values());
     pipeline_.Process(view.ping.data(), view.ping.size(), in);
     ++processed_;
     if (!paced) return 0;
-    const Settings s = store_.read([](const SettingsState& st) { return st.s; });
+    const Settings s = store_.Read([](const SettingsState& st) { return st.s; });
     if (s.RealtimePlayback) {
         const PipelineStats st = pipeline_.stats();
-        return realtime_sleep_ms(file_.values().ping_interval_ms, st.beamforming_ms,
-                                 st.drawing_ms);
+        return RealtimeSleepMs(file_.Values().ping_interval_ms, st.beamforming_ms, st.drawing_ms);
     }
     return s.PlaybackDelay >= 1 ? s.PlaybackDelay : 0;
 }
 
 bool PlaybackDriver::StartBatch(ConversionTarget target, std::vector<std::string> paths) {
-    std::optional<std::string> first = batch_.start(target, std::move(paths));
+    std::optional<std::string> first = batch_.Start(target, std::move(paths));
     if (!first) return false;
-    const ForcedSettings f = forced_settings(target);
-    store_.update([&f](SettingsState& st) {
+    const ForcedSettings f = ForcedSettingsFor(target);
+    store_.Update([&f](SettingsState& st) {
         st.s.ProfilePointDetection = f.ProfilePointDetection;
         st.s.DataOutputType = f.DataOutputType;
     });
-    return OpenForConversion(*first, target_outputs(*first, target));
+    return OpenForConversion(*first, TargetOutputs(*first, target));
 }
 
 }  // namespace vq

@@ -14,7 +14,7 @@
 namespace vq {
 
 class PlaybackDriver {
-public:
+  public:
     PlaybackDriver(SettingsStore& store, Operator& op, PingPipeline& pipeline,
                    PingOutputs& outputs);
 
@@ -34,13 +34,13 @@ public:
     std::uint64_t records_processed() const { return processed_; }
     double progress() const;  // 0..1 through the file
     // The position bar: 1..99 percent of the file, then the next record start.
-    bool Jump(int percent) { return file_.jump_to_percent(percent); }
+    bool Jump(int percent) { return file_.JumpToPercent(percent); }
 
     // Menu conversion of one or many files (up to 1000), one after the other.
     bool StartBatch(ConversionTarget target, std::vector<std::string> paths);
     bool batch_running() const { return batch_.running(); }
 
-private:
+  private:
     void ApplyRecordedValues();
     void EndOfFile();
     void CloseOutputs();

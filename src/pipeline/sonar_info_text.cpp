@@ -14,7 +14,9 @@ std::string Format(const char* fmt, Args... args) {
 }
 
 // Float to int for "%d" fields: truncation, with values an int cannot hold shown as 0.
-int ToInt(double v) { return v > -2147483648.0 && v < 2147483648.0 ? static_cast<int>(v) : 0; }
+int ToInt(double v) {
+    return v > -2147483648.0 && v < 2147483648.0 ? static_cast<int>(v) : 0;
+}
 
 template <class Array>
 std::string List(const Array& values, const char* fmt) {
@@ -57,8 +59,8 @@ std::vector<InfoLine> SonarInfoLines(const PingRecord& r) {
         {"Rx Serial Number", Format("%04d", s.rx_serial_number)},
         {"Tx Serial Number", Format("%04d", s.tx_serial_number)},
         {"External Trigger Support", (s.capability_flags & 1u) ? "Yes" : "No"},
-        {"IP Address", Format("%d.%d.%d.%d", s.ip_address[0], s.ip_address[1], s.ip_address[2],
-                              s.ip_address[3])},
+        {"IP Address",
+         Format("%d.%d.%d.%d", s.ip_address[0], s.ip_address[1], s.ip_address[2], s.ip_address[3])},
         {"Hardware Version", Format("%s", s.hardware_version.data())},
         {"Hardware Ver Date", Format("%s", s.hardware_date.data())},
         {"Software Version", Format("%s", s.software_version.data())},

@@ -11,7 +11,9 @@ namespace {
 
 constexpr std::size_t npos = std::string::npos;
 
-bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f'; }
+bool IsBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f';
+}
 
 std::string_view Trim(std::string_view s) {
     while (!s.empty() && IsBlank(s.front())) s.remove_prefix(1);
@@ -19,7 +21,9 @@ std::string_view Trim(std::string_view s) {
     return s;
 }
 
-char Lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+char Lower(char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
 
 bool SameName(std::string_view a, std::string_view b) {
     if (a.size() != b.size()) return false;
@@ -69,8 +73,8 @@ std::string OneLine(std::string_view s) {
 
 }  // namespace
 
-bool IniFile::load(const std::filesystem::path& path, std::string* error) {
-    parse({});
+bool IniFile::Load(const std::filesystem::path& path, std::string* error) {
+    Parse({});
     std::error_code ec;
     if (!std::filesystem::exists(path, ec)) return false;
     std::ifstream in(path, std::ios::binary);
@@ -80,11 +84,11 @@ bool IniFile::load(const std::filesystem::path& path, std::string* error) {
         if (error) *error = "cannot read " + path.filename().string();
         return false;
     }
-    parse(text.str());
+    Parse(text.str());
     return true;
 }
 
-void IniFile::parse(std::string_view text) {
+void IniFile::Parse(std::string_view text) {
     lines_.clear();
     std::size_t first_nl = text.find('\n');
     crlf_ = first_nl == npos || (first_nl > 0 && text[first_nl - 1] == '\r');
@@ -98,45 +102,45 @@ void IniFile::parse(std::string_view text) {
     }
 }
 
-std::size_t IniFile::find_section(std::string_view section) const {
+std::size_t IniFile::FindSection(std::string_view section) const {
     std::string_view name;
     for (std::size_t i = 0; i < lines_.size(); ++i)
         if (SectionName(lines_[i], i == 0, name) && SameName(name, section)) return i;
     return npos;
 }
 
-std::size_t IniFile::section_end(std::size_t sec) const {
+std::size_t IniFile::SectionEnd(std::size_t sec) const {
     std::string_view name;
     std::size_t i = sec + 1;
     while (i < lines_.size() && !SectionName(lines_[i], false, name)) ++i;
     return i;
 }
 
-std::size_t IniFile::find_key(std::size_t sec, std::string_view key) const {
+std::size_t IniFile::FindKey(std::size_t sec, std::string_view key) const {
     std::string_view k, v;
-    for (std::size_t i = sec + 1, end = section_end(sec); i < end; ++i)
+    for (std::size_t i = sec + 1, end = SectionEnd(sec); i < end; ++i)
         if (KeyValue(lines_[i], false, k, v) && SameName(k, key)) return i;
     return npos;
 }
 
-std::string IniFile::get(std::string_view section, std::string_view key,
+std::string IniFile::Get(std::string_view section, std::string_view key,
                          std::string_view def) const {
-    std::size_t sec = find_section(section);
-    std::size_t at = sec == npos ? npos : find_key(sec, key);
+    std::size_t sec = FindSection(section);
+    std::size_t at = sec == npos ? npos : FindKey(sec, key);
     if (at == npos) return Clip(Trim(def));
     std::string_view k, v;
     KeyValue(lines_[at], false, k, v);
     return Clip(v);
 }
 
-bool IniFile::has(std::string_view section, std::string_view key) const {
-    std::size_t sec = find_section(section);
-    return sec != npos && find_key(sec, key) != npos;
+bool IniFile::Has(std::string_view section, std::string_view key) const {
+    std::size_t sec = FindSection(section);
+    return sec != npos && FindKey(sec, key) != npos;
 }
 
-void IniFile::set(std::string_view section, std::string_view key, std::string_view value) {
+void IniFile::Set(std::string_view section, std::string_view key, std::string_view value) {
     std::string line = OneLine(key) + "=" + OneLine(value);
-    std::size_t sec = find_section(section);
+    std::size_t sec = FindSection(section);
     if (sec == npos) {
         if (!lines_.empty() && !Trim(lines_.back()).empty()) lines_.emplace_back();
         lines_.push_back("[" + OneLine(section) + "]");
@@ -144,13 +148,13 @@ void IniFile::set(std::string_view section, std::string_view key, std::string_vi
         final_eol_ = true;
         return;
     }
-    std::size_t at = find_key(sec, key);
+    std::size_t at = FindKey(sec, key);
     if (at != npos) {
         lines_[at] = std::move(line);
         return;
     }
     // After the last non-blank line of the section, so blank lines between sections stay.
-    std::size_t pos = section_end(sec);
+    std::size_t pos = SectionEnd(sec);
     while (pos > sec + 1 && Trim(lines_[pos - 1]).empty()) --pos;
     if (pos == lines_.size()) final_eol_ = true;
     lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(pos), std::move(line));
@@ -166,7 +170,7 @@ std::string IniFile::serialize() const {
     return out;
 }
 
-bool IniFile::save(const std::filesystem::path& path, std::string* error) const {
+bool IniFile::Save(const std::filesystem::path& path, std::string* error) const {
     return WriteFileAtomically(path, serialize(), error);
 }
 

@@ -12,37 +12,37 @@
 namespace vq {
 
 class IniFile {
-public:
+  public:
     // Values are read as at most this many characters.
     static constexpr std::size_t kMaxValueLength = 80;
 
     // Reads the file. A missing file gives false and an empty profile. A file that exists but
     // cannot be read also gives false; then error (when given) receives the reason.
-    bool load(const std::filesystem::path& path, std::string* error = nullptr);
+    bool Load(const std::filesystem::path& path, std::string* error = nullptr);
     // Takes the profile from text in memory ("\r\n" or "\n" line ends).
-    void parse(std::string_view text);
+    void Parse(std::string_view text);
 
     // The value of key in section, whitespace around it removed, or def when either is missing.
-    std::string get(std::string_view section, std::string_view key, std::string_view def) const;
-    bool has(std::string_view section, std::string_view key) const;
+    std::string Get(std::string_view section, std::string_view key, std::string_view def) const;
+    bool Has(std::string_view section, std::string_view key) const;
     // Replaces the key's value in its section; a new key goes after the last entry of its
     // section, a new section at the end of the file. Line breaks in value become blanks.
-    void set(std::string_view section, std::string_view key, std::string_view value);
+    void Set(std::string_view section, std::string_view key, std::string_view value);
 
     // The whole file, with the line ends it was read with ("\r\n" for a new one).
     std::string serialize() const;
     // Writes serialize() to path atomically (see atomic_file.h).
-    bool save(const std::filesystem::path& path, std::string* error) const;
+    bool Save(const std::filesystem::path& path, std::string* error) const;
 
     bool empty() const { return lines_.empty(); }
 
-private:
+  private:
     // Index of the first "[section]" line, or npos.
-    std::size_t find_section(std::string_view section) const;
+    std::size_t FindSection(std::string_view section) const;
     // Index of the key's line within the section starting at line sec, or npos.
-    std::size_t find_key(std::size_t sec, std::string_view key) const;
+    std::size_t FindKey(std::size_t sec, std::string_view key) const;
     // One past the last line of the section starting at line sec.
-    std::size_t section_end(std::size_t sec) const;
+    std::size_t SectionEnd(std::size_t sec) const;
 
     std::vector<std::string> lines_;  // without their line ends
     bool crlf_ = true;                // line end style of the file

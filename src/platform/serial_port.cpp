@@ -30,12 +30,12 @@ constexpr int kReceiveChunk = 128;  // bytes fetched per read
 constexpr int kIdleWaitMs = 2000;   // the reader sleeps in steps of this length
 
 template <typename Table>
-bool in_table(const Table& t, int index) {
+bool InTable(const Table& t, int index) {
     return index >= 0 && index < static_cast<int>(t.size());
 }
 
 // Number after `prefix` in a device file name ("ttyUSB12" -> 12), or -1.
-int device_number(const std::string& name, const std::string& prefix) {
+int DeviceNumber(const std::string& name, const std::string& prefix) {
     if (name.size() <= prefix.size() || name.compare(0, prefix.size(), prefix) != 0) return -1;
     int n = -1;
     const char* first = name.data() + prefix.size();
@@ -45,27 +45,27 @@ int device_number(const std::string& name, const std::string& prefix) {
     return n;
 }
 
-void set_dtr(int fd, bool on) {
+void SetDtr(int fd, bool on) {
     int bits = TIOCM_DTR;
     (void)ioctl(fd, on ? TIOCMBIS : TIOCMBIC, &bits);  // pseudo-terminals have no DTR
 }
 
 }  // namespace
 
-int serial_baud_rate(int index) {
-    return in_table(kBaudRates, index) ? kBaudRates[index] : -1;
+int SerialBaudRate(int index) {
+    return InTable(kBaudRates, index) ? kBaudRates[index] : -1;
 }
-int serial_data_bits(int index) {
-    return in_table(kDataBits, index) ? kDataBits[index] : -1;
+int SerialDataBits(int index) {
+    return InTable(kDataBits, index) ? kDataBits[index] : -1;
 }
-int serial_stop_bits(int index) {
-    return in_table(kStopBits, index) ? kStopBits[index] : -1;
+int SerialStopBits(int index) {
+    return InTable(kStopBits, index) ? kStopBits[index] : -1;
 }
-char serial_parity(int index) {
-    return in_table(kParity, index) ? kParity[index] : 0;
+char SerialParity(int index) {
+    return InTable(kParity, index) ? kParity[index] : 0;
 }
 
-bool serial_device_openable(const std::string& path) {
+bool SerialDeviceOpenable(const std::string& path) {
     int fd = ::open(path.c_str(), O_RDONLY | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) return false;
     termios t{};
@@ -74,7 +74,7 @@ bool serial_device_openable(const std::string& path) {
     return ok;
 }
 
-std::vector<std::string> list_serial_devices(const std::string& dev_dir) {
+std::vector<std::string> ListSerialDevices(const std::string& dev_dir) {
     static constexpr std::array<const char*, 3> kFamilies = {"ttyS", "ttyUSB", "ttyACM"};
     std::vector<std::string> result;
     std::error_code ec;
@@ -82,31 +82,31 @@ std::vector<std::string> list_serial_devices(const std::string& dev_dir) {
         std::vector<std::pair<int, std::string>> found;
         for (const auto& entry : std::filesystem::directory_iterator(dev_dir, ec)) {
             std::string name = entry.path().filename().string();
-            int n = device_number(name, family);
+            int n = DeviceNumber(name, family);
             if (n >= 0) found.emplace_back(n, entry.path().string());
         }
         std::sort(found.begin(), found.end());
         for (const auto& [n, path] : found) {
             if (static_cast<int>(result.size()) >= kSerialPortIndexCount) return result;
-            if (serial_device_openable(path)) result.push_back(path);
+            if (SerialDeviceOpenable(path)) result.push_back(path);
         }
     }
     return result;
 }
 
-std::string resolve_serial_device(int index, const std::string& explicit_path,
-                                  const std::vector<std::string>& devices) {
+std::string ResolveSerialDevice(int index, const std::string& explicit_path,
+                                const std::vector<std::string>& devices) {
     if (!explicit_path.empty()) return explicit_path;
     if (index < 0 || index >= static_cast<int>(devices.size())) return {};
     return devices[static_cast<std::size_t>(index)];
 }
 
 SerialPort::~SerialPort() {
-    close();
+    Close();
 }
 
-bool SerialPort::open(const std::string& device) {
-    close();
+bool SerialPort::Open(const std::string& device) {
+    Close();
     int fd = ::open(device.c_str(), O_RDONLY | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) return false;
     if (tcgetattr(fd, &saved_) != 0 || ioctl(fd, TIOCEXCL) != 0) {
@@ -127,9 +127,9 @@ bool SerialPort::open(const std::string& device) {
     return true;
 }
 
-bool SerialPort::apply_line_settings(const SerialLineSettings& line) {
-    if (!in_table(kBaudCodes, line.baud_index) || !in_table(kDataBits, line.data_bits_index) ||
-        !in_table(kParity, line.parity_index) || !in_table(kStopBits, line.stop_bits_index))
+bool SerialPort::ApplyLineSettings(const SerialLineSettings& line) {
+    if (!InTable(kBaudCodes, line.baud_index) || !InTable(kDataBits, line.data_bits_index) ||
+        !InTable(kParity, line.parity_index) || !InTable(kStopBits, line.stop_bits_index))
         return false;
     if (kDataBits[line.data_bits_index] == 5 && kStopBits[line.stop_bits_index] == 2) return false;
     termios t = saved_;
@@ -152,17 +152,17 @@ bool SerialPort::apply_line_settings(const SerialLineSettings& line) {
     return tcsetattr(fd_, TCSANOW, &t) == 0;
 }
 
-bool SerialPort::configure_and_start(const SerialLineSettings& line, ByteSink sink) {
+bool SerialPort::ConfigureAndStart(const SerialLineSettings& line, ByteSink sink) {
     if (fd_ < 0 || reader_.joinable() || !sink) return false;
-    if (!apply_line_settings(line)) return false;
+    if (!ApplyLineSettings(line)) return false;
     sink_ = std::move(sink);
     running_.store(true, std::memory_order_release);
-    reader_ = std::thread([this] { reader_loop(); });
-    set_dtr(fd_, true);
+    reader_ = std::thread([this] { ReaderLoop(); });
+    SetDtr(fd_, true);
     return true;
 }
 
-void SerialPort::reader_loop() {
+void SerialPort::ReaderLoop() {
     // The lowest scheduling priority: the instruments must never slow the ping cycle.
     (void)setpriority(PRIO_PROCESS, static_cast<id_t>(syscall(SYS_gettid)), 19);
     std::array<char, kReceiveChunk> buffer{};
@@ -187,7 +187,7 @@ void SerialPort::reader_loop() {
     }
 }
 
-void SerialPort::close() {
+void SerialPort::Close() {
     running_.store(false, std::memory_order_release);
     if (reader_.joinable()) {
         std::uint64_t one = 1;
@@ -196,7 +196,7 @@ void SerialPort::close() {
     }
     sink_ = nullptr;
     if (fd_ >= 0) {
-        set_dtr(fd_, false);
+        SetDtr(fd_, false);
         (void)tcflush(fd_, TCIOFLUSH);
         if (saved_valid_) (void)tcsetattr(fd_, TCSANOW, &saved_);
         (void)ioctl(fd_, TIOCNXCL);

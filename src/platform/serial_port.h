@@ -26,24 +26,24 @@ struct SerialLineSettings {
 inline constexpr int kSerialPortIndexCount = 32;  // port indexes 0..31 ("COM1" .. "COM32")
 
 // Table look-ups; -1 for an index outside its table.
-int serial_baud_rate(int index);
-int serial_data_bits(int index);
-int serial_stop_bits(int index);
+int SerialBaudRate(int index);
+int SerialDataBits(int index);
+int SerialStopBits(int index);
 // 'E', 'O', 'N', or 0 for an index outside the table.
-char serial_parity(int index);
+char SerialParity(int index);
 
 // The serial devices of this machine that can be opened, in a stable order: /dev/ttyS<n>,
 // then /dev/ttyUSB<n>, then /dev/ttyACM<n>, each family by ascending number. Port index n
 // names entry n of this list (at most 32 entries). `dev_dir` is "/dev" except in tests.
-std::vector<std::string> list_serial_devices(const std::string& dev_dir = "/dev");
+std::vector<std::string> ListSerialDevices(const std::string& dev_dir = "/dev");
 
 // True when `path` opens read-only as a terminal device.
-bool serial_device_openable(const std::string& path);
+bool SerialDeviceOpenable(const std::string& path);
 
 // The device for an instrument: the explicit path when one is set (ComPortGPSDevice,
 // ComPortSVDevice), otherwise entry `index` of `devices`; empty when there is none.
-std::string resolve_serial_device(int index, const std::string& explicit_path,
-                                  const std::vector<std::string>& devices);
+std::string ResolveSerialDevice(int index, const std::string& explicit_path,
+                                const std::vector<std::string>& devices);
 
 // One serial input. Open, then configure_and_start; close stops the reader thread, restores the
 // line settings found at open and closes the device. The destructor closes.
@@ -59,14 +59,14 @@ class SerialPort {
 
     // Opens the device read-only for this process alone, empties its input queue and saves its
     // line settings. False (and nothing held) on failure.
-    bool open(const std::string& device);
+    bool Open(const std::string& device);
     // Applies the line settings and, when the device accepts them, starts the reader thread and
     // raises DTR. Returns the running flag: false for an index outside its table, for 5 data
     // bits with 2 stop bits (which a UART cannot send), or when the driver refuses.
-    bool configure_and_start(const SerialLineSettings& line, ByteSink sink);
+    bool ConfigureAndStart(const SerialLineSettings& line, ByteSink sink);
     // Stops and joins the reader thread, lowers DTR, discards pending input, restores the saved
     // settings and closes the device. Safe to call at any time, also twice.
-    void close();
+    void Close();
 
     bool is_open() const { return fd_ >= 0; }
     bool running() const { return running_.load(std::memory_order_acquire); }
@@ -75,8 +75,8 @@ class SerialPort {
     std::size_t bytes_received() const { return bytes_received_.load(std::memory_order_relaxed); }
 
   private:
-    void reader_loop();
-    bool apply_line_settings(const SerialLineSettings& line);
+    void ReaderLoop();
+    bool ApplyLineSettings(const SerialLineSettings& line);
 
     int fd_ = -1;
     int wake_fd_ = -1;  // eventfd that wakes the reader for a prompt close

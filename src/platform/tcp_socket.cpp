@@ -1,13 +1,13 @@
 #include "platform/tcp_socket.h"
 
 #include <arpa/inet.h>
-#include <cerrno>
 #include <fcntl.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
+#include <cerrno>
 
 #include <chrono>
 #include <utility>
@@ -65,7 +65,8 @@ int PollOne(int fd, short events, int timeout_ms, short* revents) {
         pollfd p{fd, events, 0};
         int wait = timeout_ms;
         if (timeout_ms >= 0) {
-            auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+            auto left =
+                std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
             wait = left.count() < 0 ? 0 : static_cast<int>(left.count());
         }
         int r = ::poll(&p, 1, wait);
@@ -92,21 +93,23 @@ int ConnectWithTimeout(int fd, const sockaddr_in& sa, int timeout_ms) {
 
 }  // namespace
 
-TcpSocket::~TcpSocket() { close(); }
+TcpSocket::~TcpSocket() {
+    Close();
+}
 
 TcpSocket::TcpSocket(TcpSocket&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
 
 TcpSocket& TcpSocket::operator=(TcpSocket&& other) noexcept {
     if (this != &other) {
-        close();
+        Close();
         fd_ = std::exchange(other.fd_, -1);
     }
     return *this;
 }
 
-int TcpSocket::connect(std::string_view address, std::uint16_t port, int timeout_ms,
+int TcpSocket::Connect(std::string_view address, std::uint16_t port, int timeout_ms,
                        bool* socket_failed) {
-    close();
+    Close();
     if (socket_failed) *socket_failed = false;
     sockaddr_in sa{};
     if (!MakeAddress(address, port, &sa)) return EINVAL;
@@ -127,7 +130,7 @@ int TcpSocket::connect(std::string_view address, std::uint16_t port, int timeout
     return 0;
 }
 
-IoResult TcpSocket::send_all(const void* data, std::size_t n) {
+IoResult TcpSocket::SendAll(const void* data, std::size_t n) {
     IoResult res;
     const auto* p = static_cast<const std::uint8_t*>(data);
     while (res.bytes < n) {
@@ -143,12 +146,12 @@ IoResult TcpSocket::send_all(const void* data, std::size_t n) {
     return res;
 }
 
-IoResult TcpSocket::recv_exact(void* data, std::size_t n, int timeout_ms) {
+IoResult TcpSocket::RecvExact(void* data, std::size_t n, int timeout_ms) {
     IoResult res;
     auto* p = static_cast<std::uint8_t*>(data);
     while (res.bytes < n) {
         if (timeout_ms >= 0) {
-            IoResult w = wait_readable(timeout_ms);
+            IoResult w = WaitReadable(timeout_ms);
             if (!w.ok()) {
                 w.bytes = res.bytes;
                 return w;
@@ -170,7 +173,7 @@ IoResult TcpSocket::recv_exact(void* data, std::size_t n, int timeout_ms) {
     return res;
 }
 
-IoResult TcpSocket::wait_readable(int timeout_ms) const {
+IoResult TcpSocket::WaitReadable(int timeout_ms) const {
     IoResult res;
     if (fd_ < 0) {
         res.status = IoStatus::kError;
@@ -192,7 +195,7 @@ IoResult TcpSocket::wait_readable(int timeout_ms) const {
     return res;
 }
 
-int TcpSocket::close() {
+int TcpSocket::Close() {
     if (fd_ < 0) return 0;
     int r = ::close(std::exchange(fd_, -1));
     return r == 0 ? 0 : errno;
@@ -216,10 +219,12 @@ bool ProbeTcp(std::string_view address, std::uint16_t port, int timeout_ms) {
     return err == 0;
 }
 
-TcpListener::~TcpListener() { close(); }
+TcpListener::~TcpListener() {
+    Close();
+}
 
-int TcpListener::listen(std::string_view address, std::uint16_t port, int backlog) {
-    close();
+int TcpListener::Listen(std::string_view address, std::uint16_t port, int backlog) {
+    Close();
     sockaddr_in sa{};
     if (!MakeAddress(address, port, &sa)) return EINVAL;
     int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
@@ -239,7 +244,7 @@ int TcpListener::listen(std::string_view address, std::uint16_t port, int backlo
     return 0;
 }
 
-TcpSocket TcpListener::accept(int timeout_ms) {
+TcpSocket TcpListener::Accept(int timeout_ms) {
     if (fd_ < 0) return TcpSocket();
     short revents = 0;
     if (PollOne(fd_, POLLIN, timeout_ms, &revents) <= 0) return TcpSocket();
@@ -250,7 +255,7 @@ TcpSocket TcpListener::accept(int timeout_ms) {
     return TcpSocket(fd);
 }
 
-void TcpListener::close() {
+void TcpListener::Close() {
     if (fd_ >= 0) ::close(std::exchange(fd_, -1));
     port_ = 0;
 }

@@ -28,13 +28,13 @@ enum class IoStatus {
 
 struct IoResult {
     IoStatus status = IoStatus::kOk;
-    int error = 0;        // errno for kError, 0 otherwise
+    int error = 0;          // errno for kError, 0 otherwise
     std::size_t bytes = 0;  // bytes transferred before the result
     bool ok() const { return status == IoStatus::kOk; }
 };
 
 class TcpSocket {
-public:
+  public:
     TcpSocket() = default;
     explicit TcpSocket(int fd) : fd_(fd) {}  // adopts a connected descriptor
     ~TcpSocket();
@@ -47,28 +47,28 @@ public:
     // socket blocking with TCP_NODELAY set. Returns 0 or an errno (ETIMEDOUT on time-out,
     // EINVAL for an unparsable address). Closes any previous connection first.
     // *socket_failed tells whether the socket itself could not be created.
-    int connect(std::string_view address, std::uint16_t port, int timeout_ms,
+    int Connect(std::string_view address, std::uint16_t port, int timeout_ms,
                 bool* socket_failed = nullptr);
 
     // Sends all n bytes, repeating partial sends. No SIGPIPE on a closed peer.
-    IoResult send_all(const void* data, std::size_t n);
+    IoResult SendAll(const void* data, std::size_t n);
 
     // Receives exactly n bytes. Before each read it waits at most timeout_ms for data
     // (< 0: no limit), so a head that stops in the middle of a packet cannot hang the caller.
-    IoResult recv_exact(void* data, std::size_t n, int timeout_ms);
+    IoResult RecvExact(void* data, std::size_t n, int timeout_ms);
 
     // Waits until data (or end of stream) can be read: kOk, kTimeout or kError.
-    IoResult wait_readable(int timeout_ms) const;
+    IoResult WaitReadable(int timeout_ms) const;
 
     // Closes the descriptor. Returns 0 or the errno of close(); the socket is released either way.
-    int close();
+    int Close();
 
     bool is_open() const { return fd_ >= 0; }
     int fd() const { return fd_; }
     // The local port of the socket (0 when closed).
     std::uint16_t local_port() const;
 
-private:
+  private:
     int fd_ = -1;
 };
 
@@ -77,22 +77,22 @@ private:
 bool ProbeTcp(std::string_view address, std::uint16_t port, int timeout_ms);
 
 class TcpListener {
-public:
+  public:
     TcpListener() = default;
     ~TcpListener();
     TcpListener(const TcpListener&) = delete;
     TcpListener& operator=(const TcpListener&) = delete;
 
     // Binds (SO_REUSEADDR) and listens. port 0 takes an ephemeral port. Returns 0 or an errno.
-    int listen(std::string_view address, std::uint16_t port, int backlog = 4);
+    int Listen(std::string_view address, std::uint16_t port, int backlog = 4);
     // Waits at most timeout_ms (< 0: no limit) for a connection; an unopened socket on
     // time-out or error.
-    TcpSocket accept(int timeout_ms);
-    void close();
+    TcpSocket Accept(int timeout_ms);
+    void Close();
     bool is_open() const { return fd_ >= 0; }
     std::uint16_t port() const { return port_; }
 
-private:
+  private:
     int fd_ = -1;
     std::uint16_t port_ = 0;
 };

@@ -72,7 +72,7 @@ void ApplyJumpTest(ProfileArrays& a, int nbf, int jump) {
 
 void ComputeGeometry(ProfileArrays& a, const ProfileContext& ctx) {
     for (int b = 0; b < ctx.nbf; ++b) {
-        const float th = ctx.angle(b);
+        const float th = ctx.Angle(b);
         a.angle[b] = th;
         a.across[b] = std::sin(th) * a.range[b];
         a.depth[b] = std::cos(th) * a.range[b];
@@ -118,12 +118,12 @@ void ShiftToKeptBeams(ProfileArrays& a, int nb, int off) {
 }
 
 void DetectFirstReturn(const BeamData& data, const ProfileContext& ctx, int s0, ProfileArrays& a) {
-    a.clear();
+    a.Clear();
     const int ns = ctx.ns;
     const float thr = ctx.threshold;
     for (int b = 0; b < ctx.nbf; ++b) {
-        const float* row = data.row(b);
-        const float c = std::cos(ctx.angle(b));
+        const float* row = data.Row(b);
+        const float c = std::cos(ctx.Angle(b));
         int lo = 0;
         int hi = 0;
         if (c > 0.0f) {
@@ -158,13 +158,13 @@ void DetectFirstReturn(const BeamData& data, const ProfileContext& ctx, int s0, 
 
 void DetectMaximumReturn(const BeamData& data, const ProfileContext& ctx, int s0,
                          const FilterOptions& opt, ProfileArrays& a, SegmentState& seg) {
-    a.clear();
+    a.Clear();
     a.removed_pos.fill(0);
     const int ns = ctx.ns;
     EchoRuns runs;
     for (int b = 0; b < ctx.nbf; ++b) {
-        BuildEchoRuns(data.row(b), ns, ctx.threshold, s0, ns - 1, false, runs);
-        const float c = std::cos(ctx.angle(b));
+        BuildEchoRuns(data.Row(b), ns, ctx.threshold, s0, ns - 1, false, runs);
+        const float c = std::cos(ctx.Angle(b));
         float best = ctx.threshold;
         for (int k = 0; k < kEchoRunSlots; ++k) {
             const float d = c * runs.middle[k];
@@ -193,7 +193,7 @@ void DetectMaximumReturn(const BeamData& data, const ProfileContext& ctx, int s0
 void DetectBottomFollowing(const BeamData& data, const ProfileContext& ctx, int s0,
                            const float* follow_limit, const FilterOptions& opt, ProfileArrays& a,
                            SegmentState& seg, float* bf_prev_range, float* work) {
-    a.clear();
+    a.Clear();
     a.removed_pos.fill(0);
     const int ns = ctx.ns;
     const int nbf = ctx.nbf;
@@ -203,8 +203,8 @@ void DetectBottomFollowing(const BeamData& data, const ProfileContext& ctx, int 
         if (b >= ctx.off && b < nbf - ctx.off) limit = follow_limit[b + ctx.off];
         if (ns == 1000 && limit == 499.0f) limit = 998.0f;
         const float upper = std::min(limit, ctx.dmax);
-        BuildEchoRuns(data.row(b), ns, ctx.threshold, s0, ns - 2, true, runs);
-        const float c = std::cos(ctx.angle(b));
+        BuildEchoRuns(data.Row(b), ns, ctx.threshold, s0, ns - 2, true, runs);
+        const float c = std::cos(ctx.Angle(b));
         float best = ctx.threshold;
         for (int k = 0; k < kEchoRunSlots - 1; ++k) {
             const float d = c * runs.middle[k];

@@ -43,7 +43,7 @@ void AverageAlongTrack(float* range, int nb, float* history, int depth) {
 
 void MarkArtificialBottom(BeamData& data, const float* range, int nb, int ns, float background) {
     for (int i = 0; i < nb; ++i) {
-        float* row = data.row(i);
+        float* row = data.Row(i);
         for (int s = 0; s < ns; ++s) row[s] *= background;
         if (range[i] > 0.0f) {
             const int a = TruncToInt(range[i] + 1.0f);
@@ -57,7 +57,7 @@ void MarkArtificialBottom(BeamData& data, const float* range, int nb, int ns, fl
 void MarkRemovedPoints(BeamData& data, const std::int32_t* removed_pos, int nbf, int ns,
                        bool artificial_bottom) {
     for (int b = 1; b < nbf; ++b) {
-        float* row = data.row(b);
+        float* row = data.Row(b);
         if (!artificial_bottom) {
             for (int s = 0; s < ns; ++s) row[s] *= kDimming;
         }

@@ -55,8 +55,7 @@ int VisitedBeam(const ProfileArrays& a, int nbf, int p);
 void FlatBottomFilter(ProfileArrays& a, const SegmentState& seg, int ns, int nbf, int step_size,
                       float* work);
 void MainFilter(ProfileArrays& a, int ns, int nbf, int step_size, int max_points, float* work);
-void FillBetweenBeams(ProfileArrays& a, int ns, int nbf, float formed_half_sector,
-                      int step_size);
+void FillBetweenBeams(ProfileArrays& a, int ns, int nbf, float formed_half_sector, int step_size);
 
 // Along-track averaging of kept beams 0 .. nb-1 over the last `depth` pings. `history` holds
 // 30 rows of kProfileCapacity floats, row 0 the newest; depth is at most 29.

@@ -33,9 +33,12 @@ namespace {
 
 int JumpLimit(int step_size) {
     switch (step_size) {
-        case 1: return 20;
-        case 2: return 40;
-        default: return 10;
+        case 1:
+            return 20;
+        case 2:
+            return 40;
+        default:
+            return 10;
     }
 }
 
@@ -49,12 +52,14 @@ int StartSample(float blanking, int start_m, int k, float range_span, int ns) {
 // an earlier ping never leaks into this one.
 void ClearRowTails(BeamData& data, int nbf, int ns) {
     const int end = std::min(ns + 3, kBeamRowLength);
-    for (int b = 0; b < nbf; ++b) std::fill(data.row(b) + ns, data.row(b) + end, 0.0f);
+    for (int b = 0; b < nbf; ++b) std::fill(data.Row(b) + ns, data.Row(b) + end, 0.0f);
 }
 
 }  // namespace
 
-ProfileProcessor::ProfileProcessor() : s_(std::make_unique<State>()) { ResetForGeometry(500); }
+ProfileProcessor::ProfileProcessor() : s_(std::make_unique<State>()) {
+    ResetForGeometry(500);
+}
 
 ProfileProcessor::~ProfileProcessor() = default;
 
@@ -93,7 +98,7 @@ bool ProfileProcessor::MakeContext(const BeamGeometry& geom, const Settings& set
     return true;
 }
 
-bool ProfileProcessor::process(BeamData& data, const BeamGeometry& geom, const Settings& settings,
+bool ProfileProcessor::Process(BeamData& data, const BeamGeometry& geom, const Settings& settings,
                                float range_span_m, int range_start_m) {
     bool reset = false;
     if (settings.ProfilePointFilter != last_filter_) {
@@ -103,7 +108,7 @@ bool ProfileProcessor::process(BeamData& data, const BeamGeometry& geom, const S
     }
     if (settings.ProfilePointDetection != 1) return reset;
     if (!MakeContext(geom, settings, range_span_m)) {
-        s_->arrays.clear();
+        s_->arrays.Clear();
         return reset;
     }
     State& st = *s_;
@@ -134,8 +139,7 @@ bool ProfileProcessor::process(BeamData& data, const BeamGeometry& geom, const S
         }
     }
     if (settings.ProfilePointFilter_g_along_track_avg_sw == 1) {
-        const int depth =
-            settings.AvgFilter == 0 ? 1 : std::clamp(settings.AvgFilterIndex, 3, 9);
+        const int depth = settings.AvgFilter == 0 ? 1 : std::clamp(settings.AvgFilterIndex, 3, 9);
         AverageAlongTrack(st.arrays.range.data(), c.nb, st.along_history.data(), depth);
     }
     UpdateFollowLimits();
@@ -164,7 +168,7 @@ void ProfileProcessor::UpdateFollowLimits() {
             }
         }
         const float m = n > 0 ? sum / static_cast<float>(n) : 0.0f;
-        const float th = c.angle(k);
+        const float th = c.Angle(k);
         float limit = top;
         if (!(th <= -kHalfPi || th >= kHalfPi || m <= 0.0f)) {
             limit = 1.33f * m;
@@ -243,14 +247,24 @@ void ProfileProcessor::ComputeOutputIntensity(const ElementView& view, const Bea
     }
 }
 
-const ProfileArrays& ProfileProcessor::arrays() const { return s_->arrays; }
-const float* ProfileProcessor::profile_range() const { return s_->arrays.range.data(); }
+const ProfileArrays& ProfileProcessor::arrays() const {
+    return s_->arrays;
+}
+const float* ProfileProcessor::profile_range() const {
+    return s_->arrays.range.data();
+}
 const std::int32_t* ProfileProcessor::profile_intensity() const {
     return s_->arrays.intensity.data();
 }
-const std::int32_t* ProfileProcessor::removed_pos() const { return s_->arrays.removed_pos.data(); }
-const float* ProfileProcessor::follow_limit() const { return s_->follow_limit.data(); }
-const float* ProfileProcessor::bf_prev_range() const { return s_->bf_prev_range.data(); }
+const std::int32_t* ProfileProcessor::removed_pos() const {
+    return s_->arrays.removed_pos.data();
+}
+const float* ProfileProcessor::follow_limit() const {
+    return s_->follow_limit.data();
+}
+const float* ProfileProcessor::bf_prev_range() const {
+    return s_->bf_prev_range.data();
+}
 const std::int32_t* ProfileProcessor::profile_out_intensity() const {
     return s_->out_intensity.data();
 }
@@ -260,7 +274,11 @@ const ProfilePointRecord* ProfileProcessor::profile_points_out() const {
 const std::int32_t* ProfileProcessor::profile_range_tenths() const {
     return s_->range_tenths.data();
 }
-const ProfileContext& ProfileProcessor::context() const { return s_->ctx; }
-const SegmentState& ProfileProcessor::segments() const { return s_->segments; }
+const ProfileContext& ProfileProcessor::context() const {
+    return s_->ctx;
+}
+const SegmentState& ProfileProcessor::segments() const {
+    return s_->segments;
+}
 
 }  // namespace vq

@@ -14,9 +14,9 @@
 namespace vq {
 
 class ProfileProcessor {
-public:
-    static constexpr int kDefaultThreshold = 25;      // percent of full scale
-    static constexpr float kDefaultBlanking = 0.1f;   // metres
+  public:
+    static constexpr int kDefaultThreshold = 25;     // percent of full scale
+    static constexpr float kDefaultBlanking = 0.1f;  // metres
     static constexpr int kFollowRingSlots = 5;
     static constexpr int kAlongTrackRows = 30;
 
@@ -28,7 +28,7 @@ public:
     // Runs detection on the formed beams (after averaging, before the rows are narrowed to the
     // kept beams). Returns true when the histories were reset because the detector changed:
     // the caller then clears the shot-averaging history too.
-    bool process(BeamData& data, const BeamGeometry& geom, const Settings& settings,
+    bool Process(BeamData& data, const BeamGeometry& geom, const Settings& settings,
                  float range_span_m, int range_start_m);
 
     // Fills the output table (records in reverse beam order) and the ranges in tenths.
@@ -49,8 +49,8 @@ public:
     void set_profile_blanking(float metres) { blanking_m_ = metres; }
     float profile_blanking() const { return blanking_m_; }
 
-    AdvancedFilterValues& advanced_filter() { return advanced_; }
-    const AdvancedFilterValues& advanced_filter() const { return advanced_; }
+    AdvancedFilterValues& AdvancedFilter() { return advanced_; }
+    const AdvancedFilterValues& AdvancedFilter() const { return advanced_; }
 
     // g_profile_range and companions (kept beams 0 .. nb-1 after process()).
     const ProfileArrays& arrays() const;
@@ -69,7 +69,7 @@ public:
     // Segment filter state (g_segment_end, g_segment_flat) of the last ping.
     const SegmentState& segments() const;
 
-private:
+  private:
     struct State;
     void UpdateFollowLimits();
     bool MakeContext(const BeamGeometry& geom, const Settings& settings, float range_span_m);

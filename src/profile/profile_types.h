@@ -33,17 +33,17 @@ inline std::int32_t TruncToInt(float v) {
 
 // The detection arrays, indexed by formed beam while the detectors and filters run.
 struct ProfileArrays {
-    std::array<float, kProfileCapacity> range{};      // g_profile_range (samples, 0 = none)
+    std::array<float, kProfileCapacity> range{};             // g_profile_range (samples, 0 = none)
     std::array<std::int32_t, kProfileCapacity> intensity{};  // g_profile_intensity
-    std::array<float, kProfileCapacity> depth{};      // g_profile_depth
-    std::array<float, kProfileCapacity> across{};     // g_profile_across
-    std::array<float, kProfileCapacity> angle{};      // g_profile_angle (radians)
+    std::array<float, kProfileCapacity> depth{};             // g_profile_depth
+    std::array<float, kProfileCapacity> across{};            // g_profile_across
+    std::array<float, kProfileCapacity> angle{};             // g_profile_angle (radians)
     std::array<std::int32_t, kProfileCapacity> removed_pos{};  // g_removed_pos
-    std::array<float, kProfileCapacity> chosen_mid{};   // detector's chosen middle per beam
+    std::array<float, kProfileCapacity> chosen_mid{};          // detector's chosen middle per beam
     std::array<float, kProfileCapacity> chosen_peak{};
     std::array<float, kProfileCapacity> chosen_width{};
 
-    void clear() {
+    void Clear() {
         range.fill(0.0f);
         intensity.fill(0);
         depth.fill(0.0f);
@@ -58,29 +58,29 @@ struct ProfileArrays {
 // Working state of the segment outlier filter, read afterwards by the flat-bottom filter.
 struct SegmentState {
     std::array<int, kSegments + 2> segment_end{};  // g_segment_end[0..10]
-    std::array<int, kDepthBins> segment_flat{};     // g_segment_flat[0..9]
-    std::array<float, kSegments + 2> md{};          // reference depth per segment
+    std::array<int, kDepthBins> segment_flat{};    // g_segment_flat[0..9]
+    std::array<float, kSegments + 2> md{};         // reference depth per segment
     std::array<std::array<int, kProfileCapacity + 1>, kDepthBins> lists{};  // from position 1
     std::array<int, kDepthBins> counts{};
 };
 
 // Per-ping quantities common to the detectors, in range-sample units.
 struct ProfileContext {
-    int ns = 500;    // NumSamples
-    int nb = 480;    // NumBeams
-    int nbf = 504;   // NumBeamsFormed
-    int off = 12;    // GuardOffset
+    int ns = 500;              // NumSamples
+    int nb = 480;              // NumBeams
+    int nbf = 504;             // NumBeamsFormed
+    int off = 12;              // GuardOffset
     float delta = 0.0f;        // BeamSpacing, radians
     float half_sector = 0.0f;  // FormedHalfSector, radians
     float tilt = 0.0f;         // radians
     float threshold = 0.0f;    // T
     float dmin = 0.0f;
     float dmax = 0.0f;
-    int jump = 10;             // J
+    int jump = 10;  // J
     int step_size = 2;
 
     // Angle of formed beam b.
-    float angle(int b) const {
+    float Angle(int b) const {
         const float step = 2.0f * half_sector / static_cast<float>(nbf);
         return -half_sector + delta * 0.5f + tilt + static_cast<float>(b) * step;
     }

@@ -12,28 +12,39 @@ namespace {
 
 int FlatHalfWidth(int step_size) {
     switch (step_size) {
-        case 0: return 6;
-        case 1: return 3;
-        case 2: return 1;
-        default: return 3;
+        case 0:
+            return 6;
+        case 1:
+            return 3;
+        case 2:
+            return 1;
+        default:
+            return 3;
     }
 }
 
 int MainWidth(int step_size, int max_points) {
     if (max_points == 1) return 3;
     switch (step_size) {
-        case 0: return 12;
-        case 1: return 6;
-        case 2: return 3;
-        default: return 6;
+        case 0:
+            return 12;
+        case 1:
+            return 6;
+        case 2:
+            return 3;
+        default:
+            return 6;
     }
 }
 
 int LargestGap(int step_size) {
     switch (step_size) {
-        case 0: return 40;
-        case 1: return 20;
-        default: return 10;
+        case 0:
+            return 40;
+        case 1:
+            return 20;
+        default:
+            return 10;
     }
 }
 
@@ -139,8 +150,7 @@ void MainFilter(ProfileArrays& a, int ns, int nbf, int step_size, int max_points
     std::copy(work, work + nbf, a.range.begin());
 }
 
-void FillBetweenBeams(ProfileArrays& a, int ns, int nbf, float formed_half_sector,
-                      int step_size) {
+void FillBetweenBeams(ProfileArrays& a, int ns, int nbf, float formed_half_sector, int step_size) {
     if (nbf <= 0) return;
     const float delta = 2.0f * formed_half_sector / static_cast<float>(nbf);
     const float g = static_cast<float>(LargestGap(step_size));

@@ -9,21 +9,21 @@
 
 namespace vq {
 
-std::string conversion_output_name(std::string_view recording, ConversionTarget target) {
+std::string ConversionOutputName(std::string_view recording, ConversionTarget target) {
     switch (target) {
         case ConversionTarget::Point:
-            return replace_tail(recording, 3, "Q4P");
+            return ReplaceTail(recording, 3, "Q4P");
         case ConversionTarget::Beam:
-            return replace_tail(recording, 3, "Q4B");
+            return ReplaceTail(recording, 3, "Q4B");
         case ConversionTarget::Xtf:
-            return replace_tail(recording, 4, "_sss.XTF");
+            return ReplaceTail(recording, 4, "_sss.XTF");
         case ConversionTarget::Csv:
-            return replace_tail(recording, 3, "csv");
+            return ReplaceTail(recording, 3, "csv");
     }
     return std::string(recording);
 }
 
-const char* conversion_dialog_title(ConversionTarget target) {
+const char* ConversionDialogTitle(ConversionTarget target) {
     switch (target) {
         case ConversionTarget::Point:
             return "Convert .VQS Sonar File(s) To .Q4P Format";
@@ -37,9 +37,9 @@ const char* conversion_dialog_title(ConversionTarget target) {
     return "";
 }
 
-FileDialogRequest conversion_dialog(ConversionTarget target) {
+FileDialogRequest ConversionDialog(ConversionTarget target) {
     FileDialogRequest r;
-    r.title = conversion_dialog_title(target);
+    r.title = ConversionDialogTitle(target);
     r.filter = "Vornax_Qi Multibeam Sonar Files (*.VQS)";
     r.pattern = "*.VQS";
     r.default_ext = "VQS";
@@ -48,12 +48,12 @@ FileDialogRequest conversion_dialog(ConversionTarget target) {
     return r;
 }
 
-ForcedSettings forced_settings(ConversionTarget target) {
+ForcedSettings ForcedSettingsFor(ConversionTarget target) {
     if (target == ConversionTarget::Beam) return {0, 2, 1};
     return {1, 1, 0};
 }
 
-std::vector<std::string> parse_selection_buffer(std::string_view buffer) {
+std::vector<std::string> ParseSelectionBuffer(std::string_view buffer) {
     std::vector<std::string> out;
     std::size_t end = buffer.find('\0');
     std::string_view first = buffer.substr(0, end);
@@ -76,7 +76,7 @@ std::vector<std::string> parse_selection_buffer(std::string_view buffer) {
     return out;
 }
 
-std::optional<std::string> BatchConversion::start(ConversionTarget target,
+std::optional<std::string> BatchConversion::Start(ConversionTarget target,
                                                   std::vector<std::string> paths) {
     if (paths.size() > kMaxBatchFiles) paths.resize(kMaxBatchFiles);
     target_ = target;
@@ -87,36 +87,36 @@ std::optional<std::string> BatchConversion::start(ConversionTarget target,
     return paths_[index_++];
 }
 
-std::optional<std::string> BatchConversion::next(Operator& op) {
+std::optional<std::string> BatchConversion::Next(Operator& op) {
     if (paths_.empty()) return std::nullopt;
     if (index_ < paths_.size()) return paths_[index_++];
     paths_.clear();
     index_ = 0;
     complete_ = true;
-    op.message_box("Conversion Complete!", conversion_dialog_title(target_));
+    op.MessageBox("Conversion Complete!", ConversionDialogTitle(target_));
     return std::nullopt;
 }
 
-void BatchConversion::cancel() {
+void BatchConversion::Cancel() {
     paths_.clear();
     index_ = 0;
 }
 
 namespace {
 
-std::string_view trim_right(std::string_view s) {
+std::string_view TrimRight(std::string_view s) {
     while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
     return s;
 }
 
-std::string_view trim_left(std::string_view s) {
+std::string_view TrimLeft(std::string_view s) {
     while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
     return s;
 }
 
 // A name without "." in its file-name part gets ".vqs"; otherwise it ends three characters
 // after its last ".".
-std::string complete_name(std::string_view name) {
+std::string CompleteName(std::string_view name) {
     std::size_t slash = name.rfind('/');
     std::size_t base = slash == std::string_view::npos ? 0 : slash + 1;
     std::size_t dot = name.rfind('.');
@@ -126,8 +126,8 @@ std::string complete_name(std::string_view name) {
 
 }  // namespace
 
-std::optional<CommandLineRequest> parse_command_line(std::string_view text) {
-    text = trim_right(trim_left(text));
+std::optional<CommandLineRequest> ParseCommandLine(std::string_view text) {
+    text = TrimRight(TrimLeft(text));
     if (text.empty() || text.size() > 255) return std::nullopt;
     CommandLineRequest r;
     std::string_view name = text;
@@ -153,16 +153,16 @@ std::optional<CommandLineRequest> parse_command_line(std::string_view text) {
             default:
                 break;  // an unknown letter converts nothing but still opens the file
         }
-        name = trim_right(text.substr(0, opt));
+        name = TrimRight(text.substr(0, opt));
     }
     if (name.empty()) return std::nullopt;
-    r.file = complete_name(name);
+    r.file = CompleteName(name);
     return r;
 }
 
-CommandLineFile check_command_line_file(CommandLineRequest& request) {
-    if (!has_extension_ci(request.file, "vqs")) return CommandLineFile::WrongExtension;
-    std::filesystem::path p = resolve_case_insensitive(request.file);
+CommandLineFile CheckCommandLineFile(CommandLineRequest& request) {
+    if (!HasExtensionCi(request.file, "vqs")) return CommandLineFile::WrongExtension;
+    std::filesystem::path p = ResolveCaseInsensitive(request.file);
     std::ifstream in(p, std::ios::binary);
     if (!in) return CommandLineFile::Missing;
     char magic[3] = {};
@@ -173,37 +173,37 @@ CommandLineFile check_command_line_file(CommandLineRequest& request) {
     return CommandLineFile::Ok;
 }
 
-std::vector<ConversionOutput> command_line_outputs(const CommandLineRequest& r) {
+std::vector<ConversionOutput> CommandLineOutputs(const CommandLineRequest& r) {
     std::vector<ConversionOutput> out;
     if (r.point)
-        out.push_back({OutputKind::Point, conversion_output_name(r.file, ConversionTarget::Point)});
+        out.push_back({OutputKind::Point, ConversionOutputName(r.file, ConversionTarget::Point)});
     if (r.beam)
-        out.push_back({OutputKind::Beam, conversion_output_name(r.file, ConversionTarget::Beam)});
+        out.push_back({OutputKind::Beam, ConversionOutputName(r.file, ConversionTarget::Beam)});
     if (r.xtf)
-        out.push_back({OutputKind::Xtf, conversion_output_name(r.file, ConversionTarget::Xtf)});
+        out.push_back({OutputKind::Xtf, ConversionOutputName(r.file, ConversionTarget::Xtf)});
     if (r.csv)
-        out.push_back({OutputKind::Csv, conversion_output_name(r.file, ConversionTarget::Csv)});
+        out.push_back({OutputKind::Csv, ConversionOutputName(r.file, ConversionTarget::Csv)});
     return out;
 }
 
-std::vector<ConversionOutput> target_outputs(std::string_view recording, ConversionTarget target) {
+std::vector<ConversionOutput> TargetOutputs(std::string_view recording, ConversionTarget target) {
     OutputKind kind = static_cast<OutputKind>(static_cast<int>(target));
-    return {{kind, conversion_output_name(recording, target)}};
+    return {{kind, ConversionOutputName(recording, target)}};
 }
 
-bool open_for_conversion(VqsPlaybackFile& file, RecordingControl& control,
-                         const std::filesystem::path& path,
-                         const std::vector<ConversionOutput>& outputs, Operator& op,
-                         XtfBuilder* xtf, CsvWriter* csv) {
-    std::filesystem::path p = resolve_case_insensitive(path);
-    if (open_for_playback(file, p, op, VqsOpenCheck::MagicOnly) != VqsOpenStatus::Ok) return false;
+bool OpenForConversion(VqsPlaybackFile& file, RecordingControl& control,
+                       const std::filesystem::path& path,
+                       const std::vector<ConversionOutput>& outputs, Operator& op, XtfBuilder* xtf,
+                       CsvWriter* csv) {
+    std::filesystem::path p = ResolveCaseInsensitive(path);
+    if (OpenForPlayback(file, p, op, VqsOpenCheck::MagicOnly) != VqsOpenStatus::Ok) return false;
     file.set_process_first_record(true);  // a conversion drops no ping
     for (OutputKind k : {OutputKind::Point, OutputKind::Beam, OutputKind::Xtf, OutputKind::Csv})
-        control.close_output(k);
+        control.CloseOutput(k);
     for (const ConversionOutput& o : outputs) {
-        if (!control.open_output(o.kind, o.path)) continue;
-        if (o.kind == OutputKind::Xtf && xtf) xtf->start_file();
-        if (o.kind == OutputKind::Csv && csv) csv->start_file();
+        if (!control.OpenOutput(o.kind, o.path)) continue;
+        if (o.kind == OutputKind::Xtf && xtf) xtf->StartFile();
+        if (o.kind == OutputKind::Csv && csv) csv->StartFile();
     }
     return true;
 }

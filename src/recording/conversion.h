@@ -20,35 +20,35 @@ enum class ConversionTarget { Point = 0, Beam = 1, Xtf = 2, Csv = 3 };
 inline constexpr std::size_t kMaxBatchFiles = 1000;
 
 // survey.VQS -> survey.Q4P, survey.Q4B, survey_sss.XTF, survey.csv.
-std::string conversion_output_name(std::string_view recording, ConversionTarget target);
-const char* conversion_dialog_title(ConversionTarget target);
-FileDialogRequest conversion_dialog(ConversionTarget target);
+std::string ConversionOutputName(std::string_view recording, ConversionTarget target);
+const char* ConversionDialogTitle(ConversionTarget target);
+FileDialogRequest ConversionDialog(ConversionTarget target);
 
 struct ForcedSettings {
     int ProfilePointDetection = 1;
     int DataOutputType = 1;
     int beam_output = 0;
 };
-ForcedSettings forced_settings(ConversionTarget target);
+ForcedSettings ForcedSettingsFor(ConversionTarget target);
 
 // A multiple selection as one buffer: the directory, then each name, each ended by a zero
 // byte; a buffer without a second string is one full path. At most kMaxBatchFiles paths.
-std::vector<std::string> parse_selection_buffer(std::string_view buffer);
+std::vector<std::string> ParseSelectionBuffer(std::string_view buffer);
 
 // The files of a menu conversion, one after the other.
 class BatchConversion {
   public:
     // Keeps at most kMaxBatchFiles names; returns the first file, nothing for an empty list.
-    std::optional<std::string> start(ConversionTarget target, std::vector<std::string> paths);
+    std::optional<std::string> Start(ConversionTarget target, std::vector<std::string> paths);
     // At the end of a converted file: the next file, or nothing when the batch is complete
     // ("Conversion Complete!" is then shown with the target's dialog title).
-    std::optional<std::string> next(Operator& op);
-    void cancel();
+    std::optional<std::string> Next(Operator& op);
+    void Cancel();
     bool running() const { return !paths_.empty(); }
     bool complete() const { return complete_; }
     ConversionTarget target() const { return target_; }
     std::size_t count() const { return paths_.size(); }
-    std::size_t index() const { return index_; }
+    std::size_t Index() const { return index_; }
 
   private:
     ConversionTarget target_ = ConversionTarget::Point;
@@ -63,20 +63,20 @@ struct CommandLineRequest {
 };
 // The text after the program name. An option is "/" and one letter, separated from the name
 // by a space (a "/" inside a path is part of the name). Nothing for an empty or too long text.
-std::optional<CommandLineRequest> parse_command_line(std::string_view text);
+std::optional<CommandLineRequest> ParseCommandLine(std::string_view text);
 
 enum class CommandLineFile { Ok, WrongExtension, Missing, BadMagic };
 // Finds the file (any letter case of its name) and checks its "VQS" magic; on success
 // request.file becomes the existing file's name.
-CommandLineFile check_command_line_file(CommandLineRequest& request);
+CommandLineFile CheckCommandLineFile(CommandLineRequest& request);
 
 // The outputs a conversion creates, with their names.
 struct ConversionOutput {
     OutputKind kind;
     std::string path;
 };
-std::vector<ConversionOutput> command_line_outputs(const CommandLineRequest& request);
-std::vector<ConversionOutput> target_outputs(std::string_view recording, ConversionTarget target);
+std::vector<ConversionOutput> CommandLineOutputs(const CommandLineRequest& request);
+std::vector<ConversionOutput> TargetOutputs(std::string_view recording, ConversionTarget target);
 
 class XtfBuilder;
 class CsvWriter;
@@ -85,9 +85,9 @@ class CsvWriter;
 // playback opening (every record is handed on, the first one too), closing of open outputs,
 // then creation of the given outputs (an output that cannot be created stays closed).
 // Returns whether the recording was opened.
-bool open_for_conversion(VqsPlaybackFile& file, RecordingControl& control,
-                         const std::filesystem::path& path,
-                         const std::vector<ConversionOutput>& outputs, Operator& op,
-                         XtfBuilder* xtf = nullptr, CsvWriter* csv = nullptr);
+bool OpenForConversion(VqsPlaybackFile& file, RecordingControl& control,
+                       const std::filesystem::path& path,
+                       const std::vector<ConversionOutput>& outputs, Operator& op,
+                       XtfBuilder* xtf = nullptr, CsvWriter* csv = nullptr);
 
 }  // namespace vq

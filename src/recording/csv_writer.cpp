@@ -13,7 +13,7 @@ CsvWriter::CsvWriter() {
     text_.reserve(128 + 600 * 160);
 }
 
-std::span<const std::uint8_t> CsvWriter::format_ping(const PointRecordInputs& in) {
+std::span<const std::uint8_t> CsvWriter::FormatPing(const PointRecordInputs& in) {
     text_.clear();
     if (header_pending_) {
         text_ += kCsvHeaderLine;
@@ -31,7 +31,7 @@ std::span<const std::uint8_t> CsvWriter::format_ping(const PointRecordInputs& in
     double start = have_points ? in.points[0].angle_deg : -0.5 * h.sector_deg;
     char line[192];
     for (int i = 0; i < beams; ++i) {
-        std::uint16_t v = point_range_value(in, i);
+        std::uint16_t v = PointRangeValue(in, i);
         if (v == 0) continue;
         // As a reader of the point record sees it: range value i with angle start + i x spacing.
         double angle =

@@ -15,10 +15,10 @@ inline constexpr const char* kCsvHeaderLine =
 class CsvWriter {
   public:
     CsvWriter();
-    void start_file() { header_pending_ = true; }
+    void StartFile() { header_pending_ = true; }
     // The text to append for this ping: the header line first in a new file, then one line per
     // beam that has a point (range value not 0), in the point record's order.
-    std::span<const std::uint8_t> format_ping(const PointRecordInputs& in);
+    std::span<const std::uint8_t> FormatPing(const PointRecordInputs& in);
 
   private:
     std::string text_;

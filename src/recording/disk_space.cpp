@@ -4,15 +4,15 @@
 
 namespace vq {
 
-DiskSpace::DiskSpace() : source_(&DiskSpace::measure) {}
+DiskSpace::DiskSpace() : source_(&DiskSpace::Measure) {}
 
-std::optional<std::uint64_t> DiskSpace::measure(const std::filesystem::path& directory) {
+std::optional<std::uint64_t> DiskSpace::Measure(const std::filesystem::path& directory) {
     struct statvfs st {};
     if (::statvfs(directory.empty() ? "." : directory.c_str(), &st) != 0) return std::nullopt;
     return static_cast<std::uint64_t>(st.f_bavail) * static_cast<std::uint64_t>(st.f_frsize);
 }
 
-std::filesystem::path DiskSpace::directory_of(const std::filesystem::path& file) {
+std::filesystem::path DiskSpace::DirectoryOf(const std::filesystem::path& file) {
     std::filesystem::path dir = file.parent_path();
     return dir.empty() ? std::filesystem::path(".") : dir;
 }

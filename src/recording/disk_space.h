@@ -23,9 +23,9 @@ class DiskSpace {
     // margin free. Space that cannot be measured allows writing.
     bool CheckAvailableDiskSpace(const std::filesystem::path& directory, std::uint64_t bytes) const;
     // The directory a file is or will be in ("." for a bare name).
-    static std::filesystem::path directory_of(const std::filesystem::path& file);
+    static std::filesystem::path DirectoryOf(const std::filesystem::path& file);
 
-    static std::optional<std::uint64_t> measure(const std::filesystem::path& directory);
+    static std::optional<std::uint64_t> Measure(const std::filesystem::path& directory);
 
   private:
     FreeBytesSource source_;

@@ -5,34 +5,34 @@
 
 namespace vq {
 
-std::string to_lower_ascii(std::string_view s) {
+std::string ToLowerAscii(std::string_view s) {
     std::string out(s);
     for (char& c : out)
         if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
     return out;
 }
 
-bool has_extension_ci(std::string_view name, std::string_view ext3) {
+bool HasExtensionCi(std::string_view name, std::string_view ext3) {
     if (name.size() < ext3.size()) return false;
-    return to_lower_ascii(name.substr(name.size() - ext3.size())) == to_lower_ascii(ext3);
+    return ToLowerAscii(name.substr(name.size() - ext3.size())) == ToLowerAscii(ext3);
 }
 
-std::string replace_tail(std::string_view name, std::size_t n, std::string_view replacement) {
+std::string ReplaceTail(std::string_view name, std::size_t n, std::string_view replacement) {
     std::string out(name.substr(0, name.size() > n ? name.size() - n : 0));
     out += replacement;
     return out;
 }
 
-std::filesystem::path resolve_case_insensitive(const std::filesystem::path& path) {
+std::filesystem::path ResolveCaseInsensitive(const std::filesystem::path& path) {
     std::error_code ec;
     if (std::filesystem::exists(path, ec)) return path;
     std::filesystem::path dir = path.parent_path();
-    std::string wanted = to_lower_ascii(path.filename().string());
+    std::string wanted = ToLowerAscii(path.filename().string());
     std::filesystem::directory_iterator it(dir.empty() ? "." : dir, ec), end;
     std::filesystem::path found;
     for (; !ec && it != end; it.increment(ec)) {
         std::string name = it->path().filename().string();
-        if (to_lower_ascii(name) != wanted) continue;
+        if (ToLowerAscii(name) != wanted) continue;
         // Several candidates: take the smallest name so the choice does not depend on the
         // order of the directory listing.
         if (found.empty() || name < found.filename().string()) found = dir / name;
@@ -40,7 +40,7 @@ std::filesystem::path resolve_case_insensitive(const std::filesystem::path& path
     return found.empty() ? path : found;
 }
 
-std::string group_thousands(long long value) {
+std::string GroupThousands(long long value) {
     std::string digits = std::to_string(value < 0 ? -value : value);
     std::string out;
     int n = static_cast<int>(digits.size());

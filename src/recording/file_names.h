@@ -10,17 +10,17 @@ namespace vq {
 
 inline constexpr const char* kProgramTitle = "Vornax_Qi Multibeam Sonar";
 
-std::string to_lower_ascii(std::string_view s);
+std::string ToLowerAscii(std::string_view s);
 // Whether the name's last three characters equal ext3 ignoring letter case.
-bool has_extension_ci(std::string_view name, std::string_view ext3);
+bool HasExtensionCi(std::string_view name, std::string_view ext3);
 // The last n characters of name replaced by replacement (all of it when shorter).
-std::string replace_tail(std::string_view name, std::size_t n, std::string_view replacement);
+std::string ReplaceTail(std::string_view name, std::size_t n, std::string_view replacement);
 
 // The path itself when it exists; otherwise an existing entry of the same directory whose
 // name equals it ignoring letter case; otherwise the path unchanged.
-std::filesystem::path resolve_case_insensitive(const std::filesystem::path& path);
+std::filesystem::path ResolveCaseInsensitive(const std::filesystem::path& path);
 
 // "12345" -> "12,345".
-std::string group_thousands(long long value);
+std::string GroupThousands(long long value);
 
 }  // namespace vq

@@ -7,8 +7,8 @@
 
 namespace vq {
 
-bool OutputFile::create(const std::filesystem::path& path, Create mode) {
-    close();
+bool OutputFile::Open(const std::filesystem::path& path, Create mode) {
+    Close();
     int flags = O_WRONLY | O_CREAT | O_CLOEXEC | (mode == Create::Exclusive ? O_EXCL : O_TRUNC);
     int fd = ::open(path.c_str(), flags, 0644);
     if (fd < 0) return false;
@@ -18,12 +18,12 @@ bool OutputFile::create(const std::filesystem::path& path, Create mode) {
     return true;
 }
 
-void OutputFile::close() {
+void OutputFile::Close() {
     if (fd_ >= 0) ::close(fd_);
     fd_ = -1;
 }
 
-std::size_t OutputFile::write(std::span<const std::uint8_t> bytes) {
+std::size_t OutputFile::Write(std::span<const std::uint8_t> bytes) {
     if (fd_ < 0) return 0;
     std::size_t done = 0;
     while (done < bytes.size()) {

@@ -13,16 +13,16 @@ class OutputFile {
     enum class Create { Replace, Exclusive };  // Exclusive never replaces an existing file
 
     OutputFile() = default;
-    ~OutputFile() { close(); }
+    ~OutputFile() { Close(); }
     OutputFile(const OutputFile&) = delete;
     OutputFile& operator=(const OutputFile&) = delete;
 
-    bool create(const std::filesystem::path& path, Create mode);
-    void close();
+    bool Open(const std::filesystem::path& path, Create mode);
+    void Close();
     bool is_open() const { return fd_ >= 0; }
     // Writes all bytes (retrying partial writes); returns the number written and adds it to
     // the byte count. A write that stops part-way is cut back off, so files end on records.
-    std::size_t write(std::span<const std::uint8_t> bytes);
+    std::size_t Write(std::span<const std::uint8_t> bytes);
     const std::filesystem::path& path() const { return path_; }
     std::int64_t bytes_written() const { return bytes_; }
 

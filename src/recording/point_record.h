@@ -61,24 +61,24 @@ struct PointRecordInputs {
 
 // Pitch and roll code: round half away from zero of degrees x 10, + 900, limited to 0..1800,
 // with bit 15 set.
-std::uint16_t attitude_code(float degrees);
+std::uint16_t AttitudeCode(float degrees);
 // Heading code: truncate(h x 10 + 0.5) limited to 0..3599, with bit 15 set.
-std::uint16_t heading_code(float degrees);
+std::uint16_t HeadingCode(float degrees);
 // Point record length: 256 + 2 B, or 256 + 4 B with intensities.
-inline std::size_t point_record_length(int beams, bool with_intensities) {
+inline std::size_t PointRecordLength(int beams, bool with_intensities) {
     return 256 + static_cast<std::size_t>(beams) * (with_intensities ? 4 : 2);
 }
 // Range value of output index i (the record's u16), as both the record and the CSV use it.
-std::uint16_t point_range_value(const PointRecordInputs& in, int i);
+std::uint16_t PointRangeValue(const PointRecordInputs& in, int i);
 
 // Builds the point record at most once per ping: the file writer and the datagram sender
 // both call build(); the second call returns the same bytes.
 class PointRecordBuilder {
   public:
     PointRecordBuilder();
-    void new_ping() { built_ = false; }  // the pipeline calls this at the start of each ping
+    void NewPing() { built_ = false; }  // the pipeline calls this at the start of each ping
     bool built_this_ping() const { return built_; }
-    std::span<const std::uint8_t> build(const PointRecordInputs& in);
+    std::span<const std::uint8_t> Build(const PointRecordInputs& in);
     std::span<const std::uint8_t> bytes() const { return {buf_.data(), len_}; }
 
   private:
@@ -97,7 +97,7 @@ struct BeamRecordInputs {
     std::size_t stride = 0;
 };
 
-inline std::size_t beam_record_length(int beams, int samples) {
+inline std::size_t BeamRecordLength(int beams, int samples) {
     return 256 + static_cast<std::size_t>(beams) * static_cast<std::size_t>(samples);
 }
 
@@ -105,7 +105,7 @@ inline std::size_t beam_record_length(int beams, int samples) {
 class BeamRecordBuilder {
   public:
     BeamRecordBuilder();
-    std::span<const std::uint8_t> build(const BeamRecordInputs& in);
+    std::span<const std::uint8_t> Build(const BeamRecordInputs& in);
 
   private:
     std::vector<std::uint8_t> buf_;

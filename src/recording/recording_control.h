@@ -48,67 +48,67 @@ class RecordingControl {
     void set_size_unit_bytes(std::uint64_t unit) { size_unit_ = unit; }
 
     // --- live recording ---
-    bool record_start(const PingTimeStamp& ts);
+    bool RecordStart(const PingTimeStamp& ts);
     // The same in two steps, so the name (and its dialog) can be chosen on the GUI thread and
     // the file opened where the records are written: an empty path means cancelled.
-    std::filesystem::path choose_recording_name(const PingTimeStamp& ts, bool& automatic);
-    bool record_start_at(const std::filesystem::path& p, bool automatic);
-    void record_stop();  // by the operator: also resets the split counter
-    bool recording() const { return rec_.is_open(); }
+    std::filesystem::path ChooseRecordingName(const PingTimeStamp& ts, bool& automatic);
+    bool RecordStartAt(const std::filesystem::path& p, bool automatic);
+    void RecordStop();  // by the operator: also resets the split counter
+    bool Recording() const { return rec_.is_open(); }
     const std::filesystem::path& recording_path() const { return rec_.path(); }
     std::int64_t bytes_written() const { return rec_.bytes_written(); }
     int split_counter() const { return split_counter_; }
     bool write_failed() const { return write_failed_; }
     const char* record_menu_text() const {
-        return recording() ? kRecordStopMenuText : kRecordStartMenuText;
+        return Recording() ? kRecordStopMenuText : kRecordStartMenuText;
     }
     // Builds the record of this ping and writes it (with the video frame block when given);
     // live pings run the size check, which may continue in the next file.
-    bool write_ping(std::span<const std::uint8_t> ping, const PingTimeStamp& ts,
-                    const RecordSettings& s, const RecordNav& nav,
-                    std::span<const std::uint8_t> frame = {}, bool live = true);
+    bool WritePing(std::span<const std::uint8_t> ping, const PingTimeStamp& ts,
+                   const RecordSettings& s, const RecordNav& nav,
+                   std::span<const std::uint8_t> frame = {}, bool live = true);
     // Writes an already built record (and frame); returns whether it was written.
-    bool write_record(std::span<const std::uint8_t> record, std::span<const std::uint8_t> frame,
-                      const PingTimeStamp& ts, bool live = true);
+    bool WriteRecord(std::span<const std::uint8_t> record, std::span<const std::uint8_t> frame,
+                     const PingTimeStamp& ts, bool live = true);
 
     // --- copy during playback ---
-    bool copy_start();
-    void copy_stop(const std::filesystem::path& playback_file);
+    bool CopyStart();
+    void CopyStop(const std::filesystem::path& playback_file);
     bool copying() const { return copy_.is_open(); }
-    bool copy_record(std::span<const std::uint8_t> record);
+    bool CopyRecord(std::span<const std::uint8_t> record);
     std::int64_t bytes_copied() const { return copy_.bytes_written(); }
     const char* copy_menu_text() const {
         return copying() ? kCopyStopMenuText : kCopyStartMenuText;
     }
 
     // --- point, beam, XTF and CSV outputs ---
-    bool open_output_dialog(OutputKind kind);  // point and beam files only
-    bool open_output(OutputKind kind, const std::filesystem::path& path);  // replaces a file
-    void close_output(OutputKind kind);
-    bool output_open(OutputKind kind) const { return out(kind).is_open(); }
-    const std::filesystem::path& output_path(OutputKind kind) const { return out(kind).path(); }
-    std::int64_t output_bytes(OutputKind kind) const { return out(kind).bytes_written(); }
+    bool OpenOutputDialog(OutputKind kind);  // point and beam files only
+    bool OpenOutput(OutputKind kind, const std::filesystem::path& path);  // replaces a file
+    void CloseOutput(OutputKind kind);
+    bool OutputOpen(OutputKind kind) const { return Out(kind).is_open(); }
+    const std::filesystem::path& OutputPath(OutputKind kind) const { return Out(kind).path(); }
+    std::int64_t OutputBytes(OutputKind kind) const { return Out(kind).bytes_written(); }
     // Disk check, one write; a refusal closes the file (message once).
-    bool write_output(OutputKind kind, std::span<const std::uint8_t> bytes);
+    bool WriteOutput(OutputKind kind, std::span<const std::uint8_t> bytes);
     // "Recording to %s - %d kB" of an open point or beam file.
-    std::string output_status_text(OutputKind kind) const;
+    std::string OutputStatusText(OutputKind kind) const;
     // True once after the kB count of the file changed (the status line needs redrawing).
-    bool take_output_status_change(OutputKind kind);
+    bool TakeOutputStatusChange(OutputKind kind);
     // The counter that numbers point and beam outputs; opening a point or beam file resets it.
     std::uint32_t output_ping_number() const { return output_ping_number_; }
-    std::uint32_t advance_output_ping_number() { return ++output_ping_number_; }
+    std::uint32_t AdvanceOutputPingNumber() { return ++output_ping_number_; }
 
   private:
-    OutputFile& out(OutputKind k) { return outputs_[static_cast<std::size_t>(k)]; }
-    const OutputFile& out(OutputKind k) const { return outputs_[static_cast<std::size_t>(k)]; }
-    bool open_recording(const std::filesystem::path& p, OutputFile::Create mode);
-    void close_recording();
-    bool disk_allows_open(const std::filesystem::path& file);
-    bool disk_allows_write(const std::filesystem::path& dir, std::uint64_t bytes);
-    void check_file_size(const PingTimeStamp& ts);
-    void split_to_numbered_file();
-    void update_record_title();
-    void update_copy_title();
+    OutputFile& Out(OutputKind k) { return outputs_[static_cast<std::size_t>(k)]; }
+    const OutputFile& Out(OutputKind k) const { return outputs_[static_cast<std::size_t>(k)]; }
+    bool OpenRecording(const std::filesystem::path& p, OutputFile::Create mode);
+    void CloseRecording();
+    bool DiskAllowsOpen(const std::filesystem::path& file);
+    bool DiskAllowsWrite(const std::filesystem::path& dir, std::uint64_t bytes);
+    void CheckFileSize(const PingTimeStamp& ts);
+    void SplitToNumberedFile();
+    void UpdateRecordTitle();
+    void UpdateCopyTitle();
 
     Operator& op_;
     DiskSpace disk_;
@@ -139,8 +139,8 @@ class RecordingControl {
 // leading path components are dropped ("Recording to .../" + the trailing ones) while the
 // text stays too wide and has at least 51 characters. width_of measures a text in pixels.
 template <class WidthOf>
-std::string fit_status_line(const std::string& path, std::int64_t kb, int max_width,
-                            WidthOf width_of) {
+std::string FitStatusLine(const std::string& path, std::int64_t kb, int max_width,
+                          WidthOf width_of) {
     std::string kbs = " - " + std::to_string(kb) + " kB";
     std::string text = "Recording to " + path + kbs;
     if (width_of(text) <= max_width) return text;

@@ -9,7 +9,7 @@ constexpr std::array<const char*, 12> kMonths = {"JAN", "FEB", "MAR", "APR", "MA
                                                  "JUL", "AUG", "SEP", "OCT", "NOV", "DEC"};
 
 // Writes value (clamped to 0..10^n - 1) as n digits with leading zeros.
-char* put_digits(char* p, int value, int n) {
+char* PutDigits(char* p, int value, int n) {
     int limit = 1;
     for (int i = 0; i < n; ++i) limit *= 10;
     value = std::clamp(value, 0, limit - 1);
@@ -21,7 +21,7 @@ char* put_digits(char* p, int value, int n) {
 }
 
 // Reads up to n decimal digits; stops at the first non-digit.
-int digits(std::string_view s, std::size_t pos, std::size_t n) {
+int Digits(std::string_view s, std::size_t pos, std::size_t n) {
     int v = 0;
     for (std::size_t i = pos; i < pos + n && i < s.size(); ++i) {
         if (s[i] < '0' || s[i] > '9') break;
@@ -32,83 +32,83 @@ int digits(std::string_view s, std::size_t pos, std::size_t n) {
 
 }  // namespace
 
-PingTimeStamp PingTimeStamp::from_fields(int year, int month, int day, int hour, int minute,
-                                         int second, int millisecond) {
+PingTimeStamp PingTimeStamp::FromFields(int year, int month, int day, int hour, int minute,
+                                        int second, int millisecond) {
     PingTimeStamp ts;
-    char* d = put_digits(ts.date.data(), day, 2);  // DD-MMM-YYYY
+    char* d = PutDigits(ts.date.data(), day, 2);  // DD-MMM-YYYY
     *d++ = '-';
-    std::string_view m = month_name(month);
+    std::string_view m = MonthName(month);
     std::copy(m.begin(), m.end(), d);
     d += 3;
     *d++ = '-';
-    put_digits(d, year, 4);
-    char* t = put_digits(ts.time.data(), hour, 2);  // HH:MM:SS
+    PutDigits(d, year, 4);
+    char* t = PutDigits(ts.time.data(), hour, 2);  // HH:MM:SS
     *t++ = ':';
-    t = put_digits(t, minute, 2);
+    t = PutDigits(t, minute, 2);
     *t++ = ':';
-    put_digits(t, second, 2);
+    PutDigits(t, second, 2);
     millisecond = std::clamp(millisecond, 0, 999);
     ts.hundredths[0] = '.';
-    put_digits(ts.hundredths.data() + 1, millisecond / 10, 2);
+    PutDigits(ts.hundredths.data() + 1, millisecond / 10, 2);
     ts.millis[0] = '.';
-    put_digits(ts.millis.data() + 1, millisecond, 3);
+    PutDigits(ts.millis.data() + 1, millisecond, 3);
     return ts;
 }
 
-CalendarTime parse_time_stamp(const PingTimeStamp& ts) {
+CalendarTime ParseTimeStamp(const PingTimeStamp& ts) {
     CalendarTime c;
-    std::string_view d = ts.date_text();
-    c.day = digits(d, 0, 2);
-    c.month = d.size() >= 6 ? month_number(d.substr(3, 3)) : 0;
+    std::string_view d = ts.DateText();
+    c.day = Digits(d, 0, 2);
+    c.month = d.size() >= 6 ? MonthNumber(d.substr(3, 3)) : 0;
     c.month_known = c.month != 0;
-    c.year = digits(d, 7, 4);
+    c.year = Digits(d, 7, 4);
     std::string_view t = ts.time_text();
-    c.hour = digits(t, 0, 2);
-    c.minute = digits(t, 3, 2);
-    c.second = digits(t, 6, 2);
-    c.hundredths = digits(ts.hundredths_text(), 1, 2);
-    c.millis = digits(ts.millis_text(), 1, 3);
+    c.hour = Digits(t, 0, 2);
+    c.minute = Digits(t, 3, 2);
+    c.second = Digits(t, 6, 2);
+    c.hundredths = Digits(ts.hundredths_text(), 1, 2);
+    c.millis = Digits(ts.millis_text(), 1, 3);
     return c;
 }
 
-int month_number(std::string_view name) {
+int MonthNumber(std::string_view name) {
     for (std::size_t i = 0; i < kMonths.size(); ++i)
         if (name == kMonths[i]) return static_cast<int>(i) + 1;
     return 0;
 }
 
-std::string_view month_name(int month) {
+std::string_view MonthName(int month) {
     if (month < 1 || month > 12) return kMonths[0];
     return kMonths[static_cast<std::size_t>(month - 1)];
 }
 
-bool is_leap_year(int year) {
+bool IsLeapYear(int year) {
     return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
 }
 
-int day_of_year(int year, int month, int day) {
+int DayOfYear(int year, int month, int day) {
     static constexpr std::array<int, 12> kDays = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
     if (month < 1 || month > 12 || day < 1) return 0;
     int month_len =
-        kDays[static_cast<std::size_t>(month - 1)] + (month == 2 && is_leap_year(year) ? 1 : 0);
+        kDays[static_cast<std::size_t>(month - 1)] + (month == 2 && IsLeapYear(year) ? 1 : 0);
     if (day > month_len) return 0;
     int n = day;
     for (int m = 1; m < month; ++m)
-        n += kDays[static_cast<std::size_t>(m - 1)] + (m == 2 && is_leap_year(year) ? 1 : 0);
+        n += kDays[static_cast<std::size_t>(m - 1)] + (m == 2 && IsLeapYear(year) ? 1 : 0);
     return n;
 }
 
-void TimeStampHistory::push(const PingTimeStamp& ts) {
+void TimeStampHistory::Push(const PingTimeStamp& ts) {
     std::move_backward(entries_.begin(), entries_.end() - 1, entries_.end());
     entries_[0] = ts;
 }
 
-const PingTimeStamp& TimeStampHistory::at(int i) const {
+const PingTimeStamp& TimeStampHistory::At(int i) const {
     return entries_[static_cast<std::size_t>(std::clamp(i, 0, kSize - 1))];
 }
 
-int display_delay_index(bool averaging_on, int averaging_length, bool profile_filter_type2,
-                        bool pipelined) {
+int DisplayDelayIndex(bool averaging_on, int averaging_length, bool profile_filter_type2,
+                      bool pipelined) {
     int k = averaging_on && averaging_length > 0 ? (averaging_length - 1) / 2 : 0;
     if (profile_filter_type2) ++k;
     if (pipelined) ++k;

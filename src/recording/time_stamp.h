@@ -15,9 +15,9 @@ struct PingTimeStamp {
     std::array<char, 5> millis{};      // ".mmm"
 
     // Builds the texts from calendar fields (month 1..12; other months give "JAN").
-    static PingTimeStamp from_fields(int year, int month, int day, int hour, int minute, int second,
-                                     int millisecond);
-    std::string_view date_text() const { return std::string_view(date.data()); }
+    static PingTimeStamp FromFields(int year, int month, int day, int hour, int minute, int second,
+                                    int millisecond);
+    std::string_view DateText() const { return std::string_view(date.data()); }
     std::string_view time_text() const { return std::string_view(time.data()); }
     std::string_view hundredths_text() const { return std::string_view(hundredths.data()); }
     std::string_view millis_text() const { return std::string_view(millis.data()); }
@@ -29,25 +29,25 @@ struct CalendarTime {
     int hundredths = 0, millis = 0;
     bool month_known = false;  // the month name was one of "JAN".."DEC"
 };
-CalendarTime parse_time_stamp(const PingTimeStamp& ts);
+CalendarTime ParseTimeStamp(const PingTimeStamp& ts);
 
 // "JAN".."DEC" -> 1..12 (upper case, as written); 0 when the name matches none.
-int month_number(std::string_view name);
+int MonthNumber(std::string_view name);
 // 1..12 -> "JAN".."DEC"; any other number gives "JAN".
-std::string_view month_name(int month);
+std::string_view MonthName(int month);
 
 // Gregorian leap-year rule (every fourth year, not centuries unless divisible by 400).
-bool is_leap_year(int year);
+bool IsLeapYear(int year);
 // Day of the year 1..366, or 0 when month or day are out of range.
-int day_of_year(int year, int month, int day);
+int DayOfYear(int year, int month, int day);
 
 class TimeStampHistory {
   public:
     static constexpr int kSize = 10;
     // Shifts the history and makes ts entry 0.
-    void push(const PingTimeStamp& ts);
+    void Push(const PingTimeStamp& ts);
     // Entry i (0 = newest); indices outside 0..9 are clamped.
-    const PingTimeStamp& at(int i) const;
+    const PingTimeStamp& At(int i) const;
 
   private:
     std::array<PingTimeStamp, kSize> entries_{};
@@ -55,7 +55,7 @@ class TimeStampHistory {
 
 // The history entry whose ping is on display now: (L - 1) / 2 with the averaging filter of
 // length L on, plus one with profile point filter type 2, plus one in pipelined ping mode.
-int display_delay_index(bool averaging_on, int averaging_length, bool profile_filter_type2,
-                        bool pipelined);
+int DisplayDelayIndex(bool averaging_on, int averaging_length, bool profile_filter_type2,
+                      bool pipelined);
 
 }  // namespace vq

@@ -12,12 +12,12 @@ namespace {
 using namespace vq::bytes;
 
 // Truncates toward zero when v is finite and inside [lo, hi]; otherwise keeps fallback.
-int checked_trunc(double v, double lo, double hi, int fallback) {
+int CheckedTrunc(double v, double lo, double hi, int fallback) {
     if (!std::isfinite(v) || v < lo || v > hi) return fallback;
     return static_cast<int>(v);
 }
 
-int text_digits(const char* s, int n) {
+int TextDigits(const char* s, int n) {
     int v = 0;
     for (int i = 0; i < n; ++i) {
         if (s[i] < '0' || s[i] > '9') return v;
@@ -26,19 +26,19 @@ int text_digits(const char* s, int n) {
     return v;
 }
 
-void put_digits(std::uint8_t* p, int value, int n) {
+void PutDigits(std::uint8_t* p, int value, int n) {
     for (int i = n - 1; i >= 0; --i) {
         p[i] = static_cast<std::uint8_t>('0' + value % 10);
         value /= 10;
     }
 }
 
-void put_time_stamp(std::uint8_t* h, const PingTimeStamp& ts) {
+void PutTimeStamp(std::uint8_t* h, const PingTimeStamp& ts) {
     const char* d = ts.date.data();
     const char* t = ts.time.data();
-    int month = month_number(std::string_view(d + 3, 3));
+    int month = MonthNumber(std::string_view(d + 3, 3));
     std::memcpy(h + 10, d, 2);
-    put_digits(h + 12, month == 0 ? 1 : month, 2);
+    PutDigits(h + 12, month == 0 ? 1 : month, 2);
     std::memcpy(h + 14, d + 7, 4);
     std::memcpy(h + 18, t, 2);
     std::memcpy(h + 20, t + 3, 2);
@@ -47,66 +47,66 @@ void put_time_stamp(std::uint8_t* h, const PingTimeStamp& ts) {
     h[27] = '0';
 }
 
-PingTimeStamp read_time_stamp(const std::uint8_t* h) {
+PingTimeStamp ReadTimeStamp(const std::uint8_t* h) {
     const char* c = reinterpret_cast<const char*>(h);
-    int ms = text_digits(c + 24, 3);
-    return PingTimeStamp::from_fields(text_digits(c + 14, 4), text_digits(c + 12, 2),
-                                      text_digits(c + 10, 2), text_digits(c + 18, 2),
-                                      text_digits(c + 20, 2), text_digits(c + 22, 2), ms);
+    int ms = TextDigits(c + 24, 3);
+    return PingTimeStamp::FromFields(TextDigits(c + 14, 4), TextDigits(c + 12, 2),
+                                     TextDigits(c + 10, 2), TextDigits(c + 18, 2),
+                                     TextDigits(c + 20, 2), TextDigits(c + 22, 2), ms);
 }
 
-void put_layout(std::uint8_t* h, std::uint32_t n) {
-    put_u32le(h + 75, kVqsHeaderBytes);
-    put_u32le(h + 79, kVqsHeaderBytes);
-    put_u32le(h + 83, kVqsBlock1Bytes);
-    put_u32le(h + 87, kVqsPingOffset);
-    put_u32le(h + 91, n);
-    put_u32le(h + 95, static_cast<std::uint32_t>(kVqsPingOffset) + n);
-    put_u32le(h + 99, 0);
-    put_u32le(h + 103, static_cast<std::uint32_t>(kVqsPingOffset) + n);
-    put_u32le(h + 107, 0);
+void PutLayout(std::uint8_t* h, std::uint32_t n) {
+    PutU32le(h + 75, kVqsHeaderBytes);
+    PutU32le(h + 79, kVqsHeaderBytes);
+    PutU32le(h + 83, kVqsBlock1Bytes);
+    PutU32le(h + 87, kVqsPingOffset);
+    PutU32le(h + 91, n);
+    PutU32le(h + 95, static_cast<std::uint32_t>(kVqsPingOffset) + n);
+    PutU32le(h + 99, 0);
+    PutU32le(h + 103, static_cast<std::uint32_t>(kVqsPingOffset) + n);
+    PutU32le(h + 107, 0);
 }
 
-void put_settings(std::uint8_t* h, const RecordSettings& s) {
+void PutSettings(std::uint8_t* h, const RecordSettings& s) {
     h[319] = static_cast<std::uint8_t>((s.xdcr ? 0x80 : 0) | (s.pipelined ? 0x40 : 0));
     h[320] = static_cast<std::uint8_t>(s.gain);
-    put_f32le(h + 321, s.tilt_deg);
-    put_f32le(h + 325, static_cast<float>(s.range_offset_m));
-    put_f32le(h + 329, static_cast<float>(s.absorption_code) * 0.005f);
+    PutF32le(h + 321, s.tilt_deg);
+    PutF32le(h + 325, static_cast<float>(s.range_offset_m));
+    PutF32le(h + 329, static_cast<float>(s.absorption_code) * 0.005f);
     h[333] = static_cast<std::uint8_t>(s.avg_filter_length);
-    put_u32le(h + 334, static_cast<std::uint32_t>(s.pulse_length_us));
-    put_f32le(h + 338, s.sound_velocity);
-    put_f32le(h + 342, static_cast<float>(s.frequency_khz) * 1000.0f);
-    put_f32le(h + 346, static_cast<float>(s.ping_interval_ms) * 0.001f);
+    PutU32le(h + 334, static_cast<std::uint32_t>(s.pulse_length_us));
+    PutF32le(h + 338, s.sound_velocity);
+    PutF32le(h + 342, static_cast<float>(s.frequency_khz) * 1000.0f);
+    PutF32le(h + 346, static_cast<float>(s.ping_interval_ms) * 0.001f);
     h[350] = static_cast<std::uint8_t>(s.display_gain);
-    put_u16le(h + 351, static_cast<std::uint32_t>(s.num_beams));
-    put_u32le(h + 353, static_cast<std::uint32_t>(s.samples_per_beam));
-    put_f32le(h + 357, s.sector_deg);
+    PutU16le(h + 351, static_cast<std::uint32_t>(s.num_beams));
+    PutU32le(h + 353, static_cast<std::uint32_t>(s.samples_per_beam));
+    PutF32le(h + 357, s.sector_deg);
     float beams = s.num_beams > 0 ? static_cast<float>(s.num_beams) : 1.0f;
     float samples = s.samples_per_beam > 0 ? static_cast<float>(s.samples_per_beam) : 1.0f;
-    put_f32le(h + 365, s.sector_deg / beams);
-    put_f32le(h + 369, s.range_m);
-    put_f32le(h + 373, 0.1f * s.range_m / samples);
-    put_u32le(h + 377, s.output_ping_number);
+    PutF32le(h + 365, s.sector_deg / beams);
+    PutF32le(h + 369, s.range_m);
+    PutF32le(h + 373, 0.1f * s.range_m / samples);
+    PutU32le(h + 377, s.output_ping_number);
     h[385] = 8;
-    put_f32le(h + 386, s.sound_velocity);
-    put_f32le(h + 390, s.sonar_depth_m);
-    put_f32le(h + 434, s.sonar_x_offset_m);
-    put_f32le(h + 438, s.sonar_y_offset_m);
-    put_f32le(h + 442, s.sonar_depth_m);
+    PutF32le(h + 386, s.sound_velocity);
+    PutF32le(h + 390, s.sonar_depth_m);
+    PutF32le(h + 434, s.sonar_x_offset_m);
+    PutF32le(h + 438, s.sonar_y_offset_m);
+    PutF32le(h + 442, s.sonar_depth_m);
 }
 
-void put_nav(std::uint8_t* h, const RecordNav& nav) {
+void PutNav(std::uint8_t* h, const RecordNav& nav) {
     h[65] =
         static_cast<std::uint8_t>((nav.position_valid ? 0x01 : 0) | (nav.heading_valid ? 0x08 : 0));
-    put_f64le(h + 394, nav.lat_deg);
-    put_f64le(h + 402, nav.lon_deg);
-    put_f32le(h + 410, nav.speed_kn);
-    put_f32le(h + 414, nav.course_deg);
-    put_f32le(h + 418, nav.heading_deg);
-    put_f32le(h + 422, nav.pitch_deg);
-    put_f32le(h + 426, nav.roll_deg);
-    put_f32le(h + 430, nav.heave_m);
+    PutF64le(h + 394, nav.lat_deg);
+    PutF64le(h + 402, nav.lon_deg);
+    PutF32le(h + 410, nav.speed_kn);
+    PutF32le(h + 414, nav.course_deg);
+    PutF32le(h + 418, nav.heading_deg);
+    PutF32le(h + 422, nav.pitch_deg);
+    PutF32le(h + 426, nav.roll_deg);
+    PutF32le(h + 430, nav.heave_m);
 }
 
 }  // namespace
@@ -115,7 +115,7 @@ VqsRecordBuilder::VqsRecordBuilder() {
     buf_.reserve(kVqsPingOffset + kMaxPingBytes);
 }
 
-std::span<const std::uint8_t> VqsRecordBuilder::build(std::span<const std::uint8_t> ping,
+std::span<const std::uint8_t> VqsRecordBuilder::Build(std::span<const std::uint8_t> ping,
                                                       const PingTimeStamp& ts,
                                                       const RecordSettings& s, const RecordNav& nav,
                                                       std::uint32_t previous_length,
@@ -125,67 +125,66 @@ std::span<const std::uint8_t> VqsRecordBuilder::build(std::span<const std::uint8
     std::uint8_t* h = buf_.data();
     std::memcpy(h, "VQS", 3);
     h[3] = 2;
-    put_u32le(h + 4, static_cast<std::uint32_t>(buf_.size()));
-    put_u16le(h + 8, 1);
-    put_time_stamp(h, ts);
-    put_text(h + 29, version_text_, 30);
-    put_u32le(h + 59, previous_length);
+    PutU32le(h + 4, static_cast<std::uint32_t>(buf_.size()));
+    PutU16le(h + 8, 1);
+    PutTimeStamp(h, ts);
+    PutText(h + 29, version_text_, 30);
+    PutU32le(h + 59, previous_length);
     h[63] = static_cast<std::uint8_t>(0x04 | (frame_length > 0 ? 0x01 : 0));
-    put_u32le(h + 71, frame_length);
-    put_layout(h, static_cast<std::uint32_t>(n));
-    put_settings(h, s);
-    put_nav(h, nav);
+    PutU32le(h + 71, frame_length);
+    PutLayout(h, static_cast<std::uint32_t>(n));
+    PutSettings(h, s);
+    PutNav(h, nav);
     if (n > 0) std::memcpy(h + kVqsPingOffset, ping.data(), n);
     return {buf_.data(), buf_.size()};
 }
 
-void restore_recorded_values(const std::uint8_t* h, RecordedValues& v, int measured_period_ms) {
-    v.ts = read_time_stamp(h);
+void RestoreRecordedValues(const std::uint8_t* h, RecordedValues& v, int measured_period_ms) {
+    v.ts = ReadTimeStamp(h);
     v.xdcr = (h[319] & 0x80) ? 1 : 0;
     v.pipelined = (h[319] & 0x40) != 0;
     v.gain = h[320];
-    float tilt = get_f32le(h + 321);
+    float tilt = GetF32le(h + 321);
     if (!v.tilt_changed_by_operator && tilt >= -90.0f && tilt <= 90.0f) v.tilt_deg = tilt;
-    v.range_offset_m = checked_trunc(get_f32le(h + 325), -1e6, 1e6, v.range_offset_m);
+    v.range_offset_m = CheckedTrunc(GetF32le(h + 325), -1e6, 1e6, v.range_offset_m);
     v.absorption_code =
-        checked_trunc(get_f32le(h + 329) * 2.0 * 100.0 + 0.5, 0, 1e6, v.absorption_code);
+        CheckedTrunc(GetF32le(h + 329) * 2.0 * 100.0 + 0.5, 0, 1e6, v.absorption_code);
     v.avg_filter_length = h[333] == 0 ? 3 : h[333];
-    std::uint32_t pulse = get_u32le(h + 334);
+    std::uint32_t pulse = GetU32le(h + 334);
     if (pulse >= 2 && pulse < 5000) v.pulse_length_us = static_cast<int>(pulse);
-    float sv = get_f32le(h + 338);
+    float sv = GetF32le(h + 338);
     if (sv >= 1400.0f && sv <= 1600.0f) v.sound_velocity = sv;
-    v.frequency_khz = checked_trunc(0.001 * get_f32le(h + 342) + 0.5, 0, 1e6, v.frequency_khz);
-    int interval = checked_trunc(1000.0 * get_f32le(h + 346) + 0.5, 0, 1e7, 0);
+    v.frequency_khz = CheckedTrunc(0.001 * GetF32le(h + 342) + 0.5, 0, 1e6, v.frequency_khz);
+    int interval = CheckedTrunc(1000.0 * GetF32le(h + 346) + 0.5, 0, 1e7, 0);
     v.ping_interval_ms = interval == 0 ? measured_period_ms : interval;
     v.display_gain = (h[350] == 0 || h[350] > 100) ? 1 : h[350];
-    std::uint32_t samples = get_u32le(h + 353);
+    std::uint32_t samples = GetU32le(h + 353);
     v.samples_per_beam = (samples == 500 || samples == 1000) ? static_cast<int>(samples) : 500;
-    float range = get_f32le(h + 369);
+    float range = GetF32le(h + 369);
     if (std::isfinite(range) && range > 0.0f && range < 1e5f) v.range_m = range;
     v.position_valid = (h[65] & 0x01) != 0;
     if (v.position_valid) {
-        v.lat_deg = get_f64le(h + 394);
-        v.lon_deg = get_f64le(h + 402);
-        v.speed_kn = get_f32le(h + 410);
-        v.course_deg = get_f32le(h + 414);
+        v.lat_deg = GetF64le(h + 394);
+        v.lon_deg = GetF64le(h + 402);
+        v.speed_kn = GetF32le(h + 410);
+        v.course_deg = GetF32le(h + 414);
     }
     v.heading_valid = (h[65] & 0x08) != 0;
-    if (v.heading_valid) v.heading_deg = get_f32le(h + 418);
-    v.sonar_x_offset_m = get_f32le(h + 434);
-    v.sonar_y_offset_m = get_f32le(h + 438);
-    v.sonar_depth_m = get_f32le(h + 442);
+    if (v.heading_valid) v.heading_deg = GetF32le(h + 418);
+    v.sonar_x_offset_m = GetF32le(h + 434);
+    v.sonar_y_offset_m = GetF32le(h + 438);
+    v.sonar_depth_m = GetF32le(h + 442);
 }
 
-int video_frame_interval(float frames_per_second, int measured_period_ms) {
+int VideoFrameInterval(float frames_per_second, int measured_period_ms) {
     double t = measured_period_ms > 0 ? measured_period_ms * 0.001 : 1.0;
     double k = frames_per_second > 0.0f ? 1.0 / (frames_per_second * t) + 0.5 : 100.0;
     if (!std::isfinite(k) || k > 100.0) return 100;
     return std::clamp(static_cast<int>(k), 1, 100);
 }
 
-bool VideoFrameSchedule::next_record_carries_frame(float frames_per_second,
-                                                   int measured_period_ms) {
-    int k = video_frame_interval(frames_per_second, measured_period_ms);
+bool VideoFrameSchedule::NextRecordCarriesFrame(float frames_per_second, int measured_period_ms) {
+    int k = VideoFrameInterval(frames_per_second, measured_period_ms);
     if (++counter_ >= k) {
         counter_ = 0;
         return true;

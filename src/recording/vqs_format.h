@@ -45,7 +45,7 @@ struct RecordNav {
 // latitude_text, longitude_text, speed_knots, course_deg, heading_deg, position_valid,
 // heading_valid) and the attitude of the ping.
 template <class GpsSnapshot>
-RecordNav record_nav_from(const GpsSnapshot& g, float pitch_deg, float roll_deg, float heave_m) {
+RecordNav RecordNavFrom(const GpsSnapshot& g, float pitch_deg, float roll_deg, float heave_m) {
     RecordNav n;
     n.lat_text = g.latitude_text;
     n.lon_text = g.longitude_text;
@@ -92,7 +92,7 @@ class VqsRecordBuilder {
     VqsRecordBuilder();
     // The record for this ping; ping is at most kMaxPingBytes long (longer input is cut there).
     // frame_length is the length of the video frame block that will follow, 0 for none.
-    std::span<const std::uint8_t> build(std::span<const std::uint8_t> ping, const PingTimeStamp& ts,
+    std::span<const std::uint8_t> Build(std::span<const std::uint8_t> ping, const PingTimeStamp& ts,
                                         const RecordSettings& s, const RecordNav& nav,
                                         std::uint32_t previous_length, std::uint32_t frame_length);
     void set_version_text(std::string text) { version_text_ = std::move(text); }
@@ -133,17 +133,17 @@ struct RecordedValues {
 // Restores the values of a 2048-byte header into v, keeping the current value wherever the
 // recorded one is outside its accepted range. measured_period_ms replaces a recorded
 // ping interval of 0.
-void restore_recorded_values(const std::uint8_t* header, RecordedValues& v, int measured_period_ms);
+void RestoreRecordedValues(const std::uint8_t* header, RecordedValues& v, int measured_period_ms);
 
 // How many pings apart video frames are stored: truncate(1 / (rate x T) + 0.5) in 1..100,
 // T = measured period in seconds (1.0 when none was measured yet).
-int video_frame_interval(float frames_per_second, int measured_period_ms);
+int VideoFrameInterval(float frames_per_second, int measured_period_ms);
 
 // Counts records and says which one carries a video frame.
 class VideoFrameSchedule {
   public:
-    bool next_record_carries_frame(float frames_per_second, int measured_period_ms);
-    void reset() { counter_ = 0; }
+    bool NextRecordCarriesFrame(float frames_per_second, int measured_period_ms);
+    void Reset() { counter_ = 0; }
 
   private:
     int counter_ = 0;

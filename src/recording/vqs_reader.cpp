@@ -25,16 +25,16 @@ constexpr const char* kPlaybackTitle = "Open a Sonar File For Playback";
 VqsPlaybackFile::VqsPlaybackFile() : record_(kRecordCapacity), scan_(kScanWindow) {}
 
 VqsPlaybackFile::~VqsPlaybackFile() {
-    close();
+    Close();
 }
 
-void VqsPlaybackFile::close() {
+void VqsPlaybackFile::Close() {
     if (fd_ >= 0) ::close(fd_);
     fd_ = -1;
     size_ = pos_ = 0;
 }
 
-bool VqsPlaybackFile::read_at(std::uint64_t offset, std::uint8_t* dst, std::size_t n) {
+bool VqsPlaybackFile::ReadAt(std::uint64_t offset, std::uint8_t* dst, std::size_t n) {
     std::size_t done = 0;
     while (done < n) {
         ssize_t r = ::pread(fd_, dst + done, n - done, static_cast<off_t>(offset + done));
@@ -44,9 +44,9 @@ bool VqsPlaybackFile::read_at(std::uint64_t offset, std::uint8_t* dst, std::size
     return true;
 }
 
-VqsOpenStatus VqsPlaybackFile::open(const std::filesystem::path& path, VqsOpenCheck check) {
-    close();
-    if (!has_extension_ci(path.filename().string(), "vqs")) return VqsOpenStatus::WrongExtension;
+VqsOpenStatus VqsPlaybackFile::Open(const std::filesystem::path& path, VqsOpenCheck check) {
+    Close();
+    if (!HasExtensionCi(path.filename().string(), "vqs")) return VqsOpenStatus::WrongExtension;
     int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) return VqsOpenStatus::CannotOpen;
     struct stat st {};
@@ -71,68 +71,68 @@ VqsOpenStatus VqsPlaybackFile::open(const std::filesystem::path& path, VqsOpenCh
     return VqsOpenStatus::Ok;
 }
 
-VqsPlaybackFile::Step VqsPlaybackFile::read_frame_block() {
+VqsPlaybackFile::Step VqsPlaybackFile::ReadFrameBlock() {
     std::uint8_t head[kBmpHeaderBytes];
-    if (!read_at(pos_, head, 2)) return Step::Short;
+    if (!ReadAt(pos_, head, 2)) return Step::Short;
     if (head[0] != 'B' || head[1] != 'M') return Step::Ok;
-    if (!read_at(pos_, head, kBmpHeaderBytes)) return Step::Short;
-    std::uint32_t len = bytes::get_u32le(head + 2);
+    if (!ReadAt(pos_, head, kBmpHeaderBytes)) return Step::Short;
+    std::uint32_t len = bytes::GetU32le(head + 2);
     if (len < kBmpHeaderBytes || len > kMaxVideoFrameBytes) return Step::Corrupt;
     if (frame_.size() < len) frame_.resize(len);  // grows to the frame size once, not per record
-    if (!read_at(pos_, frame_.data(), len)) return Step::Short;
+    if (!ReadAt(pos_, frame_.data(), len)) return Step::Short;
     pos_ += len;
     frame_len_ = len;
     frame_present_ = true;
     return Step::Ok;
 }
 
-VqsPlaybackFile::Step VqsPlaybackFile::read_record() {
+VqsPlaybackFile::Step VqsPlaybackFile::ReadRecord() {
     std::uint8_t* r = record_.data();
-    if (!read_at(pos_, r, kVqsHeaderBytes)) return Step::Short;
+    if (!ReadAt(pos_, r, kVqsHeaderBytes)) return Step::Short;
     if (std::memcmp(r, "VQS", 3) != 0) return Step::Corrupt;
-    std::uint32_t rec_len = bytes::get_u32le(r + 4);
-    std::uint32_t n = bytes::get_u32le(r + 91);
+    std::uint32_t rec_len = bytes::GetU32le(r + 4);
+    std::uint32_t n = bytes::GetU32le(r + 91);
     if (version_ == 5) {
         rec_len = kVqsV5RecordLength;
         n = kVqsV5PingLength;
     }
-    std::uint32_t b3 = bytes::get_u32le(r + 99), b4 = bytes::get_u32le(r + 107);
+    std::uint32_t b3 = bytes::GetU32le(r + 99), b4 = bytes::GetU32le(r + 107);
     if (rec_len < kVqsPingOffset || rec_len - kVqsPingOffset > kMaxPingBytes || n > kMaxPingBytes ||
         b3 > kMaxExtraBlock || b4 > kMaxExtraBlock)
         return Step::Corrupt;
     std::size_t rest = kVqsBlock1Bytes + std::size_t{n} + b3 + b4;
-    if (!read_at(pos_ + kVqsHeaderBytes, r + kVqsHeaderBytes, rest)) return Step::Short;
+    if (!ReadAt(pos_ + kVqsHeaderBytes, r + kVqsHeaderBytes, rest)) return Step::Short;
     record_len_ = kVqsHeaderBytes + rest;
     ping_len_ = std::min<std::size_t>(n, rec_len - kVqsPingOffset);
     return Step::Ok;
 }
 
-VqsReadStatus VqsPlaybackFile::end_of_file() {
+VqsReadStatus VqsPlaybackFile::EndOfFile() {
     pos_ = 0;
     skip_next_ = true;
     frame_present_ = false;
     return VqsReadStatus::EndOfFile;
 }
 
-VqsReadStatus VqsPlaybackFile::read_next(VqsRecordView& out) {
+VqsReadStatus VqsPlaybackFile::ReadNext(VqsRecordView& out) {
     out = {};
     if (fd_ < 0) return VqsReadStatus::EndOfFile;
     for (;;) {
         std::uint64_t start = pos_;
-        Step s = read_frame_block();
-        if (s == Step::Ok) s = read_record();
-        if (s == Step::Short) return end_of_file();
+        Step s = ReadFrameBlock();
+        if (s == Step::Ok) s = ReadRecord();
+        if (s == Step::Short) return EndOfFile();
         if (s == Step::Corrupt) {
             // Resynchronise on the next record start; none left ends the file.
             pos_ = start + 1;
             frame_present_ = false;
-            if (!find_record_boundary()) return end_of_file();
+            if (!FindRecordBoundary()) return EndOfFile();
             continue;
         }
         break;
     }
     pos_ += record_len_;
-    restore_recorded_values(record_.data(), values_, measured_period_ms_);
+    RestoreRecordedValues(record_.data(), values_, measured_period_ms_);
     out.bytes = {record_.data(), record_len_};
     out.ping = {record_.data() + kVqsPingOffset, ping_len_};
     if (frame_present_) out.frame = {frame_.data(), frame_len_};
@@ -142,19 +142,19 @@ VqsReadStatus VqsPlaybackFile::read_next(VqsRecordView& out) {
     return VqsReadStatus::Record;
 }
 
-bool VqsPlaybackFile::find_record_boundary() {
+bool VqsPlaybackFile::FindRecordBoundary() {
     if (fd_ < 0) return false;
     std::uint64_t p = pos_;
     while (p + 3 <= size_) {
         std::size_t len = static_cast<std::size_t>(std::min<std::uint64_t>(kScanWindow, size_ - p));
-        if (!read_at(p, scan_.data(), len)) break;
+        if (!ReadAt(p, scan_.data(), len)) break;
         for (std::size_t i = 0; i + 3 <= len; ++i) {
             if (scan_[i] != 'V' || scan_[i + 1] != 'Q' || scan_[i + 2] != 'S') continue;
             std::uint64_t t_at = p + i + kVqsPingOffset;
             std::uint8_t t = 0;
             if (t_at < p + len)
                 t = scan_[static_cast<std::size_t>(t_at - p)];
-            else if (t_at < size_ && !read_at(t_at, &t, 1))
+            else if (t_at < size_ && !ReadAt(t_at, &t, 1))
                 t = 0;
             if (t == 'T') {
                 pos_ = p + i;
@@ -168,15 +168,15 @@ bool VqsPlaybackFile::find_record_boundary() {
     return false;
 }
 
-bool VqsPlaybackFile::jump_to_percent(int p) {
+bool VqsPlaybackFile::JumpToPercent(int p) {
     if (fd_ < 0 || p < 1 || p > 99) return false;
     pos_ = static_cast<std::uint64_t>(p * 0.01 * static_cast<double>(size_));
     frame_present_ = false;
-    find_record_boundary();
+    FindRecordBoundary();
     return true;
 }
 
-FileDialogRequest playback_open_dialog() {
+FileDialogRequest PlaybackOpenDialog() {
     FileDialogRequest r;
     r.title = kPlaybackTitle;
     r.filter = "Vornax_Qi Multibeam Sonar Files (*.VQS)";
@@ -185,45 +185,45 @@ FileDialogRequest playback_open_dialog() {
     return r;
 }
 
-VqsOpenStatus open_for_playback(VqsPlaybackFile& file, const std::filesystem::path& path,
-                                Operator& op, VqsOpenCheck check) {
-    VqsOpenStatus s = file.open(resolve_case_insensitive(path), check);
+VqsOpenStatus OpenForPlayback(VqsPlaybackFile& file, const std::filesystem::path& path,
+                              Operator& op, VqsOpenCheck check) {
+    VqsOpenStatus s = file.Open(ResolveCaseInsensitive(path), check);
     switch (s) {
         case VqsOpenStatus::Ok:
-            op.set_window_title(std::string(kProgramTitle) + " - " + to_lower_ascii(path.string()));
+            op.SetWindowTitle(std::string(kProgramTitle) + " - " + ToLowerAscii(path.string()));
             break;
         case VqsOpenStatus::WrongExtension:
-            op.message_box("File extension must be .VQS", kPlaybackTitle);
+            op.MessageBox("File extension must be .VQS", kPlaybackTitle);
             break;
         case VqsOpenStatus::CannotOpen:
         case VqsOpenStatus::BadFormat:
-            op.message_box("Data type is incorrect --> check file format", kPlaybackTitle);
-            op.set_window_title(std::string(kProgramTitle) + " - [No File]");
+            op.MessageBox("Data type is incorrect --> check file format", kPlaybackTitle);
+            op.SetWindowTitle(std::string(kProgramTitle) + " - [No File]");
             break;
     }
     return s;
 }
 
-int jump_percent(double fraction) {
+int JumpPercent(double fraction) {
     if (!std::isfinite(fraction) || fraction < 0.0) return 0;
     double p = 100.0 * fraction + 0.5;
     return p >= 100.0 ? 100 : static_cast<int>(p);
 }
 
-int realtime_sleep_ms(int recorded_interval_ms, double processing_ms, double drawing_ms) {
+int RealtimeSleepMs(int recorded_interval_ms, double processing_ms, double drawing_ms) {
     double d = recorded_interval_ms - processing_ms - drawing_ms;
     if (!(d >= 1.0 && d < 2000.0)) return 0;
     return static_cast<int>(d);
 }
 
-int slider_speed(int x, int left, int width) {
+int SliderSpeed(int x, int left, int width) {
     double span = static_cast<double>(width - left - 30);
     double f = span > 0.0 ? 1.0 - (x - left - 15) / span : 0.0;
     f = std::clamp(f, 0.0, 1.0);
     return static_cast<int>(100.0 * f);
 }
 
-int speed_delay_ms(int s) {
+int SpeedDelayMs(int s) {
     s = std::clamp(s, 0, 100);
     if (s <= 10) return static_cast<int>(0.5 * s);
     if (s <= 20) return s;

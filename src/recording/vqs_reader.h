@@ -38,9 +38,9 @@ class VqsPlaybackFile {
 
     // Checks the extension (any letter case) and the first record's magic (and version), then
     // positions at 0. Any previous file is closed first.
-    VqsOpenStatus open(const std::filesystem::path& path,
+    VqsOpenStatus Open(const std::filesystem::path& path,
                        VqsOpenCheck check = VqsOpenCheck::MagicAndVersion);
-    void close();
+    void Close();
     bool is_open() const { return fd_ >= 0; }
     const std::filesystem::path& path() const { return path_; }
     std::uint64_t file_size() const { return size_; }
@@ -49,14 +49,14 @@ class VqsPlaybackFile {
 
     // Reads an optional video frame block and one record. At the end of the file (or a short
     // read) the position returns to 0, skip-next is set and EndOfFile is returned.
-    VqsReadStatus read_next(VqsRecordView& out);
+    VqsReadStatus ReadNext(VqsRecordView& out);
 
     // Jump of the position bar: p = 1..99 percent of the file, then the next record start.
     // Other values do nothing and return false.
-    bool jump_to_percent(int p);
+    bool JumpToPercent(int p);
     // Scans from the current position for "VQS" with the command magic's "T" 3072 bytes
     // further on; positions on it and returns true, or on the end of the file and false.
-    bool find_record_boundary();
+    bool FindRecordBoundary();
 
     bool skip_next() const { return skip_next_; }
     void set_skip_next(bool on) { skip_next_ = on; }
@@ -64,15 +64,15 @@ class VqsPlaybackFile {
     void set_process_first_record(bool on) { process_first_ = on; }
     // The values restored from the last header; the caller may preset and adjust them
     // (e.g. mark the tilt as changed by the operator).
-    RecordedValues& values() { return values_; }
+    RecordedValues& Values() { return values_; }
     void set_measured_period_ms(int ms) { measured_period_ms_ = ms; }
 
   private:
-    bool read_at(std::uint64_t offset, std::uint8_t* dst, std::size_t n);
+    bool ReadAt(std::uint64_t offset, std::uint8_t* dst, std::size_t n);
     enum class Step { Ok, Short, Corrupt };
-    Step read_frame_block();
-    Step read_record();
-    VqsReadStatus end_of_file();
+    Step ReadFrameBlock();
+    Step ReadRecord();
+    VqsReadStatus EndOfFile();
 
     int fd_ = -1;
     std::filesystem::path path_;
@@ -91,24 +91,24 @@ class VqsPlaybackFile {
 };
 
 // The open dialog of playback ("Open a Sonar File For Playback", *.VQS).
-FileDialogRequest playback_open_dialog();
+FileDialogRequest PlaybackOpenDialog();
 
 // Opens for playback as the operator does it: the messages of a wrong extension or a wrong
 // format (title "Open a Sonar File For Playback") and the window title of the result.
-VqsOpenStatus open_for_playback(VqsPlaybackFile& file, const std::filesystem::path& path,
-                                Operator& op, VqsOpenCheck check = VqsOpenCheck::MagicAndVersion);
+VqsOpenStatus OpenForPlayback(VqsPlaybackFile& file, const std::filesystem::path& path,
+                              Operator& op, VqsOpenCheck check = VqsOpenCheck::MagicAndVersion);
 
 // Position bar click at a fraction 0..1 of its width -> percentage 0..100.
-int jump_percent(double fraction);
+int JumpPercent(double fraction);
 
 // Realtime pacing: the recorded interval minus processing and drawing, slept only when it is
 // at least 1 and below 2000 ms; otherwise 0.
-int realtime_sleep_ms(int recorded_interval_ms, double processing_ms, double drawing_ms);
+int RealtimeSleepMs(int recorded_interval_ms, double processing_ms, double drawing_ms);
 // Speed slider of the playback window: slider position x, the bar's left edge and width.
-int slider_speed(int x, int left, int width);  // s = 0..100 (0 = slowest)
-int speed_delay_ms(int s);                     // the fixed delay for speed s
-inline int slider_delay_ms(int x, int left, int width) {
-    return speed_delay_ms(slider_speed(x, left, width));
+int SliderSpeed(int x, int left, int width);  // s = 0..100 (0 = slowest)
+int SpeedDelayMs(int s);                      // the fixed delay for speed s
+inline int SliderDelayMs(int x, int left, int width) {
+    return SpeedDelayMs(SliderSpeed(x, left, width));
 }
 
 }  // namespace vq

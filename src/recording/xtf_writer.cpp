@@ -10,69 +10,69 @@ namespace {
 
 using namespace vq::bytes;
 
-void put_channel_info(std::uint8_t* c, std::uint8_t type, int samples, const char* name) {
+void PutChannelInfo(std::uint8_t* c, std::uint8_t type, int samples, const char* name) {
     c[0] = type;
     c[1] = 0;
-    put_u16le(c + 2, 1);  // CorrectionFlags
-    put_u16le(c + 4, 1);  // UniPolar
-    put_u16le(c + 6, 1);  // BytesPerSample
-    put_u32le(c + 8, static_cast<std::uint32_t>(samples));
-    put_text(c + 12, name, 16);
+    PutU16le(c + 2, 1);  // CorrectionFlags
+    PutU16le(c + 4, 1);  // UniPolar
+    PutU16le(c + 6, 1);  // BytesPerSample
+    PutU32le(c + 8, static_cast<std::uint32_t>(samples));
+    PutText(c + 12, name, 16);
 }
 
-void put_file_header(std::uint8_t* f, int samples) {
+void PutFileHeader(std::uint8_t* f, int samples) {
     std::memset(f, 0, kXtfFileHeaderBytes);
     f[0] = 123;
     f[1] = 1;
-    put_text(f + 2, "Tessarin", 8);
-    put_text(f + 10, "100", 8);
-    put_text(f + 18, "Q40 Sidescan", 16);
+    PutText(f + 2, "Tessarin", 8);
+    PutText(f + 10, "100", 8);
+    PutText(f + 18, "Q40 Sidescan", 16);
     f[34] = 0;
     f[35] = 16;
-    put_text(f + 36, "Tessarin Sonar Works Ltd.", 64);
-    put_text(f + 100, "tessarin.xtf", 64);
-    put_u16le(f + 164, 3);
-    put_u16le(f + 166, 2);
-    put_channel_info(f + 256, 1, samples, "PORT");
-    put_channel_info(f + 384, 2, samples, "STBD");
+    PutText(f + 36, "Tessarin Sonar Works Ltd.", 64);
+    PutText(f + 100, "tessarin.xtf", 64);
+    PutU16le(f + 164, 3);
+    PutU16le(f + 166, 2);
+    PutChannelInfo(f + 256, 1, samples, "PORT");
+    PutChannelInfo(f + 384, 2, samples, "STBD");
 }
 
-void put_ping_header(std::uint8_t* p, const XtfPingInputs& in) {
+void PutPingHeader(std::uint8_t* p, const XtfPingInputs& in) {
     std::memset(p, 0, 256);
-    put_u16le(p, 0xFACE);
-    put_u16le(p + 4, 2);
-    put_u32le(p + 10, static_cast<std::uint32_t>(xtf_ping_bytes(in.samples)));
-    CalendarTime c = parse_time_stamp(in.ts);
+    PutU16le(p, 0xFACE);
+    PutU16le(p + 4, 2);
+    PutU32le(p + 10, static_cast<std::uint32_t>(XtfPingBytes(in.samples)));
+    CalendarTime c = ParseTimeStamp(in.ts);
     int month = c.month_known ? c.month : (c.year & 0x0F);
-    put_u16le(p + 14, static_cast<std::uint32_t>(c.year));
+    PutU16le(p + 14, static_cast<std::uint32_t>(c.year));
     p[16] = static_cast<std::uint8_t>(month);
     p[17] = static_cast<std::uint8_t>(c.day);
     p[18] = static_cast<std::uint8_t>(c.hour);
     p[19] = static_cast<std::uint8_t>(c.minute);
     p[20] = static_cast<std::uint8_t>(c.second);
     p[21] = static_cast<std::uint8_t>(c.hundredths);
-    put_u16le(p + 22, static_cast<std::uint32_t>(xtf_julian_day(c.year, month, c.day)));
-    put_u32le(p + 28, in.ping_number);
-    put_f32le(p + 32, in.sound_velocity * 0.5f);
-    put_f32le(p + 120, in.speed_kn);
-    put_f32le(p + 124, in.heading_deg);
-    put_f64le(p + 128, static_cast<double>(in.lat_deg));
-    put_f64le(p + 136, static_cast<double>(in.lon_deg));
-    put_f32le(p + 152, in.speed_kn);
-    put_f64le(p + 160, static_cast<double>(in.lat_deg));
-    put_f64le(p + 168, static_cast<double>(in.lon_deg));
-    put_f32le(p + 216, in.heave_m);
+    PutU16le(p + 22, static_cast<std::uint32_t>(XtfJulianDay(c.year, month, c.day)));
+    PutU32le(p + 28, in.ping_number);
+    PutF32le(p + 32, in.sound_velocity * 0.5f);
+    PutF32le(p + 120, in.speed_kn);
+    PutF32le(p + 124, in.heading_deg);
+    PutF64le(p + 128, static_cast<double>(in.lat_deg));
+    PutF64le(p + 136, static_cast<double>(in.lon_deg));
+    PutF32le(p + 152, in.speed_kn);
+    PutF64le(p + 160, static_cast<double>(in.lat_deg));
+    PutF64le(p + 168, static_cast<double>(in.lon_deg));
+    PutF32le(p + 216, in.heave_m);
 }
 
-std::uint8_t* put_channel(std::uint8_t* p, int channel, const XtfPingInputs& in,
-                          std::span<const std::int32_t> line, std::size_t first) {
+std::uint8_t* PutChannel(std::uint8_t* p, int channel, const XtfPingInputs& in,
+                         std::span<const std::int32_t> line, std::size_t first) {
     std::memset(p, 0, 64);
-    put_u16le(p, static_cast<std::uint32_t>(channel));
-    put_u16le(p + 2, 2);
-    put_f32le(p + 4, in.range_m);
+    PutU16le(p, static_cast<std::uint32_t>(channel));
+    PutU16le(p + 2, 2);
+    PutF32le(p + 4, in.range_m);
     float one_way = in.sound_velocity * 0.5f;
-    put_f32le(p + 16, one_way != 0.0f ? in.range_m / one_way : 0.0f);
-    put_u32le(p + 42, static_cast<std::uint32_t>(in.samples));
+    PutF32le(p + 16, one_way != 0.0f ? in.range_m / one_way : 0.0f);
+    PutU32le(p + 42, static_cast<std::uint32_t>(in.samples));
     std::uint8_t* d = p + 64;
     for (std::size_t i = 0; i < static_cast<std::size_t>(in.samples); ++i)
         d[i] = first + i < line.size() ? static_cast<std::uint8_t>(line[first + i] & 0xFF) : 0;
@@ -81,27 +81,27 @@ std::uint8_t* put_channel(std::uint8_t* p, int channel, const XtfPingInputs& in,
 
 }  // namespace
 
-int xtf_julian_day(int year, int month, int day) {
-    int n = day_of_year(year, month, day);
+int XtfJulianDay(int year, int month, int day) {
+    int n = DayOfYear(year, month, day);
     return n >= 1 && n <= 366 ? n : 1;
 }
 
-XtfBuilder::XtfBuilder() : buf_(kXtfFileHeaderBytes + xtf_ping_bytes(1000), 0) {}
+XtfBuilder::XtfBuilder() : buf_(kXtfFileHeaderBytes + XtfPingBytes(1000), 0) {}
 
-std::span<const std::uint8_t> XtfBuilder::build_ping(const XtfPingInputs& input,
-                                                     std::span<const std::int32_t> line) {
+std::span<const std::uint8_t> XtfBuilder::BuildPing(const XtfPingInputs& input,
+                                                    std::span<const std::int32_t> line) {
     XtfPingInputs in = input;
     in.samples = in.samples == 1000 ? 1000 : 500;
     std::uint8_t* start = buf_.data();
     std::uint8_t* p = start;
     if (header_pending_) {
-        put_file_header(p, in.samples);
+        PutFileHeader(p, in.samples);
         p += kXtfFileHeaderBytes;
         header_pending_ = false;
     }
-    put_ping_header(p, in);
-    p = put_channel(p + 256, 0, in, line, 0);
-    p = put_channel(p, 1, in, line, static_cast<std::size_t>(in.samples));
+    PutPingHeader(p, in);
+    p = PutChannel(p + 256, 0, in, line, 0);
+    p = PutChannel(p, 1, in, line, static_cast<std::size_t>(in.samples));
     return {start, static_cast<std::size_t>(p - start)};
 }
 

@@ -13,7 +13,7 @@
 namespace vq {
 
 inline constexpr std::size_t kXtfFileHeaderBytes = 1024;
-inline std::size_t xtf_ping_bytes(int samples) {
+inline std::size_t XtfPingBytes(int samples) {
     return 384 + 2 * static_cast<std::size_t>(samples);
 }
 
@@ -31,19 +31,19 @@ struct XtfPingInputs {
 };
 
 // The day of the year written as JulianDay: outside 1..366 (a bad date) it is 1.
-int xtf_julian_day(int year, int month, int day);
+int XtfJulianDay(int year, int month, int day);
 
 class XtfBuilder {
   public:
     XtfBuilder();
     // A new file: the next ping carries the file header first.
-    void start_file() { header_pending_ = true; }
+    void StartFile() { header_pending_ = true; }
     bool header_pending() const { return header_pending_; }
     // The bytes to append for this ping. sidescan_line has 2 S entries: port from the farthest
     // sample to the nearest, then starboard from the nearest to the farthest; the low byte of
     // each entry is written. A shorter line is padded with zeros.
-    std::span<const std::uint8_t> build_ping(const XtfPingInputs& in,
-                                             std::span<const std::int32_t> sidescan_line);
+    std::span<const std::uint8_t> BuildPing(const XtfPingInputs& in,
+                                            std::span<const std::int32_t> sidescan_line);
 
   private:
     std::vector<std::uint8_t> buf_;

@@ -8,7 +8,7 @@ namespace vq {
 namespace {
 
 // Digit value of an upper-case hexadecimal checksum character, or -1.
-int hex_digit(char c) {
+int HexDigit(char c) {
     if (c >= '0' && c <= '9') return c - '0';
     if (c >= 'A' && c <= 'F') return c - 55;
     return -1;
@@ -31,28 +31,28 @@ struct ParsedPosition {
     std::optional<double> course;
 };
 
-ParsedPosition parse_position(const nmea::Fields& f, const PositionLayout& layout) {
+ParsedPosition ParsePosition(const nmea::Fields& f, const PositionLayout& layout) {
     ParsedPosition p;
-    if (layout.time >= 0) p.time = nmea::utc_time(f[layout.time]);
-    p.lat = nmea::coordinate(f[layout.lat], 90);
-    p.lon = nmea::coordinate(f[layout.lat + 2], 180);
+    if (layout.time >= 0) p.time = nmea::ParseUtcTime(f[layout.time]);
+    p.lat = nmea::ParseCoordinate(f[layout.lat], 90);
+    p.lon = nmea::ParseCoordinate(f[layout.lat + 2], 180);
     std::string_view ns = f[layout.lat + 1];
     std::string_view ew = f[layout.lat + 3];
     p.ns = ns.size() == 1 ? ns[0] : 0;
     p.ew = ew.size() == 1 ? ew[0] : 0;
     if (layout.speed >= 0) {
-        p.speed = nmea::number(f[layout.speed], false, 10);
-        p.course = nmea::number(f[layout.speed + 1], false, 10);
+        p.speed = nmea::Number(f[layout.speed], false, 10);
+        p.course = nmea::Number(f[layout.speed + 1], false, 10);
     }
     return p;
 }
 
-bool hemispheres_valid(const ParsedPosition& p) {
+bool HemispheresValid(const ParsedPosition& p) {
     return (p.ns == 'N' || p.ns == 'S') && (p.ew == 'E' || p.ew == 'W');
 }
 
 // " dd.mm.mmmmm N" (latitude) or "ddd.mm.mmmmm E" (longitude).
-std::array<char, 15> position_text(const nmea::Coordinate& c, char hemisphere, bool latitude) {
+std::array<char, 15> PositionText(const nmea::Coordinate& c, char hemisphere, bool latitude) {
     std::array<char, 15> t{};
     std::size_t n = 0;
     if (latitude) {
@@ -79,7 +79,7 @@ void GpsParser::set_position_sentence(int gps_heading_type) {
     position_sentence_.store(gps_heading_type, std::memory_order_relaxed);
 }
 
-void GpsParser::start_sentence() {
+void GpsParser::StartSentence() {
     stage_ = Stage::Address;
     running_xor_ = 0;
     address_len_ = 0;
@@ -88,10 +88,10 @@ void GpsParser::start_sentence() {
     checksum_value_ = 0;
 }
 
-void GpsParser::feed(char c) {
+void GpsParser::Feed(char c) {
     // A "$" always starts a new sentence, so a line cut short cannot swallow the next one.
     if (c == '$') {
-        start_sentence();
+        StartSentence();
         return;
     }
     switch (stage_) {
@@ -113,8 +113,8 @@ void GpsParser::feed(char c) {
                 stage_ = Stage::Checksum;
             } else if (c == '\r') {
                 stage_ = Stage::Idle;
-                handle_sentence({address_.data(), static_cast<std::size_t>(address_len_)},
-                                {data_.data(), static_cast<std::size_t>(data_len_)}, -1);
+                HandleSentence({address_.data(), static_cast<std::size_t>(address_len_)},
+                               {data_.data(), static_cast<std::size_t>(data_len_)}, -1);
             } else if (data_len_ >= kMaxData) {
                 stage_ = Stage::Idle;
             } else {
@@ -123,13 +123,13 @@ void GpsParser::feed(char c) {
             }
             return;
         case Stage::Checksum:
-            feed_checksum_digit(c);
+            FeedChecksumDigit(c);
             return;
     }
 }
 
-void GpsParser::feed_checksum_digit(char c) {
-    int digit = hex_digit(c);
+void GpsParser::FeedChecksumDigit(char c) {
+    int digit = HexDigit(c);
     if (digit < 0) {
         bad_checksums_.fetch_add(1, std::memory_order_relaxed);
         stage_ = Stage::Idle;
@@ -142,61 +142,61 @@ void GpsParser::feed_checksum_digit(char c) {
         bad_checksums_.fetch_add(1, std::memory_order_relaxed);
         return;
     }
-    handle_sentence({address_.data(), static_cast<std::size_t>(address_len_)},
-                    {data_.data(), static_cast<std::size_t>(data_len_)}, checksum_value_);
+    HandleSentence({address_.data(), static_cast<std::size_t>(address_len_)},
+                   {data_.data(), static_cast<std::size_t>(data_len_)}, checksum_value_);
 }
 
-void GpsParser::handle_sentence(std::string_view address, std::string_view data, int checksum) {
+void GpsParser::HandleSentence(std::string_view address, std::string_view data, int checksum) {
     (void)checksum;  // already verified by the framer when present
     if (hold_.load(std::memory_order_relaxed) || address.size() < 5) return;
     handled_.fetch_add(1, std::memory_order_relaxed);
-    nav_.update([](NavSnapshot& s) { s.data_arrived = true; });
+    nav_.Update([](NavSnapshot& s) { s.data_arrived = true; });
     std::string_view type = address.substr(2, 3);  // the talker is not checked
     auto position =
         static_cast<PositionSentence>(position_sentence_.load(std::memory_order_relaxed));
     if (type == "ZDA") {
-        handle_zda(data);
+        HandleZda(data);
     } else if ((type == "GLL" && position == PositionSentence::GLL) ||
                (type == "GGA" && position == PositionSentence::GGA) ||
                (type == "RMC" && position == PositionSentence::RMC)) {
-        handle_position(type, data);
+        HandlePosition(type, data);
     } else if (type == "VTG" && position != PositionSentence::RMC) {
-        handle_vtg(data);
+        HandleVtg(data);
     } else if (type == "HDT") {
-        handle_hdt(data);
+        HandleHdt(data);
     }
 }
 
-void GpsParser::handle_position(std::string_view type, std::string_view data) {
+void GpsParser::HandlePosition(std::string_view type, std::string_view data) {
     nmea::Fields f(data);
     PositionLayout layout;
     if (type == "GGA") layout = {0, 1, -1};
     if (type == "RMC") layout = {0, 2, 6};
-    ParsedPosition p = parse_position(f, layout);
-    bool valid = p.lat && p.lon && hemispheres_valid(p);
+    ParsedPosition p = ParsePosition(f, layout);
+    bool valid = p.lat && p.lon && HemispheresValid(p);
     GpsFix fix;
     if (valid) {
         fix.latitude_deg = p.lat->degrees + p.lat->decimal_minutes() / 60.0;
         fix.longitude_deg = p.lon->degrees + p.lon->decimal_minutes() / 60.0;
         if (p.ns == 'S') fix.latitude_deg = -fix.latitude_deg;
         if (p.ew == 'W') fix.longitude_deg = -fix.longitude_deg;
-        UtmPosition utm = to_utm(fix.latitude_deg, fix.longitude_deg);
+        UtmPosition utm = ToUtm(fix.latitude_deg, fix.longitude_deg);
         fix.easting = utm.easting;
         fix.northing = utm.northing;
         fix.zone = utm.zone;
     }
     bool gga = type == "GGA";
-    nav_.update([&](NavSnapshot& s) {
+    nav_.Update([&](NavSnapshot& s) {
         if (p.time) {
             s.utc_time_text = p.time->text;
             s.utc_millis_text = p.time->millis;
         }
         if (gga) {
-            if (auto q = nmea::integer(f[5])) s.fix_quality = *q;
-            if (auto n = nmea::integer(f[6])) s.satellites = *n;
-            if (auto h = nmea::number(f[7], true, 10)) s.hdop = static_cast<float>(*h);
-            if (auto a = nmea::number(f[8], true, 12)) s.altitude_m = static_cast<float>(*a);
-            if (auto g = nmea::number(f[10], true, 12))
+            if (auto q = nmea::Integer(f[5])) s.fix_quality = *q;
+            if (auto n = nmea::Integer(f[6])) s.satellites = *n;
+            if (auto h = nmea::Number(f[7], true, 10)) s.hdop = static_cast<float>(*h);
+            if (auto a = nmea::Number(f[8], true, 12)) s.altitude_m = static_cast<float>(*a);
+            if (auto g = nmea::Number(f[10], true, 12))
                 s.geoid_separation_m = static_cast<float>(*g);
         }
         if (p.speed) s.speed_knots = static_cast<float>(*p.speed);
@@ -205,8 +205,8 @@ void GpsParser::handle_position(std::string_view type, std::string_view data) {
         s.position_valid = true;
         s.lat_hemisphere = p.ns;
         s.lon_hemisphere = p.ew;
-        s.latitude_text = position_text(*p.lat, p.ns, true);
-        s.longitude_text = position_text(*p.lon, p.ew, false);
+        s.latitude_text = PositionText(*p.lat, p.ns, true);
+        s.longitude_text = PositionText(*p.lon, p.ew, false);
         s.latitude_deg = fix.latitude_deg;
         s.longitude_deg = fix.longitude_deg;
         s.utm_easting = fix.easting;
@@ -220,19 +220,19 @@ void GpsParser::handle_position(std::string_view type, std::string_view data) {
         fix.heading_deg = s.heading_deg;
     });
     if (!valid || listener_ == nullptr) return;
-    listener_->on_position(fix);
-    if (type == "RMC") listener_->on_speed_course(fix.speed_knots, fix.course_deg);
+    listener_->OnPosition(fix);
+    if (type == "RMC") listener_->OnSpeedCourse(fix.speed_knots, fix.course_deg);
 }
 
-void GpsParser::handle_vtg(std::string_view data) {
+void GpsParser::HandleVtg(std::string_view data) {
     nmea::Fields f(data);
     std::optional<double> course;
     std::optional<double> speed;
-    if (f[1] == "T") course = nmea::number(f[0], false, 10);
-    if (f[5] == "N") speed = nmea::number(f[4], false, 10);
+    if (f[1] == "T") course = nmea::Number(f[0], false, 10);
+    if (f[5] == "N") speed = nmea::Number(f[4], false, 10);
     float s_knots = 0.0f;
     float c_deg = 0.0f;
-    nav_.update([&](NavSnapshot& s) {
+    nav_.Update([&](NavSnapshot& s) {
         if (course) s.course_deg = static_cast<float>(*course);
         if (speed) s.speed_knots = static_cast<float>(*speed);
         if (course && speed) s.position_valid = true;
@@ -240,24 +240,24 @@ void GpsParser::handle_vtg(std::string_view data) {
         s_knots = s.speed_knots;
         c_deg = s.course_deg;
     });
-    if (listener_ != nullptr && (course || speed)) listener_->on_speed_course(s_knots, c_deg);
+    if (listener_ != nullptr && (course || speed)) listener_->OnSpeedCourse(s_knots, c_deg);
 }
 
-void GpsParser::handle_hdt(std::string_view data) {
+void GpsParser::HandleHdt(std::string_view data) {
     nmea::Fields f(data);
-    auto heading = nmea::number(f[0], false, 10);
+    auto heading = nmea::Number(f[0], false, 10);
     if (!heading || *heading < 0.0 || *heading >= 360.0) return;
-    nav_.update([&](NavSnapshot& s) {
+    nav_.Update([&](NavSnapshot& s) {
         s.heading_deg = static_cast<float>(*heading);
         s.heading_valid = true;
     });
 }
 
-void GpsParser::handle_zda(std::string_view data) {
+void GpsParser::HandleZda(std::string_view data) {
     nmea::Fields f(data);
-    auto time = nmea::utc_time(f[0]);
-    auto date = nmea::date_text(f[1], f[2], f[3]);
-    nav_.update([&](NavSnapshot& s) {
+    auto time = nmea::ParseUtcTime(f[0]);
+    auto date = nmea::DateText(f[1], f[2], f[3]);
+    nav_.Update([&](NavSnapshot& s) {
         if (time) {
             s.utc_time_text = time->text;
             s.utc_millis_text = time->millis;

@@ -28,8 +28,8 @@ struct GpsFix {
 class GpsListener {
   public:
     virtual ~GpsListener() = default;
-    virtual void on_position(const GpsFix& fix) = 0;
-    virtual void on_speed_course(float speed_knots, float course_deg) = 0;
+    virtual void OnPosition(const GpsFix& fix) = 0;
+    virtual void OnSpeedCourse(float speed_knots, float course_deg) = 0;
 };
 
 // "GPSHeadingType": the sentence that supplies the position.
@@ -46,11 +46,11 @@ class GpsParser {
     void set_hold(bool hold) { hold_.store(hold, std::memory_order_relaxed); }
 
     // One received character (the serial reader's sink).
-    void feed(char c);
+    void Feed(char c);
 
     // A framed sentence: address ("GPGGA"), data field (after the first ","), and the received
     // checksum or -1 when the sentence had none.
-    void handle_sentence(std::string_view address, std::string_view data, int checksum);
+    void HandleSentence(std::string_view address, std::string_view data, int checksum);
 
     std::uint32_t sentences_handled() const { return handled_.load(std::memory_order_relaxed); }
     std::uint32_t checksum_errors() const { return bad_checksums_.load(std::memory_order_relaxed); }
@@ -60,12 +60,12 @@ class GpsParser {
     static constexpr int kMaxAddress = 8;
     static constexpr int kMaxData = 256;
 
-    void start_sentence();
-    void feed_checksum_digit(char c);
-    void handle_position(std::string_view type, std::string_view data);
-    void handle_vtg(std::string_view data);
-    void handle_hdt(std::string_view data);
-    void handle_zda(std::string_view data);
+    void StartSentence();
+    void FeedChecksumDigit(char c);
+    void HandlePosition(std::string_view type, std::string_view data);
+    void HandleVtg(std::string_view data);
+    void HandleHdt(std::string_view data);
+    void HandleZda(std::string_view data);
 
     NavState& nav_;
     GpsListener* listener_;

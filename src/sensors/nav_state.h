@@ -49,12 +49,12 @@ class NavState {
     }
     // Runs `change` on the state under the lock (the GPS parser's commit).
     template <typename F>
-    void update(F&& change) {
+    void Update(F&& change) {
         std::lock_guard<std::mutex> lock(mutex_);
         change(state_);
     }
     // Blanks both position texts together (the read-outs' GPS time-out).
-    void clear_position_texts() {
+    void ClearPositionTexts() {
         std::lock_guard<std::mutex> lock(mutex_);
         state_.latitude_text.fill('\0');
         state_.longitude_text.fill('\0');

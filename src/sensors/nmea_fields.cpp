@@ -7,7 +7,7 @@ namespace vq::nmea {
 
 namespace {
 
-bool is_digit(char c) {
+bool IsDigit(char c) {
     return c >= '0' && c <= '9';
 }
 
@@ -23,14 +23,14 @@ Fields::Fields(std::string_view data) {
     }
 }
 
-std::optional<double> number(std::string_view field, bool allow_minus, std::size_t max_chars) {
+std::optional<double> Number(std::string_view field, bool allow_minus, std::size_t max_chars) {
     std::array<char, 16> kept{};
     std::size_t n = 0;
     bool has_digit = false;
     for (char c : field) {
-        if (!(is_digit(c) || c == '.' || (allow_minus && c == '-'))) continue;
+        if (!(IsDigit(c) || c == '.' || (allow_minus && c == '-'))) continue;
         if (n >= max_chars || n >= kept.size()) break;
-        has_digit = has_digit || is_digit(c);
+        has_digit = has_digit || IsDigit(c);
         kept[n++] = c;
     }
     if (!has_digit) return std::nullopt;
@@ -40,8 +40,8 @@ std::optional<double> number(std::string_view field, bool allow_minus, std::size
     return v;
 }
 
-std::optional<int> integer(std::string_view field) {
-    auto v = number(field, false, 10);
+std::optional<int> Integer(std::string_view field) {
+    auto v = Number(field, false, 10);
     if (!v || *v > 1e9) return std::nullopt;
     return static_cast<int>(*v);
 }
@@ -53,7 +53,7 @@ double Coordinate::decimal_minutes() const {
     return minutes + frac / 100000.0;
 }
 
-std::optional<Coordinate> coordinate(std::string_view field, int max_degrees) {
+std::optional<Coordinate> ParseCoordinate(std::string_view field, int max_degrees) {
     Coordinate c;
     c.minute_fraction.fill('0');
     c.minute_fraction[5] = '\0';
@@ -65,7 +65,7 @@ std::optional<Coordinate> coordinate(std::string_view field, int max_degrees) {
         if (ch == '.') {
             if (in_fraction) return std::nullopt;
             in_fraction = true;
-        } else if (is_digit(ch)) {
+        } else if (IsDigit(ch)) {
             if (!in_fraction) {
                 if (++whole_digits > 5) return std::nullopt;
                 whole = whole * 10 + (ch - '0');
@@ -83,19 +83,19 @@ std::optional<Coordinate> coordinate(std::string_view field, int max_degrees) {
     return c;
 }
 
-std::optional<UtcTime> utc_time(std::string_view field) {
+std::optional<UtcTime> ParseUtcTime(std::string_view field) {
     std::array<int, 6> hms{};
     int digits = 0;
     std::size_t i = 0;
     for (; i < field.size() && digits < 6; ++i) {
-        if (!is_digit(field[i])) return std::nullopt;
+        if (!IsDigit(field[i])) return std::nullopt;
         hms[static_cast<std::size_t>(digits++)] = field[i] - '0';
     }
     if (digits < 6) return std::nullopt;
     int ms = 0;
     if (i < field.size() && field[i] == '.') {
         int scale = 100;
-        for (++i; i < field.size() && is_digit(field[i]) && scale > 0; ++i, scale /= 10)
+        for (++i; i < field.size() && IsDigit(field[i]) && scale > 0; ++i, scale /= 10)
             ms += (field[i] - '0') * scale;
     }
     int hh = hms[0] * 10 + hms[1];
@@ -110,13 +110,13 @@ std::optional<UtcTime> utc_time(std::string_view field) {
     return t;
 }
 
-std::optional<std::array<char, 12>> date_text(std::string_view day, std::string_view month,
-                                              std::string_view year) {
+std::optional<std::array<char, 12>> DateText(std::string_view day, std::string_view month,
+                                             std::string_view year) {
     static constexpr std::array<const char*, 12> kMonths = {
         "Jan", "Feb", "Mar", "Apr", "May", "Jun", "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
-    auto d = integer(day);
-    auto m = integer(month);
-    auto y = integer(year);
+    auto d = Integer(day);
+    auto m = Integer(month);
+    auto y = Integer(year);
     if (!d || !m || !y || *d < 1 || *d > 31 || *m < 1 || *m > 12 || *y > 9999) return std::nullopt;
     std::array<char, 12> text{};
     std::snprintf(text.data(), text.size(), "%02d-%s-%04d", *d % 100,

@@ -24,8 +24,8 @@ class Fields {
 
 // A number from the digits and "." of a field (and "-" when allowed), at most `max_chars` of
 // them; empty when the field holds no digits.
-std::optional<double> number(std::string_view field, bool allow_minus, std::size_t max_chars);
-std::optional<int> integer(std::string_view field);
+std::optional<double> Number(std::string_view field, bool allow_minus, std::size_t max_chars);
+std::optional<int> Integer(std::string_view field);
 
 // Latitude (ddmm.mmmmm) or longitude (dddmm.mmmmm): degrees, whole minutes and five digits of
 // decimal minutes (missing digits are 0, further digits dropped).
@@ -35,17 +35,17 @@ struct Coordinate {
     std::array<char, 6> minute_fraction{};  // five digits, NUL-terminated
     double decimal_minutes() const;
 };
-std::optional<Coordinate> coordinate(std::string_view field, int max_degrees);
+std::optional<Coordinate> ParseCoordinate(std::string_view field, int max_degrees);
 
 // hhmmss.sss as "hh:mm:ss" and ".mmm".
 struct UtcTime {
     std::array<char, 9> text{};
     std::array<char, 5> millis{};
 };
-std::optional<UtcTime> utc_time(std::string_view field);
+std::optional<UtcTime> ParseUtcTime(std::string_view field);
 
 // "dd-Mon-yyyy" from the ZDA day, month and year fields.
-std::optional<std::array<char, 12>> date_text(std::string_view day, std::string_view month,
-                                              std::string_view year);
+std::optional<std::array<char, 12>> DateText(std::string_view day, std::string_view month,
+                                             std::string_view year);
 
 }  // namespace vq::nmea

@@ -13,29 +13,29 @@
 
 namespace vq {
 
-SerialLineSettings gps_line_settings(const Settings& s);
-SerialLineSettings sv_line_settings(const Settings& s);
+SerialLineSettings GpsLineSettings(const Settings& s);
+SerialLineSettings SvLineSettings(const Settings& s);
 
 class SensorInputs {
   public:
     // `gps_listener` (the track plotter and read-outs) is told of new positions, speed and
     // course on the GPS reader thread; it may be null.
     explicit SensorInputs(GpsListener* gps_listener = nullptr) : gps_parser_(nav_, gps_listener) {}
-    ~SensorInputs() { close(); }
+    ~SensorInputs() { Close(); }
     SensorInputs(const SensorInputs&) = delete;
     SensorInputs& operator=(const SensorInputs&) = delete;
 
     // Opens the GPS port when "ComPortGPSEnable" is 1: the device "ComPortGPSDevice" when set,
     // else entry "ComPortGPS" of `devices` (list_serial_devices()). Takes "GPSHeadingType".
     // Returns whether the reader runs.
-    bool open_gps(const Settings& s, const std::vector<std::string>& devices);
+    bool OpenGps(const Settings& s, const std::vector<std::string>& devices);
     // The same for the probe ("ComPortSVEnable", "ComPortSVDevice", "ComPortSV", "SVDeviceType").
-    bool open_sv(const Settings& s, const std::vector<std::string>& devices);
-    void close_gps() { gps_port_.close(); }
-    void close_sv() { sv_port_.close(); }
-    void close() {
-        close_gps();
-        close_sv();
+    bool OpenSv(const Settings& s, const std::vector<std::string>& devices);
+    void CloseGps() { gps_port_.Close(); }
+    void CloseSv() { sv_port_.Close(); }
+    void Close() {
+        CloseGps();
+        CloseSv();
     }
     // The display's hold: both parsers ignore their input meanwhile.
     void set_hold(bool hold) {
@@ -43,8 +43,8 @@ class SensorInputs {
         sv_probe_.set_hold(hold);
     }
 
-    NavState& nav() { return nav_; }
-    ExternalSoundVelocity& sound_velocity() { return sound_velocity_; }
+    NavState& Nav() { return nav_; }
+    ExternalSoundVelocity& SoundVelocity() { return sound_velocity_; }
     const SerialPort& gps_port() const { return gps_port_; }
     const SerialPort& sv_port() const { return sv_port_; }
     const GpsParser& gps_parser() const { return gps_parser_; }

@@ -17,7 +17,7 @@ inline constexpr float kMaxSoundVelocity = 1600.0f;
 // and read by the ping pipeline. The value is stored before the flags are raised.
 class ExternalSoundVelocity {
   public:
-    void supply(float metres_per_second) {
+    void Supply(float metres_per_second) {
         value_.store(metres_per_second, std::memory_order_relaxed);
         received_.store(true, std::memory_order_release);
         pending_.store(true, std::memory_order_release);
@@ -28,13 +28,13 @@ class ExternalSoundVelocity {
         return value_.load(std::memory_order_relaxed);
     }
     // As pending(), and clears the flag: for callers that apply a value once.
-    std::optional<float> take_pending() {
+    std::optional<float> TakePending() {
         if (!pending_.exchange(false, std::memory_order_acq_rel)) return std::nullopt;
         return value_.load(std::memory_order_relaxed);
     }
-    void clear_pending() { pending_.store(false, std::memory_order_release); }
+    void ClearPending() { pending_.store(false, std::memory_order_release); }
     bool received() const { return received_.load(std::memory_order_acquire); }
-    void clear_received() { received_.store(false, std::memory_order_release); }
+    void ClearReceived() { received_.store(false, std::memory_order_release); }
     float value() const { return value_.load(std::memory_order_relaxed); }
 
   private:
@@ -45,14 +45,14 @@ class ExternalSoundVelocity {
 
 // The pipeline's step for each ping: live, a pending value becomes `sound_velocity`. Returns
 // true when that changed the value (the overlays that depend on it are redrawn).
-bool apply_external_sound_velocity(const ExternalSoundVelocity& external, bool live,
-                                   float& sound_velocity);
+bool ApplyExternalSoundVelocity(const ExternalSoundVelocity& external, bool live,
+                                float& sound_velocity);
 
 // Median of nine values.
-float median9(std::array<float, 9> values);
+float Median9(std::array<float, 9> values);
 // Hampel filter over the nine newest readings (`history[0]` is the newest reading v): v when
 // it lies within 1.4826 x the median absolute deviation of the median, otherwise the median.
-float hampel9(const std::array<float, 9>& history);
+float Hampel9(const std::array<float, 9>& history);
 
 enum class SvDeviceType { DigibarPro = 0, Sbe37 = 1 };
 
@@ -66,16 +66,16 @@ class SvProbe {
     void set_hold(bool hold) { hold_.store(hold, std::memory_order_relaxed); }
 
     // One received character (the serial reader's sink).
-    void feed(char c);
+    void Feed(char c);
     // One framed line (without its leading space and carriage return).
-    void handle_line(std::string_view line);
+    void HandleLine(std::string_view line);
 
     std::uint32_t readings_accepted() const { return accepted_.load(std::memory_order_relaxed); }
     std::uint32_t readings_rejected() const { return rejected_.load(std::memory_order_relaxed); }
 
   private:
     static constexpr int kMaxLine = 256;
-    void take_reading(std::optional<float> v);
+    void TakeReading(std::optional<float> v);
 
     ExternalSoundVelocity& output_;
     std::atomic<int> device_type_{0};

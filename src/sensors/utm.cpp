@@ -14,7 +14,7 @@ constexpr double kFalseEasting = 500000.0;
 constexpr double kFalseNorthingSouth = 10000000.0;
 
 // Longitude brought into [-180, 180).
-double normalise_longitude(double lon) {
+double NormaliseLongitude(double lon) {
     double l = std::fmod(lon + 180.0, 360.0);
     if (l < 0.0) l += 360.0;
     return l - 180.0;
@@ -22,8 +22,8 @@ double normalise_longitude(double lon) {
 
 }  // namespace
 
-int utm_zone(double latitude_deg, double longitude_deg) {
-    double lon = normalise_longitude(longitude_deg);
+int UtmZone(double latitude_deg, double longitude_deg) {
+    double lon = NormaliseLongitude(longitude_deg);
     int ilon = static_cast<int>(std::floor(lon));
     int zone = (ilon + 186) / 6;
     if (zone > 60) zone = 60;
@@ -33,11 +33,11 @@ int utm_zone(double latitude_deg, double longitude_deg) {
     return zone;
 }
 
-UtmPosition to_utm(double latitude_deg, double longitude_deg) {
+UtmPosition ToUtm(double latitude_deg, double longitude_deg) {
     UtmPosition out;
-    out.zone = utm_zone(latitude_deg, longitude_deg);
+    out.zone = UtmZone(latitude_deg, longitude_deg);
     out.north = latitude_deg >= 0.0;
-    double lon = normalise_longitude(longitude_deg);
+    double lon = NormaliseLongitude(longitude_deg);
     double lon_origin = (out.zone - 1) * 6 - 180 + 3;
     double dlon = lon - lon_origin;
     if (dlon < -180.0) dlon += 360.0;  // zone 1 and 60 across the antimeridian

@@ -12,10 +12,10 @@ struct UtmPosition {
 
 // The standard 6-degree zone with the Norway (zone 32 widened over 56..64 N, 3..12 E) and
 // Svalbard (zones 31, 33, 35, 37 over 72..84 N) exceptions. Longitude in any range.
-int utm_zone(double latitude_deg, double longitude_deg);
+int UtmZone(double latitude_deg, double longitude_deg);
 
 // Transverse Mercator series in powers of the longitude difference from the zone's central
 // meridian; accurate to well below a metre inside a zone (latitudes -80 .. 84).
-UtmPosition to_utm(double latitude_deg, double longitude_deg);
+UtmPosition ToUtm(double latitude_deg, double longitude_deg);
 
 }  // namespace vq

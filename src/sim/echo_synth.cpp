@@ -18,7 +18,7 @@ constexpr float kDegToRad = static_cast<float>(std::numbers::pi / 180.0);
 // scaling by 1.25e-6 and forming coherence-weighted beams at display gain 50 sees the seabed
 // at the profile's reference range at roughly 80..200, and the demo targets far above it.
 constexpr float kHeadGain = 19000.0f;
-constexpr float kTargetUnit = 0.1f;   // amplitude of a point target of strength 1
+constexpr float kTargetUnit = 0.1f;  // amplitude of a point target of strength 1
 constexpr float kMaxAngle = 80.0f * kDegToRad;
 constexpr int kMaxSeabedCells = 20000;
 constexpr int kWaterScatterers = 24;
@@ -29,9 +29,13 @@ std::uint64_t Mix(std::uint64_t x) {
     x = (x ^ (x >> 27)) * 0x94D049BB133111EBull;
     return x ^ (x >> 31);
 }
-float Unit(std::uint64_t h) { return static_cast<float>(h >> 40) * (1.0f / 16777216.0f); }
+float Unit(std::uint64_t h) {
+    return static_cast<float>(h >> 40) * (1.0f / 16777216.0f);
+}
 // Rayleigh-distributed amplitude with unit mean square.
-float Rayleigh(float u) { return std::sqrt(-std::log(1.0f - u * 0.999999f)); }
+float Rayleigh(float u) {
+    return std::sqrt(-std::log(1.0f - u * 0.999999f));
+}
 
 }  // namespace
 
@@ -55,7 +59,7 @@ EchoSynth::EchoSynth(const HeadProfile& profile, float sound_velocity, std::uint
       acc_(static_cast<std::size_t>(kMaxPoints) * kElements * 2, 0.0f),
       gain8_(kMaxPoints, 0.0f) {}
 
-void EchoSynth::synthesize(const PingSettings& s, const Scene& scene, std::uint64_t ping_index,
+void EchoSynth::Synthesize(const PingSettings& s, const Scene& scene, std::uint64_t ping_index,
                            std::uint8_t* out) {
     Ping p{};
     p.S = s.range_offset_m;
@@ -64,8 +68,8 @@ void EchoSynth::synthesize(const PingSettings& s, const Scene& scene, std::uint6
     p.dr = p.R / static_cast<float>(p.n);
     p.half_width = std::clamp(sound_velocity_ * s.pulse_s * 0.5f, 1.5f * p.dr, 30.0f * p.dr);
     p.k2 = 2.0 * kTwoPi * s.frequency_hz / sound_velocity_;
-    p.psi_scale = static_cast<float>(profile_.element_pitch_m / sound_velocity_ * kTwoPi *
-                                     s.frequency_hz);
+    p.psi_scale =
+        static_cast<float>(profile_.element_pitch_m / sound_velocity_ * kTwoPi * s.frequency_hz);
     p.alpha_np = s.absorption_db_per_m * 2.0f * std::log(10.0f) / 20.0f;
     p.source = kHeadGain * profile_.reference_range_m;
     const float drift = std::isfinite(scene.drift_m_per_ping) ? scene.drift_m_per_ping : 0.0f;
@@ -73,15 +77,14 @@ void EchoSynth::synthesize(const PingSettings& s, const Scene& scene, std::uint6
     p.ping_seed = Mix(seed_ ^ Mix(ping_index + 0x51D));
     noise_state_ = p.ping_seed | 1u;
 
-    std::fill(acc_.begin(), acc_.begin() + static_cast<std::ptrdiff_t>(p.n) * kElements * 2,
-              0.0f);
+    std::fill(acc_.begin(), acc_.begin() + static_cast<std::ptrdiff_t>(p.n) * kElements * 2, 0.0f);
     if (s.transmit()) {
-        if (scene.seabed) add_seabed(p, scene);
-        add_targets(p, scene);
-        if (scene.cylinder && scene.seabed) add_cylinder(p, scene);
-        add_water_column(p, scene);
+        if (scene.seabed) AddSeabed(p, scene);
+        AddTargets(p, scene);
+        if (scene.cylinder && scene.seabed) AddCylinder(p, scene);
+        AddWaterColumn(p, scene);
     }
-    add_receiver_noise(p, scene);
+    AddReceiverNoise(p, scene);
     if (s.bits == 8) {
         for (int i = 0; i < p.n; ++i) {
             const float r = std::max(p.S + static_cast<float>(i) * p.dr, 0.02f * (p.S + p.R));
@@ -91,12 +94,12 @@ void EchoSynth::synthesize(const PingSettings& s, const Scene& scene, std::uint6
             gain8_[static_cast<std::size_t>(i)] = std::pow(10.0f, 0.05f * g_db) * 1.25e-4f;
         }
     }
-    quantize(p, s.bits, out);
+    Quantize(p, s.bits, out);
 }
 
 // Adds one scatterer's echo to every element over the samples its pulse envelope covers.
-void EchoSynth::add_scatterer(const Ping& p, float range, float sin_t, float cos_t, float amp,
-                              float phase) {
+void EchoSynth::AddScatterer(const Ping& p, float range, float sin_t, float cos_t, float amp,
+                             float phase) {
     if (cos_t <= 0.0f || !(range > 0.0f)) return;
     const float lo = (range - p.half_width - p.S) / p.dr;
     const float hi = (range + p.half_width - p.S) / p.dr;
@@ -106,7 +109,8 @@ void EchoSynth::add_scatterer(const Ping& p, float range, float sin_t, float cos
     if (s1 < s0) return;
 
     const float r_eff = std::max(range, 0.5f);
-    const float gain = amp * (0.5f + 0.5f * cos_t) * p.source / (r_eff * r_eff) * std::exp(-p.alpha_np * range);
+    const float gain =
+        amp * (0.5f + 0.5f * cos_t) * p.source / (r_eff * r_eff) * std::exp(-p.alpha_np * range);
     const double turns = (-p.k2 * range + phase) / kTwoPi;
     const double total = (turns - std::floor(turns)) * kTwoPi;
     const float psi = sin_t * p.psi_scale;
@@ -137,7 +141,9 @@ float Uniform(std::uint64_t& state) {
     state = Mix(state);
     return Unit(state);
 }
-int Round(float v) { return static_cast<int>(v >= 0.0f ? v + 0.5f : v - 0.5f); }
+int Round(float v) {
+    return static_cast<int>(v >= 0.0f ? v + 0.5f : v - 0.5f);
+}
 
 // Approximately normal, unit variance.
 float Gauss(std::uint64_t& state) {
@@ -158,7 +164,8 @@ float TanSlope(const Scene& scene) {
     return std::tan(std::clamp(slope, -60.0f, 60.0f) * kDegToRad);
 }
 
-// A short cylinder lying on the seabed, across the fan, seen for 3 m of track every 12 m. `half_angle` is the half width of its acoustic shadow as seen from the head.
+// A short cylinder lying on the seabed, across the fan, seen for 3 m of track every 12 m.
+// `half_angle` is the half width of its acoustic shadow as seen from the head.
 struct Cylinder {
     bool visible = false;
     float xc = 0, zc = 0, radius = 0, range = 0, theta = 0, half_angle = 0;
@@ -180,7 +187,7 @@ Cylinder CylinderFor(const Scene& scene, float y) {
 
 }  // namespace
 
-void EchoSynth::add_seabed(const Ping& p, const Scene& scene) {
+void EchoSynth::AddSeabed(const Ping& p, const Scene& scene) {
     if (!(scene.seabed_depth_m > 0.0f) || !std::isfinite(scene.seabed_depth_m)) return;
     const float tan_b = TanSlope(scene);
     const float beta = std::atan(tan_b);
@@ -196,7 +203,8 @@ void EchoSynth::add_seabed(const Ping& p, const Scene& scene) {
     const int cells = static_cast<int>(std::ceil(rmax / dx));
     for (int i = -cells; i < cells; ++i) {
         std::uint64_t h = seed_ ^ Mix(static_cast<std::uint64_t>(static_cast<std::int64_t>(i)) *
-                                      0x9E3779B97F4A7C15ull + 0xBEDull);
+                                          0x9E3779B97F4A7C15ull +
+                                      0xBEDull);
         const float x = (static_cast<float>(i) + Uniform(h)) * dx;
         const float z = DepthAt(scene, tan_b, x, p.y) + rough * Gauss(h);
         if (z <= 0.05f) continue;
@@ -217,11 +225,11 @@ void EchoSynth::add_seabed(const Ping& p, const Scene& scene) {
         const float rate = 0.3f + 1.2f * Uniform(h);  // speckle decorrelates as the ship moves
         const float turns = phase0 + rate * p.y;
         const float phase = static_cast<float>(kTwoPi) * (turns - std::floor(turns));
-        add_scatterer(p, r, x / r, cos_t, amp, phase);
+        AddScatterer(p, r, x / r, cos_t, amp, phase);
     }
 }
 
-void EchoSynth::add_targets(const Ping& p, const Scene& scene) {
+void EchoSynth::AddTargets(const Ping& p, const Scene& scene) {
     std::uint64_t h = seed_ ^ 0x7A59E7ull;
     for (const PointTarget& t : scene.targets) {
         const float phase = static_cast<float>(kTwoPi) * Uniform(h);
@@ -230,11 +238,11 @@ void EchoSynth::add_targets(const Ping& p, const Scene& scene) {
             continue;
         }
         const float th = std::clamp(t.angle_deg, -89.0f, 89.0f) * kDegToRad;
-        add_scatterer(p, t.range_m, std::sin(th), std::cos(th), t.strength * kTargetUnit, phase);
+        AddScatterer(p, t.range_m, std::sin(th), std::cos(th), t.strength * kTargetUnit, phase);
     }
 }
 
-void EchoSynth::add_cylinder(const Ping& p, const Scene& scene) {
+void EchoSynth::AddCylinder(const Ping& p, const Scene& scene) {
     const Cylinder c = CylinderFor(scene, p.y);
     if (!c.visible) return;
     // Scatterers on the half of the surface that faces the head.
@@ -247,11 +255,11 @@ void EchoSynth::add_cylinder(const Ping& p, const Scene& scene) {
         const float z = c.zc + c.radius * std::sin(a);
         const float r = std::hypot(x, z);
         const float amp = 1.5f * Rayleigh(Uniform(h)) * kTargetUnit;
-        add_scatterer(p, r, x / r, z / r, amp, static_cast<float>(kTwoPi) * Uniform(h));
+        AddScatterer(p, r, x / r, z / r, amp, static_cast<float>(kTwoPi) * Uniform(h));
     }
 }
 
-void EchoSynth::add_water_column(const Ping& p, const Scene& scene) {
+void EchoSynth::AddWaterColumn(const Ping& p, const Scene& scene) {
     if (!(scene.water_noise > 0.0f) || !std::isfinite(scene.water_noise)) return;
     std::uint64_t h = p.ping_seed ^ 0xFA7E5ull;
     for (int j = 0; j < kWaterScatterers; ++j) {
@@ -263,11 +271,11 @@ void EchoSynth::add_water_column(const Ping& p, const Scene& scene) {
             r * std::cos(th) > scene.seabed_depth_m) {
             continue;  // nothing swims below the seabed
         }
-        add_scatterer(p, r, std::sin(th), std::cos(th), amp, phase);
+        AddScatterer(p, r, std::sin(th), std::cos(th), amp, phase);
     }
 }
 
-void EchoSynth::add_receiver_noise(const Ping& p, const Scene& scene) {
+void EchoSynth::AddReceiverNoise(const Ping& p, const Scene& scene) {
     if (!(scene.receiver_noise > 0.0f) || !std::isfinite(scene.receiver_noise)) return;
     const float sigma = scene.receiver_noise * kHeadGain / profile_.reference_range_m * 0.5f;
     std::uint64_t st = noise_state_;
@@ -284,7 +292,7 @@ void EchoSynth::add_receiver_noise(const Ping& p, const Scene& scene) {
     noise_state_ = st;
 }
 
-void EchoSynth::quantize(const Ping& p, int bits, std::uint8_t* out) const {
+void EchoSynth::Quantize(const Ping& p, int bits, std::uint8_t* out) const {
     const float* a = acc_.data();
     if (bits == 8) {
         for (int s = 0; s < p.n; ++s) {

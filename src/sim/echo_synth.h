@@ -27,30 +27,29 @@
 namespace vq::sim {
 
 class EchoSynth {
-public:
+  public:
     EchoSynth(const HeadProfile& profile, float sound_velocity, std::uint64_t seed);
 
     // Writes the sample array of one ping (s.sample_bytes() bytes, sample-major, 16 element
     // records of I then Q) to `out`. Deterministic for a given seed, scene and ping index.
-    void synthesize(const PingSettings& s, const Scene& scene, std::uint64_t ping_index,
+    void Synthesize(const PingSettings& s, const Scene& scene, std::uint64_t ping_index,
                     std::uint8_t* out);
 
-private:
+  private:
     struct Ping;  // per-ping geometry, derived from the settings
-    void add_scatterer(const Ping& p, float range, float sin_t, float cos_t, float amp,
-                       float phase);
-    void add_seabed(const Ping& p, const Scene& scene);
-    void add_targets(const Ping& p, const Scene& scene);
-    void add_cylinder(const Ping& p, const Scene& scene);
-    void add_water_column(const Ping& p, const Scene& scene);
-    void add_receiver_noise(const Ping& p, const Scene& scene);
-    void quantize(const Ping& p, int bits, std::uint8_t* out) const;
+    void AddScatterer(const Ping& p, float range, float sin_t, float cos_t, float amp, float phase);
+    void AddSeabed(const Ping& p, const Scene& scene);
+    void AddTargets(const Ping& p, const Scene& scene);
+    void AddCylinder(const Ping& p, const Scene& scene);
+    void AddWaterColumn(const Ping& p, const Scene& scene);
+    void AddReceiverNoise(const Ping& p, const Scene& scene);
+    void Quantize(const Ping& p, int bits, std::uint8_t* out) const;
 
     HeadProfile profile_;
     float sound_velocity_;
     std::uint64_t seed_;
-    std::vector<float> acc_;        // [sample][element][I,Q], preallocated for 1000 samples
-    std::vector<float> gain8_;      // the head's gain curve for 8-bit data, per sample
+    std::vector<float> acc_;    // [sample][element][I,Q], preallocated for 1000 samples
+    std::vector<float> gain8_;  // the head's gain curve for 8-bit data, per sample
     std::uint64_t noise_state_ = 1;
 };
 

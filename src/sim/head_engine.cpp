@@ -30,21 +30,20 @@ HeadEngine::HeadEngine(const Options& options)
     WriteSettingsEcho(settings_, zeros.data(), echo_.data());
 }
 
-void HeadEngine::begin_ping(const std::uint8_t* command, const Scene& scene,
-                            std::uint64_t ping_index) {
+void HeadEngine::BeginPing(const std::uint8_t* command, const Scene& scene,
+                           std::uint64_t ping_index) {
     settings_ = DecodeCommand(command, profile_);
     WriteSettingsEcho(settings_, command + kRequestHeaderBytes, echo_.data());
     sample_bytes_ = static_cast<std::size_t>(settings_.sample_bytes());
-    synth_.synthesize(settings_, scene, ping_index, samples_.data());
+    synth_.Synthesize(settings_, scene, ping_index, samples_.data());
 }
 
-void HeadEngine::build_packet(const Request& request, std::uint8_t* out) const {
+void HeadEngine::BuildPacket(const Request& request, std::uint8_t* out) const {
     BuildReturnPacket(request, echo_.data(), info_.data(), samples_.data(), sample_bytes_, out);
 }
 
-int HeadEngine::last_packet(const Request& request) const {
-    return LastPacketNumber(request.format, settings_.bits, settings_.points,
-                            request.packet_size);
+int HeadEngine::LastPacket(const Request& request) const {
+    return LastPacketNumber(request.format, settings_.bits, settings_.points, request.packet_size);
 }
 
 }  // namespace vq::sim

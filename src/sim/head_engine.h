@@ -16,26 +16,26 @@
 namespace vq::sim {
 
 class HeadEngine {
-public:
+  public:
     explicit HeadEngine(const Options& options);
 
     // Starts a ping from the 1152-byte command of packet 0: decodes the settings, builds the
     // settings echo and synthesises the samples. Nothing is allocated here.
-    void begin_ping(const std::uint8_t* command, const Scene& scene, std::uint64_t ping_index);
+    void BeginPing(const std::uint8_t* command, const Scene& scene, std::uint64_t ping_index);
 
     // Writes return packet request.packet_number (request.packet_size bytes) of the current
     // ping. Before the first ping the samples are zeros and the echo shows the defaults.
-    void build_packet(const Request& request, std::uint8_t* out) const;
+    void BuildPacket(const Request& request, std::uint8_t* out) const;
 
     // The last packet number of the current ping, as the link requests it.
-    int last_packet(const Request& request) const;
+    int LastPacket(const Request& request) const;
 
     const PingSettings& settings() const { return settings_; }
     const std::uint8_t* samples() const { return samples_.data(); }
     std::size_t sample_bytes() const { return sample_bytes_; }
-    const HeadProfile& profile() const { return profile_; }
+    const HeadProfile& Profile() const { return profile_; }
 
-private:
+  private:
     HeadProfile profile_;
     EchoSynth synth_;
     PingSettings settings_;
@@ -47,6 +47,8 @@ private:
 
 // The IPv4 address of a bind text ("localhost" is 127.0.0.1). False when it is not one.
 bool ParseIPv4(const std::string& text, std::uint8_t out[4]);
-inline bool IsLoopback(const std::uint8_t ip[4]) { return ip[0] == 127; }
+inline bool IsLoopback(const std::uint8_t ip[4]) {
+    return ip[0] == 127;
+}
 
 }  // namespace vq::sim

@@ -13,28 +13,92 @@ namespace {
 // 3 -> index 2 (model 11, 675 kHz), 19 -> index 18 (model 17, 675 kHz fine resolution).
 // Sonar code and transmitter type give the range-index limits: code 2 -> 2..11,
 // code 3 with tx type 10 -> 2..14, code 6 with tx type 16 -> 2..12.
-constexpr HeadProfile kStandard{HeadKind::Standard260, "VQ-SIM 260 Standard", 2601, 2611, 2621,
-                                2, 260000.0f, 260000.0f, 260000.0f, 5.0f, 150.0f, 5, 5, 0.01f,
-                                0.0028702f, 20.0f, 41.5f};
-constexpr HeadProfile kLongRange{HeadKind::LongRange120, "VQ-SIM 120 Long Range", 1201, 1211,
-                                 1221, 3, 120000.0f, 115000.0f, 125000.0f, 5.0f, 300.0f, 8, 10,
-                                 0.01f, 0.006223f, 35.0f, 43.0f};
-constexpr HeadProfile kHigh675{HeadKind::HighFreq675, "VQ-SIM 675", 6751, 6761, 6771, 2,
-                               675000.0f, 600000.0f, 700000.0f, 5.0f, 150.0f, 3, 3, 0.01f,
-                               0.0010922f, 10.0f, 39.5f};
-constexpr HeadProfile kFine{HeadKind::FineResolution, "VQ-SIM 675 Fine Resolution", 6752, 6762,
-                            6772, 6, 675000.0f, 600000.0f, 700000.0f, 0.5f, 20.0f, 19, 16,
-                            0.001f, 0.0010895263f, 3.0f, 44.5f};
+constexpr HeadProfile kStandard{HeadKind::Standard260,
+                                "VQ-SIM 260 Standard",
+                                2601,
+                                2611,
+                                2621,
+                                2,
+                                260000.0f,
+                                260000.0f,
+                                260000.0f,
+                                5.0f,
+                                150.0f,
+                                5,
+                                5,
+                                0.01f,
+                                0.0028702f,
+                                20.0f,
+                                41.5f};
+constexpr HeadProfile kLongRange{HeadKind::LongRange120,
+                                 "VQ-SIM 120 Long Range",
+                                 1201,
+                                 1211,
+                                 1221,
+                                 3,
+                                 120000.0f,
+                                 115000.0f,
+                                 125000.0f,
+                                 5.0f,
+                                 300.0f,
+                                 8,
+                                 10,
+                                 0.01f,
+                                 0.006223f,
+                                 35.0f,
+                                 43.0f};
+constexpr HeadProfile kHigh675{HeadKind::HighFreq675,
+                               "VQ-SIM 675",
+                               6751,
+                               6761,
+                               6771,
+                               2,
+                               675000.0f,
+                               600000.0f,
+                               700000.0f,
+                               5.0f,
+                               150.0f,
+                               3,
+                               3,
+                               0.01f,
+                               0.0010922f,
+                               10.0f,
+                               39.5f};
+constexpr HeadProfile kFine{HeadKind::FineResolution,
+                            "VQ-SIM 675 Fine Resolution",
+                            6752,
+                            6762,
+                            6772,
+                            6,
+                            675000.0f,
+                            600000.0f,
+                            700000.0f,
+                            0.5f,
+                            20.0f,
+                            19,
+                            16,
+                            0.001f,
+                            0.0010895263f,
+                            3.0f,
+                            44.5f};
 
 }  // namespace
 
 HeadProfile ProfileFor(HeadKind kind, int serial) {
     HeadProfile p = kStandard;
     switch (kind) {
-        case HeadKind::Standard260: p = kStandard; break;
-        case HeadKind::LongRange120: p = kLongRange; break;
-        case HeadKind::HighFreq675: p = kHigh675; break;
-        case HeadKind::FineResolution: p = kFine; break;
+        case HeadKind::Standard260:
+            p = kStandard;
+            break;
+        case HeadKind::LongRange120:
+            p = kLongRange;
+            break;
+        case HeadKind::HighFreq675:
+            p = kHigh675;
+            break;
+        case HeadKind::FineResolution:
+            p = kFine;
+            break;
     }
     if (serial >= 0 && serial <= 32767) p.serial = static_cast<std::int16_t>(serial);
     return p;
@@ -101,10 +165,14 @@ bool ParseHeadKind(const char* name, HeadKind* kind) {
 
 const char* HeadKindName(HeadKind kind) {
     switch (kind) {
-        case HeadKind::Standard260: return "standard";
-        case HeadKind::LongRange120: return "long-range";
-        case HeadKind::HighFreq675: return "675";
-        case HeadKind::FineResolution: return "fine";
+        case HeadKind::Standard260:
+            return "standard";
+        case HeadKind::LongRange120:
+            return "long-range";
+        case HeadKind::HighFreq675:
+            return "675";
+        case HeadKind::FineResolution:
+            return "fine";
     }
     return "standard";
 }

@@ -22,8 +22,8 @@ struct HeadProfile {
     std::uint32_t rx_xdcr_type;  // the program's head type index is this minus one
     std::uint32_t tx_xdcr_type;
     float native_resolution_m;
-    float element_pitch_m;       // pitch of the 16-element receive line array
-    float reference_range_m;     // the seabed range at which the source level is calibrated
+    float element_pitch_m;    // pitch of the 16-element receive line array
+    float reference_range_m;  // the seabed range at which the source level is calibrated
     float processor_temp_c;
 };
 

@@ -125,7 +125,8 @@ int ParseArgs(int argc, char** argv, Parsed* p) {
             p->slope_set = true;
         } else if (arg == "--target") {
             vq::sim::PointTarget t{};
-            if (!value || !ParseTarget(value, &t)) return Bad("--target needs ANGLE,RANGE,STRENGTH");
+            if (!value || !ParseTarget(value, &t))
+                return Bad("--target needs ANGLE,RANGE,STRENGTH");
             p->targets.push_back(t);
             ++i;
         } else if (arg == "--no-cylinder") {
@@ -162,7 +163,7 @@ int main(int argc, char** argv) {
 
     vq::sim::SimHead head(p.options);
     std::string error;
-    if (!head.start(&error)) {
+    if (!head.Start(&error)) {
         std::fprintf(stderr, "vq-headsim: %s\n", error.c_str());
         const bool refused = error.rfind("refusing", 0) == 0 || error.rfind("not an", 0) == 0;
         return refused ? 2 : 1;
@@ -174,7 +175,7 @@ int main(int argc, char** argv) {
     std::fflush(stdout);
     int sig = 0;
     sigwait(&stop_signals, &sig);
-    head.stop();
+    head.Stop();
     std::printf("vq-headsim: stopped after %llu pings\n",
                 static_cast<unsigned long long>(head.pings_served()));
     return 0;

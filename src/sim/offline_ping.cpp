@@ -28,8 +28,8 @@ std::vector<std::uint8_t> BuildPingBufferOffline(const Options& options,
     Request request;
     if (!ParseRequestHeader(command1152.data(), &request)) return buf;
     HeadEngine engine(options);
-    engine.begin_ping(command1152.data(), options.scene, ping_index);
-    const int last = engine.last_packet(request);
+    engine.BeginPing(command1152.data(), options.scene, ping_index);
+    const int last = engine.LastPacket(request);
     std::vector<std::uint8_t> packet(request.packet_size);
     std::uint8_t header[kRequestHeaderBytes];
     std::memcpy(header, command1152.data(), kRequestHeaderBytes);
@@ -42,7 +42,7 @@ std::vector<std::uint8_t> BuildPingBufferOffline(const Options& options,
             PutU16(header + 8, static_cast<std::uint16_t>(n));
             Append(buf, header, kRequestHeaderBytes);
         }
-        engine.build_packet(request, packet.data());
+        engine.BuildPacket(request, packet.data());
         Append(buf, packet.data(), packet.size());
     }
     if (samples) samples->assign(engine.samples(), engine.samples() + engine.sample_bytes());
@@ -52,10 +52,18 @@ std::vector<std::uint8_t> BuildPingBufferOffline(const Options& options,
 Scene DemoScene(HeadKind head) {
     Scene s;
     switch (head) {
-        case HeadKind::Standard260: s.seabed_depth_m = 20.0f; break;
-        case HeadKind::LongRange120: s.seabed_depth_m = 35.0f; break;
-        case HeadKind::HighFreq675: s.seabed_depth_m = 10.0f; break;
-        case HeadKind::FineResolution: s.seabed_depth_m = 3.0f; break;
+        case HeadKind::Standard260:
+            s.seabed_depth_m = 20.0f;
+            break;
+        case HeadKind::LongRange120:
+            s.seabed_depth_m = 35.0f;
+            break;
+        case HeadKind::HighFreq675:
+            s.seabed_depth_m = 10.0f;
+            break;
+        case HeadKind::FineResolution:
+            s.seabed_depth_m = 3.0f;
+            break;
     }
     const float d = s.seabed_depth_m;
     s.slope_deg = 3.0f;

@@ -36,8 +36,7 @@ PingSettings DecodeCommand(const std::uint8_t* command, const HeadProfile& profi
     s.flags = GetU32(sw + 0);
     s.range_span_m = Limited(GetF32(sw + 8), 0.05f, 1000.0f, 50.0f);
     s.range_offset_m = Limited(GetF32(sw + 12), 0.0f, 1000.0f, 0.0f);
-    s.frequency_hz =
-        Limited(GetF32(sw + 16), profile.min_hz, profile.max_hz, profile.nominal_hz);
+    s.frequency_hz = Limited(GetF32(sw + 16), profile.min_hz, profile.max_hz, profile.nominal_hz);
     s.absorption_db_per_m = Limited(GetF32(sw + 20), 0.0f, 5.0f, 0.065f);
     s.pulse_s = Limited(GetF32(sw + 24), 1e-6f, 0.01f, 300e-6f);
     s.points = GetU16(sw + 32) == 1000 ? 1000 : 500;
@@ -56,8 +55,7 @@ PingSettings DecodeCommand(const std::uint8_t* command, const HeadProfile& profi
     return s;
 }
 
-void WriteSettingsEcho(const PingSettings& s, const std::uint8_t* switch_block,
-                       std::uint8_t* out) {
+void WriteSettingsEcho(const PingSettings& s, const std::uint8_t* switch_block, std::uint8_t* out) {
     std::memcpy(out, switch_block, kSettingsEchoBytes);
     PutU32(out + 0, s.flags);
     PutF32(out + 8, s.range_span_m);

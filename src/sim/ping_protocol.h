@@ -64,8 +64,7 @@ PingSettings DecodeCommand(const std::uint8_t* command, const HeadProfile& profi
 
 // The settings echo: the switch block as received, with the values actually used written
 // over it (transmit delay at 28, data points at 32, data bits at 34).
-void WriteSettingsEcho(const PingSettings& s, const std::uint8_t* switch_block,
-                       std::uint8_t* out);
+void WriteSettingsEcho(const PingSettings& s, const std::uint8_t* switch_block, std::uint8_t* out);
 
 // Number of the last packet of a ping, as the link requests it: the fixed table for formats
 // 10 and 11 (500/1000 points, 8676- or 2892-byte packets), otherwise as many packets as the

@@ -57,18 +57,18 @@ struct SimHead::Impl {
     Clock::time_point refuse_until{};
     std::vector<std::uint8_t> last_samples;
 
-    bool open_listener(std::string* error);
-    void run();
-    void serve(int fd);
-    bool read_full(int fd, std::uint8_t* p, std::size_t n);
-    bool write_full(int fd, const std::uint8_t* p, std::size_t n);
-    void sleep_for(double seconds);
-    void keep_refusal();
-    FaultAction take_fault();
-    void pace(const PingSettings& s);
+    bool OpenListener(std::string* error);
+    void Run();
+    void Serve(int fd);
+    bool ReadFull(int fd, std::uint8_t* p, std::size_t n);
+    bool WriteFull(int fd, const std::uint8_t* p, std::size_t n);
+    void SleepFor(double seconds);
+    void KeepRefusal();
+    FaultAction TakeFault();
+    void Pace(const PingSettings& s);
 };
 
-bool SimHead::Impl::open_listener(std::string* error) {
+bool SimHead::Impl::OpenListener(std::string* error) {
     const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
     if (fd < 0) {
         if (error) *error = std::string("socket: ") + std::strerror(errno);
@@ -81,8 +81,9 @@ bool SimHead::Impl::open_listener(std::string* error) {
     std::memcpy(&a.sin_addr.s_addr, ip, 4);
     a.sin_port = htons(bound_port.load() != 0 ? bound_port.load() : options.port);
     if (::bind(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0 || ::listen(fd, 4) != 0) {
-        if (error) *error = std::string("cannot listen on ") + options.bind + ":" +
-                            std::to_string(ntohs(a.sin_port)) + ": " + std::strerror(errno);
+        if (error)
+            *error = std::string("cannot listen on ") + options.bind + ":" +
+                     std::to_string(ntohs(a.sin_port)) + ": " + std::strerror(errno);
         ::close(fd);
         return false;
     }
@@ -93,7 +94,7 @@ bool SimHead::Impl::open_listener(std::string* error) {
     return true;
 }
 
-void SimHead::Impl::sleep_for(double seconds) {
+void SimHead::Impl::SleepFor(double seconds) {
     const auto until = Clock::now() + std::chrono::duration_cast<Clock::duration>(
                                           std::chrono::duration<double>(seconds));
     while (running.load() && Clock::now() < until) {
@@ -103,7 +104,7 @@ void SimHead::Impl::sleep_for(double seconds) {
 }
 
 // Closes the listening socket while a refusal is in force and opens it again afterwards.
-void SimHead::Impl::keep_refusal() {
+void SimHead::Impl::KeepRefusal() {
     Clock::time_point until;
     {
         std::lock_guard lock(m);
@@ -114,11 +115,11 @@ void SimHead::Impl::keep_refusal() {
         ::close(listen_fd);
         listen_fd = -1;
     } else if (!refusing && listen_fd < 0) {
-        open_listener(nullptr);
+        OpenListener(nullptr);
     }
 }
 
-FaultAction SimHead::Impl::take_fault() {
+FaultAction SimHead::Impl::TakeFault() {
     std::lock_guard lock(m);
     const int k = sent_since_arm++;
     FaultAction action = FaultAction::None;
@@ -139,21 +140,22 @@ FaultAction SimHead::Impl::take_fault() {
 }
 
 // Realistic ping rate: the two-way travel time of the range window plus 3 ms.
-void SimHead::Impl::pace(const PingSettings& s) {
+void SimHead::Impl::Pace(const PingSettings& s) {
     if (!options.pacing) return;
-    const double period = 2.0 * (s.range_offset_m + s.range_span_m) /
-                              std::max(100.0f, options.sound_velocity) + 0.003;
+    const double period =
+        2.0 * (s.range_offset_m + s.range_span_m) / std::max(100.0f, options.sound_velocity) +
+        0.003;
     const auto now = Clock::now();
-    if (now < next_ping) sleep_for(std::chrono::duration<double>(next_ping - now).count());
-    next_ping = std::max(now, next_ping) + std::chrono::duration_cast<Clock::duration>(
-                                               std::chrono::duration<double>(period));
+    if (now < next_ping) SleepFor(std::chrono::duration<double>(next_ping - now).count());
+    next_ping = std::max(now, next_ping) +
+                std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(period));
 }
 
-bool SimHead::Impl::read_full(int fd, std::uint8_t* p, std::size_t n) {
+bool SimHead::Impl::ReadFull(int fd, std::uint8_t* p, std::size_t n) {
     std::size_t got = 0;
     while (got < n) {
         if (!running.load()) return false;
-        keep_refusal();
+        KeepRefusal();
         pollfd pfd{fd, POLLIN, 0};
         const int r = ::poll(&pfd, 1, kPollMs);
         if (r < 0 && errno != EINTR) return false;
@@ -169,7 +171,7 @@ bool SimHead::Impl::read_full(int fd, std::uint8_t* p, std::size_t n) {
     return true;
 }
 
-bool SimHead::Impl::write_full(int fd, const std::uint8_t* p, std::size_t n) {
+bool SimHead::Impl::WriteFull(int fd, const std::uint8_t* p, std::size_t n) {
     std::size_t sent = 0;
     while (sent < n) {
         if (!running.load()) return false;
@@ -187,15 +189,15 @@ bool SimHead::Impl::write_full(int fd, const std::uint8_t* p, std::size_t n) {
     return true;
 }
 
-void SimHead::Impl::serve(int fd) {
+void SimHead::Impl::Serve(int fd) {
     std::vector<std::uint8_t> command(kCommandBytes, 0);
     std::vector<std::uint8_t> packet(kMaxPacketSize, 0);
     while (running.load()) {
-        if (!read_full(fd, command.data(), kRequestHeaderBytes)) return;
+        if (!ReadFull(fd, command.data(), kRequestHeaderBytes)) return;
         Request req;
         if (!ParseRequestHeader(command.data(), &req)) return;  // not our protocol: hang up
         if (req.packet_number == 0 &&
-            !read_full(fd, command.data() + kRequestHeaderBytes, kSwitchBlockBytes)) {
+            !ReadFull(fd, command.data() + kRequestHeaderBytes, kSwitchBlockBytes)) {
             return;
         }
         requests.fetch_add(1);
@@ -208,16 +210,16 @@ void SimHead::Impl::serve(int fd) {
                 scene_changed = false;
             }
         }
-        if (stall > 0.0) sleep_for(stall);
+        if (stall > 0.0) SleepFor(stall);
         if (req.packet_number == 0) {
-            engine.begin_ping(command.data(), ping_scene, ping_index++);
-            pace(engine.settings());
+            engine.BeginPing(command.data(), ping_scene, ping_index++);
+            Pace(engine.settings());
         }
-        engine.build_packet(req, packet.data());
-        const FaultAction fault = take_fault();
+        engine.BuildPacket(req, packet.data());
+        const FaultAction fault = TakeFault();
         if (fault == FaultAction::Close) return;
         if (fault == FaultAction::CloseMidPacket) {
-            write_full(fd, packet.data(), req.packet_size / 2);
+            WriteFull(fd, packet.data(), req.packet_size / 2);
             return;
         }
         if (fault == FaultAction::BadHeader) packet[3] = 'V';
@@ -226,20 +228,20 @@ void SimHead::Impl::serve(int fd) {
         }
         // Counted before sending, so a client that has the packet also sees the counts.
         packets.fetch_add(1);
-        if (fault == FaultAction::None && req.packet_number == engine.last_packet(req)) {
+        if (fault == FaultAction::None && req.packet_number == engine.LastPacket(req)) {
             {
                 std::lock_guard lock(m);
                 last_samples.assign(engine.samples(), engine.samples() + engine.sample_bytes());
             }
             pings.fetch_add(1);
         }
-        if (!write_full(fd, packet.data(), req.packet_size)) return;
+        if (!WriteFull(fd, packet.data(), req.packet_size)) return;
     }
 }
 
-void SimHead::Impl::run() {
+void SimHead::Impl::Run() {
     while (running.load()) {
-        keep_refusal();
+        KeepRefusal();
         if (listen_fd < 0) {
             std::this_thread::sleep_for(std::chrono::milliseconds(20));
             continue;
@@ -251,7 +253,7 @@ void SimHead::Impl::run() {
         const int one = 1;
         ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
         connections.fetch_add(1);
-        serve(fd);
+        Serve(fd);
         ::close(fd);
     }
     if (listen_fd >= 0) ::close(listen_fd);
@@ -260,9 +262,11 @@ void SimHead::Impl::run() {
 
 SimHead::SimHead(Options options) : impl_(std::make_unique<Impl>(std::move(options))) {}
 
-SimHead::~SimHead() { stop(); }
+SimHead::~SimHead() {
+    Stop();
+}
 
-bool SimHead::start(std::string* error) {
+bool SimHead::Start(std::string* error) {
     if (impl_->running.load()) return true;
     if (!ParseIPv4(impl_->options.bind, impl_->ip)) {
         if (error) *error = "not an IPv4 address: " + impl_->options.bind;
@@ -276,28 +280,30 @@ bool SimHead::start(std::string* error) {
         return false;
     }
     impl_->bound_port.store(0);
-    if (!impl_->open_listener(error)) return false;
+    if (!impl_->OpenListener(error)) return false;
     impl_->running.store(true);
-    impl_->thread = std::thread([this] { impl_->run(); });
+    impl_->thread = std::thread([this] { impl_->Run(); });
     return true;
 }
 
-void SimHead::stop() {
+void SimHead::Stop() {
     if (!impl_->thread.joinable()) return;
     impl_->running.store(false);
     impl_->thread.join();
 }
 
-std::uint16_t SimHead::port() const { return impl_->bound_port.load(); }
+std::uint16_t SimHead::port() const {
+    return impl_->bound_port.load();
+}
 
-void SimHead::arm(const Faults& faults) {
+void SimHead::Arm(const Faults& faults) {
     std::lock_guard lock(impl_->m);
     impl_->faults = faults;
     impl_->sent_since_arm = 0;
     if (faults.refuse_seconds > 0.0) {
-        impl_->refuse_until = Clock::now() + std::chrono::duration_cast<Clock::duration>(
-                                                 std::chrono::duration<double>(
-                                                     faults.refuse_seconds));
+        impl_->refuse_until =
+            Clock::now() + std::chrono::duration_cast<Clock::duration>(
+                               std::chrono::duration<double>(faults.refuse_seconds));
     }
 }
 
@@ -307,10 +313,18 @@ void SimHead::set_scene(const Scene& scene) {
     impl_->scene_changed = true;
 }
 
-std::uint64_t SimHead::pings_served() const { return impl_->pings.load(); }
-std::uint64_t SimHead::requests_received() const { return impl_->requests.load(); }
-std::uint64_t SimHead::packets_served() const { return impl_->packets.load(); }
-std::uint64_t SimHead::connections_accepted() const { return impl_->connections.load(); }
+std::uint64_t SimHead::pings_served() const {
+    return impl_->pings.load();
+}
+std::uint64_t SimHead::requests_received() const {
+    return impl_->requests.load();
+}
+std::uint64_t SimHead::packets_served() const {
+    return impl_->packets.load();
+}
+std::uint64_t SimHead::connections_accepted() const {
+    return impl_->connections.load();
+}
 
 std::vector<std::uint8_t> SimHead::last_ping_samples() const {
     std::lock_guard lock(impl_->m);

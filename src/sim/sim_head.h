@@ -45,7 +45,7 @@ struct Scene {
     float roughness_m = 0.05f;
     float ripple = 0.01f;  // amplitude of the across-track ripple, as a fraction of the depth
     std::vector<PointTarget> targets;
-    bool cylinder = true;         // a short cylinder lying on the seabed
+    bool cylinder = true;            // a short cylinder lying on the seabed
     float drift_m_per_ping = 0.02f;  // the vessel moves on: the scene drifts slowly
     float water_noise = 0.02f;
     float receiver_noise = 0.01f;
@@ -57,11 +57,11 @@ struct Scene {
 // fault strikes once. A refusal closes the listening socket, so connection attempts are
 // refused, and opens it again when the time is over.
 struct Faults {
-    int close_after_packets = -1;      // close the connection after K more packets
-    int bad_header_after_packets = -1;  // the K-th next packet has a wrong header byte
-    int wrong_number_after_packets = -1;  // the K-th next packet carries a wrong packet number
-    double stall_seconds = 0.0;        // before answering the next request, stall this long
-    double refuse_seconds = 0.0;       // refuse (close at once) connections for this long
+    int close_after_packets = -1;             // close the connection after K more packets
+    int bad_header_after_packets = -1;        // the K-th next packet has a wrong header byte
+    int wrong_number_after_packets = -1;      // the K-th next packet carries a wrong packet number
+    double stall_seconds = 0.0;               // before answering the next request, stall this long
+    double refuse_seconds = 0.0;              // refuse (close at once) connections for this long
     int close_mid_packet_after_packets = -1;  // the K-th next packet is cut in the middle
 };
 
@@ -93,18 +93,18 @@ std::vector<std::uint8_t> BuildPingBufferOffline(const Options& options,
 Scene DemoScene(HeadKind head);
 
 class SimHead {
-public:
+  public:
     explicit SimHead(Options options);
     ~SimHead();  // stops the server
     SimHead(const SimHead&) = delete;
     SimHead& operator=(const SimHead&) = delete;
 
     // Binds and starts serving on a thread of its own. False with a reason on failure.
-    bool start(std::string* error = nullptr);
-    void stop();
+    bool Start(std::string* error = nullptr);
+    void Stop();
     std::uint16_t port() const;  // the bound port (the ephemeral one when 0 was asked)
 
-    void arm(const Faults& faults);  // thread-safe
+    void Arm(const Faults& faults);      // thread-safe
     void set_scene(const Scene& scene);  // thread-safe, applies from the next ping
 
     std::uint64_t pings_served() const;  // complete pings (last packet handed to the socket)
@@ -114,7 +114,7 @@ public:
     // The sample array (sample-major, 16 elements, I then Q, as sent) of the last complete ping.
     std::vector<std::uint8_t> last_ping_samples() const;
 
-private:
+  private:
     struct Impl;
     std::unique_ptr<Impl> impl_;
 };

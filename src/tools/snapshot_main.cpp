@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "display/picture_handoff.h"
 #include "core/settings_store.h"
+#include "display/picture_handoff.h"
 #include "link/command_packet.h"
 #include "pipeline/pipeline.h"
 #include "sim/sim_head.h"
@@ -34,12 +34,20 @@ int main(int argc, char** argv) {
     float depth = 20.0f;
     for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];
-        if (a == "--out" && i + 1 < argc) out = argv[++i];
-        else if (a == "--pings" && i + 1 < argc) pings = std::atoi(argv[++i]);
-        else if (a == "--mode" && i + 1 < argc) only_mode = std::atoi(argv[++i]);
-        else if (a == "--depth" && i + 1 < argc) depth = static_cast<float>(std::atof(argv[++i]));
-        else if (a == "--detect") detect = true;
-        else { Usage(); return a == "--help" || a == "-h" ? 0 : 2; }
+        if (a == "--out" && i + 1 < argc)
+            out = argv[++i];
+        else if (a == "--pings" && i + 1 < argc)
+            pings = std::atoi(argv[++i]);
+        else if (a == "--mode" && i + 1 < argc)
+            only_mode = std::atoi(argv[++i]);
+        else if (a == "--depth" && i + 1 < argc)
+            depth = static_cast<float>(std::atof(argv[++i]));
+        else if (a == "--detect")
+            detect = true;
+        else {
+            Usage();
+            return a == "--help" || a == "-h" ? 0 : 2;
+        }
     }
     vq::sim::Options so;
     so.scene = vq::sim::DemoScene(so.head);
@@ -47,7 +55,7 @@ int main(int argc, char** argv) {
     for (int mode = 0; mode < 5; ++mode) {
         if (only_mode >= 0 && mode != only_mode) continue;
         vq::SettingsStore store;
-        store.update([&](vq::SettingsState& st) {
+        store.Update([&](vq::SettingsState& st) {
             st.s.DisplayType = mode;
             st.s.ProfilePointDetection = detect ? 1 : 0;
         });
@@ -59,12 +67,13 @@ int main(int argc, char** argv) {
         std::vector<std::uint8_t> command(1152);
         for (int p = 0; p < pings; ++p) {
             vq::BuildCommandPacket(store.snapshot(), 0, command.data());
-            const auto ping = vq::sim::BuildPingBufferOffline(so, command, static_cast<std::uint64_t>(p));
+            const auto ping =
+                vq::sim::BuildPingBufferOffline(so, command, static_cast<std::uint64_t>(p));
             pipeline.Process(ping.data(), ping.size(), vq::PingInput{});
         }
         const std::string path = out + "/" + kModeNames[mode] + ".png";
         std::string error;
-        if (!pipeline.picture().save_png(path, &error)) {
+        if (!pipeline.Picture().SavePng(path, &error)) {
             std::fprintf(stderr, "vq-snapshot: %s: %s\n", path.c_str(), error.c_str());
             return 1;
         }

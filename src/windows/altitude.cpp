@@ -37,8 +37,8 @@ float AltitudeEstimator::Update(const ProfilePointRecord* table, int count, int 
     const float scale = 0.1f * sound_velocity / 1500.0f;
     for (int i = 0; i < kCandidates; ++i) {
         const int r = first + i;
-        candidates_[i] = (table != nullptr && r >= 0 && r < count) ? table[r].range_dm * scale
-                                                                   : 0.0f;
+        candidates_[i] =
+            (table != nullptr && r >= 0 && r < count) ? table[r].range_dm * scale : 0.0f;
     }
     const float m = MedianOfNine(candidates_);
     std::array<float, kCandidates> dev{};

@@ -10,7 +10,7 @@
 namespace vq {
 
 class AltitudeEstimator {
-public:
+  public:
     static constexpr int kCandidates = 9;
     static constexpr int kRing = 3;
     static constexpr int kMaxFailures = 10;
@@ -32,7 +32,7 @@ public:
     // detection is off); remembers the value drawn.
     bool TakeBackgroundClear(bool detection_on);
 
-private:
+  private:
     std::array<float, kCandidates> candidates_{};
     std::array<float, kRing> ring_{};
     int ring_index_ = 0;

@@ -23,7 +23,9 @@ int SampleCount(const ElementView& view, const BeamGeometry& geom) {
     return std::clamp(std::min(geom.NumSamples, view.row_stride), 0, StripLines::kMaxSamples);
 }
 
-std::int32_t ToPixel(float v) { return std::clamp(TruncToInt(v), 0, 255); }
+std::int32_t ToPixel(float v) {
+    return std::clamp(TruncToInt(v), 0, 255);
+}
 
 }  // namespace
 
@@ -97,8 +99,7 @@ void StripLines::BuildEchoLine(const ElementView& view, const BeamGeometry& geom
     const int nbf = std::min(geom.NumBeamsFormed, kMaxBeams);
     if (!Usable(view) || ns == 0 || nbf <= 0) return;
     const float tilt = settings.ProfileTiltAngle;
-    const int k = TruncToInt(static_cast<float>(nbf / 2) -
-                             static_cast<float>(nbf) * tilt / 120.0f);
+    const int k = TruncToInt(static_cast<float>(nbf / 2) - static_cast<float>(nbf) * tilt / 120.0f);
     // Tilts beyond 60 degrees would point past the fan: the outermost beam is used instead.
     echo_beam_ = std::clamp(k, 0, nbf - 1);
     FormSubArray(view, echo_beam_, ns);
@@ -111,7 +112,7 @@ void StripLines::set_sidescan_angle(float degrees) {
     sidescan_angle_ = std::clamp(degrees, kMinSidescanAngle, kMaxSidescanAngle);
 }
 
-void StripLines::step_sidescan_angle(bool up) {
+void StripLines::StepSidescanAngle(bool up) {
     set_sidescan_angle(sidescan_angle_ + (up ? 5.0f : -5.0f));
 }
 

@@ -12,7 +12,7 @@
 namespace vq {
 
 class StripLines {
-public:
+  public:
     static constexpr int kMaxSamples = 1000;
     static constexpr float kDefaultSidescanAngle = 22.5f;
     static constexpr float kMinSidescanAngle = 15.0f;
@@ -38,9 +38,9 @@ public:
     // Sets g_sidescan_angle, kept within 15 .. 75 degrees.
     void set_sidescan_angle(float degrees);
     // Left click +5, right click -5 degrees, within the same limits.
-    void step_sidescan_angle(bool up);
+    void StepSidescanAngle(bool up);
 
-private:
+  private:
     // Magnitude of the six-element sub-array beam `beam` into mag_[0 .. ns-1].
     void FormSubArray(const ElementView& view, int beam, int ns);
 

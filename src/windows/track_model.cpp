@@ -17,18 +17,18 @@ constexpr int kJumpsHeldPlayback = 10;
 constexpr int kEdgeMargin = 10;  // pixels: closer to the edge recentres the plot
 constexpr double kDegToRad = 3.14159265358979323846 / 180.0;
 
-bool has_no_point(const SwathState& s) {
+bool HasNoPoint(const SwathState& s) {
     return s.port_extent == kSwathNoPointPort || s.port_extent == kSwathNoPointStbd ||
            s.stbd_extent == kSwathNoPointPort || s.stbd_extent == kSwathNoPointStbd;
 }
 
 }  // namespace
 
-double track_scale(int zoom) {
+double TrackScale(int zoom) {
     return kScales[static_cast<std::size_t>(std::clamp(zoom, 0, 11))];
 }
 
-int track_grid_spacing_m(double scale) {
+int TrackGridSpacingM(double scale) {
     int d = scale >= 4.0 ? 10 : 20;
     if (scale < 1.5) d = 50;
     if (scale < 1.0) d = 100;
@@ -67,32 +67,32 @@ int TrackModel::next_index() const {
     return next_;
 }
 
-TrackRecord TrackModel::record(int index) const {
+TrackRecord TrackModel::Record(int index) const {
     std::lock_guard<std::mutex> lock(mutex_);
     return records_[static_cast<std::size_t>(std::clamp(index, 0, kCapacity - 1))];
 }
 
-std::array<int, 2> TrackModel::pixel_of(double north, double east_stored) const {
+std::array<int, 2> TrackModel::PixelOf(double north, double east_stored) const {
     std::lock_guard<std::mutex> lock(mutex_);
-    return pixel_locked(north, east_stored);
+    return PixelLocked(north, east_stored);
 }
 
-std::array<int, 2> TrackModel::pixel_locked(double north, double east_stored) const {
-    double s = track_scale(options_.zoom);
+std::array<int, 2> TrackModel::PixelLocked(double north, double east_stored) const {
+    double s = TrackScale(options_.zoom);
     double cx = canvas_ ? canvas_->width() / 2 : 0;
     double cy = canvas_ ? canvas_->height() / 2 : 0;
     return {static_cast<int>(cx + (ref_east_ - east_stored) * s + pan_x_),
             static_cast<int>(cy + (ref_north_ - north) * s + pan_y_)};
 }
 
-void TrackModel::clear_records_locked() {
+void TrackModel::ClearRecordsLocked() {
     std::fill(records_.begin(), records_.end(), TrackRecord{});
     started_ = false;
     segment_drawn_ = false;
     jump_count_ = 0;
 }
 
-void TrackModel::recentre_locked() {
+void TrackModel::RecentreLocked() {
     ref_north_ = p_north_;
     ref_east_ = p_east_;
     pan_x_ = 0.0;
@@ -100,7 +100,7 @@ void TrackModel::recentre_locked() {
     saved_valid_ = false;
 }
 
-void TrackModel::add_fix(const TrackFix& fix) {
+void TrackModel::AddFix(const TrackFix& fix) {
     std::lock_guard<std::mutex> lock(mutex_);
     p_north_ = fix.northing;
     p_east_ = -fix.easting;
@@ -108,9 +108,9 @@ void TrackModel::add_fix(const TrackFix& fix) {
     double de = p_east_ - prev_east_;
     if (std::fabs(std::trunc(dn)) > kRestartDistance ||
         std::fabs(std::trunc(de)) > kRestartDistance) {
-        clear_records_locked();
-        recentre_locked();
-        if (canvas_ != nullptr) redraw_locked();
+        ClearRecordsLocked();
+        RecentreLocked();
+        if (canvas_ != nullptr) RedrawLocked();
     } else {
         if (!started_) {
             // No line may join old data to the first fix of a new plot.
@@ -136,7 +136,7 @@ void TrackModel::add_fix(const TrackFix& fix) {
         rec.fix_value = fix.fix_value;
         rec.track_valid = 1;
         rec.swath_valid = swath_.points_drawn ? 1 : 0;
-        if (swath_.range_span != last_range_span_ || has_no_point(swath_)) rec.swath_valid = 0;
+        if (swath_.range_span != last_range_span_ || HasNoPoint(swath_)) rec.swath_valid = 0;
         last_range_span_ = swath_.range_span;
         rec.port_extent = swath_.port_extent;
         rec.stbd_extent = swath_.stbd_extent;
@@ -149,15 +149,15 @@ void TrackModel::add_fix(const TrackFix& fix) {
     next_ = (next_ + 1) % kCapacity;
     prev_north_ = p_north_;
     prev_east_ = p_east_;
-    update_locked(true);
+    UpdateLocked(true);
 }
 
-void TrackModel::update(bool keep) {
+void TrackModel::Update(bool keep) {
     std::lock_guard<std::mutex> lock(mutex_);
-    update_locked(keep);
+    UpdateLocked(keep);
 }
 
-void TrackModel::update_locked(bool keep) {
+void TrackModel::UpdateLocked(bool keep) {
     if (canvas_ == nullptr) {
         last_keep_ = keep;
         return;
@@ -165,33 +165,33 @@ void TrackModel::update_locked(bool keep) {
     // After a zoom or repaint the old marker position no longer joins the new fix.
     bool join = keep && last_keep_ && marker_valid_;
     last_keep_ = keep;
-    auto [x, y] = pixel_locked(p_north_, p_east_);
+    auto [x, y] = PixelLocked(p_north_, p_east_);
     int w = canvas_->width();
     int h = canvas_->height();
     if (x < kEdgeMargin || y < kEdgeMargin || x >= w - kEdgeMargin || y >= h - kEdgeMargin) {
-        recentre_locked();
-        redraw_locked();
+        RecentreLocked();
+        RedrawLocked();
         return;
     }
     if (marker_valid_) {
         TrackRecord& rec = records_[static_cast<std::size_t>(newest_index_locked())];
         if (join && options_.display_swath) {
-            draw_swath_line_locked(rec, x, y);
-            draw_segments_locked();
+            DrawSwathLineLocked(rec, x, y);
+            DrawSegmentsLocked();
         }
-        restore_marker_locked();
+        RestoreMarkerLocked();
         if (join && rec.track_valid == 1 && segment_drawn_)
-            canvas_->line(marker_x_, marker_y_, x, y, kTrackGreen, 3, false);
+            canvas_->Line(marker_x_, marker_y_, x, y, kTrackGreen, 3, false);
         if (join) segment_drawn_ = true;
     }
-    draw_marker_locked(x, y);
+    DrawMarkerLocked(x, y);
 }
 
-void TrackModel::draw_swath_line_locked(TrackRecord& rec, int x, int y) {
+void TrackModel::DrawSwathLineLocked(TrackRecord& rec, int x, int y) {
     if (!options_.profile_detection || rec.track_valid != 1 || rec.swath_valid != 1 ||
         !segment_drawn_)
         return;
-    double s = track_scale(options_.zoom);
+    double s = TrackScale(options_.zoom);
     double h = (options_.swath_across_heading ? rec.heading : rec.course) * kDegToRad;
     double c = std::cos(h);
     double sn = std::sin(h);
@@ -203,30 +203,30 @@ void TrackModel::draw_swath_line_locked(TrackRecord& rec, int x, int y) {
     // track from the port end (port extents are negative).
     int bx = static_cast<int>(x + ls * c + 0.5);
     int by = static_cast<int>(y + ls * sn + 0.5);
-    canvas_->line(ax, ay, bx, by, kSwathBlue, 1, false);
+    canvas_->Line(ax, ay, bx, by, kSwathBlue, 1, false);
     rec.port_east = rec.east - (ax - x) / s;
     rec.port_north = rec.north - (ay - y) / s;
     rec.stbd_east = rec.east - (bx - x) / s;
     rec.stbd_north = rec.north - (by - y) / s;
 }
 
-void TrackModel::restore_marker_locked() {
+void TrackModel::RestoreMarkerLocked() {
     if (!saved_valid_) return;
     int half = kMarkerSize / 2;
     for (int j = 0; j < kMarkerSize; ++j)
         for (int i = 0; i < kMarkerSize; ++i)
-            canvas_->set_pixel(marker_x_ - half + i, marker_y_ - half + j,
-                               saved_[static_cast<std::size_t>(j * kMarkerSize + i)]);
+            canvas_->SetPixel(marker_x_ - half + i, marker_y_ - half + j,
+                              saved_[static_cast<std::size_t>(j * kMarkerSize + i)]);
     saved_valid_ = false;
 }
 
-void TrackModel::draw_marker_locked(int x, int y) {
+void TrackModel::DrawMarkerLocked(int x, int y) {
     int half = kMarkerSize / 2;
     for (int j = 0; j < kMarkerSize; ++j) {
         for (int i = 0; i < kMarkerSize; ++i) {
             saved_[static_cast<std::size_t>(j * kMarkerSize + i)] =
-                canvas_->pixel(x - half + i, y - half + j);
-            canvas_->set_pixel(x - half + i, y - half + j, kTrackMarkerGrey);
+                canvas_->Pixel(x - half + i, y - half + j);
+            canvas_->SetPixel(x - half + i, y - half + j, kTrackMarkerGrey);
         }
     }
     saved_valid_ = true;
@@ -235,49 +235,49 @@ void TrackModel::draw_marker_locked(int x, int y) {
     marker_valid_ = true;
 }
 
-void TrackModel::redraw() {
+void TrackModel::Redraw() {
     std::lock_guard<std::mutex> lock(mutex_);
-    if (canvas_ != nullptr) redraw_locked();
+    if (canvas_ != nullptr) RedrawLocked();
 }
 
-void TrackModel::redraw_locked() {
-    canvas_->fill(kTrackBlack);
-    recentre_locked();
-    if (options_.display_swath && options_.profile_detection) draw_stored_swaths_locked();
-    draw_grid_locked();
-    draw_segments_locked();
-    auto [x, y] = pixel_locked(p_north_, p_east_);
-    draw_marker_locked(x, y);
+void TrackModel::RedrawLocked() {
+    canvas_->Fill(kTrackBlack);
+    RecentreLocked();
+    if (options_.display_swath && options_.profile_detection) DrawStoredSwathsLocked();
+    DrawGridLocked();
+    DrawSegmentsLocked();
+    auto [x, y] = PixelLocked(p_north_, p_east_);
+    DrawMarkerLocked(x, y);
 }
 
-void TrackModel::draw_stored_swaths_locked() {
+void TrackModel::DrawStoredSwathsLocked() {
     for (int k = 0; k < kCapacity; ++k) {
         const TrackRecord& r = records_[static_cast<std::size_t>((next_ + k) % kCapacity)];
         if (r.swath_valid != 1 || r.port_north == 0.0 || r.port_east == 0.0 ||
             r.stbd_north == 0.0 || r.stbd_east == 0.0)
             continue;
-        auto a = pixel_locked(r.port_north, r.port_east);
-        auto b = pixel_locked(r.stbd_north, r.stbd_east);
+        auto a = PixelLocked(r.port_north, r.port_east);
+        auto b = PixelLocked(r.stbd_north, r.stbd_east);
         if (a == b) continue;
-        canvas_->line(a[0], a[1], b[0], b[1], kSwathBlue, 1, false);
+        canvas_->Line(a[0], a[1], b[0], b[1], kSwathBlue, 1, false);
     }
 }
 
-void TrackModel::draw_segments_locked() {
+void TrackModel::DrawSegmentsLocked() {
     for (int k = 0; k < kCapacity - 1; ++k) {
         const TrackRecord& r0 = records_[static_cast<std::size_t>((next_ + k) % kCapacity)];
         const TrackRecord& r1 = records_[static_cast<std::size_t>((next_ + k + 1) % kCapacity)];
         if (r0.north == 0.0 || r0.east == 0.0 || r1.north == 0.0 || r1.east == 0.0) continue;
-        auto a = pixel_locked(r0.north, r0.east);
-        auto b = pixel_locked(r1.north, r1.east);
+        auto a = PixelLocked(r0.north, r0.east);
+        auto b = PixelLocked(r1.north, r1.east);
         if (a == b) continue;
-        canvas_->line(a[0], a[1], b[0], b[1], kTrackGreen, 3, false);
+        canvas_->Line(a[0], a[1], b[0], b[1], kTrackGreen, 3, false);
     }
 }
 
-void TrackModel::draw_grid_locked() {
-    double s = track_scale(options_.zoom);
-    int d = track_grid_spacing_m(s);
+void TrackModel::DrawGridLocked() {
+    double s = TrackScale(options_.zoom);
+    int d = TrackGridSpacingM(s);
     double step = d * s;
     int w = canvas_->width();
     int h = canvas_->height();
@@ -288,38 +288,38 @@ void TrackModel::draw_grid_locked() {
         bool any = false;
         for (int x : {cx + off, cx - off}) {
             if (x < 1 || x > w - 2) continue;
-            canvas_->line(x, 1, x, h - 2, kTrackGridGrey, 1, true);
+            canvas_->Line(x, 1, x, h - 2, kTrackGridGrey, 1, true);
             any = true;
         }
         for (int y : {cy + off, cy - off}) {
             if (y < 1 || y > h - 2) continue;
-            canvas_->line(1, y, w - 2, y, kTrackGridGrey, 1, true);
+            canvas_->Line(1, y, w - 2, y, kTrackGridGrey, 1, true);
             any = true;
         }
         if (!any) break;
     }
     char label[24];
     std::snprintf(label, sizeof label, "%d M/DIV", d);
-    canvas_->text(2, 2, label, kTrackLabelGrey, kTrackBlack);
+    canvas_->Text(2, 2, label, kTrackLabelGrey, kTrackBlack);
 }
 
-void TrackModel::clear() {
+void TrackModel::Clear() {
     std::lock_guard<std::mutex> lock(mutex_);
-    clear_records_locked();
-    if (canvas_ != nullptr) redraw_locked();
+    ClearRecordsLocked();
+    if (canvas_ != nullptr) RedrawLocked();
 }
 
-int TrackModel::zoom_in() {
+int TrackModel::ZoomIn() {
     std::lock_guard<std::mutex> lock(mutex_);
     options_.zoom = std::min(options_.zoom + 1, 11);
-    if (canvas_ != nullptr) redraw_locked();
+    if (canvas_ != nullptr) RedrawLocked();
     return options_.zoom;
 }
 
-int TrackModel::zoom_out() {
+int TrackModel::ZoomOut() {
     std::lock_guard<std::mutex> lock(mutex_);
     options_.zoom = std::max(options_.zoom - 1, 0);
-    if (canvas_ != nullptr) redraw_locked();
+    if (canvas_ != nullptr) RedrawLocked();
     return options_.zoom;
 }
 

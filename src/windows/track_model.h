@@ -33,12 +33,12 @@ class TrackCanvas {
     virtual ~TrackCanvas() = default;
     virtual int width() const = 0;
     virtual int height() const = 0;
-    virtual void fill(TrackColour colour) = 0;
-    virtual void line(int x0, int y0, int x1, int y1, TrackColour colour, int pen_width,
+    virtual void Fill(TrackColour colour) = 0;
+    virtual void Line(int x0, int y0, int x1, int y1, TrackColour colour, int pen_width,
                       bool dotted) = 0;
-    virtual void text(int x, int y, std::string_view text, TrackColour fg, TrackColour bg) = 0;
-    virtual TrackColour pixel(int x, int y) const = 0;
-    virtual void set_pixel(int x, int y, TrackColour colour) = 0;
+    virtual void Text(int x, int y, std::string_view text, TrackColour fg, TrackColour bg) = 0;
+    virtual TrackColour Pixel(int x, int y) const = 0;
+    virtual void SetPixel(int x, int y, TrackColour colour) = 0;
 };
 
 // One GPS fix of the track. East values are stored negated.
@@ -91,9 +91,9 @@ struct TrackOptions {
 };
 
 // Pixels per metre for a zoom step (clamped to 0..11).
-double track_scale(int zoom);
+double TrackScale(int zoom);
 // Grid spacing in metres for a scale in pixels per metre.
-int track_grid_spacing_m(double scale);
+int TrackGridSpacingM(double scale);
 
 class TrackModel {
   public:
@@ -108,42 +108,42 @@ class TrackModel {
     void set_swath_state(const SwathState& swath);
 
     // A valid GPS position (the GPS parser's thread). Stores it and draws the newest fix.
-    void add_fix(const TrackFix& fix);
+    void AddFix(const TrackFix& fix);
     // Draws the newest fix; keep = false after a zoom or repaint of the window.
-    void update(bool keep);
+    void Update(bool keep);
     // Full redraw, recentred on the current position.
-    void redraw();
+    void Redraw();
     // "&Clear Track Plotter": forget the track and redraw.
-    void clear();
+    void Clear();
     // Left and right click: one zoom step in or out, recentre and redraw. Returns the new zoom.
-    int zoom_in();
-    int zoom_out();
+    int ZoomIn();
+    int ZoomOut();
 
     int zoom() const;
     int next_index() const;
-    TrackRecord record(int index) const;
+    TrackRecord Record(int index) const;
     // Pixel of a world position (north, stored east) in the current view.
-    std::array<int, 2> pixel_of(double north, double east_stored) const;
+    std::array<int, 2> PixelOf(double north, double east_stored) const;
 
     // Runs `f` under the model's lock, so the window can copy its canvas while no fix is drawn.
     template <typename F>
-    void with_lock(F&& f) const {
+    void WithLock(F&& f) const {
         std::lock_guard<std::mutex> lock(mutex_);
         f();
     }
 
   private:
-    void clear_records_locked();
-    void recentre_locked();
-    void redraw_locked();
-    void update_locked(bool keep);
-    void draw_grid_locked();
-    void draw_segments_locked();
-    void draw_stored_swaths_locked();
-    void draw_swath_line_locked(TrackRecord& rec, int x, int y);
-    void restore_marker_locked();
-    void draw_marker_locked(int x, int y);
-    std::array<int, 2> pixel_locked(double north, double east_stored) const;
+    void ClearRecordsLocked();
+    void RecentreLocked();
+    void RedrawLocked();
+    void UpdateLocked(bool keep);
+    void DrawGridLocked();
+    void DrawSegmentsLocked();
+    void DrawStoredSwathsLocked();
+    void DrawSwathLineLocked(TrackRecord& rec, int x, int y);
+    void RestoreMarkerLocked();
+    void DrawMarkerLocked(int x, int y);
+    std::array<int, 2> PixelLocked(double north, double east_stored) const;
     int newest_index_locked() const { return next_ == 0 ? kCapacity - 1 : next_ - 1; }
 
     mutable std::mutex mutex_;
@@ -173,13 +173,13 @@ class TrackGpsFeed final : public GpsListener {
   public:
     explicit TrackGpsFeed(TrackModel& track, GpsListener* next = nullptr)
         : track_(track), next_(next) {}
-    void on_position(const GpsFix& fix) override {
-        track_.add_fix({fix.northing, fix.easting, fix.fix_quality, fix.speed_knots, fix.course_deg,
-                        fix.heading_deg});
-        if (next_ != nullptr) next_->on_position(fix);
+    void OnPosition(const GpsFix& fix) override {
+        track_.AddFix({fix.northing, fix.easting, fix.fix_quality, fix.speed_knots, fix.course_deg,
+                       fix.heading_deg});
+        if (next_ != nullptr) next_->OnPosition(fix);
     }
-    void on_speed_course(float speed_knots, float course_deg) override {
-        if (next_ != nullptr) next_->on_speed_course(speed_knots, course_deg);
+    void OnSpeedCourse(float speed_knots, float course_deg) override {
+        if (next_ != nullptr) next_->OnSpeedCourse(speed_knots, course_deg);
     }
 
   private:

@@ -50,7 +50,7 @@ class CliConversion : public ::testing::Test {
     // One live recording of the simulated head, shared by every case of this suite.
     static void SetUpTestSuite() {
         TempDir dir;
-        dir.write_loopback_ini("AutoFilename=1\r\n");
+        dir.WriteLoopbackIni("AutoFilename=1\r\n");
         test::RecordingOperator op;
         EngineOptions o;
         o.working_dir = dir.path();
@@ -58,7 +58,7 @@ class CliConversion : public ::testing::Test {
         o.sim_pacing = false;
         o.link_initial_delay_ms = 0;
         Engine e(o, op);
-        e.start();
+        e.Start();
         auto wait = [&](std::uint64_t n) {
             const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(120);
             while (e.stats().pings_processed < n && std::chrono::steady_clock::now() < limit) {
@@ -66,13 +66,13 @@ class CliConversion : public ::testing::Test {
             }
         };
         wait(2);
-        e.command(menu::kRecord);
+        e.Command(menu::kRecord);
         wait(e.stats().pings_processed + 8);
-        e.command(menu::kRecord);
-        e.shutdown();
+        e.Command(menu::kRecord);
+        e.Shutdown();
         for (const auto& f : fs::directory_iterator(dir.path())) {
             if (f.path().extension() == ".VQS")
-                recording_ = new std::string(test::read_file(f.path()));
+                recording_ = new std::string(test::ReadFile(f.path()));
         }
     }
     static void TearDownTestSuite() {
@@ -87,8 +87,8 @@ class CliConversion : public ::testing::Test {
         ASSERT_NE(recording_, nullptr);
         records_ = CountRecords(*recording_);
         ASSERT_GE(records_, 8u);
-        dir_.write_loopback_ini();
-        test::write_file(dir_ / "survey.vqs", *recording_);
+        dir_.WriteLoopbackIni();
+        test::WriteFile(dir_ / "survey.vqs", *recording_);
     }
 
     RunResult Run(const std::string& args) const {
@@ -98,8 +98,8 @@ class CliConversion : public ::testing::Test {
                                 " >stdout.txt 2>stderr.txt";
         const int rc = std::system(cmd.c_str());
         r.status = WIFEXITED(rc) ? WEXITSTATUS(rc) : -1;
-        r.out = test::read_file(dir_ / "stdout.txt");
-        r.err = test::read_file(dir_ / "stderr.txt");
+        r.out = test::ReadFile(dir_ / "stdout.txt");
+        r.err = test::ReadFile(dir_ / "stderr.txt");
 #else
         (void)args;
 #endif
@@ -116,7 +116,7 @@ std::string* CliConversion::recording_ = nullptr;
 TEST_F(CliConversion, BeamSwitchWritesOneBeamRecordPerRecording) {
     const RunResult r = Run("survey /b");
     ASSERT_EQ(r.status, 0) << r.err;
-    const std::string q4b = test::read_file(dir_ / "survey.Q4B");
+    const std::string q4b = test::ReadFile(dir_ / "survey.Q4B");
     // 120 beams x 500 samples + 256 header bytes each, the first record converted too.
     ASSERT_EQ(q4b.size(), records_ * 60256) << r.out;
     for (std::size_t k = 0; k < records_; ++k) {
@@ -138,7 +138,7 @@ TEST_F(CliConversion, BeamSwitchWritesOneBeamRecordPerRecording) {
 TEST_F(CliConversion, XtfSwitchWritesSidescanAndPointFiles) {
     const RunResult r = Run("survey.vqs /x");
     ASSERT_EQ(r.status, 0) << r.err;
-    const std::string xtf = test::read_file(dir_ / "survey_sss.XTF");
+    const std::string xtf = test::ReadFile(dir_ / "survey_sss.XTF");
     ASSERT_EQ(xtf.size(), 1024 + records_ * 1384);
     EXPECT_EQ(static_cast<unsigned char>(xtf[0]), 123);
     for (std::size_t k = 0; k < records_; ++k) {
@@ -150,23 +150,23 @@ TEST_F(CliConversion, XtfSwitchWritesSidescanAndPointFiles) {
         EXPECT_LT(xtf.find_first_not_of('\0', at + 320), at + 820) << "ping " << k;
         EXPECT_LT(xtf.find_first_not_of('\0', at + 884), at + 1384) << "ping " << k;
     }
-    EXPECT_EQ(test::read_file(dir_ / "survey.Q4P").size(), records_ * 496);
+    EXPECT_EQ(test::ReadFile(dir_ / "survey.Q4P").size(), records_ * 496);
 }
 
 TEST_F(CliConversion, PointAndCsvSwitches) {
     RunResult r = Run("survey.vqs /p");
     ASSERT_EQ(r.status, 0) << r.err;
-    const std::string q4p = test::read_file(dir_ / "survey.Q4P");
+    const std::string q4p = test::ReadFile(dir_ / "survey.Q4P");
     ASSERT_EQ(q4p.size(), records_ * 496);
     for (std::size_t at = 0; at < q4p.size(); at += 496) EXPECT_EQ(q4p.compare(at, 3, "Q4P"), 0);
     // An existing output is replaced, not appended to.
     r = Run("SURVEY.VQS /P");
     ASSERT_EQ(r.status, 0) << r.err;
-    EXPECT_EQ(test::read_file(dir_ / "survey.Q4P").size(), records_ * 496);
+    EXPECT_EQ(test::ReadFile(dir_ / "survey.Q4P").size(), records_ * 496);
 
     r = Run("survey /c");
     ASSERT_EQ(r.status, 0) << r.err;
-    const std::string csv = test::read_file(dir_ / "survey.csv");
+    const std::string csv = test::ReadFile(dir_ / "survey.csv");
     ASSERT_FALSE(csv.empty());
     const std::string first = csv.substr(0, csv.find('\n'));
     EXPECT_NE(first.find(','), std::string::npos);
@@ -181,7 +181,7 @@ TEST_F(CliConversion, BadInputEndsWithAReasonAndNoOutput) {
     EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
     EXPECT_FALSE(fs::exists(dir_ / "missing.Q4P"));
 
-    test::write_file(dir_ / "notsonar.vqs", "XYZ" + std::string(4000, '\0'));
+    test::WriteFile(dir_ / "notsonar.vqs", "XYZ" + std::string(4000, '\0'));
     r = Run("notsonar.vqs /b");
     EXPECT_NE(r.status, 0);
     EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
@@ -192,10 +192,10 @@ TEST_F(CliConversion, BadInputEndsWithAReasonAndNoOutput) {
     EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
 
     // A recording cut inside its first record converts nothing but still ends cleanly.
-    test::write_file(dir_ / "short.vqs", recording_->substr(0, 1000));
+    test::WriteFile(dir_ / "short.vqs", recording_->substr(0, 1000));
     r = Run("short.vqs /p");
     EXPECT_EQ(r.status, 0) << r.err;
-    EXPECT_EQ(test::read_file(dir_ / "short.Q4P").size(), 0u);
+    EXPECT_EQ(test::ReadFile(dir_ / "short.Q4P").size(), 0u);
 }
 
 }  // namespace

@@ -7,8 +7,8 @@
 
 #include <algorithm>
 #include <atomic>
-#include <chrono>
 #include <cctype>
+#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -38,7 +38,7 @@ using Bytes = std::vector<std::uint8_t>;
 template <typename Pred>
 bool WaitFor(Pred pred) {
     for (int i = 0; i < 6; ++i) {
-        if (test::eventually(pred)) return true;
+        if (test::Eventually(pred)) return true;
     }
     return false;
 }
@@ -48,13 +48,13 @@ constexpr std::uint32_t kLoopback = 0x7F000001;
 // A UDP socket of the test on 127.0.0.1 whose thread keeps everything that arrives (up to a
 // limit; later datagrams are only counted).
 class Catcher {
-public:
+  public:
     struct Datagram {
         Bytes bytes;
         Ipv4Endpoint from;
     };
     explicit Catcher(std::size_t keep = 100000) : keep_(keep) {
-        EXPECT_EQ(sock_.open("127.0.0.1", 0), 0);
+        EXPECT_EQ(sock_.Open("127.0.0.1", 0), 0);
         sock_.set_receive_buffer(16 << 20);
         thread_ = std::thread([this] { Run(); });
     }
@@ -69,8 +69,8 @@ public:
         return kept_;
     }
     // Sends from this socket (its address and port become the engine's destination).
-    void send_to(std::uint16_t port, std::span<const std::uint8_t> bytes) const {
-        ASSERT_TRUE(sock_.send_to({kLoopback, port}, bytes).ok());
+    void SendTo(std::uint16_t port, std::span<const std::uint8_t> bytes) const {
+        ASSERT_TRUE(sock_.SendTo({kLoopback, port}, bytes).ok());
     }
     // Waits until nothing has arrived for a while (after the engine stopped).
     void settle() const {
@@ -81,14 +81,15 @@ public:
         } while (count() != n);
     }
 
-private:
+  private:
     void Run() {
         std::vector<std::uint8_t> buf(70000);
         while (!stop_.load()) {
-            if (!sock_.wait_readable(20)) continue;
-            while (auto r = sock_.receive(buf)) {
+            if (!sock_.WaitReadable(20)) continue;
+            while (auto r = sock_.Receive(buf)) {
                 std::lock_guard lock(m_);
-                if (kept_.size() < keep_) kept_.push_back({Bytes(buf.begin(), buf.begin() + r->bytes), r->from});
+                if (kept_.size() < keep_)
+                    kept_.push_back({Bytes(buf.begin(), buf.begin() + r->bytes), r->from});
                 count_.fetch_add(1);
             }
         }
@@ -112,8 +113,9 @@ struct LiveEngine {
     test::RecordingOperator op;
     std::unique_ptr<Engine> engine;
 
-    void Start(const std::string& ini_lines, const std::string& gps = "", const std::string& sv = "") {
-        dir.write_loopback_ini(ini_lines);
+    void Start(const std::string& ini_lines, const std::string& gps = "",
+               const std::string& sv = "") {
+        dir.WriteLoopbackIni(ini_lines);
         EngineOptions o;
         o.working_dir = dir.path();
         o.simulate = true;
@@ -122,7 +124,7 @@ struct LiveEngine {
         o.gps_device = gps;
         o.sv_device = sv;
         engine = std::make_unique<Engine>(o, op);
-        engine->start();
+        engine->Start();
     }
     // Waits for n more processed pings.
     bool Pings(std::uint64_t n) {
@@ -134,14 +136,16 @@ struct LiveEngine {
     void ReceiveControl() {
         pollfd p{engine->control_fd(), POLLIN, 0};
         ASSERT_EQ(::poll(&p, 1, 60000), 1);
-        engine->receive_control();
+        engine->ReceiveControl();
     }
     // A controller's datagram from `from`, taken in by the engine.
     void SendControl(const Catcher& from, std::span<const std::uint8_t> d) {
-        from.send_to(engine->output_local_port(), d);
+        from.SendTo(engine->output_local_port(), d);
         ReceiveControl();
     }
-    Settings Now() { return engine->store().read([](const SettingsState& st) { return st.s; }); }
+    Settings Now() {
+        return engine->Store().Read([](const SettingsState& st) { return st.s; });
+    }
 };
 
 std::string Port(const char* key, std::uint16_t port) {
@@ -178,12 +182,12 @@ ReadBack ReadRecording(const std::filesystem::path& dir) {
     const std::filesystem::path file = FindRecording(dir);
     if (file.empty()) return out;
     VqsPlaybackFile f;
-    EXPECT_EQ(f.open(file), VqsOpenStatus::Ok);
+    EXPECT_EQ(f.Open(file), VqsOpenStatus::Ok);
     f.set_process_first_record(true);
     VqsRecordView view;
-    while (f.read_next(view) == VqsReadStatus::Record) {
+    while (f.ReadNext(view) == VqsReadStatus::Record) {
         RecordedValues v;
-        restore_recorded_values(view.bytes.data(), v, 0);
+        RestoreRecordedValues(view.bytes.data(), v, 0);
         out.records.push_back(v);
     }
     return out;
@@ -192,7 +196,7 @@ ReadBack ReadRecording(const std::filesystem::path& dir) {
 Bytes Control(std::initializer_list<const char*> fields) {
     ControlDatagram d;
     std::string error;
-    for (const char* f : fields) EXPECT_TRUE(d.set_assignment(f, &error)) << error;
+    for (const char* f : fields) EXPECT_TRUE(d.SetAssignment(f, &error)) << error;
     return Bytes(d.bytes().begin(), d.bytes().end());
 }
 
@@ -206,7 +210,7 @@ TEST(EngineUdpOutput, KeepAliveOncePerPingWithoutDetection) {
             "ProfilePointDetection=0\r\nDataOutputType=0\r\n");
     ASSERT_TRUE(e.Pings(5));
     const std::uint16_t engine_port = e.engine->output_local_port();
-    e.engine->shutdown();
+    e.engine->Shutdown();
     out.settle();
     const std::uint64_t pings = e.engine->stats().pings_processed;
     const auto got = out.taken();
@@ -228,7 +232,8 @@ std::vector<Bytes> PointRecords(const std::string& file) {
         const std::size_t len = (static_cast<std::uint8_t>(file[at + 4]) << 8) |
                                 static_cast<std::uint8_t>(file[at + 5]);
         if (len < 256 || at + len > file.size()) break;
-        out.emplace_back(file.begin() + static_cast<long>(at), file.begin() + static_cast<long>(at + len));
+        out.emplace_back(file.begin() + static_cast<long>(at),
+                         file.begin() + static_cast<long>(at + len));
         at += len;
     }
     EXPECT_EQ(at, file.size());
@@ -243,14 +248,14 @@ TEST(EngineUdpOutput, PointDatagramEqualsThePointFileRecordOfTheSamePing) {
             "ProfilePointIntensityOutput=0\r\n");
     ASSERT_TRUE(e.Pings(3));
     const auto file = e.dir / "points.Q4P";
-    ASSERT_TRUE(e.engine->set_output_file(false, file));
+    ASSERT_TRUE(e.engine->SetOutputFile(false, file));
     ASSERT_TRUE(e.Pings(8));
-    EXPECT_FALSE(e.engine->set_output_file(false, {}));  // closes the file
+    EXPECT_FALSE(e.engine->SetOutputFile(false, {}));  // closes the file
     ASSERT_TRUE(e.Pings(3));
-    e.engine->shutdown();
+    e.engine->Shutdown();
     out.settle();
 
-    const std::vector<Bytes> records = PointRecords(test::read_file(file));
+    const std::vector<Bytes> records = PointRecords(test::ReadFile(file));
     ASSERT_GE(records.size(), 8u);
     std::vector<Bytes> points;
     for (const auto& d : out.taken()) {
@@ -277,11 +282,12 @@ TEST(EngineUdpOutput, BeamRecordLeavesInPiecesOf64000AndReassembles) {
             "ProfilePointDetection=0\r\nDataOutputType=2\r\nStepSize=2\r\n");
     // 1000 samples per beam are chosen in the switches dialog (the file's value is not used at
     // start); 480 beams here by the controller, which also becomes the destination.
-    e.engine->store().update([](SettingsState& st) { st.s.DataPointsSwitch = 1; });
+    e.engine->Store().Update([](SettingsState& st) { st.s.DataPointsSwitch = 1; });
     e.SendControl(out, Control({"control=on", "step=0"}));
     auto big_record_at = [](const std::vector<Catcher::Datagram>& got, std::size_t k) {
         const Bytes& b = got[k].bytes;
-        return StartsWith(b, "Q4B") && b.size() >= 256 && ((b[4] << 16) | (b[5] << 8) | b[6]) == 480256;
+        return StartsWith(b, "Q4B") && b.size() >= 256 &&
+               ((b[4] << 16) | (b[5] << 8) | b[6]) == 480256;
     };
     std::vector<Catcher::Datagram> got;
     std::size_t start = 0;
@@ -292,7 +298,7 @@ TEST(EngineUdpOutput, BeamRecordLeavesInPiecesOf64000AndReassembles) {
         }
         return got.size() >= 200;
     }));
-    e.engine->shutdown();
+    e.engine->Shutdown();
     ASSERT_LT(start + 8, got.size());
     const std::uint8_t* h = got[start].bytes.data();
     EXPECT_EQ((h[70] << 8) | h[71], 480);
@@ -303,7 +309,7 @@ TEST(EngineUdpOutput, BeamRecordLeavesInPiecesOf64000AndReassembles) {
         const Bytes& piece = got[start + k].bytes;
         EXPECT_EQ(piece.size(), k < 7 ? 64000u : 32256u) << "piece " << k;
         joined.insert(joined.end(), piece.begin(), piece.end());
-        const Arrival a = assembler.feed(piece);
+        const Arrival a = assembler.Feed(piece);
         if (k < 7) {
             EXPECT_EQ(a.kind, ArrivalKind::None);
         } else {
@@ -363,8 +369,16 @@ TEST(EngineControl, ControllerTakesOverTheOutputAndDrivesSettings) {
     EXPECT_FLOAT_EQ(e.Now().ProfileTiltAngle, -90.0f);
 
     // A 10-byte datagram: display gain from byte 9, every later field reads 0 (averaging off).
-    const Bytes short_one = {'T', 'S', 'T', 1, 0, 0, 0, static_cast<std::uint8_t>(e.Now().Range),
-                             static_cast<std::uint8_t>(e.Now().Gain), 55};
+    const Bytes short_one = {'T',
+                             'S',
+                             'T',
+                             1,
+                             0,
+                             0,
+                             0,
+                             static_cast<std::uint8_t>(e.Now().Range),
+                             static_cast<std::uint8_t>(e.Now().Gain),
+                             55};
     e.SendControl(controller, short_one);
     EXPECT_EQ(e.Now().DisplayGain, 55);
     EXPECT_EQ(e.Now().AvgFilter, 0);
@@ -373,16 +387,18 @@ TEST(EngineControl, ControllerTakesOverTheOutputAndDrivesSettings) {
     // Control off: nothing is applied.
     e.SendControl(controller, Control({"control=off", "dgain=12"}));
     EXPECT_EQ(e.Now().DisplayGain, 55);
-    e.engine->shutdown();
+    e.engine->Shutdown();
 }
 
 TEST(EngineControl, SoundVelocityAndRecordingLive) {
     Catcher controller;
     LiveEngine e;
-    e.Start("ProfilePointDetection=0\r\nDataOutputType=0\r\nAutoFilename=0\r\nAutoFilenameType=0\r\n");
+    e.Start(
+        "ProfilePointDetection=0\r\nDataOutputType=0\r\nAutoFilename=0\r\nAutoFilenameType=0\r\n");
     ASSERT_TRUE(e.Pings(2));
     auto current_sv = [&] {
-        return e.engine->store().read([](const SettingsState& st) { return st.work.sound_velocity_current; });
+        return e.engine->Store().Read(
+            [](const SettingsState& st) { return st.work.sound_velocity_current; });
     };
     // 1520.5 m/s as 15205 tenths; applied by the next live ping.
     e.SendControl(controller, Control({"control=on", "sv=1520.5", "record=on"}));
@@ -408,7 +424,7 @@ TEST(EngineControl, SoundVelocityAndRecordingLive) {
     e.SendControl(controller, too_fast);
     ASSERT_TRUE(e.Pings(2));
     EXPECT_NEAR(current_sv(), 1520.5f, 0.01f);
-    e.engine->shutdown();
+    e.engine->Shutdown();
 }
 
 TEST(EngineControl, RangeFollowsTheControllerLiveButNotInPlayback) {
@@ -419,12 +435,12 @@ TEST(EngineControl, RangeFollowsTheControllerLiveButNotInPlayback) {
     e.SendControl(controller, Control({"control=on", "range=5"}));
     EXPECT_EQ(e.Now().Range, 5);
 
-    e.engine->command(menu::kFile);
+    e.engine->Command(menu::kFile);
     ASSERT_TRUE(e.engine->in_playback());
     e.SendControl(controller, Control({"control=on", "range=3", "dgain=40"}));
     EXPECT_EQ(e.Now().Range, 5);
     EXPECT_EQ(e.Now().DisplayGain, 40);  // the rest of the datagram still applies
-    e.engine->shutdown();
+    e.engine->Shutdown();
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -433,33 +449,34 @@ TEST(EngineControl, RangeFollowsTheControllerLiveButNotInPlayback) {
 TEST(EngineSerialInputs, GpsAndProbeValuesReachTheRecording) {
     test::PtyPair gps, sv;
     LiveEngine e;
-    e.Start("ProfilePointDetection=0\r\nDataOutputType=0\r\nAutoFilename=1\r\n"
-            "ComPortGPSEnable=1\r\nComPortSVEnable=1\r\nGPSHeadingType=1\r\nSVDeviceType=0\r\n",
-            gps.slave_name(), sv.slave_name());
+    e.Start(
+        "ProfilePointDetection=0\r\nDataOutputType=0\r\nAutoFilename=1\r\n"
+        "ComPortGPSEnable=1\r\nComPortSVEnable=1\r\nGPSHeadingType=1\r\nSVDeviceType=0\r\n",
+        gps.slave_name(), sv.slave_name());
     ASSERT_TRUE(e.Pings(2));
-    e.engine->command(menu::kRecord);
+    e.engine->Command(menu::kRecord);
     ASSERT_TRUE(e.Pings(5));
 
     // A receiver south and west of Greenwich, moving at 5.5 knots on 54.7 degrees, heading 123.4.
-    gps.write_split(Nmea("GPGGA,101530.25,4339.21875,S,07023.45678,W,2,09,0.9,12.3,M,-20.1,M,,") +
-                        Nmea("GPRMC,101530.25,A,4339.21875,S,07023.45678,W,005.5,054.7,081226,,") +
-                        Nmea("GPVTG,054.7,T,040.1,M,005.5,N,010.2,K") + Nmea("GPHDT,123.4,T") +
-                        "$GPGGA,garbage*00\r\n",
-                    {17, 5, 64});
+    gps.WriteSplit(Nmea("GPGGA,101530.25,4339.21875,S,07023.45678,W,2,09,0.9,12.3,M,-20.1,M,,") +
+                       Nmea("GPRMC,101530.25,A,4339.21875,S,07023.45678,W,005.5,054.7,081226,,") +
+                       Nmea("GPVTG,054.7,T,040.1,M,005.5,N,010.2,K") + Nmea("GPHDT,123.4,T") +
+                       "$GPGGA,garbage*00\r\n",
+                   {17, 5, 64});
     // The probe: an outlier among steady readings; the Hampel history needs five valid ones.
-    for (const char* line : {" 1487.30\r\n", " 1487.30\r\n", " 1487.30\r\n", " 1599.00\r\n",
-                             " 1487.30\r\n", " 1487.30\r\n", " 1700.00\r\n", " 1487.30\r\n",
-                             " 1487.30\r\n"}) {
-        sv.write(line);
+    for (const char* line :
+         {" 1487.30\r\n", " 1487.30\r\n", " 1487.30\r\n", " 1599.00\r\n", " 1487.30\r\n",
+          " 1487.30\r\n", " 1700.00\r\n", " 1487.30\r\n", " 1487.30\r\n"}) {
+        sv.Write(line);
     }
     ASSERT_TRUE(WaitFor([&] {
-        return std::fabs(e.engine->store().read([](const SettingsState& st) {
+        return std::fabs(e.engine->Store().Read([](const SettingsState& st) {
                    return st.work.sound_velocity_current;
                }) - 1487.3f) < 0.01f;
     }));
     ASSERT_TRUE(e.Pings(5));
-    e.engine->command(menu::kRecord);
-    e.engine->shutdown();
+    e.engine->Command(menu::kRecord);
+    e.engine->Shutdown();
 
     const ReadBack rb = ReadRecording(e.dir.path());
     ASSERT_GE(rb.records.size(), 10u);

@@ -97,10 +97,10 @@ std::vector<fs::path> Recordings(const fs::path& dir) {
 // Records at least `pings` live pings into a new automatically named file.
 void RecordLive(Engine& e, std::uint64_t pings) {
     ASSERT_TRUE(WaitFor([&] { return e.stats().pings_processed >= 2; }));
-    e.command(menu::kRecord);
+    e.Command(menu::kRecord);
     const std::uint64_t base = e.stats().pings_processed;
     ASSERT_TRUE(WaitFor([&] { return e.stats().pings_processed >= base + pings; }));
-    e.command(menu::kRecord);
+    e.Command(menu::kRecord);
 }
 
 bool Said(const RecordingOperator& op, const std::string& text) {
@@ -122,12 +122,12 @@ std::vector<std::uint8_t> Rebuild(const std::vector<std::uint8_t>& ping, std::ui
 
 TEST(EngineRecording, LiveRecordingIsByteExactAndPlaysBack) {
     TempDir dir;
-    dir.write_loopback_ini("AutoFilename=1\r\nAutoFilenameType=0\r\n");
+    dir.WriteLoopbackIni("AutoFilename=1\r\nAutoFilenameType=0\r\n");
     RecordingOperator op;
     Engine e(SimulatedRun(dir), op);
-    e.start();
+    e.Start();
     RecordLive(e, 12);
-    const SettingsState live = e.store().snapshot();
+    const SettingsState live = e.Store().snapshot();
     const std::uint64_t served = e.stats().pings_received;
 
     const std::vector<fs::path> files = Recordings(dir.path());
@@ -135,7 +135,7 @@ TEST(EngineRecording, LiveRecordingIsByteExactAndPlaysBack) {
     const std::string name = files[0].filename().string();
     EXPECT_EQ(name.size(), 18u);  // ddmmmyyyy-0001.VQS
     EXPECT_EQ(name.substr(9), "-0001.VQS");
-    const std::vector<RawRecord> recs = SplitRecords(test::read_file(files[0]));
+    const std::vector<RawRecord> recs = SplitRecords(test::ReadFile(files[0]));
     ASSERT_GE(recs.size(), 12u);
 
     // Header values as the live run had them; each record names the length of the one before.
@@ -170,15 +170,15 @@ TEST(EngineRecording, LiveRecordingIsByteExactAndPlaysBack) {
 
     // The playback reader hands back the same pings and restores the live settings.
     VqsPlaybackFile reader;
-    ASSERT_EQ(reader.open(files[0]), VqsOpenStatus::Ok);
+    ASSERT_EQ(reader.Open(files[0]), VqsOpenStatus::Ok);
     reader.set_process_first_record(true);
     VqsRecordView view;
     std::size_t read = 0;
-    while (reader.read_next(view) == VqsReadStatus::Record) {
+    while (reader.ReadNext(view) == VqsReadStatus::Record) {
         ASSERT_LT(read, recs.size());
         EXPECT_TRUE(std::equal(view.ping.begin(), view.ping.end(), recs[read].ping.begin(),
                                recs[read].ping.end()));
-        const RecordedValues& v = reader.values();
+        const RecordedValues& v = reader.Values();
         EXPECT_EQ(v.gain, live.s.Gain);
         EXPECT_EQ(v.pulse_length_us, live.s.PulseLength);
         EXPECT_EQ(v.frequency_khz, live.s.Frequency);
@@ -190,62 +190,62 @@ TEST(EngineRecording, LiveRecordingIsByteExactAndPlaysBack) {
     EXPECT_EQ(read, recs.size());
 
     // Playback of the file through the same pipeline.
-    e.command(menu::kFile);
+    e.Command(menu::kFile);
     ASSERT_TRUE(e.in_playback());
-    op.answer_next_dialog({files[0].string()});
-    e.command(menu::kPlaybackFile);
+    op.AnswerNextDialog({files[0].string()});
+    e.Command(menu::kPlaybackFile);
     ASSERT_TRUE(e.playback_open());
     const std::uint64_t before = e.stats().pings_processed;
     for (std::size_t turns = 0; !e.playback_reached_end() && turns < 4 * recs.size(); ++turns) {
-        e.playback_turn();
+        e.PlaybackTurn();
     }
     ASSERT_TRUE(e.playback_reached_end());
     // The first record after opening is read but not shown.
     EXPECT_EQ(e.records_played(), recs.size() - 1);
     EXPECT_EQ(e.stats().pings_processed - before, recs.size() - 1);
     // It loops: the second pass again shows every record but the first.
-    while (e.records_played() < 2 * (recs.size() - 1)) e.playback_turn();
+    while (e.records_played() < 2 * (recs.size() - 1)) e.PlaybackTurn();
     EXPECT_EQ(e.stats().pings_processed - before, 2 * (recs.size() - 1));
     // Nothing was written during playback.
     EXPECT_EQ(Recordings(dir.path()).size(), 1u);
-    e.shutdown();
+    e.Shutdown();
 }
 
 TEST(EngineRecording, RecordingIsRefusedInPlaybackAndStopsWithTheSourceSwitch) {
     TempDir dir;
-    dir.write_loopback_ini("AutoFilename=1\r\n");
+    dir.WriteLoopbackIni("AutoFilename=1\r\n");
     RecordingOperator op;
     Engine e(SimulatedRun(dir), op);
-    e.start();
+    e.Start();
     ASSERT_TRUE(WaitFor([&] { return e.stats().pings_processed >= 2; }));
-    e.command(menu::kRecord);
+    e.Command(menu::kRecord);
     const std::uint64_t base = e.stats().pings_processed;
     ASSERT_TRUE(WaitFor([&] { return e.stats().pings_processed >= base + 3; }));
     // Switching to playback closes the recording on a record boundary.
-    e.command(menu::kFile);
+    e.Command(menu::kFile);
     const std::vector<fs::path> files = Recordings(dir.path());
     ASSERT_EQ(files.size(), 1u);
-    const std::string bytes = test::read_file(files[0]);
+    const std::string bytes = test::ReadFile(files[0]);
     EXPECT_GE(SplitRecords(bytes).size(), 3u);
-    e.command(menu::kRecord);  // no recording while playing back
+    e.Command(menu::kRecord);  // no recording while playing back
     EXPECT_EQ(Recordings(dir.path()).size(), 1u);
-    EXPECT_EQ(test::read_file(files[0]), bytes);
-    e.shutdown();
+    EXPECT_EQ(test::ReadFile(files[0]), bytes);
+    e.Shutdown();
 }
 
 // A live engine in its own directory that has made two automatically named recordings.
 class EngineConversion : public ::testing::Test {
   protected:
     void SetUp() override {
-        dir_.write_loopback_ini("AutoFilename=1\r\nAutoFilenameType=0\r\n");
+        dir_.WriteLoopbackIni("AutoFilename=1\r\nAutoFilenameType=0\r\n");
         engine_ = std::make_unique<Engine>(SimulatedRun(dir_), op);
-        engine_->start();
+        engine_->Start();
         RecordLive(*engine_, 4);
         RecordLive(*engine_, 6);
         files = Recordings(dir_.path());
         ASSERT_EQ(files.size(), 2u);
     }
-    void TearDown() override { engine_->shutdown(); }
+    void TearDown() override { engine_->Shutdown(); }
 
     TempDir dir_;
     RecordingOperator op;
@@ -256,17 +256,17 @@ class EngineConversion : public ::testing::Test {
 TEST_F(EngineConversion, MenuConversionOfTwoRecordingsEndsWithConversionComplete) {
     Engine& e = *engine_;
     std::vector<std::size_t> counts;
-    for (const fs::path& f : files) counts.push_back(SplitRecords(test::read_file(f)).size());
+    for (const fs::path& f : files) counts.push_back(SplitRecords(test::ReadFile(f)).size());
 
-    e.command(menu::kFile);
-    op.answer_next_dialog({files[0].string(), files[1].string()});
-    e.command(menu::kConvertQ4P);
+    e.Command(menu::kFile);
+    op.AnswerNextDialog({files[0].string(), files[1].string()});
+    e.Command(menu::kConvertQ4P);
     const auto dialogs = op.dialogs();
     ASSERT_FALSE(dialogs.empty());
     EXPECT_EQ(dialogs.back().title, "Convert .VQS Sonar File(s) To .Q4P Format");
     EXPECT_TRUE(dialogs.back().multi_select);
     for (int turns = 0; !Said(op, "Conversion Complete!") && turns < 200; ++turns) {
-        e.playback_turn();
+        e.PlaybackTurn();
     }
     ASSERT_TRUE(Said(op, "Conversion Complete!"));
     for (const auto& m : op.messages()) {
@@ -280,17 +280,17 @@ TEST_F(EngineConversion, MenuConversionOfTwoRecordingsEndsWithConversionComplete
         fs::path q4p = files[i];
         q4p.replace_extension(".Q4P");
         ASSERT_TRUE(fs::exists(q4p)) << q4p;
-        const std::string pts = test::read_file(q4p);
+        const std::string pts = test::ReadFile(q4p);
         EXPECT_EQ(pts.size(), counts[i] * 496) << q4p;
         for (std::size_t r = 0; r + 496 <= pts.size(); r += 496) {
             EXPECT_EQ(pts.compare(r, 3, "Q4P"), 0) << q4p << " record at " << r;
         }
     }
     // The last file plays on without writing.
-    const std::string after = test::read_file(fs::path(files[1]).replace_extension(".Q4P"));
-    for (int i = 0; i < 10; ++i) e.playback_turn();
-    EXPECT_EQ(test::read_file(fs::path(files[1]).replace_extension(".Q4P")), after);
-    e.shutdown();
+    const std::string after = test::ReadFile(fs::path(files[1]).replace_extension(".Q4P"));
+    for (int i = 0; i < 10; ++i) e.PlaybackTurn();
+    EXPECT_EQ(test::ReadFile(fs::path(files[1]).replace_extension(".Q4P")), after);
+    e.Shutdown();
 }
 
 TEST_F(EngineConversion, OpeningAnotherFileOrGoingLiveEndsAConversion) {
@@ -298,73 +298,73 @@ TEST_F(EngineConversion, OpeningAnotherFileOrGoingLiveEndsAConversion) {
     const fs::path q4p0 = fs::path(files[0]).replace_extension(".Q4P");
     const fs::path q4p1 = fs::path(files[1]).replace_extension(".Q4P");
 
-    e.command(menu::kFile);
-    op.answer_next_dialog({files[0].string(), files[1].string()});
-    e.command(menu::kConvertQ4P);
+    e.Command(menu::kFile);
+    op.AnswerNextDialog({files[0].string(), files[1].string()});
+    e.Command(menu::kConvertQ4P);
     ASSERT_EQ(e.output_files().size(), 1u);
-    for (int i = 0; i < 3; ++i) e.playback_turn();
+    for (int i = 0; i < 3; ++i) e.PlaybackTurn();
     // The operator opens a file to look at: the batch ends, its output is closed.
-    op.answer_next_dialog({files[1].string()});
-    e.command(menu::kPlaybackFile);
+    op.AnswerNextDialog({files[1].string()});
+    e.Command(menu::kPlaybackFile);
     EXPECT_TRUE(e.output_files().empty());
-    const std::string part = test::read_file(q4p0);
+    const std::string part = test::ReadFile(q4p0);
     EXPECT_EQ(part.size(), 3u * 496);
-    for (int i = 0; i < 40; ++i) e.playback_turn();
-    EXPECT_EQ(test::read_file(q4p0), part);
+    for (int i = 0; i < 40; ++i) e.PlaybackTurn();
+    EXPECT_EQ(test::ReadFile(q4p0), part);
     EXPECT_FALSE(fs::exists(q4p1));
     EXPECT_FALSE(Said(op, "Conversion Complete!"));
 
     // A conversion left by switching to the live head writes no live ping into its file.
-    op.answer_next_dialog({files[1].string()});
-    e.command(menu::kConvertQ4P);
+    op.AnswerNextDialog({files[1].string()});
+    e.Command(menu::kConvertQ4P);
     ASSERT_EQ(e.output_files().size(), 1u);
-    e.playback_turn();
-    e.command(menu::kHead);
+    e.PlaybackTurn();
+    e.Command(menu::kHead);
     EXPECT_TRUE(e.output_files().empty());
-    const std::string written = test::read_file(q4p1);
+    const std::string written = test::ReadFile(q4p1);
     const std::uint64_t base = e.stats().pings_processed;
     ASSERT_TRUE(WaitFor([&] { return e.stats().pings_processed >= base + 4; }));
-    EXPECT_EQ(test::read_file(q4p1), written);
-    e.shutdown();
+    EXPECT_EQ(test::ReadFile(q4p1), written);
+    e.Shutdown();
 }
 
 TEST(EngineRecording, PlayingA1000SampleRecordingLeavesTheLiveSampleCount) {
     TempDir rec_dir;
-    rec_dir.write_loopback_ini("AutoFilename=1\r\n");
+    rec_dir.WriteLoopbackIni("AutoFilename=1\r\n");
     fs::path recording;
     {
         RecordingOperator op;
         Engine e(SimulatedRun(rec_dir), op);
-        e.start();
+        e.Start();
         // 1000 samples per beam from the next command on (the program always starts at 500).
-        e.store().update([](SettingsState& st) { st.s.DataPointsSwitch = 1; });
+        e.Store().Update([](SettingsState& st) { st.s.DataPointsSwitch = 1; });
         const std::uint64_t base = e.stats().pings_processed;
         ASSERT_TRUE(WaitFor([&] { return e.stats().pings_processed >= base + 3; }));
         RecordLive(e, 4);
-        e.shutdown();
+        e.Shutdown();
         const std::vector<fs::path> files = Recordings(rec_dir.path());
         ASSERT_EQ(files.size(), 1u);
         recording = files[0];
-        const std::vector<RawRecord> recs = SplitRecords(test::read_file(recording));
+        const std::vector<RawRecord> recs = SplitRecords(test::ReadFile(recording));
         ASSERT_GE(recs.size(), 4u);
         EXPECT_EQ(U32(recs.back().header, 353), 1000u);
     }
     TempDir dir;
-    dir.write_loopback_ini();
+    dir.WriteLoopbackIni();
     RecordingOperator op;
     Engine e(SimulatedRun(dir), op);
-    e.start();
-    e.command(menu::kFile);
-    op.answer_next_dialog({recording.string()});
-    e.command(menu::kPlaybackFile);
-    for (int i = 0; i < 20 && !e.playback_reached_end(); ++i) e.playback_turn();
+    e.Start();
+    e.Command(menu::kFile);
+    op.AnswerNextDialog({recording.string()});
+    e.Command(menu::kPlaybackFile);
+    for (int i = 0; i < 20 && !e.playback_reached_end(); ++i) e.PlaybackTurn();
     ASSERT_GE(e.records_played(), 3u);
-    e.command(menu::kHead);
-    EXPECT_EQ(e.store().snapshot().s.DataPointsSwitch, 0);
+    e.Command(menu::kHead);
+    EXPECT_EQ(e.Store().snapshot().s.DataPointsSwitch, 0);
     const std::uint64_t base = e.stats().pings_processed;
     ASSERT_TRUE(WaitFor([&] { return e.stats().pings_processed >= base + 2; }));
-    e.shutdown();
-    EXPECT_NE(test::read_file(dir / "Vornax_Qi.INI").find("DataPointsSwitch=0"), std::string::npos);
+    e.Shutdown();
+    EXPECT_NE(test::ReadFile(dir / "Vornax_Qi.INI").find("DataPointsSwitch=0"), std::string::npos);
 }
 
 }  // namespace

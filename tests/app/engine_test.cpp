@@ -44,16 +44,16 @@ int CountTitles(const test::RecordingOperator& op, const std::string& text) {
 
 TEST(EngineTest, DataSourceSwitchRunsOnceAndHeadWhileLiveDoesNothing) {
     test::TempDir dir;
-    dir.write_loopback_ini();
+    dir.WriteLoopbackIni();
     test::RecordingOperator op;
     Engine e(Simulated(dir), op);
-    e.start();
+    e.Start();
     EXPECT_FALSE(e.in_playback());
     const int live_titles = CountTitles(op, "Vornax_Qi Multibeam Sonar");
-    e.command(menu::kHead);  // live already: nothing happens
+    e.Command(menu::kHead);  // live already: nothing happens
     EXPECT_EQ(CountTitles(op, "Vornax_Qi Multibeam Sonar"), live_titles);
-    e.command(menu::kFile);
-    e.command(menu::kFile);
+    e.Command(menu::kFile);
+    e.Command(menu::kFile);
     EXPECT_TRUE(e.in_playback());
     EXPECT_EQ(CountTitles(op, "Vornax_Qi Multibeam Sonar - [No File]"), 1);
     EXPECT_TRUE(e.menu()[menu::kFile].checked);
@@ -61,37 +61,37 @@ TEST(EngineTest, DataSourceSwitchRunsOnceAndHeadWhileLiveDoesNothing) {
     EXPECT_FALSE(e.menu()[menu::kRecord].enabled);
     EXPECT_TRUE(e.menu()[menu::kPlaybackFile].enabled);
     // No file open: playback has nothing to do, and no ping is processed.
-    EXPECT_EQ(e.playback_turn(), -1);
-    e.shutdown();
+    EXPECT_EQ(e.PlaybackTurn(), -1);
+    e.Shutdown();
 }
 
 TEST(EngineTest, SwitchingToPlaybackReleasesTheHold) {
     test::TempDir dir;
-    dir.write_loopback_ini();
+    dir.WriteLoopbackIni();
     test::RecordingOperator op;
     Engine e(Simulated(dir), op);
-    e.start();
-    e.key_char('H');
+    e.Start();
+    e.KeyChar('H');
     EXPECT_TRUE(e.hold());
-    e.command(menu::kFile);
+    e.Command(menu::kFile);
     EXPECT_FALSE(e.hold());
 }
 
 TEST(EngineTest, ProfileModeLimitsAveragingToSevenShots) {
     test::TempDir dir;
-    dir.write_loopback_ini();
+    dir.WriteLoopbackIni();
     test::RecordingOperator op;
     Engine e(Simulated(dir), op);
-    e.start();
-    e.command(menu::kAvg15);
+    e.Start();
+    e.Command(menu::kAvg15);
     EXPECT_TRUE(e.menu()[menu::kAvg15].checked);
-    e.command(menu::kModeProfile);
-    EXPECT_EQ(e.store().read([](const SettingsState& st) { return st.s.AvgFilterIndex; }), 7);
+    e.Command(menu::kModeProfile);
+    EXPECT_EQ(e.Store().Read([](const SettingsState& st) { return st.s.AvgFilterIndex; }), 7);
     EXPECT_TRUE(e.menu()[menu::kAvg7].checked);
     EXPECT_FALSE(e.menu()[menu::kAvg15].enabled);
     EXPECT_FALSE(e.menu()[menu::kRemoveBackground].enabled);
     EXPECT_TRUE(e.menu()[menu::kTiltAngle].enabled || !e.menu()[menu::kTiltAngle].enabled);
-    e.command(menu::kModeSector);
+    e.Command(menu::kModeSector);
     EXPECT_TRUE(e.menu()[menu::kAvg15].enabled);
     EXPECT_TRUE(e.menu()[menu::kRemoveBackground].enabled);
 }
@@ -105,7 +105,7 @@ TEST(EngineTest, OperatingPointAppliesOnlyOnChangeUnlessForced) {
     const auto after_first = p.geometry_setups();
     p.ApplyOperatingPointNow(260);
     EXPECT_EQ(p.geometry_setups(), after_first);
-    store.update([](SettingsState& st) { st.work.applied_frequency_khz = -1; });
+    store.Update([](SettingsState& st) { st.work.applied_frequency_khz = -1; });
     p.ApplyOperatingPointNow(260);
     EXPECT_EQ(p.geometry_setups(), after_first + 1);
 }
@@ -128,27 +128,27 @@ TEST(EngineTest, PacingRules) {
 // settings changed meanwhile survive a restart.
 TEST(EngineLiveTest, SixtySecondsWithoutALostPingAndSettingsSurviveARestart) {
     test::TempDir dir;
-    dir.write_loopback_ini();
+    dir.WriteLoopbackIni();
     {
         test::RecordingOperator op;
         Engine e(Simulated(dir), op);
-        e.start();
+        e.Start();
         ASSERT_TRUE(WaitFor([&] { return e.stats().pings_processed >= 5; }, 20s));
-        e.command(menu::kColorFirst + 5);
-        e.command(menu::kModeProfile);
-        e.command(menu::kBeams480);
+        e.Command(menu::kColorFirst + 5);
+        e.Command(menu::kModeProfile);
+        e.Command(menu::kBeams480);
         std::this_thread::sleep_for(60s);
-        e.key_char('H');  // stop the pings so the counts settle
+        e.KeyChar('H');  // stop the pings so the counts settle
         std::this_thread::sleep_for(600ms);
         const EngineStats s = e.stats();
         EXPECT_GT(s.pings_received, 100u);
         EXPECT_EQ(s.pings_processed, s.pings_received);
-        e.shutdown();
+        e.Shutdown();
     }
     test::RecordingOperator op;
     Engine again(Simulated(dir), op);
-    again.start();
-    const Settings s = again.store().read([](const SettingsState& st) { return st.s; });
+    again.Start();
+    const Settings s = again.Store().Read([](const SettingsState& st) { return st.s; });
     EXPECT_EQ(s.Colors, 5);
     EXPECT_EQ(s.DisplayType, 3);
     EXPECT_EQ(s.StepSize, 0);

@@ -15,15 +15,15 @@ namespace vq {
 namespace {
 
 namespace fs = std::filesystem;
-using test::read_file;
+using test::ReadFile;
 using test::RecordingOperator;
 using test::TempDir;
-using test::write_file;
+using test::WriteFile;
 
 // Loads a settings file holding the loopback addresses plus the given "Key=Value" lines.
 SettingsState LoadWith(const std::string& lines, SettingsState st = {}) {
     TempDir dir;
-    dir.write_loopback_ini(lines);
+    dir.WriteLoopbackIni(lines);
     EXPECT_TRUE(LoadSettingsFile(dir.path(), st));
     return st;
 }
@@ -46,35 +46,108 @@ TEST(SettingsFile, NewFileHasEveryKeyInOrderWithItsFormat) {
     RecordingOperator op;
     ASSERT_TRUE(SaveSettingsFile(dir.path(), st, op));
     EXPECT_TRUE(op.messages().empty());
-    const std::string text = read_file(dir / "Vornax_Qi.INI");
+    const std::string text = ReadFile(dir / "Vornax_Qi.INI");
 
-    const std::vector<std::string> expected = {
-        "[Settings]", "Grid", "Colors", "Xdcr", "Units", "Frequency", "Range", "RunMode", "Gain",
-        "ComPortGPSEnable", "ComPortGPS", "ComPortGPS_bits_per_second", "ComPortGPS_data_bits",
-        "ComPortGPS_parity", "ComPortGPS_stop_bits", "GPSHeadingType", "ComPortSVEnable",
-        "ComPortSV", "ComPortSV_bits_per_second", "ComPortSV_data_bits", "ComPortSV_parity",
-        "ComPortSV_stop_bits", "SVDeviceType", "PulseLength", "SwitchDelay", "DisplayType",
-        "DiagnosticsWindow", "TrackPlotterWindow", "AltitudeWindow", "AvgFilter",
-        "AvgFilterIndex", "ProcessingMode", "RecordVideo", "RecordVideoRate", "AutoFilename",
-        "HalfRange", "DisplayGain", "ProfileWaterfall", "ProfileWaterfallOffset",
-        "ProfileWaterfallSpan", "RealtimePlayback", "PlaybackDelay", "PlaybackDelayX",
-        "IPAddress_Sonar1", "IPAddress_Output1", "RemotePort_Output1", "ProfileTiltAngle",
-        "ProfilePointDetection", "ProfilePointType", "ProfilePointDotSize",
-        "ProfileMinDepthBelowSonar", "ProfileMaxDepthBelowSonar", "ProfileDisplayType",
-        "SoundVelocityMeters", "SonarXOffsetMeters", "SonarYOffsetMeters", "SonarDepthMeters",
-        "StepSize", "SectorSize", "SignalLevel", "Persistence", "ProfileGrid", "GainEqualization",
-        "PitchOffset", "RollOffset", "HeadingOffset", "AutoFilenameType", "DataOutputType",
-        "ExternalTriggerControl", "ExternalTriggerXmitDelay", "ProfilePointFilter",
-        "ProfilePointIntensityOutput", "AltitudeWindowX", "AltitudeWindowY",
-        "TrackPlotterWindowX", "TrackPlotterWindowY", "DisplaySwathCoverage",
-        "SwathCoverageHeading", "IntegratedRoll", "TrackPlotterZoom", "MaximumFilesize",
-        "FIRFilter", "SonarMode", "DataPointsSwitch", "DataFormat", "RangeBin",
-        "ReducedEthernetThroughputEnable", "ComPortGPSDevice", "ComPortSVDevice",
-        "AutoPulseLength", "", "[Filter Settings]", "ProfilePointFilter_g_ol_fil_val",
-        "ProfilePointFilter_g_pre_filter_sw", "ProfilePointFilter_g_main_filter_sw",
-        "ProfilePointFilter_g_short_outliers_sw", "ProfilePointFilter_g_show_outliers_sw",
-        "ProfilePointFilter_g_fill_beams_sw", "ProfilePointFilter_g_along_track_avg_sw",
-        "ProfilePointFilter_g_bgd_lev"};
+    const std::vector<std::string> expected = {"[Settings]",
+                                               "Grid",
+                                               "Colors",
+                                               "Xdcr",
+                                               "Units",
+                                               "Frequency",
+                                               "Range",
+                                               "RunMode",
+                                               "Gain",
+                                               "ComPortGPSEnable",
+                                               "ComPortGPS",
+                                               "ComPortGPS_bits_per_second",
+                                               "ComPortGPS_data_bits",
+                                               "ComPortGPS_parity",
+                                               "ComPortGPS_stop_bits",
+                                               "GPSHeadingType",
+                                               "ComPortSVEnable",
+                                               "ComPortSV",
+                                               "ComPortSV_bits_per_second",
+                                               "ComPortSV_data_bits",
+                                               "ComPortSV_parity",
+                                               "ComPortSV_stop_bits",
+                                               "SVDeviceType",
+                                               "PulseLength",
+                                               "SwitchDelay",
+                                               "DisplayType",
+                                               "DiagnosticsWindow",
+                                               "TrackPlotterWindow",
+                                               "AltitudeWindow",
+                                               "AvgFilter",
+                                               "AvgFilterIndex",
+                                               "ProcessingMode",
+                                               "RecordVideo",
+                                               "RecordVideoRate",
+                                               "AutoFilename",
+                                               "HalfRange",
+                                               "DisplayGain",
+                                               "ProfileWaterfall",
+                                               "ProfileWaterfallOffset",
+                                               "ProfileWaterfallSpan",
+                                               "RealtimePlayback",
+                                               "PlaybackDelay",
+                                               "PlaybackDelayX",
+                                               "IPAddress_Sonar1",
+                                               "IPAddress_Output1",
+                                               "RemotePort_Output1",
+                                               "ProfileTiltAngle",
+                                               "ProfilePointDetection",
+                                               "ProfilePointType",
+                                               "ProfilePointDotSize",
+                                               "ProfileMinDepthBelowSonar",
+                                               "ProfileMaxDepthBelowSonar",
+                                               "ProfileDisplayType",
+                                               "SoundVelocityMeters",
+                                               "SonarXOffsetMeters",
+                                               "SonarYOffsetMeters",
+                                               "SonarDepthMeters",
+                                               "StepSize",
+                                               "SectorSize",
+                                               "SignalLevel",
+                                               "Persistence",
+                                               "ProfileGrid",
+                                               "GainEqualization",
+                                               "PitchOffset",
+                                               "RollOffset",
+                                               "HeadingOffset",
+                                               "AutoFilenameType",
+                                               "DataOutputType",
+                                               "ExternalTriggerControl",
+                                               "ExternalTriggerXmitDelay",
+                                               "ProfilePointFilter",
+                                               "ProfilePointIntensityOutput",
+                                               "AltitudeWindowX",
+                                               "AltitudeWindowY",
+                                               "TrackPlotterWindowX",
+                                               "TrackPlotterWindowY",
+                                               "DisplaySwathCoverage",
+                                               "SwathCoverageHeading",
+                                               "IntegratedRoll",
+                                               "TrackPlotterZoom",
+                                               "MaximumFilesize",
+                                               "FIRFilter",
+                                               "SonarMode",
+                                               "DataPointsSwitch",
+                                               "DataFormat",
+                                               "RangeBin",
+                                               "ReducedEthernetThroughputEnable",
+                                               "ComPortGPSDevice",
+                                               "ComPortSVDevice",
+                                               "AutoPulseLength",
+                                               "",
+                                               "[Filter Settings]",
+                                               "ProfilePointFilter_g_ol_fil_val",
+                                               "ProfilePointFilter_g_pre_filter_sw",
+                                               "ProfilePointFilter_g_main_filter_sw",
+                                               "ProfilePointFilter_g_short_outliers_sw",
+                                               "ProfilePointFilter_g_show_outliers_sw",
+                                               "ProfilePointFilter_g_fill_beams_sw",
+                                               "ProfilePointFilter_g_along_track_avg_sw",
+                                               "ProfilePointFilter_g_bgd_lev"};
     EXPECT_EQ(KeysOf(text), expected);
     for (const char* line :
          {"\r\nFrequency=260\r\n", "\r\nRange=7\r\n", "\r\nDisplayGain=50\r\n",
@@ -94,14 +167,15 @@ TEST(SettingsFile, RoundTripKeepsEveryValueAndIsStable) {
     st.s.Gain = 20, st.s.PulseLength = 2000, st.s.AvgFilterIndex = 25, st.s.ProcessingMode = 3;
     st.s.RecordVideoRate = 0.1f, st.s.DisplayGain = 1, st.s.RemotePort_Output1 = 0;
     st.s.ProfileTiltAngle = -90.0f, st.s.SoundVelocityMeters = 1412.3f;
-    st.s.SonarXOffsetMeters = -12.345f, st.s.SonarDepthMeters = 5999.5f, st.s.HeadingOffset = 179.9f;
+    st.s.SonarXOffsetMeters = -12.345f, st.s.SonarDepthMeters = 5999.5f,
+    st.s.HeadingOffset = 179.9f;
     st.s.ProfileMinDepthBelowSonar = 12.5f, st.s.ProfileMaxDepthBelowSonar = 100.0f;
     st.s.ProfilePointFilter_g_bgd_lev = 0.55f, st.s.ProfilePointFilter_g_ol_fil_val = 500;
     st.s.AltitudeWindowX = -40, st.s.FIRFilter = 11, st.s.RangeBin = 499;
     st.s.ComPortGPSDevice = "/dev/pts/7", st.s.ComPortSVDevice = "/dev/ttyUSB1";
     RecordingOperator op;
     ASSERT_TRUE(SaveSettingsFile(dir.path(), st, op));
-    const std::string first = read_file(dir / "Vornax_Qi.INI");
+    const std::string first = ReadFile(dir / "Vornax_Qi.INI");
 
     SettingsState back;
     ASSERT_TRUE(LoadSettingsFile(dir.path(), back));
@@ -125,7 +199,7 @@ TEST(SettingsFile, RoundTripKeepsEveryValueAndIsStable) {
     EXPECT_EQ(back.s.ComPortSVDevice, "/dev/ttyUSB1");
 
     ASSERT_TRUE(SaveSettingsFile(dir.path(), back, op));
-    EXPECT_EQ(read_file(dir / "Vornax_Qi.INI"), first);
+    EXPECT_EQ(ReadFile(dir / "Vornax_Qi.INI"), first);
     EXPECT_TRUE(op.messages().empty());
 }
 
@@ -190,12 +264,13 @@ TEST(SettingsFile, FloatRangesIncludeBothLimits) {
     EXPECT_FLOAT_EQ(LoadWith("ProfileMinDepthBelowSonar=147.6\r\n").s.ProfileMinDepthBelowSonar,
                     0.2f);
     const std::string min10 = "ProfileMinDepthBelowSonar=10\r\n";
-    EXPECT_FLOAT_EQ(LoadWith(min10 + "ProfileMaxDepthBelowSonar=12.5\r\n").s.ProfileMaxDepthBelowSonar,
-                    12.5f);
-    EXPECT_FLOAT_EQ(LoadWith(min10 + "ProfileMaxDepthBelowSonar=12.4\r\n").s.ProfileMaxDepthBelowSonar,
-                    150.0f);
-    EXPECT_FLOAT_EQ(LoadWith(min10 + "ProfileMaxDepthBelowSonar=150.1\r\n").s.ProfileMaxDepthBelowSonar,
-                    150.0f);
+    EXPECT_FLOAT_EQ(
+        LoadWith(min10 + "ProfileMaxDepthBelowSonar=12.5\r\n").s.ProfileMaxDepthBelowSonar, 12.5f);
+    EXPECT_FLOAT_EQ(
+        LoadWith(min10 + "ProfileMaxDepthBelowSonar=12.4\r\n").s.ProfileMaxDepthBelowSonar, 150.0f);
+    EXPECT_FLOAT_EQ(
+        LoadWith(min10 + "ProfileMaxDepthBelowSonar=150.1\r\n").s.ProfileMaxDepthBelowSonar,
+        150.0f);
 }
 
 TEST(SettingsFile, MalformedNumbersReadAsZeroThenTheRangeCheck) {
@@ -222,29 +297,29 @@ TEST(SettingsFile, WritingUsesTheWorkingValues) {
     st.work.signal_level_display = 1;
     IniFile ini;
     SaveSettings(ini, st);
-    EXPECT_EQ(ini.get("Settings", "SignalLevel", ""), "0");
+    EXPECT_EQ(ini.Get("Settings", "SignalLevel", ""), "0");
     st.work.signal_level_display2 = 1;
     st.work.auto_pulse_length = 0;
     st.s.DataPointsSwitch = 1;
     st.s.SoundVelocityMeters = 1499.96f;
     SaveSettings(ini, st);
-    EXPECT_EQ(ini.get("Settings", "SignalLevel", ""), "1");
-    EXPECT_EQ(ini.get("Settings", "AutoPulseLength", ""), "0");
-    EXPECT_EQ(ini.get("Settings", "DataPointsSwitch", ""), "1");
-    EXPECT_EQ(ini.get("Settings", "SoundVelocityMeters", ""), "1500.0");
+    EXPECT_EQ(ini.Get("Settings", "SignalLevel", ""), "1");
+    EXPECT_EQ(ini.Get("Settings", "AutoPulseLength", ""), "0");
+    EXPECT_EQ(ini.Get("Settings", "DataPointsSwitch", ""), "1");
+    EXPECT_EQ(ini.Get("Settings", "SoundVelocityMeters", ""), "1500.0");
 }
 
 TEST(SettingsFile, SaveKeepsForeignKeysAndComments) {
     TempDir dir;
-    write_file(dir / "Vornax_Qi.INI",
-               "; site notes\n[Settings]\nIPAddress_Sonar1=127.0.0.1\nIPAddress_Output1=127.0.0.1\n"
-               "MyOwnKey=keep me\ngrid=0\n\n[Vessel]\nName=Test boat\n");
+    WriteFile(dir / "Vornax_Qi.INI",
+              "; site notes\n[Settings]\nIPAddress_Sonar1=127.0.0.1\nIPAddress_Output1=127.0.0.1\n"
+              "MyOwnKey=keep me\ngrid=0\n\n[Vessel]\nName=Test boat\n");
     SettingsState st;
     ASSERT_TRUE(LoadSettingsFile(dir.path(), st));
     EXPECT_EQ(st.s.Grid, 0);
     RecordingOperator op;
     ASSERT_TRUE(SaveSettingsFile(dir.path(), st, op));
-    const std::string text = read_file(dir / "Vornax_Qi.INI");
+    const std::string text = ReadFile(dir / "Vornax_Qi.INI");
     EXPECT_EQ(text.rfind("; site notes\n[Settings]\nIPAddress_Sonar1=127.0.0.1\n"
                          "IPAddress_Output1=127.0.0.1\nMyOwnKey=keep me\nGrid=0\nColors=0\n",
                          0),
@@ -255,8 +330,8 @@ TEST(SettingsFile, SaveKeepsForeignKeysAndComments) {
 
 TEST(SettingsFile, AFailedSaveKeepsTheOldFileAndTellsTheOperator) {
     TempDir dir;
-    dir.write_loopback_ini("Gain=12\r\n");
-    const std::string old = read_file(dir / "Vornax_Qi.INI");
+    dir.WriteLoopbackIni("Gain=12\r\n");
+    const std::string old = ReadFile(dir / "Vornax_Qi.INI");
     SettingsState st;
     ASSERT_TRUE(LoadSettingsFile(dir.path(), st));
     st.s.Gain = 3;
@@ -264,13 +339,13 @@ TEST(SettingsFile, AFailedSaveKeepsTheOldFileAndTellsTheOperator) {
     AtomicWriteOptions crash;
     bool temp_complete = false;
     crash.before_rename = [&](const fs::path& temp) {
-        temp_complete = read_file(temp).find("AutoPulseLength=1\r\n") != std::string::npos;
+        temp_complete = ReadFile(temp).find("AutoPulseLength=1\r\n") != std::string::npos;
         return false;
     };
     RecordingOperator op;
     EXPECT_FALSE(SaveSettingsFile(dir.path(), st, op, crash));
     EXPECT_TRUE(temp_complete);
-    EXPECT_EQ(read_file(dir / "Vornax_Qi.INI"), old);
+    EXPECT_EQ(ReadFile(dir / "Vornax_Qi.INI"), old);
     SettingsState again;
     ASSERT_TRUE(LoadSettingsFile(dir.path(), again));
     EXPECT_EQ(again.s.Gain, 12);
@@ -285,9 +360,11 @@ TEST(SettingsFile, AFailedSaveKeepsTheOldFileAndTellsTheOperator) {
 }
 
 TEST(RangeTable, StepsAndRounding) {
-    const float spans[] = {1.25f, 2.5f, 5, 10, 20, 30, 40, 50, 60, 80, 100, 150, 200, 250, 300, 400, 500};
+    const float spans[] = {1.25f, 2.5f, 5,   10,  20,  30,  40,  50, 60,
+                           80,    100,  150, 200, 250, 300, 400, 500};
     const int whole[] = {1, 2, 5, 10, 20, 30, 40, 50, 60, 80, 100, 150, 200, 250, 300, 400, 500};
-    const float depth[] = {1.5f, 3, 5, 10, 20, 30, 40, 50, 60, 80, 100, 150, 200, 250, 300, 400, 500};
+    const float depth[] = {1.5f, 3,   5,   10,  20,  30,  40,  50, 60,
+                           80,   100, 150, 200, 250, 300, 400, 500};
     for (int i = 0; i < kNumRangeIndexes; ++i) {
         EXPECT_FLOAT_EQ(RangeSpanMeters(i, false), spans[i]) << i;
         EXPECT_FLOAT_EQ(RangeSpanMeters(i, true), spans[i] / 10) << i;

@@ -10,7 +10,7 @@
 
 namespace vq::test {
 
-inline DisplayParams sector_params(int beams = 120, float sector = 120.0f) {
+inline DisplayParams SectorParams(int beams = 120, float sector = 120.0f) {
     DisplayParams p;
     p.mode = DisplayMode::Sector;
     p.num_beams = beams;
@@ -21,14 +21,18 @@ inline DisplayParams sector_params(int beams = 120, float sector = 120.0f) {
     return p;
 }
 
-inline std::uint8_t px(const std::uint8_t* img, int x, int y) { return img[y * 1012 + x]; }
+inline std::uint8_t Px(const std::uint8_t* img, int x, int y) {
+    return img[y * 1012 + x];
+}
 
-inline void fill_rows(BeamByteImage& img, int first, int last, std::uint8_t v) {
+inline void FillRows(BeamByteImage& img, int first, int last, std::uint8_t v) {
     for (int r = first; r <= last; ++r) {
-        for (int c = 0; c < kByteImageCells; ++c) img.row(r)[c] = v;
+        for (int c = 0; c < kByteImageCells; ++c) img.Row(r)[c] = v;
     }
 }
 
-inline double deg(double rad) { return rad * 180.0 / std::numbers::pi; }
+inline double Deg(double rad) {
+    return rad * 180.0 / std::numbers::pi;
+}
 
 }  // namespace vq::test

@@ -13,26 +13,27 @@
 namespace vq {
 namespace {
 
-using test::deg;
-using test::fill_rows;
-using test::px;
-using test::sector_params;
+using test::Deg;
+using test::FillRows;
+using test::Px;
+using test::SectorParams;
 
 constexpr double kPi = std::numbers::pi;
 
 TEST(FineSteps, CountPerBeam) {
-    EXPECT_EQ(fine_steps_per_beam(120.0f, 480, false), 4);
-    EXPECT_EQ(fine_steps_per_beam(120.0f, 240, false), 8);
-    EXPECT_EQ(fine_steps_per_beam(120.0f, 120, false), 16);  // 15 made even
-    EXPECT_EQ(fine_steps_per_beam(90.0f, 256, true), 20);
-    EXPECT_EQ(fine_steps_per_beam(10.0f, 600, false), 2);  // would be 0
+    EXPECT_EQ(FineStepsPerBeam(120.0f, 480, false), 4);
+    EXPECT_EQ(FineStepsPerBeam(120.0f, 240, false), 8);
+    EXPECT_EQ(FineStepsPerBeam(120.0f, 120, false), 16);  // 15 made even
+    EXPECT_EQ(FineStepsPerBeam(90.0f, 256, true), 20);
+    EXPECT_EQ(FineStepsPerBeam(10.0f, 600, false), 2);  // would be 0
 }
 
 // Weight rows used are q + 10 - m/2: 8..11 at m = 4, 2..17 at m = 16.
 TEST(SectorTables, StepsAndWeightRows) {
-    for (auto [beams, lo, hi, steps] : {std::tuple{480, 8, 11, 1920}, std::tuple{120, 2, 17, 1920}}) {
+    for (auto [beams, lo, hi, steps] :
+         {std::tuple{480, 8, 11, 1920}, std::tuple{120, 2, 17, 1920}}) {
         auto pic = std::make_unique<SonarPicture>();
-        pic->set_params(sector_params(beams));
+        pic->set_params(SectorParams(beams));
         const PixelTables& t = pic->tables();
         std::set<int> rows;
         int max_step = 0;
@@ -50,13 +51,15 @@ TEST(SectorTables, StepsAndWeightRows) {
 // Head-formed beams: 20 steps per beam from each beam's own angle; the middle beam points up.
 TEST(SectorTables, HeadFormedBeamsUseTheirAngles) {
     auto pic = std::make_unique<SonarPicture>();
-    DisplayParams p = sector_params(256, 90.0f);
+    DisplayParams p = SectorParams(256, 90.0f);
     p.head_formed = true;
-    for (int i = 0; i < 256; ++i) p.head_angles[static_cast<std::size_t>(i)] = std::asin((i - 128) / 128.0f);
+    for (int i = 0; i < 256; ++i)
+        p.head_angles[static_cast<std::size_t>(i)] = std::asin((i - 128) / 128.0f);
     pic->set_params(p);
     const PixelTables& t = pic->tables();
     int max_step = 0;
-    for (int i = 0; i < kImagePixels; ++i) max_step = std::max(max_step, t.PixelStep[static_cast<std::size_t>(i)]);
+    for (int i = 0; i < kImagePixels; ++i)
+        max_step = std::max(max_step, t.PixelStep[static_cast<std::size_t>(i)]);
     EXPECT_EQ(max_step, 5119);
     const std::size_t up = 141 * 1012 + 505;  // 400 pixels straight above the apex
     EXPECT_EQ(t.PixelBeam[up], 128);
@@ -65,12 +68,12 @@ TEST(SectorTables, HeadFormedBeamsUseTheirAngles) {
 
 TEST(ScanConversion, UniformInputAndUnreachedPixels) {
     auto pic = std::make_unique<SonarPicture>();
-    const DisplayParams p = sector_params(120);
+    const DisplayParams p = SectorParams(120);
     pic->set_params(p);
     auto img = std::make_unique<BeamByteImage>();
-    fill_rows(*img, 0, 119, 200);
-    fill_rows(*img, 120, 600, 255);  // rows past the beams must count as 0
-    ASSERT_TRUE(pic->render(*img, {}));
+    FillRows(*img, 0, 119, 200);
+    FillRows(*img, 120, 600, 255);  // rows past the beams must count as 0
+    ASSERT_TRUE(pic->Render(*img, {}));
     const PixelTables& t = pic->tables();
     const std::uint8_t* d = pic->display_image();
     int interior = 0;
@@ -94,17 +97,17 @@ TEST(ScanConversion, UniformInputAndUnreachedPixels) {
         }
     }
     EXPECT_GT(interior, 200000);
-    EXPECT_EQ(px(d, 505, 300), 156);
+    EXPECT_EQ(Px(d, 505, 300), 156);
 }
 
 // Pixels lit mainly by byte-image row r lie between the angles of steps r*m and (r+1)*m.
 TEST(ScanConversion, BrightBeamLiesAlongItsAngle) {
     auto pic = std::make_unique<SonarPicture>();
-    pic->set_params(sector_params(120));
+    pic->set_params(SectorParams(120));
     auto img = std::make_unique<BeamByteImage>();
     const int r = 40;
-    fill_rows(*img, r, r, 250);
-    pic->render(*img, {});
+    FillRows(*img, r, r, 250);
+    pic->Render(*img, {});
     const double theta0 = (-60.0 + 0.5) * kPi / 180 - kPi / 2;
     const double lo = theta0 + r * kPi / 180;
     const double hi = theta0 + (r + 1) * kPi / 180;
@@ -112,7 +115,7 @@ TEST(ScanConversion, BrightBeamLiesAlongItsAngle) {
     int lit = 0;
     for (int y = 0; y < 541; ++y) {
         for (int x = 0; x < kImageWidth; ++x) {
-            if (px(pic->display_image(), x, y) < 100) continue;  // neighbours give at most 83
+            if (Px(pic->display_image(), x, y) < 100) continue;  // neighbours give at most 83
             const double dx = x - 505;
             const double dy = y - 541;
             const double rad = std::hypot(dx, dy);
@@ -131,18 +134,18 @@ TEST(ScanConversion, BrightBeamLiesAlongItsAngle) {
 TEST(ScanConversion, BrightCellAtRangeAndRangeStartMovesApex) {
     for (int S : {0, 10}) {
         auto pic = std::make_unique<SonarPicture>();
-        DisplayParams p = sector_params(120);
+        DisplayParams p = SectorParams(120);
         p.range_start_m = S;
         pic->set_params(p);
         const int sp = S * 500 / 50;
         auto img = std::make_unique<BeamByteImage>();
         const int j = S == 0 ? 300 : 5;
-        for (int row = 30; row <= 90; ++row) img->row(row)[j] = 250;
-        pic->render(*img, {});
+        for (int row = 30; row <= 90; ++row) img->Row(row)[j] = 250;
+        pic->Render(*img, {});
         int lit = 0;
         for (int y = 0; y < 542; ++y) {
             for (int x = 0; x < kImageWidth; ++x) {
-                if (px(pic->display_image(), x, y) < 150) continue;
+                if (Px(pic->display_image(), x, y) < 150) continue;
                 const double rad = std::hypot(x - 505.0, y - (541.0 + sp));
                 EXPECT_NEAR(rad, sp + j, 1.0) << x << "," << y;
                 ++lit;
@@ -157,12 +160,12 @@ TEST(ScanConversion, BrightCellAtRangeAndRangeStartMovesApex) {
     }
 }
 
-double mean_angle_of_bright(const SonarPicture& pic, double ox, double oy) {
+double MeanAngleOfBright(const SonarPicture& pic, double ox, double oy) {
     double sum = 0;
     int n = 0;
     for (int y = 0; y < 542; ++y) {
         for (int x = 0; x < kImageWidth; ++x) {
-            if (px(pic.clean_image(), x, y) < 100) continue;
+            if (Px(pic.clean_image(), x, y) < 100) continue;
             if (std::hypot(x - ox, y - oy) < 150) continue;
             sum += std::atan2(y - oy, x - ox);
             ++n;
@@ -172,28 +175,28 @@ double mean_angle_of_bright(const SonarPicture& pic, double ox, double oy) {
 }
 
 TEST(ProfileMode, TiltTurnsTheBeamAndCentresTheFan) {
-    EXPECT_EQ(profile_centring(120.0f, 0.0f), 0);
-    EXPECT_EQ(profile_centring(120.0f, 30.0f), -125);  // edges at 1005 and 255
+    EXPECT_EQ(ProfileCentring(120.0f, 0.0f), 0);
+    EXPECT_EQ(ProfileCentring(120.0f, 30.0f), -125);  // edges at 1005 and 255
     auto img = std::make_unique<BeamByteImage>();
-    fill_rows(*img, 60, 60, 250);
+    FillRows(*img, 60, 60, 250);
     double angle[2] = {};
     const float tilts[2] = {0.0f, 20.0f};
     for (int k = 0; k < 2; ++k) {
         auto pic = std::make_unique<SonarPicture>();
-        DisplayParams p = sector_params(120);
+        DisplayParams p = SectorParams(120);
         p.mode = DisplayMode::Profile;
         p.tilt_deg = tilts[k];
         pic->set_params(p);
-        pic->render(*img, {});
-        angle[k] = mean_angle_of_bright(*pic, 505 + profile_centring(120.0f, tilts[k]), 0);
+        pic->Render(*img, {});
+        angle[k] = MeanAngleOfBright(*pic, 505 + ProfileCentring(120.0f, tilts[k]), 0);
     }
-    EXPECT_NEAR(deg(angle[0]), 90.0, 1.0);  // the middle beam points straight down
-    EXPECT_NEAR(deg(angle[1] - angle[0]), -20.0, 0.3);
+    EXPECT_NEAR(Deg(angle[0]), 90.0, 1.0);  // the middle beam points straight down
+    EXPECT_NEAR(Deg(angle[1] - angle[0]), -20.0, 0.3);
 }
 
 TEST(ProfileMode, TiltedFanIsCentred) {
     auto pic = std::make_unique<SonarPicture>();
-    DisplayParams p = sector_params(120);
+    DisplayParams p = SectorParams(120);
     p.mode = DisplayMode::Profile;
     p.tilt_deg = 30.0f;
     pic->set_params(p);
@@ -211,19 +214,19 @@ TEST(ProfileMode, TiltedFanIsCentred) {
 
 TEST(PerspectiveMode, UniformFanIsSymmetric) {
     auto pic = std::make_unique<SonarPicture>();
-    DisplayParams p = sector_params(480);
+    DisplayParams p = SectorParams(480);
     p.mode = DisplayMode::Perspective;
     p.step_size = 0;
     pic->set_params(p);
     auto img = std::make_unique<BeamByteImage>();
-    fill_rows(*img, 0, 479, 200);
-    pic->render(*img, {});
+    FillRows(*img, 0, 479, 200);
+    pic->Render(*img, {});
     int rows = 0;
     for (int y = 0; y < 541; ++y) {
         int lo = -1;
         int hi = -1;
         for (int x = 0; x < kImageWidth; ++x) {
-            if (px(pic->clean_image(), x, y) == 0) continue;
+            if (Px(pic->clean_image(), x, y) == 0) continue;
             if (lo < 0) lo = x;
             hi = x;
         }
@@ -235,50 +238,50 @@ TEST(PerspectiveMode, UniformFanIsSymmetric) {
 }
 
 TEST(Persistence, DecayAndOverlaySurvive) {
-    EXPECT_FLOAT_EQ(persistence_decay(2, 100.0, 0.0f), 4.0f);  // 80 / (2000 / 100)
-    EXPECT_FLOAT_EQ(persistence_decay(2, 1500.0, 7.0f), 7.0f);  // slow pings keep the last
-    EXPECT_FLOAT_EQ(persistence_decay(0, 100.0, 7.0f), 7.0f);
+    EXPECT_FLOAT_EQ(PersistenceDecay(2, 100.0, 0.0f), 4.0f);   // 80 / (2000 / 100)
+    EXPECT_FLOAT_EQ(PersistenceDecay(2, 1500.0, 7.0f), 7.0f);  // slow pings keep the last
+    EXPECT_FLOAT_EQ(PersistenceDecay(0, 100.0, 7.0f), 7.0f);
     auto pic = std::make_unique<SonarPicture>();
-    DisplayParams p = sector_params(120);
+    DisplayParams p = SectorParams(120);
     p.persistence_s = 2;
     p.grid = true;
     pic->set_params(p);
     auto img = std::make_unique<BeamByteImage>();
-    fill_rows(*img, 0, 119, 255);
+    FillRows(*img, 0, 119, 255);
     FrameInputs in;
     in.ping_interval_ms = 100.0;
-    pic->render(*img, in);
+    pic->Render(*img, in);
     const std::uint8_t* d = pic->display_image();
-    EXPECT_EQ(px(d, 600, 300), 199);  // 255 * 200 / 256
-    EXPECT_EQ(px(d, 505, 400), 255);  // centre line of the grid
-    fill_rows(*img, 0, 119, 0);
-    pic->render(*img, in);
-    EXPECT_EQ(px(d, 600, 300), 195);  // 199 - 4
-    pic->render(*img, in);
-    EXPECT_EQ(px(d, 600, 300), 191);
-    EXPECT_EQ(px(d, 505, 400), 255);
-    pic->clear();
-    EXPECT_EQ(px(d, 600, 300), 0);
+    EXPECT_EQ(Px(d, 600, 300), 199);  // 255 * 200 / 256
+    EXPECT_EQ(Px(d, 505, 400), 255);  // centre line of the grid
+    FillRows(*img, 0, 119, 0);
+    pic->Render(*img, in);
+    EXPECT_EQ(Px(d, 600, 300), 195);  // 199 - 4
+    pic->Render(*img, in);
+    EXPECT_EQ(Px(d, 600, 300), 191);
+    EXPECT_EQ(Px(d, 505, 400), 255);
+    pic->Clear();
+    EXPECT_EQ(Px(d, 600, 300), 0);
     EXPECT_EQ(pic->persist_image()[300 * 1012 + 505], 0.0f);
-    EXPECT_EQ(px(d, 505, 400), 255);  // the grid is redrawn after clearing
+    EXPECT_EQ(Px(d, 505, 400), 255);  // the grid is redrawn after clearing
 }
 
 TEST(Rebuild, BusyRefusesRenderingOnlyDuringRebuild) {
     auto pic = std::make_unique<SonarPicture>();
     EXPECT_FALSE(pic->busy());
     auto img = std::make_unique<BeamByteImage>();
-    EXPECT_TRUE(pic->render(*img, {}));
+    EXPECT_TRUE(pic->Render(*img, {}));
 }
 
 TEST(Placement, NormalAndWaterfall) {
-    DisplayParams p = sector_params();
-    const PicturePlacement a = picture_placement(p, 1.0);
+    DisplayParams p = SectorParams();
+    const PicturePlacement a = PlacePicture(p, 1.0);
     EXPECT_EQ(a.dest_x, 2);
     EXPECT_EQ(a.dest_y, 61);
     EXPECT_EQ(a.dest_w, 1012);
     p.mode = DisplayMode::Profile;
     p.profile_waterfall = true;
-    const PicturePlacement b = picture_placement(p, 1.0);
+    const PicturePlacement b = PlacePicture(p, 1.0);
     EXPECT_EQ(b.dest_x, 22);
     EXPECT_EQ(b.src_x, 100);
     EXPECT_EQ(b.src_w, 812);

@@ -67,13 +67,13 @@ TEST(BeamGeometry, GratingLobeLimitedSector) {
 }
 
 class CaptureHook : public FormedBeamsHook {
-public:
-    void on_formed(BeamData& beams, const BeamGeometry& g) override {
+  public:
+    void OnFormed(BeamData& beams, const BeamGeometry& g) override {
         rows = g.NumBeamsFormed;
-        for (int b = 0; b < rows; ++b) first[b] = beams.at(b, 300);
+        for (int b = 0; b < rows; ++b) first[b] = beams.At(b, 300);
         ++calls;
     }
-    void on_reset() override { ++resets; }
+    void OnReset() override { ++resets; }
     int rows = 0, calls = 0, resets = 0;
     float first[kMaxBeamsFormed] = {};
 };
@@ -103,7 +103,7 @@ TEST_F(ModeFixture, ModeInvariants) {
             const int n = g.NumSamples;
             float peak = 0.0f;
             for (int b = 0; b < g.NumBeams; ++b) {
-                const float* row = chain.former.beams().row(b);
+                const float* row = chain.former.Beams().Row(b);
                 for (int s = 0; s < n; ++s) {
                     ASSERT_GE(row[s], 0.0f);
                     peak = std::max(peak, row[s]);
@@ -135,7 +135,7 @@ TEST_F(ModeFixture, AllZeroInputGivesAllZeroBeams) {
         chain.former.Form(chain.st, chain.format);
         const auto& g = chain.former.geometry();
         for (int b = 0; b < g.NumBeams; ++b)
-            for (int s = 0; s < g.NumSamples; ++s) ASSERT_EQ(chain.former.beams().at(b, s), 0.0f);
+            for (int s = 0; s < g.NumSamples; ++s) ASSERT_EQ(chain.former.Beams().At(b, s), 0.0f);
     }
 }
 
@@ -151,7 +151,7 @@ TEST_F(ModeFixture, HookSeesAllFormedBeamsBeforeCentring) {
     ASSERT_EQ(hook.rows, 31);
     const auto& g = chain.former.geometry();
     EXPECT_EQ(g.NumBeams, 30);
-    for (int b = 0; b < 30; ++b) EXPECT_EQ(chain.former.beams().at(b, 300), hook.first[b]);
+    for (int b = 0; b < 30; ++b) EXPECT_EQ(chain.former.Beams().At(b, 300), hook.first[b]);
     // The dropped beam is the one at the high-angle end.
     const float top = -g.FormedHalfSector + (30 + 0.5f) * g.BeamSpacing;
     EXPECT_GT(top, 0.25f);
@@ -174,7 +174,7 @@ TEST(BeamFormer64, SixtyFourElementReturnIsFormedSafely) {
     ASSERT_TRUE(chain.parser.Parse(buf.data(), buf.size(), ctx));
     CheckContext cc;
     cc.playback = true;
-    const auto r = CheckHeader(chain.parser.record(), chain.parser.legacy(), cc, chain.st);
+    const auto r = CheckHeader(chain.parser.Record(), chain.parser.Legacy(), cc, chain.st);
     ASSERT_EQ(r.num_elements, 64);
     chain.format.data_format = 1;
     chain.format.num_elements = 64;
@@ -185,7 +185,7 @@ TEST(BeamFormer64, SixtyFourElementReturnIsFormedSafely) {
         chain.Form();
         const auto& g = chain.former.geometry();
         for (int b = 0; b < g.NumBeams; ++b)
-            for (int s = 70; s < g.NumSamples; ++s) ASSERT_EQ(chain.former.beams().at(b, s), 0.0f);
+            for (int s = 70; s < g.NumSamples; ++s) ASSERT_EQ(chain.former.Beams().At(b, s), 0.0f);
     }
 }
 

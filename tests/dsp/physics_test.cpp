@@ -28,21 +28,22 @@ Peak FindPeak(const BeamFormer& f) {
     const auto& g = f.geometry();
     for (int b = 0; b < g.NumBeams; ++b)
         for (int s = 0; s < g.NumSamples; ++s)
-            if (f.beams().at(b, s) > p.value) p = {b, s, f.beams().at(b, s)};
+            if (f.Beams().At(b, s) > p.value) p = {b, s, f.Beams().At(b, s)};
     return p;
 }
 
 int NearestBeam(const BeamGeometry& g, float angle_deg) {
     int best = 0;
     for (int b = 1; b < g.NumBeams; ++b)
-        if (std::fabs(BeamAngleDeg(g, b) - angle_deg) < std::fabs(BeamAngleDeg(g, best) - angle_deg))
+        if (std::fabs(BeamAngleDeg(g, b) - angle_deg) <
+            std::fabs(BeamAngleDeg(g, best) - angle_deg))
             best = b;
     return best;
 }
 
 // Forms one ping of the given head and scene with the settings the test chose.
-void FormPing(test::Chain& chain, sim::HeadKind head, const sim::Scene& scene,
-              test::CommandSpec c, int frequency_khz) {
+void FormPing(test::Chain& chain, sim::HeadKind head, const sim::Scene& scene, test::CommandSpec c,
+              int frequency_khz) {
     sim::Options o;
     o.head = head;
     o.scene = scene;
@@ -59,9 +60,9 @@ TEST(Physics, PointTargetPeaksAtItsAngleAndRange) {
         float angle, range;
         int mode, step, xdcr;
     };
-    for (const Case& k : {Case{20.0f, 30.0f, 1, 0, 1}, Case{-35.0f, 18.0f, 1, 1, 1},
-                          Case{0.0f, 40.0f, 0, 2, 1}, Case{45.0f, 25.0f, 3, 0, 1},
-                          Case{-10.0f, 12.0f, 2, 1, 1}}) {
+    for (const Case& k :
+         {Case{20.0f, 30.0f, 1, 0, 1}, Case{-35.0f, 18.0f, 1, 1, 1}, Case{0.0f, 40.0f, 0, 2, 1},
+          Case{45.0f, 25.0f, 3, 0, 1}, Case{-10.0f, 12.0f, 2, 1, 1}}) {
         SCOPED_TRACE(testing::Message() << k.angle << " deg " << k.range << " m mode " << k.mode);
         test::Chain chain;
         chain.st.s.ProcessingMode = k.mode;
@@ -93,7 +94,7 @@ TEST(Physics, FlatSeabedPeaksNearDepthOverCosine) {
     for (int b = 0; b < g.NumBeams; ++b) {
         const float th = BeamAngleDeg(g, b);
         if (std::fabs(th) > 50.0f) continue;
-        const float* row = chain.former.beams().row(b);
+        const float* row = chain.former.Beams().Row(b);
         const int s = static_cast<int>(std::max_element(row, row + g.NumSamples) - row);
         const float range = static_cast<float>(s) * 50.0f / 500.0f;
         const float want = 20.0f / std::cos(th * kDeg);
@@ -130,8 +131,8 @@ TEST(Physics, SwitchingXdcrMirrorsTheBeamOrder) {
     const float peak = FindPeak(up.former).value;
     for (int b = 0; b < g.NumBeams; ++b)
         for (int s = 0; s < g.NumSamples; ++s)
-            ASSERT_NEAR(up.former.beams().at(b, s),
-                        down.former.beams().at(g.NumBeams - 1 - b, s), 1e-3f * peak)
+            ASSERT_NEAR(up.former.Beams().At(b, s), down.former.Beams().At(g.NumBeams - 1 - b, s),
+                        1e-3f * peak)
                 << b << " " << s;
     EXPECT_EQ(FindPeak(down.former).beam, g.NumBeams - 1 - FindPeak(up.former).beam);
 }
@@ -202,7 +203,7 @@ TEST(Physics, LongRangeHeadBottomWindowFollowsTheSeabed) {
     const auto& g = chain.former.geometry();
     for (int b = 0; b < g.NumBeams; ++b)
         for (int s = 0; s < g.NumSamples; ++s) {
-            const float v = chain.former.beams().at(b, s);
+            const float v = chain.former.Beams().At(b, s);
             ASSERT_TRUE(std::isfinite(v) && v >= 0.0f) << b << " " << s;
         }
 }

@@ -99,9 +99,9 @@ std::vector<double> RefForm(const RefParams& p, const std::uint8_t* data, int* n
                      6.0816 * std::pow(W, 4) + 30.9087 * std::pow(W, 5));
             } else {
                 if (s + 2 >= N) continue;  // mode 3 leaves the last sample 0
-                const double c3[16] = {0.5034,   0.0783,   -0.1533,   -2.9357, -6.0816, 30.9087,
+                const double c3[16] = {0.5034,   0.0783,    -0.1533,   -2.9357,  -6.0816, 30.9087,
                                        68.5798,  -124.5031, -321.1395, 191.2037, 712.976, -8.88,
-                                       -744.021, -230.0377, 293.4049, 148.0401};
+                                       -744.021, -230.0377, 293.4049,  148.0401};
                 double poly = 0;
                 for (int k = 0; k < 16; ++k) poly += c3[k] * std::pow(W, k);
                 v = G * 6.0 * poly * re;
@@ -159,7 +159,7 @@ void Compare(const Case& k) {
     for (int b = 0; b < nb; ++b)
         for (int s = 0; s < p.n; ++s) {
             const double r = ref[static_cast<std::size_t>(b) * p.n + s];
-            const double v = chain.former.beams().at(b, s);
+            const double v = chain.former.Beams().At(b, s);
             // Relative 1e-4 of the value, with a floor of 1e-4 of 1 % of the ping's peak
             // for values that are themselves near zero.
             const double err = std::fabs(v - r) / (std::fabs(r) + 0.01 * peak);

@@ -40,7 +40,10 @@ inline void PutF(std::vector<std::uint8_t>& b, std::size_t o, float f) {
 
 inline std::vector<std::uint8_t> MakeCommand(const CommandSpec& c) {
     std::vector<std::uint8_t> b(1152, 0);
-    b[0] = 'T'; b[1] = 'M'; b[2] = 'N'; b[3] = 'D';
+    b[0] = 'T';
+    b[1] = 'M';
+    b[2] = 'N';
+    b[3] = 'D';
     PutLe(b, 4, 1, 2);
     PutLe(b, 12, c.packet_size(), 4);
     PutLe(b, 16, static_cast<std::uint32_t>(c.format), 2);
@@ -92,7 +95,7 @@ struct Chain {
         ParseContext ctx;
         ctx.packet_size = c.packet_size();
         if (!parser.Parse(buf.data(), buf.size(), ctx)) return false;
-        check = CheckHeader(parser.record(), parser.legacy(), CheckContext{}, st);
+        check = CheckHeader(parser.Record(), parser.Legacy(), CheckContext{}, st);
         if (!check.valid) return false;
         format.data_format = check.data_format;
         format.bits = check.sample_bits;
@@ -102,9 +105,7 @@ struct Chain {
         return true;
     }
     // Adopts the head type, then sets up the geometry for the current settings.
-    void Adopt() {
-        AdoptHeadType(check.head_type_index, false, 0, st);
-    }
+    void Adopt() { AdoptHeadType(check.head_type_index, false, 0, st); }
     void Setup() { former.Setup(st, format); }
     void Form() {
         former.Unpack(parser.samples(), parser.gathered_bytes(), format, st.s.Xdcr, false);

@@ -38,7 +38,7 @@ struct LiveWindow {
     std::unique_ptr<Engine> engine;
     std::unique_ptr<MainWindow> window;
     LiveWindow() {
-        dir.write_loopback_ini();
+        dir.WriteLoopbackIni();
         op.set_unattended(true);
         EngineOptions o;
         o.working_dir = dir.path();
@@ -46,9 +46,9 @@ struct LiveWindow {
         o.link_initial_delay_ms = 0;
         engine = std::make_unique<Engine>(o, op);
         window = std::make_unique<MainWindow>(*engine, op);
-        engine->start();
-        window->watch_control_socket();
-        window->refresh_menu();
+        engine->Start();
+        window->WatchControlSocket();
+        window->RefreshMenu();
         window->show();
     }
     std::uint64_t processed() const { return engine->stats().pings_processed; }
@@ -67,14 +67,14 @@ TEST(MainWindowTest, TitleSizeAndMenus) {
     LiveWindow w;
     EXPECT_EQ(w.window->windowTitle(), "Vornax_Qi Multibeam Sonar");
     EXPECT_EQ(w.window->size(), QSize(1034, 778));
-    ASSERT_NE(w.window->action(menu::kModeProfile), nullptr);
-    EXPECT_EQ(w.window->action(menu::kModeProfile)->text(), "&Profile");
-    EXPECT_EQ(w.window->action(menu::kExit)->text(), "E&xit");
-    EXPECT_EQ(w.window->action(menu::kRecord)->text(), "&Record Start...");
-    EXPECT_EQ(w.window->action(menu::kColorFirst + 4)->text(), "&Rev Grey");
-    EXPECT_EQ(w.window->action(menu::kAvg25)->text(), "&25 Shot");
-    EXPECT_TRUE(w.window->action(menu::kHead)->isChecked());
-    EXPECT_FALSE(w.window->action(menu::kFile)->isChecked());
+    ASSERT_NE(w.window->Action(menu::kModeProfile), nullptr);
+    EXPECT_EQ(w.window->Action(menu::kModeProfile)->text(), "&Profile");
+    EXPECT_EQ(w.window->Action(menu::kExit)->text(), "E&xit");
+    EXPECT_EQ(w.window->Action(menu::kRecord)->text(), "&Record Start...");
+    EXPECT_EQ(w.window->Action(menu::kColorFirst + 4)->text(), "&Rev Grey");
+    EXPECT_EQ(w.window->Action(menu::kAvg25)->text(), "&25 Shot");
+    EXPECT_TRUE(w.window->Action(menu::kHead)->isChecked());
+    EXPECT_FALSE(w.window->Action(menu::kFile)->isChecked());
     QStringList titles;
     for (QAction* a : w.window->menuBar()->actions()) titles << a->text();
     EXPECT_TRUE(titles.contains("&Mode"));
@@ -82,8 +82,8 @@ TEST(MainWindowTest, TitleSizeAndMenus) {
     // The ten secondary windows exist, hidden.
     for (const char* t : {"Diagnostics", "Playback", "Video Playback", "Track Plotter", "Altitude",
                           "Sidescan", "Echo Sounder", "Intensity", "Sonar Info", "Sonar Status"}) {
-        ASSERT_NE(w.window->secondary(t), nullptr) << t;
-        EXPECT_FALSE(w.window->secondary(t)->isVisible()) << t;
+        ASSERT_NE(w.window->Secondary(t), nullptr) << t;
+        EXPECT_FALSE(w.window->Secondary(t)->isVisible()) << t;
     }
 }
 
@@ -110,8 +110,8 @@ TEST(MainWindowTest, ProfileModeLiveChangesTheNextPicture) {
     LiveWindow w;
     SonarView* view = w.window->sonar_view();
     ASSERT_TRUE(WaitFor([&] { return view->frames_shown() >= 1; }, 15000));
-    w.window->action(menu::kModeProfile)->trigger();
-    EXPECT_TRUE(w.window->action(menu::kModeProfile)->isChecked());
+    w.window->Action(menu::kModeProfile)->trigger();
+    EXPECT_TRUE(w.window->Action(menu::kModeProfile)->isChecked());
     const qint64 shown = view->frames_shown();
     ASSERT_TRUE(WaitFor([&] { return view->frames_shown() >= shown + 2; }, 15000));
     // The profile fan opens downward from the top of the picture.
@@ -137,13 +137,13 @@ TEST(MainWindowTest, HoldKeyStopsAndResumesPings) {
 TEST(MainWindowTest, ExitStopsTheLinkAndWritesTheSettingsFile) {
     LiveWindow w;
     ASSERT_TRUE(WaitFor([&] { return w.processed() >= 1; }, 15000));
-    w.window->action(menu::kColorFirst + 3)->trigger();  // "&Grey"
+    w.window->Action(menu::kColorFirst + 3)->trigger();  // "&Grey"
     std::filesystem::remove(w.dir / "Vornax_Qi.INI");
     w.window->close();
     const auto after = w.processed();
     WaitFor([] { return false; }, 400);
     EXPECT_EQ(w.processed(), after);
-    const std::string ini = test::read_file(w.dir / "Vornax_Qi.INI");
+    const std::string ini = test::ReadFile(w.dir / "Vornax_Qi.INI");
     EXPECT_NE(ini.find("Colors=3"), std::string::npos);
     // The run's loopback addresses came from the file itself, so they are written back.
     EXPECT_NE(ini.find("IPAddress_Sonar1=127.0.0.1"), std::string::npos);
@@ -153,15 +153,15 @@ TEST(MainWindowTest, ControlDatagramsAreReadOnTheGuiThread) {
     LiveWindow w;
     ControlDatagram d;
     std::string error;
-    ASSERT_TRUE(d.set("control", "on", &error)) << error;
-    ASSERT_TRUE(d.set("dgain", "77", &error)) << error;
+    ASSERT_TRUE(d.Set("control", "on", &error)) << error;
+    ASSERT_TRUE(d.Set("dgain", "77", &error)) << error;
     UdpEndpoint sender;
-    ASSERT_EQ(sender.open("127.0.0.1", 0), 0);
+    ASSERT_EQ(sender.Open("127.0.0.1", 0), 0);
     const auto to = ParseEndpoint("127.0.0.1", w.engine->output_local_port());
     ASSERT_TRUE(to.has_value());
-    sender.send_to(*to, d.bytes());
+    sender.SendTo(*to, d.bytes());
     const auto gain = [&] {
-        return w.engine->store().read([](const SettingsState& st) { return st.s.DisplayGain; });
+        return w.engine->Store().Read([](const SettingsState& st) { return st.s.DisplayGain; });
     };
     EXPECT_TRUE(WaitFor([&] { return gain() == 77; }, 5000));
 }

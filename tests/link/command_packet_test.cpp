@@ -65,17 +65,22 @@ TEST(CommandPacket, DefaultRequestsForAPing) {
         const Packet pn = Build(st, n);
         Packet want = want0;
         want[8] = static_cast<std::uint8_t>(n);
-        for (std::size_t i = 0; i < 128; ++i) ASSERT_EQ(pn[i], want[i]) << "n " << n << " byte " << i;
+        for (std::size_t i = 0; i < 128; ++i)
+            ASSERT_EQ(pn[i], want[i]) << "n " << n << " byte " << i;
     }
     EXPECT_EQ(kCommandPacketSize, 1152u);
     EXPECT_EQ(kRequestHeaderSize, 128u);
 }
 
 TEST(CommandPacket, ReturnSizingForEveryFormat) {
-    struct Row { int format, bits, points_switch, reduced; std::uint32_t p; int l; };
+    struct Row {
+        int format, bits, points_switch, reduced;
+        std::uint32_t p;
+        int l;
+    };
     const Row rows[] = {
-        {10, 8, 0, 0, 8676, 2},  {10, 8, 1, 0, 8676, 3},  {11, 16, 0, 0, 8676, 3},
-        {11, 16, 1, 0, 8676, 7}, {10, 8, 0, 1, 2892, 6},  {10, 8, 1, 1, 2892, 12},
+        {10, 8, 0, 0, 8676, 2},   {10, 8, 1, 0, 8676, 3},   {11, 16, 0, 0, 8676, 3},
+        {11, 16, 1, 0, 8676, 7},  {10, 8, 0, 1, 2892, 6},   {10, 8, 1, 1, 2892, 12},
         {11, 16, 0, 1, 2892, 12}, {11, 16, 1, 1, 2892, 24},
     };
     for (const Row& r : rows) {
@@ -102,9 +107,9 @@ TEST(CommandPacket, ReducedThroughputSixteenBitThousandPoints) {
     st.s.DataPointsSwitch = 1;
     ReturnSizing rs;
     const Packet p0 = Build(st, 0, &rs);
-    EXPECT_EQ(rs.last_packet, 24);  // 25 requests, packets 0..24
+    EXPECT_EQ(rs.last_packet, 24);                            // 25 requests, packets 0..24
     EXPECT_EQ(Bytes4(p0, 12), (B4{0x4C, 0x0B, 0x00, 0x00}));  // 2892
-    EXPECT_EQ(p0[128 + 32], 0xE8);  // 1000 points
+    EXPECT_EQ(p0[128 + 32], 0xE8);                            // 1000 points
     EXPECT_EQ(p0[128 + 33], 0x03);
     EXPECT_EQ(p0[128 + 34], 16);
     const Packet p24 = Build(st, 24);
@@ -126,7 +131,7 @@ TEST(CommandPacket, RangeSpanAndResolution) {
     EXPECT_EQ(Bytes4(p, 128 + 40), (B4{0x0A, 0xD7, 0x23, 0x3C}));  // 0.01 m
     st.s.Range = 0;
     p = Build(st, 0);
-    EXPECT_EQ(Bytes4(p, 128 + 8), (B4{0x00, 0x00, 0xA0, 0x3F}));   // 1.25 m
+    EXPECT_EQ(Bytes4(p, 128 + 8), (B4{0x00, 0x00, 0xA0, 0x3F}));  // 1.25 m
     st.s.Range = 99;  // a bad index is clamped to the last step, 500 m
     p = Build(st, 0);
     EXPECT_EQ(Bytes4(p, 128 + 8), (B4{0x00, 0x00, 0xFA, 0x43}));
@@ -135,7 +140,10 @@ TEST(CommandPacket, RangeSpanAndResolution) {
 TEST(CommandPacket, FrequencyInHertz) {
     SettingsState st;
     // A typed frequency is stored rounded to 5 kHz and sent in Hz.
-    const struct { int typed, stored; B4 bytes; } cases[] = {
+    const struct {
+        int typed, stored;
+        B4 bytes;
+    } cases[] = {
         {262, 260, {0x00, 0xE8, 0x7D, 0x48}},  // 260000.0
         {263, 265, {0x00, 0x65, 0x81, 0x48}},  // 265000.0
         {257, 255, {0x00, 0x06, 0x79, 0x48}},  // 255000.0

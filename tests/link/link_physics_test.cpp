@@ -25,10 +25,10 @@ TEST(PhysicsOverTcp, PointTargetFromTheLinkPeaksAtItsAngleAndRange) {
     o.scene = test::TargetScene({{-18.0f, 26.0f, 20.0f}});
     sim::SimHead head(o);
     std::string error;
-    ASSERT_TRUE(head.start(&error)) << error;
+    ASSERT_TRUE(head.Start(&error)) << error;
 
     SettingsStore store;
-    store.update([](SettingsState& st) {
+    store.Update([](SettingsState& st) {
         st.s.IPAddress_Sonar1 = "127.0.0.1";
         st.s.IPAddress_Output1 = "127.0.0.1";
     });
@@ -66,8 +66,8 @@ TEST(PhysicsOverTcp, PointTargetFromTheLinkPeaksAtItsAngleAndRange) {
     float best = 0.0f;
     for (int b = 0; b < g.NumBeams; ++b)
         for (int s = 0; s < g.NumSamples; ++s)
-            if (chain.former.beams().at(b, s) > best) {
-                best = chain.former.beams().at(b, s);
+            if (chain.former.Beams().At(b, s) > best) {
+                best = chain.former.Beams().At(b, s);
                 best_b = b;
                 best_s = s;
             }

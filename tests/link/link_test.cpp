@@ -53,16 +53,16 @@ Bytes Gather(const Bytes& ping, std::size_t f, std::size_t c, std::size_t k, std
 }
 
 class Rig {
-public:
+  public:
     explicit Rig(bool pacing = false) {
         sim::Options o;
         o.port = 0;
         o.pacing = pacing;
         head_ = std::make_unique<sim::SimHead>(o);
         std::string error;
-        EXPECT_TRUE(head_->start(&error)) << error;
+        EXPECT_TRUE(head_->Start(&error)) << error;
         port_ = head_->port();
-        store_.update([](SettingsState& st) { st.s.IPAddress_Sonar1 = "127.0.0.1"; });
+        store_.Update([](SettingsState& st) { st.s.IPAddress_Sonar1 = "127.0.0.1"; });
     }
     ~Rig() {
         if (link_) link_->StopLinkThread();
@@ -76,7 +76,7 @@ public:
         return c;
     }
 
-    void start(LinkConfig c) {
+    void Start(LinkConfig c) {
         LinkCallbacks cb;
         cb.on_ping = [this](const std::uint8_t* p, std::size_t n, const PingTiming&) {
             std::lock_guard lock(m_);
@@ -93,13 +93,13 @@ public:
         link_->set_drawing_flag(&drawing_);
         ASSERT_TRUE(link_->StartLinkThread());
     }
-    void start() { start(config()); }
+    void Start() { Start(config()); }
 
-    std::size_t ping_count() {
+    std::size_t PingCount() {
         std::lock_guard lock(m_);
         return pings_.size();
     }
-    Bytes ping(std::size_t i) {
+    Bytes Ping(std::size_t i) {
         std::lock_guard lock(m_);
         return pings_.at(i);
     }
@@ -107,21 +107,21 @@ public:
         int n;
         std::uint64_t resyncs, bad_headers;
     };
-    std::vector<Step> steps() {
+    std::vector<Step> Steps() {
         std::lock_guard lock(m_);
         return steps_;
     }
-    bool wait_pings(std::size_t count, std::chrono::milliseconds bound = 10s) {
-        return WaitFor([&] { return ping_count() >= count; }, bound);
+    bool WaitPings(std::size_t count, std::chrono::milliseconds bound = 10s) {
+        return WaitFor([&] { return PingCount() >= count; }, bound);
     }
     // True when the head receives no request for `watch` after `settle` (the step in flight).
-    bool no_requests_for(std::chrono::milliseconds watch, std::chrono::milliseconds settle) {
+    bool NoRequestsFor(std::chrono::milliseconds watch, std::chrono::milliseconds settle) {
         std::this_thread::sleep_for(settle);
         const auto requests = head_->requests_received();
         std::this_thread::sleep_for(watch);
         return head_->requests_received() == requests;
     }
-    void hold_after_each_ping(bool on) {
+    void HoldAfterEachPing(bool on) {
         std::lock_guard lock(m_);
         hold_after_ping_ = on;
     }
@@ -135,7 +135,7 @@ public:
     std::atomic<int> resets_{0};
     std::atomic<int> forced_{0};  // frequency the link forced, kHz
 
-private:
+  private:
     std::mutex m_;
     std::vector<Bytes> pings_;
     std::vector<Step> steps_;
@@ -144,11 +144,11 @@ private:
 
 TEST(Link, DefaultPingLayoutAndSamples) {
     Rig rig;
-    rig.hold_after_each_ping(true);
-    rig.start();
-    ASSERT_TRUE(rig.wait_pings(1));
+    rig.HoldAfterEachPing(true);
+    rig.Start();
+    ASSERT_TRUE(rig.WaitPings(1));
     ASSERT_TRUE(WaitFor([&] { return rig.head_->pings_served() >= 1; }));
-    const Bytes ping = rig.ping(0);
+    const Bytes ping = rig.Ping(0);
     ASSERT_EQ(ping.size(), 36240u);  // 1152 + 8676 + 3 * (128 + 8676)
     EXPECT_EQ(rig.link_->last_ping_length(), 36240u);
     EXPECT_EQ(rig.head_->packets_served(), 4u);
@@ -182,10 +182,10 @@ TEST(Link, DefaultPingLayoutAndSamples) {
     EXPECT_TRUE(samples == want);
 
     // Releasing the hold goes on with the next ping.
-    rig.hold_after_each_ping(false);
+    rig.HoldAfterEachPing(false);
     rig.link_->set_hold(false);
-    ASSERT_TRUE(rig.wait_pings(3));
-    EXPECT_EQ(rig.ping(2).size(), 36240u);
+    ASSERT_TRUE(rig.WaitPings(3));
+    EXPECT_EQ(rig.Ping(2).size(), 36240u);
     EXPECT_EQ(rig.link_->resyncs(), 0u);
     EXPECT_EQ(rig.link_->send_errors(), 0);
     EXPECT_EQ(rig.link_->receive_errors(), 0);
@@ -194,16 +194,16 @@ TEST(Link, DefaultPingLayoutAndSamples) {
 
 TEST(Link, ReducedThroughputThousandPointsStopsAtBufferEnd) {
     Rig rig;
-    rig.store_.update([](SettingsState& st) {
+    rig.store_.Update([](SettingsState& st) {
         st.s.ReducedEthernetThroughputEnable = 1;
         st.s.DataPointsSwitch = 1;
     });
-    rig.hold_after_each_ping(true);
-    rig.start();
-    ASSERT_TRUE(rig.wait_pings(1));
+    rig.HoldAfterEachPing(true);
+    rig.Start();
+    ASSERT_TRUE(rig.WaitPings(1));
     ASSERT_TRUE(WaitFor([&] { return rig.head_->pings_served() >= 1; }));
     EXPECT_EQ(rig.head_->packets_served(), 25u);  // packets 0..24
-    const Bytes ping = rig.ping(0);
+    const Bytes ping = rig.Ping(0);
     // 1152 + 2892 + 24 * (128 + 2892) = 76524 bytes do not fit: the write index stops at 75000.
     EXPECT_EQ(ping.size(), 75000u);
     EXPECT_EQ(rig.link_->highest_write_index(), 75000u);
@@ -215,18 +215,18 @@ TEST(Link, ReducedThroughputThousandPointsStopsAtBufferEnd) {
 
 TEST(Link, FaultsInTheAnswers) {
     Rig rig;
-    rig.start();
-    ASSERT_TRUE(rig.wait_pings(1));
+    rig.Start();
+    ASSERT_TRUE(rig.WaitPings(1));
 
     // A wrong packet number: one resync and the ping restarts with packet 0.
     sim::Faults wrong;
     wrong.wrong_number_after_packets = 2;
-    rig.head_->arm(wrong);
+    rig.head_->Arm(wrong);
     ASSERT_TRUE(WaitFor([&] { return rig.link_->resyncs() >= 1; }));
-    std::size_t before = rig.ping_count();
-    ASSERT_TRUE(rig.wait_pings(before + 2));
+    std::size_t before = rig.PingCount();
+    ASSERT_TRUE(rig.WaitPings(before + 2));
     EXPECT_EQ(rig.link_->resyncs(), 1u);
-    auto steps = rig.steps();
+    auto steps = rig.Steps();
     for (std::size_t i = 1; i < steps.size(); ++i) {
         if (steps[i].resyncs == 1 && steps[i - 1].resyncs == 0) {
             EXPECT_EQ(steps[i].n, 0);
@@ -236,12 +236,12 @@ TEST(Link, FaultsInTheAnswers) {
     // A bad header byte: the same packet is requested again and nothing is appended.
     sim::Faults bad;
     bad.bad_header_after_packets = 2;
-    rig.head_->arm(bad);
+    rig.head_->Arm(bad);
     ASSERT_TRUE(WaitFor([&] { return rig.link_->bad_headers() >= 1; }));
-    before = rig.ping_count();
-    ASSERT_TRUE(rig.wait_pings(before + 2));
+    before = rig.PingCount();
+    ASSERT_TRUE(rig.WaitPings(before + 2));
     EXPECT_EQ(rig.link_->bad_headers(), 1u);
-    steps = rig.steps();
+    steps = rig.Steps();
     int repeats = 0;
     for (std::size_t i = 1; i < steps.size(); ++i) {
         if (steps[i].bad_headers == 1 && steps[i - 1].bad_headers == 0) {
@@ -250,7 +250,7 @@ TEST(Link, FaultsInTheAnswers) {
         }
     }
     EXPECT_EQ(repeats, 1);
-    for (std::size_t i = 0; i < rig.ping_count(); ++i) EXPECT_EQ(rig.ping(i).size(), 36240u) << i;
+    for (std::size_t i = 0; i < rig.PingCount(); ++i) EXPECT_EQ(rig.Ping(i).size(), 36240u) << i;
     EXPECT_EQ(rig.link_->connections(), 1u);
     EXPECT_TRUE(rig.op_.messages().empty());
 }
@@ -259,117 +259,117 @@ TEST(Link, ConnectionCutReconnects) {
     Rig rig;
     LinkConfig c = rig.config();
     c.probe_interval_ms = 200;
-    rig.start(c);
-    ASSERT_TRUE(rig.wait_pings(1));
+    rig.Start(c);
+    ASSERT_TRUE(rig.WaitPings(1));
     sim::Faults cut;
     cut.close_mid_packet_after_packets = 1;
-    rig.head_->arm(cut);
+    rig.head_->Arm(cut);
     ASSERT_TRUE(WaitFor([&] { return rig.link_->connections() >= 2; }));
-    const std::size_t before = rig.ping_count();
-    ASSERT_TRUE(rig.wait_pings(before + 2));
+    const std::size_t before = rig.PingCount();
+    ASSERT_TRUE(rig.WaitPings(before + 2));
     EXPECT_EQ(rig.link_->receive_errors(), 1);
     EXPECT_GE(rig.resets_.load(), 2);  // on closing and on reconnecting
-    for (std::size_t i = 0; i < rig.ping_count(); ++i) EXPECT_EQ(rig.ping(i).size(), 36240u) << i;
+    for (std::size_t i = 0; i < rig.PingCount(); ++i) EXPECT_EQ(rig.Ping(i).size(), 36240u) << i;
 }
 
 // A head silent for longer than 3 s: the step times out, the connection is closed and
 // reopened after a probe, and pings resume.
 TEST(Link, StallTimesOutAfterThreeSecondsAndReconnects) {
     Rig rig;
-    rig.start();
-    ASSERT_TRUE(rig.wait_pings(1));
+    rig.Start();
+    ASSERT_TRUE(rig.WaitPings(1));
     sim::Faults stall;
     stall.stall_seconds = 3.5;
-    rig.head_->arm(stall);
+    rig.head_->Arm(stall);
     ASSERT_TRUE(WaitFor([&] { return rig.link_->timeouts() >= 1; }));
     EXPECT_TRUE(WaitFor([&] { return rig.link_->connections() >= 2; }));
-    const std::size_t before = rig.ping_count();
-    ASSERT_TRUE(rig.wait_pings(before + 2));
+    const std::size_t before = rig.PingCount();
+    ASSERT_TRUE(rig.WaitPings(before + 2));
     EXPECT_EQ(rig.link_->timeouts(), 1u);
     EXPECT_EQ(rig.link_->receive_errors(), 0);
 }
 
 TEST(Link, HeadRestartedOnTheSamePort) {
     Rig rig;
-    rig.start();
-    ASSERT_TRUE(rig.wait_pings(1));
-    rig.head_->stop();
+    rig.Start();
+    ASSERT_TRUE(rig.WaitPings(1));
+    rig.head_->Stop();
     ASSERT_TRUE(WaitFor([&] { return !rig.link_->connected(); }));
     sim::Options o;
     o.port = rig.port_;
     o.pacing = false;
     rig.head_ = std::make_unique<sim::SimHead>(o);
     std::string error;
-    ASSERT_TRUE(rig.head_->start(&error)) << error;
+    ASSERT_TRUE(rig.head_->Start(&error)) << error;
     const auto restarted = Clock::now();
-    const std::size_t before = rig.ping_count();
-    ASSERT_TRUE(rig.wait_pings(before + 1, 3s)) << "pings did not resume";
+    const std::size_t before = rig.PingCount();
+    ASSERT_TRUE(rig.WaitPings(before + 1, 3s)) << "pings did not resume";
     EXPECT_LT(Clock::now() - restarted, 3s);
     EXPECT_EQ(rig.link_->connections(), 2u);
 }
 
 TEST(Link, HoldAndDrawingFlagStopRequests) {
     Rig rig;
-    rig.start();
-    ASSERT_TRUE(rig.wait_pings(2));
+    rig.Start();
+    ASSERT_TRUE(rig.WaitPings(2));
     rig.link_->set_hold(true);
     std::this_thread::sleep_for(250ms);
     const int n = rig.link_->next_packet();
-    const std::size_t steps = rig.steps().size();
-    EXPECT_TRUE(rig.no_requests_for(500ms, 0ms));
+    const std::size_t steps = rig.Steps().size();
+    EXPECT_TRUE(rig.NoRequestsFor(500ms, 0ms));
     rig.link_->set_hold(false);
-    ASSERT_TRUE(WaitFor([&] { return rig.steps().size() > steps; }));
-    EXPECT_EQ(rig.steps()[steps].n, n);  // resumes at the current packet number
+    ASSERT_TRUE(WaitFor([&] { return rig.Steps().size() > steps; }));
+    EXPECT_EQ(rig.Steps()[steps].n, n);  // resumes at the current packet number
 
     rig.drawing_.store(true);
-    EXPECT_TRUE(rig.no_requests_for(300ms, 100ms));
-    const std::size_t before = rig.ping_count();
+    EXPECT_TRUE(rig.NoRequestsFor(300ms, 100ms));
+    const std::size_t before = rig.PingCount();
     rig.drawing_.store(false);
-    ASSERT_TRUE(rig.wait_pings(before + 1));
+    ASSERT_TRUE(rig.WaitPings(before + 1));
 }
 
 TEST(Link, EachPingFollowsTheSettings) {
     Rig rig;
-    rig.store_.update([](SettingsState& st) { st.s.Gain = 11; });
+    rig.store_.Update([](SettingsState& st) { st.s.Gain = 11; });
     LinkConfig c = rig.config();
     c.address.clear();  // falls back to IPAddress_Sonar1 (loopback here)
-    rig.start(c);
-    ASSERT_TRUE(rig.wait_pings(1));
-    EXPECT_EQ(rig.ping(0)[128 + 44], 11);
+    rig.Start(c);
+    ASSERT_TRUE(rig.WaitPings(1));
+    EXPECT_EQ(rig.Ping(0)[128 + 44], 11);
 
     // A head that runs only at 2300 kHz: the frequency setting is forced and sent.
-    rig.store_.update([](SettingsState& st) {
+    rig.store_.Update([](SettingsState& st) {
         st.head.serial_number = 10093;
         st.s.Gain = 3;
     });
-    std::size_t before = rig.ping_count();
-    ASSERT_TRUE(rig.wait_pings(before + 2));
-    const Bytes p = rig.ping(rig.ping_count() - 1);
+    std::size_t before = rig.PingCount();
+    ASSERT_TRUE(rig.WaitPings(before + 2));
+    const Bytes p = rig.Ping(rig.PingCount() - 1);
     EXPECT_EQ(p[128 + 44], 3);
     EXPECT_EQ(p[128 + 16], 0x80);  // 2300000.0 Hz
     EXPECT_EQ(p[128 + 17], 0x61);
     EXPECT_EQ(p[128 + 18], 0x0C);
     EXPECT_EQ(p[128 + 19], 0x4A);
-    EXPECT_EQ(rig.store_.read([](const SettingsState& st) { return st.s.Frequency; }), 2300);
+    EXPECT_EQ(rig.store_.Read([](const SettingsState& st) { return st.s.Frequency; }), 2300);
     EXPECT_EQ(rig.forced_.load(), 2300);
 
     // Playback: the link sends nothing until live again.
-    rig.store_.update([](SettingsState& st) { st.s.RunMode = 1; });
-    EXPECT_TRUE(rig.no_requests_for(300ms, 250ms));
-    before = rig.ping_count();
-    rig.store_.update([](SettingsState& st) { st.s.RunMode = 0; });
-    ASSERT_TRUE(rig.wait_pings(before + 1));
+    rig.store_.Update([](SettingsState& st) { st.s.RunMode = 1; });
+    EXPECT_TRUE(rig.NoRequestsFor(300ms, 250ms));
+    before = rig.PingCount();
+    rig.store_.Update([](SettingsState& st) { st.s.RunMode = 0; });
+    ASSERT_TRUE(rig.WaitPings(before + 1));
 }
 
 TEST(Link, StopEndsPromptlyInEveryState) {
     // Waiting on a silent head.
     {
         Rig rig;
-        rig.start();
-        ASSERT_TRUE(rig.wait_pings(1));
+        rig.Start();
+        ASSERT_TRUE(rig.WaitPings(1));
         sim::Faults stall;
         stall.stall_seconds = 20.0;
-        rig.head_->arm(stall);
+        rig.head_->Arm(stall);
         std::this_thread::sleep_for(100ms);
         const auto t0 = Clock::now();
         rig.link_->StopLinkThread();
@@ -385,12 +385,12 @@ TEST(Link, StopEndsPromptlyInEveryState) {
         LinkCallbacks cb;
         cb.on_probe = [&] { probes.fetch_add(1); };
         TcpListener gone;
-        ASSERT_EQ(gone.listen("127.0.0.1", 0), 0);
+        ASSERT_EQ(gone.Listen("127.0.0.1", 0), 0);
         LinkConfig c;
         c.address = "127.0.0.1";
         c.port = gone.port();
         c.initial_delay_ms = delay;
-        gone.close();
+        gone.Close();
         Link link(c, store, op, cb);
         ASSERT_TRUE(link.StartLinkThread());
         if (delay == 0) {

@@ -19,16 +19,16 @@ struct Datagram {
     Datagram() {
         b[3] = 1;  // control active
     }
-    Datagram& u8(std::size_t at, int v) {
+    Datagram& U8(std::size_t at, int v) {
         b[at] = static_cast<std::uint8_t>(v);
         return *this;
     }
-    Datagram& u16(std::size_t at, int v) {
+    Datagram& U16(std::size_t at, int v) {
         b[at] = static_cast<std::uint8_t>(v >> 8);
         b[at + 1] = static_cast<std::uint8_t>(v & 255);
         return *this;
     }
-    Datagram& f32(std::size_t at, float v) {
+    Datagram& F32(std::size_t at, float v) {
         std::memcpy(&b[at], &v, 4);  // little-endian host
         return *this;
     }
@@ -38,19 +38,19 @@ struct Datagram {
 Datagram CurrentState(const SettingsState& st) {
     const Settings& s = st.s;
     Datagram d;
-    d.u8(7, s.Range).u8(8, s.Gain).u8(9, s.DisplayGain).u8(10, s.GainEqualization);
-    d.u8(11, s.SectorSize).u8(12, s.ProcessingMode).u8(13, s.StepSize);
-    d.u8(14, s.AvgFilter ? s.AvgFilterIndex : 0).u16(15, s.Persistence).u16(17, 15000);
-    d.u8(19, s.DisplayType).u8(20, s.DataOutputType == 2 ? 1 : 0);
-    d.u8(21, s.ProfilePointDetection).u8(22, 0).u8(23, 25).u8(24, s.Xdcr).u8(25, 180);
-    d.u8(27, s.Units).u8(28, 0).u8(31, s.ExternalTriggerControl);
-    d.u16(32, s.ExternalTriggerXmitDelay).u8(34, s.ProfilePointFilter);
+    d.U8(7, s.Range).U8(8, s.Gain).U8(9, s.DisplayGain).U8(10, s.GainEqualization);
+    d.U8(11, s.SectorSize).U8(12, s.ProcessingMode).U8(13, s.StepSize);
+    d.U8(14, s.AvgFilter ? s.AvgFilterIndex : 0).U16(15, s.Persistence).U16(17, 15000);
+    d.U8(19, s.DisplayType).U8(20, s.DataOutputType == 2 ? 1 : 0);
+    d.U8(21, s.ProfilePointDetection).U8(22, 0).U8(23, 25).U8(24, s.Xdcr).U8(25, 180);
+    d.U8(27, s.Units).U8(28, 0).U8(31, s.ExternalTriggerControl);
+    d.U16(32, s.ExternalTriggerXmitDelay).U8(34, s.ProfilePointFilter);
     return d;
 }
 
 class ControlTest : public ::testing::Test {
-protected:
-    ControlResult apply(const Datagram& d, bool playback = false, std::size_t len = 256) {
+  protected:
+    ControlResult Apply(const Datagram& d, bool playback = false, std::size_t len = 256) {
         ControlInputs in;
         in.playback = playback;
         in.beam_output = beam_output;
@@ -65,23 +65,23 @@ protected:
 
 TEST_F(ControlTest, ActivityFollowsByteThreeChanges) {
     Datagram off;
-    off.u8(3, 0).u8(9, 77);
-    ControlResult r = apply(off);
+    off.U8(3, 0).U8(9, 77);
+    ControlResult r = Apply(off);
     EXPECT_FALSE(r.active);
     EXPECT_FALSE(r.applied);
     EXPECT_EQ(st.s.DisplayGain, 50);  // nothing applied while inactive
 
     Datagram on = CurrentState(st);
-    on.u8(9, 77);
-    r = apply(on);
+    on.U8(9, 77);
+    r = Apply(on);
     EXPECT_TRUE(r.active && r.activity_changed && r.applied);
     EXPECT_EQ(st.s.DisplayGain, 77);
     EXPECT_TRUE(cs.status_box_shown());
-    EXPECT_TRUE(cs.take_event());
-    EXPECT_FALSE(cs.take_event());  // reported once
+    EXPECT_TRUE(cs.TakeEvent());
+    EXPECT_FALSE(cs.TakeEvent());  // reported once
 
-    off.u8(9, 20);
-    r = apply(off);
+    off.U8(9, 20);
+    r = Apply(off);
     EXPECT_FALSE(r.active);
     EXPECT_TRUE(r.activity_changed);
     EXPECT_EQ(st.s.DisplayGain, 77);
@@ -91,8 +91,8 @@ TEST_F(ControlTest, ActivityFollowsByteThreeChanges) {
 TEST_F(ControlTest, RepeatedStateChangesNothingButShowsTheBox) {
     const SettingsState before = st;
     Datagram d = CurrentState(st);
-    apply(d);  // first datagram: becomes active
-    ControlResult r = apply(d);
+    Apply(d);  // first datagram: becomes active
+    ControlResult r = Apply(d);
     EXPECT_TRUE(r.applied);
     EXPECT_FALSE(r.settings_changed());
     EXPECT_FALSE(r.geometry_changed || r.threshold_changed || r.blanking_changed);
@@ -108,24 +108,24 @@ TEST_F(ControlTest, RepeatedStateChangesNothingButShowsTheBox) {
 TEST_F(ControlTest, TiltBytes) {
     Datagram d = CurrentState(st);
     st.s.ProfileTiltAngle = 30.0f;
-    d.u8(25, 180);
-    EXPECT_TRUE(apply(d).tilt_changed);
+    d.U8(25, 180);
+    EXPECT_TRUE(Apply(d).tilt_changed);
     EXPECT_EQ(st.s.ProfileTiltAngle, 0.0f);
-    d.u8(25, 50);
-    EXPECT_TRUE(apply(d).tilt_changed);
+    d.U8(25, 50);
+    EXPECT_TRUE(Apply(d).tilt_changed);
     EXPECT_EQ(st.s.ProfileTiltAngle, -90.0f);
-    d.u8(25, 51);
-    apply(d);
+    d.U8(25, 51);
+    Apply(d);
     EXPECT_EQ(st.s.ProfileTiltAngle, 90.0f);
-    d.u8(25, 240);  // 60 degrees: not allowed
-    EXPECT_FALSE(apply(d).tilt_changed);
+    d.U8(25, 240);  // 60 degrees: not allowed
+    EXPECT_FALSE(Apply(d).tilt_changed);
     EXPECT_EQ(st.s.ProfileTiltAngle, 90.0f);
-    d.u8(25, 225);  // 45 degrees, the edge; in playback it also overrides the recording
-    ControlResult r = apply(d, true);
+    d.U8(25, 225);  // 45 degrees, the edge; in playback it also overrides the recording
+    ControlResult r = Apply(d, true);
     EXPECT_TRUE(r.tilt_changed && r.tilt_set_by_operator && r.geometry_changed);
     EXPECT_EQ(st.s.ProfileTiltAngle, 45.0f);
     st.s.ProfileTiltAngle = 45.7f;  // compared truncated: 45 is no change
-    EXPECT_FALSE(apply(d).tilt_changed);
+    EXPECT_FALSE(Apply(d).tilt_changed);
 }
 
 TEST_F(ControlTest, RangeWithinHeadLimitsAndLiveOnly) {
@@ -133,107 +133,107 @@ TEST_F(ControlTest, RangeWithinHeadLimitsAndLiveOnly) {
     st.head.max_range_index = 11;
     st.s.HalfRange = 1;
     Datagram d = CurrentState(st);
-    d.u8(7, 12);
-    EXPECT_FALSE(apply(d).range_changed);
-    d.u8(7, 1);
-    EXPECT_FALSE(apply(d).range_changed);
+    d.U8(7, 12);
+    EXPECT_FALSE(Apply(d).range_changed);
+    d.U8(7, 1);
+    EXPECT_FALSE(Apply(d).range_changed);
     EXPECT_EQ(st.s.Range, 7);
-    d.u8(7, 11);
-    EXPECT_FALSE(apply(d, /*playback=*/true).range_changed);
+    d.U8(7, 11);
+    EXPECT_FALSE(Apply(d, /*playback=*/true).range_changed);
     EXPECT_EQ(st.s.Range, 7);
-    ControlResult r = apply(d);
+    ControlResult r = Apply(d);
     EXPECT_TRUE(r.range_changed && r.geometry_changed);
     EXPECT_EQ(st.s.Range, 11);
     EXPECT_EQ(st.s.HalfRange, 0);
     // Gain is live only and bounded by the head's maximum.
     st.head.max_gain = 20;
-    d.u8(8, 21);
-    EXPECT_FALSE(apply(d).gain_changed);
-    d.u8(8, 20);
-    EXPECT_FALSE(apply(d, true).gain_changed);
-    EXPECT_TRUE(apply(d).gain_changed);
+    d.U8(8, 21);
+    EXPECT_FALSE(Apply(d).gain_changed);
+    d.U8(8, 20);
+    EXPECT_FALSE(Apply(d, true).gain_changed);
+    EXPECT_TRUE(Apply(d).gain_changed);
     EXPECT_EQ(st.s.Gain, 20);
 }
 
 TEST_F(ControlTest, ShortDatagramReadsMissingFieldsAsZero) {
-    apply(CurrentState(st));
+    Apply(CurrentState(st));
     st.s.AvgFilter = 1;
     st.s.DataOutputType = 2;
     st.s.Xdcr = 1;
     Datagram d;
-    d.u8(9, 33);
-    ControlResult r = apply(d, false, 10);
+    d.U8(9, 33);
+    ControlResult r = Apply(d, false, 10);
     EXPECT_TRUE(r.display_gain_changed);
     EXPECT_EQ(st.s.DisplayGain, 33);
     EXPECT_EQ(st.s.AvgFilter, 0);  // averaging byte 0: off
     EXPECT_TRUE(r.averaging_changed);
     EXPECT_EQ(cs.profile_threshold(), 25);  // threshold 0 is out of range
     EXPECT_FALSE(r.threshold_changed);
-    EXPECT_EQ(st.s.DataOutputType, 1);      // data output 0: points
+    EXPECT_EQ(st.s.DataOutputType, 1);  // data output 0: points
     EXPECT_EQ(st.s.Xdcr, 0);
-    EXPECT_EQ(st.s.Range, 7);  // index 0 is below the head's lowest
+    EXPECT_EQ(st.s.Range, 7);                // index 0 is below the head's lowest
     EXPECT_EQ(st.s.ProfileTiltAngle, 0.0f);  // byte 0 would be -180
     EXPECT_EQ(st.s.SoundVelocityMeters, 1500.0f);
 }
 
 TEST_F(ControlTest, AveragingMapsToTheShotCountsOffered) {
     Datagram d = CurrentState(st);
-    d.u8(14, 7);
-    EXPECT_TRUE(apply(d).averaging_changed);
+    d.U8(14, 7);
+    EXPECT_TRUE(Apply(d).averaging_changed);
     EXPECT_EQ(st.s.AvgFilter, 1);
     EXPECT_EQ(st.s.AvgFilterIndex, 7);
     for (int even : {2, 4, 6, 8, 10, 11, 200}) {
-        d.u8(14, even);
-        EXPECT_FALSE(apply(d).averaging_changed) << even;
+        d.U8(14, even);
+        EXPECT_FALSE(Apply(d).averaging_changed) << even;
         EXPECT_EQ(st.s.AvgFilterIndex, 7);
     }
-    d.u8(14, 1);
-    EXPECT_TRUE(apply(d).averaging_changed);
+    d.U8(14, 1);
+    EXPECT_TRUE(Apply(d).averaging_changed);
     EXPECT_EQ(st.s.AvgFilter, 0);
 }
 
 TEST_F(ControlTest, SoundVelocityLivePendingPlaybackAtOnce) {
     Datagram d = CurrentState(st);
-    d.u16(17, 15234);
-    ControlResult r = apply(d);
+    d.U16(17, 15234);
+    ControlResult r = Apply(d);
     ASSERT_TRUE(r.sound_velocity_pending.has_value());
     EXPECT_FLOAT_EQ(*r.sound_velocity_pending, 1523.4f);
     EXPECT_EQ(st.s.SoundVelocityMeters, 1500.0f);
-    r = apply(d, true);
+    r = Apply(d, true);
     EXPECT_TRUE(r.sound_velocity_changed && r.geometry_changed);
     EXPECT_FLOAT_EQ(st.s.SoundVelocityMeters, 1523.4f);
     for (int bad : {13999, 16001, 0, 65535}) {
-        d.u16(17, bad);
-        r = apply(d, true);
+        d.U16(17, bad);
+        r = Apply(d, true);
         EXPECT_FALSE(r.sound_velocity_changed || r.sound_velocity_pending) << bad;
     }
-    d.u16(17, 16000);
-    EXPECT_TRUE(apply(d, true).sound_velocity_changed);
+    d.U16(17, 16000);
+    EXPECT_TRUE(Apply(d, true).sound_velocity_changed);
     EXPECT_EQ(st.s.SoundVelocityMeters, 1600.0f);
 }
 
 TEST_F(ControlTest, TransmitAndWindowOnByteFourChanges) {
     Datagram d = CurrentState(st);
-    d.u8(4, 3);
-    ControlResult r = apply(d);
+    d.U8(4, 3);
+    ControlResult r = Apply(d);
     EXPECT_TRUE(r.transmit_changed);
     EXPECT_EQ(st.work.transmit_disabled, 1);
     EXPECT_EQ(r.window, WindowRequest::Hide);
     st.work.transmit_disabled = 0;  // the operator's menu enables it again
-    r = apply(d);                   // same byte: not evaluated
+    r = Apply(d);                   // same byte: not evaluated
     EXPECT_FALSE(r.transmit_changed);
     EXPECT_EQ(st.work.transmit_disabled, 0);
-    d.u8(4, 0);
-    r = apply(d);
+    d.U8(4, 0);
+    r = Apply(d);
     EXPECT_EQ(r.window, WindowRequest::Show);
     EXPECT_EQ(st.work.transmit_disabled, 0);
 }
 
 TEST_F(ControlTest, OutputProfileRecordingAndDeviceFields) {
     Datagram d = CurrentState(st);
-    d.u8(20, 0).u8(21, 1).u8(22, 0).u8(23, 90).u8(27, 2).u8(28, 1).u8(31, 3).u16(32, 10000);
-    d.u8(34, 0).f32(36, -100.0f).f32(40, 12.5f).f32(44, 6000.0f).u8(19, 3).u16(15, 600);
-    ControlResult r = apply(d);
+    d.U8(20, 0).U8(21, 1).U8(22, 0).U8(23, 90).U8(27, 2).U8(28, 1).U8(31, 3).U16(32, 10000);
+    d.U8(34, 0).F32(36, -100.0f).F32(40, 12.5f).F32(44, 6000.0f).U8(19, 3).U16(15, 600);
+    ControlResult r = Apply(d);
     EXPECT_TRUE(r.data_output_changed);
     EXPECT_FALSE(r.beam_output);
     EXPECT_EQ(st.s.DataOutputType, 1);
@@ -255,36 +255,36 @@ TEST_F(ControlTest, OutputProfileRecordingAndDeviceFields) {
 
     recording = true;
     st.s.DisplayType = 3;
-    d.u8(22, 7).u8(28, 1).u8(31, 4).u16(32, 10001).u8(34, 3).f32(36, NAN).f32(40, 100.5f);
-    d.f32(44, -100.5f).u16(15, 5);
-    r = apply(d);
+    d.U8(22, 7).U8(28, 1).U8(31, 4).U16(32, 10001).U8(34, 3).F32(36, NAN).F32(40, 100.5f);
+    d.F32(44, -100.5f).U16(15, 5);
+    r = Apply(d);
     EXPECT_FLOAT_EQ(cs.profile_blanking(), 7.0f);
     EXPECT_EQ(r.recording, RecordingRequest::None);  // already recording
     EXPECT_FALSE(r.trigger_changed || r.profile_filter_changed || r.offsets_changed);
     EXPECT_EQ(st.s.Persistence, 600);  // not in profile display
-    d.u8(28, 0);
-    EXPECT_EQ(apply(d).recording, RecordingRequest::Stop);
-    EXPECT_EQ(apply(d, true).recording, RecordingRequest::None);  // live only
+    d.U8(28, 0);
+    EXPECT_EQ(Apply(d).recording, RecordingRequest::Stop);
+    EXPECT_EQ(Apply(d, true).recording, RecordingRequest::None);  // live only
 }
 
 TEST_F(ControlTest, DataOutputReappliedWhenBeamFlagDisagrees) {
     st.s.DataOutputType = 2;
     beam_output = false;
     Datagram d = CurrentState(st);  // byte 20 = 1: beams, as the setting already says
-    ControlResult r = apply(d);
+    ControlResult r = Apply(d);
     EXPECT_TRUE(r.data_output_changed);
     EXPECT_TRUE(r.beam_output);
     beam_output = true;
-    EXPECT_FALSE(apply(d).data_output_changed);
+    EXPECT_FALSE(Apply(d).data_output_changed);
 }
 
 TEST_F(ControlTest, StatusBoxErasedEveryTenthPing) {
-    apply(CurrentState(st));
+    Apply(CurrentState(st));
     ASSERT_TRUE(cs.status_box_shown());
-    for (int i = 1; i <= 9; ++i) EXPECT_FALSE(cs.on_ping()) << i;
-    EXPECT_TRUE(cs.on_ping());
+    for (int i = 1; i <= 9; ++i) EXPECT_FALSE(cs.OnPing()) << i;
+    EXPECT_TRUE(cs.OnPing());
     EXPECT_FALSE(cs.status_box_shown());
-    for (int i = 1; i <= 10; ++i) EXPECT_FALSE(cs.on_ping());  // nothing shown to erase
+    for (int i = 1; i <= 10; ++i) EXPECT_FALSE(cs.OnPing());  // nothing shown to erase
 }
 
 // Every setting a datagram can reach stays within the range it accepts.

@@ -2,12 +2,12 @@
 // driven against a real output socket on loopback.
 #include <gtest/gtest.h>
 
+#include <poll.h>
+#include <sys/wait.h>
 #include <array>
 #include <cstdio>
 #include <cstring>
-#include <poll.h>
 #include <string>
-#include <sys/wait.h>
 #include <vector>
 
 #include "net/control.h"
@@ -24,7 +24,7 @@ TEST(ControlDatagramTest, FieldsLandAtTheirOffsets) {
     for (const char* a : {"gain=12", "dgain=80", "sv=1523.4", "tilt=-90", "mode=profile",
                           "output=beams", "record=on", "x=-12.5", "persistence=300",
                           "trigdelay=513", "avg=5", "xmit=off", "hide=yes", "id=ROV"}) {
-        ASSERT_TRUE(d.set_assignment(a, &err)) << err;
+        ASSERT_TRUE(d.SetAssignment(a, &err)) << err;
     }
     auto b = d.bytes();
     ASSERT_EQ(b.size(), 256u);
@@ -46,12 +46,12 @@ TEST(ControlDatagramTest, FieldsLandAtTheirOffsets) {
     EXPECT_EQ(b[33], 0x01);
     const std::array<std::uint8_t, 4> minus_12_5{0x00, 0x00, 0x48, 0xC1};  // -12.5f, LE
     EXPECT_TRUE(std::equal(minus_12_5.begin(), minus_12_5.end(), b.begin() + 36));
-    ASSERT_TRUE(d.set("tilt", "30", &err));
+    ASSERT_TRUE(d.Set("tilt", "30", &err));
     EXPECT_EQ(d.bytes()[25], 210);
 
     for (const char* bad : {"dgain=0", "avg=4", "tilt=60", "sv=1399.9", "range=17", "gain=256",
                             "mode=sideways", "colour=3", "id=ABCD", "persistence=601", "gain"}) {
-        EXPECT_FALSE(d.set_assignment(bad, &err)) << bad;
+        EXPECT_FALSE(d.SetAssignment(bad, &err)) << bad;
     }
 }
 
@@ -65,7 +65,7 @@ TEST(ControlDatagramTest, UnnamedFieldsLeaveTheProgramAlone) {
     ControlState cs;
     ControlDatagram d;
     std::string err;
-    ASSERT_TRUE(d.set("dgain", "61", &err));
+    ASSERT_TRUE(d.Set("dgain", "61", &err));
     ControlInputs in;
     in.beam_output = true;
     in.recording = true;
@@ -78,14 +78,21 @@ TEST(ControlDatagramTest, UnnamedFieldsLeaveTheProgramAlone) {
     EXPECT_FALSE(r.threshold_changed || r.blanking_changed || r.transmit_changed);
     // Every other setting a datagram reaches is untouched.
     const Settings &a = st.s, &b = before.s;
-    const int ints[][2] = {{a.Range, b.Range}, {a.Gain, b.Gain},
+    const int ints[][2] = {{a.Range, b.Range},
+                           {a.Gain, b.Gain},
                            {a.GainEqualization, b.GainEqualization},
-                           {a.SectorSize, b.SectorSize}, {a.ProcessingMode, b.ProcessingMode},
-                           {a.StepSize, b.StepSize}, {a.AvgFilter, b.AvgFilter},
-                           {a.AvgFilterIndex, b.AvgFilterIndex}, {a.Persistence, b.Persistence},
-                           {a.DisplayType, b.DisplayType}, {a.DataOutputType, b.DataOutputType},
-                           {a.ProfilePointDetection, b.ProfilePointDetection}, {a.Xdcr, b.Xdcr},
-                           {a.Units, b.Units}, {a.AutoFilename, b.AutoFilename},
+                           {a.SectorSize, b.SectorSize},
+                           {a.ProcessingMode, b.ProcessingMode},
+                           {a.StepSize, b.StepSize},
+                           {a.AvgFilter, b.AvgFilter},
+                           {a.AvgFilterIndex, b.AvgFilterIndex},
+                           {a.Persistence, b.Persistence},
+                           {a.DisplayType, b.DisplayType},
+                           {a.DataOutputType, b.DataOutputType},
+                           {a.ProfilePointDetection, b.ProfilePointDetection},
+                           {a.Xdcr, b.Xdcr},
+                           {a.Units, b.Units},
+                           {a.AutoFilename, b.AutoFilename},
                            {a.AutoFilenameType, b.AutoFilenameType},
                            {a.ExternalTriggerControl, b.ExternalTriggerControl},
                            {a.ExternalTriggerXmitDelay, b.ExternalTriggerXmitDelay},
@@ -124,15 +131,15 @@ TEST(RecordAssemblerTest, LostPieceDropsOnlyThatRecord) {
     RecordAssembler a;
     auto big = BeamRecord(240, 1000, 1);  // 240,256 bytes: four pieces
     std::span<const std::uint8_t> s(big);
-    EXPECT_EQ(a.feed(s.subspan(0, 64000)).kind, ArrivalKind::None);
-    EXPECT_EQ(a.feed(s.subspan(64000, 64000)).kind, ArrivalKind::None);
+    EXPECT_EQ(a.Feed(s.subspan(0, 64000)).kind, ArrivalKind::None);
+    EXPECT_EQ(a.Feed(s.subspan(64000, 64000)).kind, ArrivalKind::None);
     // The third piece is lost; a keep-alive arrives instead.
     std::array<std::uint8_t, 32> ka{'Q', '4', 'Z'};
-    EXPECT_EQ(a.feed(ka).kind, ArrivalKind::KeepAlive);
+    EXPECT_EQ(a.Feed(ka).kind, ArrivalKind::KeepAlive);
     EXPECT_EQ(a.dropped_records(), 1u);
-    EXPECT_EQ(a.feed(s.subspan(192000)).kind, ArrivalKind::Unknown);  // a stray tail
-    auto small = BeamRecord(120, 500, 2);  // 60,256 bytes: one datagram
-    Arrival r = a.feed(small);
+    EXPECT_EQ(a.Feed(s.subspan(192000)).kind, ArrivalKind::Unknown);  // a stray tail
+    auto small = BeamRecord(120, 500, 2);                             // 60,256 bytes: one datagram
+    Arrival r = a.Feed(small);
     ASSERT_EQ(r.kind, ArrivalKind::BeamRecord);
     EXPECT_EQ(r.bytes.size(), 60256u);
     std::string line = DescribeArrival(r);
@@ -141,9 +148,9 @@ TEST(RecordAssemblerTest, LostPieceDropsOnlyThatRecord) {
     EXPECT_NE(line.find("len=60256"), std::string::npos) << line;
     // A length field that disagrees with the datagram is not a record.
     small[6] ^= 1;
-    EXPECT_EQ(a.feed(small).kind, ArrivalKind::Unknown);
+    EXPECT_EQ(a.Feed(small).kind, ArrivalKind::Unknown);
     std::array<std::uint8_t, 3> tiny{'Q', '4', 'B'};
-    EXPECT_EQ(a.feed(tiny).kind, ArrivalKind::Unknown);
+    EXPECT_EQ(a.Feed(tiny).kind, ArrivalKind::Unknown);
 }
 
 // Runs vq-remote with arguments; its standard output and exit status.
@@ -153,20 +160,20 @@ struct RemoteRun {
         std::string cmd = std::string("exec ") + VQ_REMOTE_EXE + " " + args + " 2>&1";
         pipe = ::popen(cmd.c_str(), "r");
     }
-    std::string line() {
+    std::string Line() {
         char buf[512];
         if (!pipe || !std::fgets(buf, sizeof buf, pipe)) return {};
         return buf;
     }
-    int finish() {
+    int Finish() {
         if (!pipe) return -1;
-        while (!line().empty()) {
+        while (!Line().empty()) {
         }
         int st = ::pclose(pipe);
         pipe = nullptr;
         return WIFEXITED(st) ? WEXITSTATUS(st) : -1;
     }
-    ~RemoteRun() { finish(); }
+    ~RemoteRun() { Finish(); }
 };
 
 TEST(VqRemoteTest, SetDrivesTheProgramAndBecomesTheDestination) {
@@ -176,15 +183,15 @@ TEST(VqRemoteTest, SetDrivesTheProgramAndBecomesTheDestination) {
     c.port = 9;  // discard: never reached, the controller takes over
     c.bind_address = "127.0.0.1";
     c.loopback_only = true;
-    ASSERT_EQ(out.open(c), 0);
+    ASSERT_EQ(out.Open(c), 0);
     RemoteRun run("set dgain=33 mode=linear --port " + std::to_string(out.local_port()));
-    std::string said = run.line();
+    std::string said = run.Line();
     EXPECT_NE(said.find("sent 256 bytes to 127.0.0.1:"), std::string::npos) << said;
-    EXPECT_EQ(run.finish(), 0);
+    EXPECT_EQ(run.Finish(), 0);
     pollfd p{out.fd(), POLLIN, 0};
     ASSERT_EQ(::poll(&p, 1, 5000), 1);
     std::array<std::uint8_t, kControlDatagramSize> buf{};
-    auto n = out.receive_one(buf);
+    auto n = out.ReceiveOne(buf);
     ASSERT_EQ(n, std::optional<std::size_t>(256));
     SettingsState st;
     ControlState cs;
@@ -198,7 +205,7 @@ TEST(VqRemoteTest, SetDrivesTheProgramAndBecomesTheDestination) {
 
 TEST(VqRemoteTest, ListenPrintsEachArrival) {
     RemoteRun run("listen --port 0 --count 3 --timeout 20");
-    std::string first = run.line();
+    std::string first = run.Line();
     auto colon = first.rfind(':');
     ASSERT_NE(first.find("listening on 127.0.0.1:"), std::string::npos) << first;
     UdpOutput out;
@@ -207,34 +214,34 @@ TEST(VqRemoteTest, ListenPrintsEachArrival) {
     c.port = std::stoi(first.substr(colon + 1));
     c.bind_address = "127.0.0.1";
     c.loopback_only = true;
-    ASSERT_EQ(out.open(c), 0);
-    out.send_keep_alive();
-    out.send_beam(BeamRecord(240, 1000, 77));
+    ASSERT_EQ(out.Open(c), 0);
+    out.SendKeepAlive();
+    out.SendBeam(BeamRecord(240, 1000, 77));
     std::vector<std::uint8_t> point(256 + 2 * 120, 0);
     std::memcpy(point.data(), "Q4P\x0C", 4);
     point[4] = 0x01, point[5] = 0xF0, point[96] = 78, point[155] = 1;
-    out.send_point(point);
-    std::string ka = run.line(), beam = run.line(), pt = run.line();
+    out.SendPoint(point);
+    std::string ka = run.Line(), beam = run.Line(), pt = run.Line();
     EXPECT_EQ(ka.rfind("keep-alive (32 bytes) from 127.0.0.1:", 0), 0u) << ka;
     EXPECT_EQ(beam.rfind("beam #77 ", 0), 0u) << beam;
     EXPECT_NE(beam.find("len=240256"), std::string::npos) << beam;
     EXPECT_EQ(pt.rfind("point #78 ", 0), 0u) << pt;
     EXPECT_NE(pt.find("ext-event=1"), std::string::npos) << pt;
-    EXPECT_EQ(run.finish(), 0);
+    EXPECT_EQ(run.Finish(), 0);
 }
 
 TEST(VqRemoteTest, RefusesOtherHostsAndBadFields) {
     // 0.0.0.0 is outside 127.0.0.0/8 yet never leaves this machine, should the check fail.
     RemoteRun remote("set dgain=5 --host 0.0.0.0 --port 9");
-    EXPECT_NE(remote.line().find("not a loopback address"), std::string::npos);
-    EXPECT_EQ(remote.finish(), 2);
+    EXPECT_NE(remote.Line().find("not a loopback address"), std::string::npos);
+    EXPECT_EQ(remote.Finish(), 2);
     RemoteRun bad("set colour=3 --port 9");
-    EXPECT_NE(bad.line().find("unknown field"), std::string::npos);
-    EXPECT_EQ(bad.finish(), 2);
+    EXPECT_NE(bad.Line().find("unknown field"), std::string::npos);
+    EXPECT_EQ(bad.Finish(), 2);
     RemoteRun help("--help");
     std::string all, l;
-    while (!(l = help.line()).empty()) all += l;
-    EXPECT_EQ(help.finish(), 0);
+    while (!(l = help.Line()).empty()) all += l;
+    EXPECT_EQ(help.Finish(), 0);
     for (const auto& f : ControlFields()) {
         EXPECT_NE(all.find(std::string("  ") + f.name + " "), std::string::npos) << f.name;
     }

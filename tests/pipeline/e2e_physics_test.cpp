@@ -13,8 +13,8 @@
 #include <thread>
 #include <vector>
 
-#include "display/picture_handoff.h"
 #include "core/settings_store.h"
+#include "display/picture_handoff.h"
 #include "link/link_thread.h"
 #include "pipeline/pipeline.h"
 #include "sim/sim_head.h"
@@ -41,8 +41,8 @@ class Rig {
   public:
     explicit Rig(const sim::Scene& scene, sim::HeadKind head = sim::HeadKind::Standard260)
         : sim_(MakeOptions(scene, head)) {
-        started_ = sim_.start(&error_);
-        store.update([](SettingsState& st) {
+        started_ = sim_.Start(&error_);
+        store.Update([](SettingsState& st) {
             st.s.IPAddress_Sonar1 = "127.0.0.1";
             st.s.IPAddress_Output1 = "127.0.0.1";
         });
@@ -52,7 +52,7 @@ class Rig {
     const std::string& error() const { return error_; }
 
     void Set(const std::function<void(Settings&)>& f) {
-        store.update([&](SettingsState& st) { f(st.s); });
+        store.Update([&](SettingsState& st) { f(st.s); });
     }
 
     // Runs the link until `n` complete pings went through the pipeline, then stops it.
@@ -83,7 +83,7 @@ class Rig {
     }
 
     const BeamGeometry& geometry() const { return pipeline.beam_former().geometry(); }
-    const BeamData& beams() const { return pipeline.beam_former().beams(); }
+    const BeamData& Beams() const { return pipeline.beam_former().Beams(); }
 
     SettingsStore store;
     test::RecordingOperator op;
@@ -131,7 +131,7 @@ Peak FindPeak(const BeamData& d, int b0, int b1, int s0, int s1) {
     Peak p;
     for (int b = b0; b <= b1; ++b)
         for (int s = s0; s <= s1; ++s)
-            if (d.at(b, s) > p.value) p = {b, s, d.at(b, s)};
+            if (d.At(b, s) > p.value) p = {b, s, d.At(b, s)};
     return p;
 }
 
@@ -151,8 +151,8 @@ struct ProfilePoint {
 
 std::vector<ProfilePoint> OutputPoints(const PingPipeline& p) {
     std::vector<ProfilePoint> out;
-    const ProfilePointRecord* rec = p.profile().profile_points_out();
-    for (int i = 0; i < p.profile().output_count(); ++i) {
+    const ProfilePointRecord* rec = p.Profile().profile_points_out();
+    for (int i = 0; i < p.Profile().output_count(); ++i) {
         const double a = rec[i].angle_deg * kDeg;
         const double r = rec[i].range_dm / 10.0;
         out.push_back({rec[i].angle_deg, r, r * std::sin(a), r * std::cos(a)});
@@ -233,7 +233,7 @@ TEST(E2EBeamForming, PointTargetsPeakAtTheirSteeringAngleAndRange) {
     for (const sim::PointTarget& t : scene.targets) {
         const int b = BeamAt(g, t.angle_deg);
         const int s = static_cast<int>(t.range_m * samples_per_m);
-        const Peak p = TargetPeak(rig.beams(), g, t.angle_deg, t.range_m);
+        const Peak p = TargetPeak(rig.Beams(), g, t.angle_deg, t.range_m);
         EXPECT_LE(std::abs(p.beam - b), 1) << "target at " << t.angle_deg << " deg";
         EXPECT_LE(std::abs(p.sample - s), 2) << "target at " << t.range_m << " m";
         EXPECT_GT(p.value, 10.0f);
@@ -247,7 +247,7 @@ TEST(E2EBeamForming, PointTargetsPeakAtTheirSteeringAngleAndRange) {
         const sim::PointTarget& t = scene.targets[k];
         const int b = BeamAt(g, -t.angle_deg);
         const int s = static_cast<int>(t.range_m * samples_per_m);
-        const Peak p = TargetPeak(rig.beams(), g, -t.angle_deg, t.range_m);
+        const Peak p = TargetPeak(rig.Beams(), g, -t.angle_deg, t.range_m);
         EXPECT_LE(std::abs(p.beam - b), 1) << "mirrored target at " << t.angle_deg << " deg";
         EXPECT_LE(std::abs(p.beam - (g.NumBeams - 1 - peak_beam[k])), 1);
         EXPECT_LE(std::abs(p.sample - s), 2);
@@ -269,7 +269,7 @@ TEST(E2EBeamForming, FlatSeabedPeaksAtDepthOverCosineInEveryCentralBeam) {
         const double th = SteeringDeg(g, i);
         if (std::fabs(th) > 45.0) continue;
         const double expected = scene.seabed_depth_m / std::cos(th * kDeg) * g.NumSamples / 50.0;
-        const Peak p = FindPeak(rig.beams(), i, i, 1, g.NumSamples - 1);
+        const Peak p = FindPeak(rig.Beams(), i, i, 1, g.NumSamples - 1);
         EXPECT_NEAR(p.sample, expected, std::max(3.0, 0.06 * expected))
             << "beam at " << th << " deg";
         errors.push_back(std::fabs(p.sample - expected) / expected);
@@ -296,7 +296,7 @@ TEST(E2EBeamForming, FrequencyWithinTheHeadsLimitsKeepsTheTargetInItsBeam) {
         EXPECT_FLOAT_EQ(g.CarrierHz, khz * 1000.0f);
         std::vector<int> found;
         for (const sim::PointTarget& t : scene.targets) {
-            const Peak p = TargetPeak(rig.beams(), g, t.angle_deg, t.range_m);
+            const Peak p = TargetPeak(rig.Beams(), g, t.angle_deg, t.range_m);
             EXPECT_LE(std::abs(p.beam - BeamAt(g, t.angle_deg)), 1)
                 << khz << " kHz, " << t.angle_deg;
             found.push_back(p.beam);
@@ -316,12 +316,12 @@ TEST(E2EPicture, SectorPictureShowsTheSeabedAndTheTargetsWherePredicted) {
     rig.Set([](Settings& s) { s.Grid = 0; });
     ASSERT_TRUE(rig.RunPings(3));
     ASSERT_EQ(rig.pipeline.active_mode(), 0);
-    const std::uint8_t* img = rig.pipeline.picture().display_image();
+    const std::uint8_t* img = rig.pipeline.Picture().display_image();
     test::TempDir dir;
     const auto png = dir / "sector.png";
     std::string error;
-    ASSERT_TRUE(rig.pipeline.picture().save_png(png.string(), &error)) << error;
-    const std::string bytes = test::read_file(png);
+    ASSERT_TRUE(rig.pipeline.Picture().SavePng(png.string(), &error)) << error;
+    const std::string bytes = test::ReadFile(png);
     ASSERT_GT(bytes.size(), 33u);
     EXPECT_EQ(bytes.substr(1, 3), "PNG");
     EXPECT_EQ(bytes.substr(16, 8), std::string("\0\0\x03\xf4\0\0\x02\x1e", 8));  // 1012 x 542
@@ -495,7 +495,7 @@ TEST(E2EProfile, TiltedHeadProfileAndAltitudeFollowTheTurnedFan) {
     EXPECT_NEAR(rig->pipeline.altitude().altitude(), kLevelDepth, 0.01 * kLevelDepth);
     // Each kept beam's range is the slant range to the level seabed along its turned angle.
     const BeamGeometry& g = rig->geometry();
-    const ProfilePointRecord* rec = rig->pipeline.profile().profile_points_out();
+    const ProfilePointRecord* rec = rig->pipeline.Profile().profile_points_out();
     int beams = 0, good = 0;
     for (int i = 0; i < g.NumBeams; ++i) {
         const double world = SteeringDeg(g, g.NumBeams - 1 - i) + kTilt;
@@ -511,8 +511,8 @@ TEST(E2EProfile, TiltedHeadProfileAndAltitudeFollowTheTurnedFan) {
 // B-1-i of the table) with the angle start + i x spacing (record i), the tilt included.
 std::vector<ProfilePoint> RecordedPoints(const PingPipeline& p) {
     std::vector<ProfilePoint> out;
-    const ProfilePointRecord* rec = p.profile().profile_points_out();
-    const int n = p.profile().output_count();
+    const ProfilePointRecord* rec = p.Profile().profile_points_out();
+    const int n = p.Profile().output_count();
     for (int i = 0; i < n; ++i) {
         const double a = rec[i].angle_deg * kDeg;
         const double r = rec[n - 1 - i].range_dm / 10.0;

@@ -26,7 +26,7 @@ struct Parsed {
         cc.playback = playback;
         cc.recording_version = version;
         cc.current_head_id = parser.current_head_id();
-        return CheckHeader(parser.record(), parser.legacy(), cc, st);
+        return CheckHeader(parser.Record(), parser.Legacy(), cc, st);
     }
 };
 
@@ -42,8 +42,8 @@ TEST(HeaderCheck, WrongHeadIdOrMagicIsNotProcessed) {
     // The pipeline clears bytes 0..2 after a ping: the same ping cannot pass twice.
     buf[kR + 2] = 'N';
     p.Check(buf);
-    p.parser.legacy().bytes[0] = p.parser.legacy().bytes[1] = p.parser.legacy().bytes[2] = 0;
-    EXPECT_FALSE(CheckHeader(p.parser.record(), p.parser.legacy(), CheckContext{}, p.st).valid);
+    p.parser.Legacy().bytes[0] = p.parser.Legacy().bytes[1] = p.parser.Legacy().bytes[2] = 0;
+    EXPECT_FALSE(CheckHeader(p.parser.Record(), p.parser.Legacy(), CheckContext{}, p.st).valid);
 }
 
 TEST(HeaderCheck, PlaybackAdoptsTheRecordedHeadId) {
@@ -79,10 +79,11 @@ TEST(HeaderCheck, RangeLimitsBySonarCodeAndTransmitterType) {
         int min, max, pulse;
     };
     auto buf = SimPing(sim::Options{}, CommandSpec{});
-    for (const Case& k : {Case{3, 15, 2, 10, 30}, Case{3, 10, 2, 14, 2000}, Case{3, 21, 2, 10, 2000},
-                          Case{3, 22, 2, 10, 2000}, Case{3, 1, 2, 11, 2000}, Case{6, 13, 2, 11, 2000},
-                          Case{6, 16, 2, 12, 2000}, Case{6, 14, 5, 14, 2000}, Case{6, 15, 2, 10, 2000},
-                          Case{6, 2, 2, 14, 2000}, Case{9, 15, 2, 11, 2000}}) {
+    for (const Case& k :
+         {Case{3, 15, 2, 10, 30}, Case{3, 10, 2, 14, 2000}, Case{3, 21, 2, 10, 2000},
+          Case{3, 22, 2, 10, 2000}, Case{3, 1, 2, 11, 2000}, Case{6, 13, 2, 11, 2000},
+          Case{6, 16, 2, 12, 2000}, Case{6, 14, 5, 14, 2000}, Case{6, 15, 2, 10, 2000},
+          Case{6, 2, 2, 14, 2000}, Case{9, 15, 2, 11, 2000}}) {
         SCOPED_TRACE(testing::Message() << k.code << "/" << k.tx);
         test::PutLe(buf, kInfo + 320, k.code, 4);
         test::PutLe(buf, kInfo + 348, k.tx, 4);
@@ -132,10 +133,10 @@ TEST(HeadTypeAdoption, TableIncludingTheOpenIndexes) {
     struct Case {
         int index, model, nominal, absorption;
     };
-    for (const Case& k : {Case{0, 11, 540, 28}, Case{1, 11, 1100, 90}, Case{2, 11, 675, 30},
-                          Case{3, 4, 260, 13}, Case{4, 4, 260, 13}, Case{5, 5, 120, 8},
-                          Case{7, 5, 120, 8}, Case{10, 14, 165, 10}, Case{11, 15, 2250, 340},
-                          Case{18, 17, 675, 30}, Case{25, 4, 260, 13}}) {
+    for (const Case& k :
+         {Case{0, 11, 540, 28}, Case{1, 11, 1100, 90}, Case{2, 11, 675, 30}, Case{3, 4, 260, 13},
+          Case{4, 4, 260, 13}, Case{5, 5, 120, 8}, Case{7, 5, 120, 8}, Case{10, 14, 165, 10},
+          Case{11, 15, 2250, 340}, Case{18, 17, 675, 30}, Case{25, 4, 260, 13}}) {
         SCOPED_TRACE(k.index);
         const HeadTypeEntry e = HeadTypeFor(k.index);
         EXPECT_EQ(e.model_code, k.model);
@@ -188,9 +189,9 @@ TEST(HeadTypeAdoption, SimulatedHeadsSelectTheirModels) {
         sim::HeadKind kind;
         int model;
     };
-    for (const Case& k : {Case{sim::HeadKind::Standard260, 4}, Case{sim::HeadKind::LongRange120, 5},
-                          Case{sim::HeadKind::HighFreq675, 11},
-                          Case{sim::HeadKind::FineResolution, 17}}) {
+    for (const Case& k :
+         {Case{sim::HeadKind::Standard260, 4}, Case{sim::HeadKind::LongRange120, 5},
+          Case{sim::HeadKind::HighFreq675, 11}, Case{sim::HeadKind::FineResolution, 17}}) {
         sim::Options o;
         o.head = k.kind;
         Parsed p;

@@ -21,7 +21,9 @@ std::string Text(const std::vector<InfoLine>& lines, const std::string& label) {
     return "<missing " + label + ">";
 }
 
-void PatchF32(std::vector<std::uint8_t>& b, std::size_t o, float f) { test::PutF(b, o, f); }
+void PatchF32(std::vector<std::uint8_t>& b, std::size_t o, float f) {
+    test::PutF(b, o, f);
+}
 
 TEST(PingParser, GathersSixteenBitFiveHundredPointsFromFourPackets) {
     sim::Options o;
@@ -50,10 +52,10 @@ TEST(PingParser, GathersEveryLiveConfiguration) {
         bool reduced;
         std::size_t used;
     };
-    for (const Case& k : {Case{10, 500, false, 16000}, Case{10, 500, true, 16000},
-                          Case{10, 1000, false, 32000}, Case{10, 1000, true, 32000},
-                          Case{11, 500, true, 32000}, Case{11, 1000, false, 64000},
-                          Case{11, 1000, true, 64000}}) {
+    for (const Case& k :
+         {Case{10, 500, false, 16000}, Case{10, 500, true, 16000}, Case{10, 1000, false, 32000},
+          Case{10, 1000, true, 32000}, Case{11, 500, true, 32000}, Case{11, 1000, false, 64000},
+          Case{11, 1000, true, 64000}}) {
         SCOPED_TRACE(testing::Message() << k.format << " " << k.points << " " << k.reduced);
         CommandSpec c;
         c.format = k.format;
@@ -80,7 +82,7 @@ TEST(PingParser, ReadsHeaderBlocksAndBuildsLegacyHeader) {
     const auto buf = SimPing(o, c);
     PingParser p;
     ASSERT_TRUE(p.Parse(buf.data(), buf.size(), ParseContext{}));
-    const PingRecord& r = p.record();
+    const PingRecord& r = p.Record();
     EXPECT_EQ(r.header.head_id, 77);
     EXPECT_EQ(r.header.data_format, 11);
     EXPECT_EQ(r.echo.data_points, 500);
@@ -89,10 +91,10 @@ TEST(PingParser, ReadsHeaderBlocksAndBuildsLegacyHeader) {
     EXPECT_EQ(r.info.serial_number, 42);
     EXPECT_EQ(r.min_frequency_khz, 260);
     EXPECT_EQ(r.max_frequency_khz, 260);
-    const auto& l = p.legacy().bytes;
-    const std::uint8_t want[12] = {'T', 77, 'N', 16, 64, 3, 4, 50,
-                                   static_cast<std::uint8_t>(r.info.rx_xdcr_type - 1), buf[kR + 9],
-                                   0, 0};
+    const auto& l = p.Legacy().bytes;
+    const std::uint8_t want[12] = {
+        'T',         77, 'N', 16, 64, 3, 4, 50, static_cast<std::uint8_t>(r.info.rx_xdcr_type - 1),
+        buf[kR + 9], 0,  0};
     EXPECT_EQ(0, std::memcmp(l.data(), want, 12));
 
     const auto info = SonarInfoLines(r);
@@ -115,15 +117,15 @@ TEST(PingParser, ClampsPointsBitsAndTemperature) {
     PatchF32(buf, kR + 1152 + 452, -5.0f);
     PingParser p;
     ASSERT_TRUE(p.Parse(buf.data(), buf.size(), ParseContext{}));
-    EXPECT_EQ(p.record().echo.data_points, 500);
-    EXPECT_EQ(p.record().echo.data_bits, 8);
-    EXPECT_EQ(p.record().temperature_c, 0.0f);
-    EXPECT_EQ(Text(SonarStatusLines(p.record()), "Processor Temp"), "-5.0 C");
+    EXPECT_EQ(p.Record().echo.data_points, 500);
+    EXPECT_EQ(p.Record().echo.data_bits, 8);
+    EXPECT_EQ(p.Record().temperature_c, 0.0f);
+    EXPECT_EQ(Text(SonarStatusLines(p.Record()), "Processor Temp"), "-5.0 C");
 
     PatchF32(buf, kR + 1152 + 452, 250.0f);
     ASSERT_TRUE(p.Parse(buf.data(), buf.size(), ParseContext{}));
-    EXPECT_EQ(p.record().temperature_c, 200.0f);
-    EXPECT_EQ(Text(SonarStatusLines(p.record()), "Processor Temp"), "250.0 C");
+    EXPECT_EQ(p.Record().temperature_c, 200.0f);
+    EXPECT_EQ(Text(SonarStatusLines(p.Record()), "Processor Temp"), "250.0 C");
 }
 
 TEST(PingParser, StatusLineAndSpecialGainCurve) {
@@ -136,9 +138,9 @@ TEST(PingParser, StatusLineAndSpecialGainCurve) {
     std::memcpy(&buf[kR + 1152 + 360], w1, 4);
     PingParser p;
     ASSERT_TRUE(p.Parse(buf.data(), buf.size(), ParseContext{}));
-    EXPECT_EQ(StatusText(p.record()), "0x 0A0B 0C0D 0102 0304");
-    EXPECT_TRUE(p.record().status_bit3);  // 0x0D has bit 3 set
-    EXPECT_TRUE(p.record().special_gain_curve);
+    EXPECT_EQ(StatusText(p.Record()), "0x 0A0B 0C0D 0102 0304");
+    EXPECT_TRUE(p.Record().status_bit3);  // 0x0D has bit 3 set
+    EXPECT_TRUE(p.Record().special_gain_curve);
 }
 
 TEST(PingParser, PipelinedRecordingStartsAt1280) {
@@ -152,8 +154,8 @@ TEST(PingParser, PipelinedRecordingStartsAt1280) {
     ctx.playback = true;
     ctx.pipelined = true;
     ASSERT_TRUE(p.Parse(rec.data(), rec.size(), ctx));
-    EXPECT_EQ(p.legacy().bytes[0], 'T');
-    EXPECT_EQ(p.record().info.serial_number, 2601);
+    EXPECT_EQ(p.Legacy().bytes[0], 'T');
+    EXPECT_EQ(p.Record().info.serial_number, 2601);
     EXPECT_EQ(0, std::memcmp(p.samples(), sim_samples.data(), 32000));
 }
 

@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "core/operator.h"
-#include "display/picture_handoff.h"
 #include "core/settings_store.h"
+#include "display/picture_handoff.h"
 #include "link/command_packet.h"
 #include "link/link_thread.h"
 #include "pipeline/pipeline.h"
@@ -32,7 +32,7 @@ struct Fixture {
     PictureHandOff pictures;
     PingPipeline pipeline{store, op, pictures};
     Fixture() {
-        store.update([](SettingsState& st) {
+        store.Update([](SettingsState& st) {
             st.s.IPAddress_Sonar1 = "127.0.0.1";
             st.s.IPAddress_Output1 = "127.0.0.1";
         });
@@ -55,7 +55,7 @@ TEST(PipelineTest, SectorPictureShowsTheSeabedInsideTheFanOnly) {
     Fixture fx;
     for (int i = 0; i < 3; ++i) fx.Run(static_cast<std::uint64_t>(i));
     ASSERT_EQ(fx.pipeline.processed(), 3u);
-    ASSERT_TRUE(fx.pictures.take());
+    ASSERT_TRUE(fx.pictures.Take());
     const PictureFrame& f = fx.pictures.front();
     // Echoes below the apex, inside the fan.
     EXPECT_GT(CountNonZero(f, 305, 150, 705, 540), 1000);
@@ -68,13 +68,13 @@ TEST(PipelineTest, SectorPictureShowsTheSeabedInsideTheFanOnly) {
 TEST(PipelineTest, AWrongLegacyHeaderIsNotDrawnButCounted) {
     Fixture fx;
     fx.Run(0);
-    ASSERT_TRUE(fx.pictures.take());
+    ASSERT_TRUE(fx.pictures.Take());
     auto ping = SimPing(fx.store.snapshot(), 1);
     ping[1152] = 'X';  // the first byte of return packet 0
     fx.pipeline.Process(ping.data(), ping.size(), PingInput{});
     EXPECT_EQ(fx.pipeline.processed(), 1u);
     EXPECT_EQ(fx.pipeline.stats().invalid, 1u);
-    EXPECT_FALSE(fx.pictures.take());
+    EXPECT_FALSE(fx.pictures.Take());
 }
 
 TEST(PipelineTest, ProfileModeRequestChangesTheNextPicture) {
@@ -83,7 +83,7 @@ TEST(PipelineTest, ProfileModeRequestChangesTheNextPicture) {
     fx.pipeline.RequestDisplayMode(3);
     fx.Run(1);
     EXPECT_EQ(fx.pipeline.active_mode(), 3);
-    ASSERT_TRUE(fx.pictures.take());
+    ASSERT_TRUE(fx.pictures.Take());
     EXPECT_EQ(fx.pictures.front().display_type, 3);
     // The profile fan opens downward from the top row: echoes in the upper half.
     EXPECT_GT(CountNonZero(fx.pictures.front(), 305, 1, 705, 300), 1000);
@@ -94,7 +94,7 @@ TEST(PipelineTest, EveryLivePingIsProcessed) {
     so.port = 0;
     so.pacing = false;
     sim::SimHead head(so);
-    ASSERT_TRUE(head.start());
+    ASSERT_TRUE(head.Start());
     Fixture fx;
     std::atomic<std::uint64_t> received{0};
     LinkConfig lc;
@@ -114,7 +114,7 @@ TEST(PipelineTest, EveryLivePingIsProcessed) {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
     while (received.load() < 30 && std::chrono::steady_clock::now() < deadline) {
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        fx.pictures.take();  // the GUI side of the hand-over, concurrently
+        fx.pictures.Take();  // the GUI side of the hand-over, concurrently
     }
     link.StopLinkThread();
     EXPECT_GE(received.load(), 30u);

@@ -13,9 +13,9 @@ namespace vq {
 namespace {
 
 namespace fs = std::filesystem;
-using test::read_file;
+using test::ReadFile;
 using test::TempDir;
-using test::write_file;
+using test::WriteFile;
 
 int FilesIn(const fs::path& dir) {
     int n = 0;
@@ -26,74 +26,77 @@ int FilesIn(const fs::path& dir) {
 TEST(IniFile, MissingFileOrKeyGivesTheDefault) {
     TempDir dir;
     IniFile ini;
-    EXPECT_FALSE(ini.load(dir / "Vornax_Qi.INI"));
+    EXPECT_FALSE(ini.Load(dir / "Vornax_Qi.INI"));
     EXPECT_TRUE(ini.empty());
-    EXPECT_EQ(ini.get("Settings", "Grid", "1"), "1");
+    EXPECT_EQ(ini.Get("Settings", "Grid", "1"), "1");
 
-    write_file(dir / "a.ini", "[Settings]\nGrid=0\n");
-    ASSERT_TRUE(ini.load(dir / "a.ini"));
-    EXPECT_EQ(ini.get("Settings", "Colors", "7"), "7");
-    EXPECT_EQ(ini.get("Other", "Grid", "x"), "x");
+    WriteFile(dir / "a.ini", "[Settings]\nGrid=0\n");
+    ASSERT_TRUE(ini.Load(dir / "a.ini"));
+    EXPECT_EQ(ini.Get("Settings", "Colors", "7"), "7");
+    EXPECT_EQ(ini.Get("Other", "Grid", "x"), "x");
 }
 
 TEST(IniFile, NamesIgnoreCaseValuesAreTrimmedAndClipped) {
     TempDir dir;
     std::string longv(100, 'x');
-    write_file(dir / "a.ini", "\xEF\xBB\xBF[settings]\r\n  GRID = 0 \r\n; Colors=5\r\nnoequals\r\n"
-                              "Addr=\"127.0.0.1\"\r\nLong=" + longv + "\r\nEmpty=\r\n"
-                              "[ Filter Settings ]\r\ngrid=9\r\n");
+    WriteFile(dir / "a.ini",
+              "\xEF\xBB\xBF[settings]\r\n  GRID = 0 \r\n; Colors=5\r\nnoequals\r\n"
+              "Addr=\"127.0.0.1\"\r\nLong=" +
+                  longv +
+                  "\r\nEmpty=\r\n"
+                  "[ Filter Settings ]\r\ngrid=9\r\n");
     IniFile ini;
-    ASSERT_TRUE(ini.load(dir / "a.ini"));
-    EXPECT_EQ(ini.get("Settings", "grid", "1"), "0");
-    EXPECT_EQ(ini.get("SETTINGS", "Colors", "d"), "d");  // a comment is not an entry
-    EXPECT_EQ(ini.get("Settings", "Addr", ""), "127.0.0.1");
-    EXPECT_EQ(ini.get("Settings", "Long", ""), std::string(80, 'x'));
-    EXPECT_EQ(ini.get("Settings", "Empty", "d"), "");  // present but empty is not missing
-    EXPECT_EQ(ini.get("filter settings", "GRID", ""), "9");
+    ASSERT_TRUE(ini.Load(dir / "a.ini"));
+    EXPECT_EQ(ini.Get("Settings", "grid", "1"), "0");
+    EXPECT_EQ(ini.Get("SETTINGS", "Colors", "d"), "d");  // a comment is not an entry
+    EXPECT_EQ(ini.Get("Settings", "Addr", ""), "127.0.0.1");
+    EXPECT_EQ(ini.Get("Settings", "Long", ""), std::string(80, 'x'));
+    EXPECT_EQ(ini.Get("Settings", "Empty", "d"), "");  // present but empty is not missing
+    EXPECT_EQ(ini.Get("filter settings", "GRID", ""), "9");
 }
 
 TEST(IniFile, WritingKeepsEveryOtherLineAndTheLineEndStyle) {
     const std::string lf =
         "; written by hand\n[Settings]\nGrid=1\nForeign=abc\n\n[Other]\nx=1\n# tail comment\n";
     IniFile ini;
-    ini.parse(lf);
-    ini.set("SETTINGS", "grid", "0");          // replaced in place, with the name as written
-    ini.set("Settings", "Colors", "3");        // new key: end of its section, before the blank
-    ini.set("Filter Settings", "k", "0.10");   // new section: end of file
+    ini.Parse(lf);
+    ini.Set("SETTINGS", "grid", "0");         // replaced in place, with the name as written
+    ini.Set("Settings", "Colors", "3");       // new key: end of its section, before the blank
+    ini.Set("Filter Settings", "k", "0.10");  // new section: end of file
     EXPECT_EQ(ini.serialize(),
               "; written by hand\n[Settings]\ngrid=0\nForeign=abc\nColors=3\n\n[Other]\nx=1\n"
               "# tail comment\n\n[Filter Settings]\nk=0.10\n");
 
     IniFile crlf;
-    crlf.parse("[Settings]\r\nGrid=1");  // no line end after the last line
+    crlf.Parse("[Settings]\r\nGrid=1");  // no line end after the last line
     EXPECT_EQ(crlf.serialize(), "[Settings]\r\nGrid=1");
-    crlf.set("Settings", "Units", "2\r\n[Evil]");  // a line break cannot split the entry
+    crlf.Set("Settings", "Units", "2\r\n[Evil]");  // a line break cannot split the entry
     EXPECT_EQ(crlf.serialize(), "[Settings]\r\nGrid=1\r\nUnits=2  [Evil]\r\n");
 
     IniFile fresh;
-    fresh.set("Settings", "Grid", "1");
-    fresh.set("Settings", "Units", "0");
+    fresh.Set("Settings", "Grid", "1");
+    fresh.Set("Settings", "Units", "0");
     EXPECT_EQ(fresh.serialize(), "[Settings]\r\nGrid=1\r\nUnits=0\r\n");
 }
 
 TEST(IniFile, DuplicatesUseTheFirstOccurrence) {
     IniFile ini;
-    ini.parse("[S]\na=1\na=2\n[S]\nb=3\n");
-    EXPECT_EQ(ini.get("s", "A", ""), "1");
-    EXPECT_EQ(ini.get("s", "b", "none"), "none");
-    ini.set("S", "a", "5");
+    ini.Parse("[S]\na=1\na=2\n[S]\nb=3\n");
+    EXPECT_EQ(ini.Get("s", "A", ""), "1");
+    EXPECT_EQ(ini.Get("s", "b", "none"), "none");
+    ini.Set("S", "a", "5");
     EXPECT_EQ(ini.serialize(), "[S]\na=5\na=2\n[S]\nb=3\n");
 }
 
 TEST(IniFile, SaveRoundTripsThroughARealFile) {
     TempDir dir;
     IniFile ini;
-    ini.set("Settings", "IPAddress_Sonar1", "127.0.0.1");
+    ini.Set("Settings", "IPAddress_Sonar1", "127.0.0.1");
     std::string err;
-    ASSERT_TRUE(ini.save(dir / "Vornax_Qi.INI", &err)) << err;
-    EXPECT_EQ(read_file(dir / "Vornax_Qi.INI"), "[Settings]\r\nIPAddress_Sonar1=127.0.0.1\r\n");
+    ASSERT_TRUE(ini.Save(dir / "Vornax_Qi.INI", &err)) << err;
+    EXPECT_EQ(ReadFile(dir / "Vornax_Qi.INI"), "[Settings]\r\nIPAddress_Sonar1=127.0.0.1\r\n");
     IniFile back;
-    ASSERT_TRUE(back.load(dir / "Vornax_Qi.INI"));
+    ASSERT_TRUE(back.Load(dir / "Vornax_Qi.INI"));
     EXPECT_EQ(back.serialize(), ini.serialize());
     EXPECT_EQ(FilesIn(dir.path()), 1);  // no temporary file left behind
 }
@@ -101,24 +104,24 @@ TEST(IniFile, SaveRoundTripsThroughARealFile) {
 TEST(AtomicFile, AnInterruptedWriteLeavesTheOldFile) {
     TempDir dir;
     const fs::path target = dir / "f.INI";
-    write_file(target, "old contents\r\n");
+    WriteFile(target, "old contents\r\n");
     ::chmod(target.c_str(), 0640);
 
     std::string seen, err;
     AtomicWriteOptions crash;
     crash.before_rename = [&](const fs::path& temp) {
-        seen = read_file(temp);  // complete and in the same directory at this point
+        seen = ReadFile(temp);  // complete and in the same directory at this point
         EXPECT_EQ(temp.parent_path(), dir.path());
         return false;
     };
     EXPECT_FALSE(WriteFileAtomically(target, "new contents\r\n", &err, crash));
     EXPECT_EQ(seen, "new contents\r\n");
     EXPECT_FALSE(err.empty());
-    EXPECT_EQ(read_file(target), "old contents\r\n");
+    EXPECT_EQ(ReadFile(target), "old contents\r\n");
     EXPECT_EQ(FilesIn(dir.path()), 1);
 
     ASSERT_TRUE(WriteFileAtomically(target, "new contents\r\n", &err));
-    EXPECT_EQ(read_file(target), "new contents\r\n");
+    EXPECT_EQ(ReadFile(target), "new contents\r\n");
     struct stat st {};
     ASSERT_EQ(::stat(target.c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 0777, 0640u);  // the replaced file's permissions are kept
@@ -137,11 +140,11 @@ TEST(AtomicFile, FailuresAreReportedNotHidden) {
     EXPECT_TRUE(fs::is_directory(dir / "f.INI"));
     EXPECT_EQ(FilesIn(dir.path()), 0);
 
-    write_file(dir / "real.INI", "a");
+    WriteFile(dir / "real.INI", "a");
     fs::create_symlink(dir / "real.INI", dir / "link.INI");
     ASSERT_TRUE(WriteFileAtomically(dir / "link.INI", "b", &err)) << err;
     EXPECT_TRUE(fs::is_symlink(dir / "link.INI"));
-    EXPECT_EQ(read_file(dir / "real.INI"), "b");
+    EXPECT_EQ(ReadFile(dir / "real.INI"), "b");
 }
 
 }  // namespace

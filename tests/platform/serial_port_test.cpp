@@ -14,12 +14,12 @@
 namespace vq {
 namespace {
 
-using test::eventually;
+using test::Eventually;
 using test::PtyPair;
 
 class Collector {
   public:
-    SerialPort::ByteSink sink() {
+    SerialPort::ByteSink Sink() {
         return [this](char c) {
             std::lock_guard<std::mutex> lock(m_);
             bytes_.push_back(c);
@@ -42,10 +42,10 @@ TEST(SerialPort, AppliesTheLineSettingsOfTheIndexTablesAndRestoresThemAtClose) {
     ASSERT_NE(before.c_lflag & ICANON, 0u);
 
     SerialPort port;
-    ASSERT_TRUE(port.open(pty.slave_name()));
+    ASSERT_TRUE(port.Open(pty.slave_name()));
     Collector got;
     // 19200 baud, 7 data bits, odd parity, 2 stop bits.
-    ASSERT_TRUE(port.configure_and_start({2, 2, 1, 1}, got.sink()));
+    ASSERT_TRUE(port.ConfigureAndStart({2, 2, 1, 1}, got.Sink()));
     EXPECT_TRUE(port.running());
     termios t{};
     ASSERT_EQ(tcgetattr(pty.slave_fd(), &t), 0);
@@ -57,19 +57,19 @@ TEST(SerialPort, AppliesTheLineSettingsOfTheIndexTablesAndRestoresThemAtClose) {
     EXPECT_EQ(t.c_iflag & (ICRNL | IXON), 0u);   // CR reaches the parser as CR
 
     // 4800 8N1, the GPS defaults, on a second configuration.
-    port.close();
+    port.Close();
     EXPECT_FALSE(port.running());
     ASSERT_EQ(tcgetattr(pty.slave_fd(), &t), 0);
     EXPECT_EQ(t.c_lflag, before.c_lflag);
     EXPECT_EQ(t.c_cflag, before.c_cflag);
     EXPECT_EQ(t.c_iflag, before.c_iflag);
-    ASSERT_TRUE(port.open(pty.slave_name()));
-    ASSERT_TRUE(port.configure_and_start({0, 3, 2, 0}, got.sink()));
+    ASSERT_TRUE(port.Open(pty.slave_name()));
+    ASSERT_TRUE(port.ConfigureAndStart({0, 3, 2, 0}, got.Sink()));
     ASSERT_EQ(tcgetattr(pty.slave_fd(), &t), 0);
     EXPECT_EQ(cfgetispeed(&t), static_cast<speed_t>(B4800));
     EXPECT_EQ(t.c_cflag & CSTOPB, 0u);
-    port.close();
-    port.close();  // twice is harmless
+    port.Close();
+    port.Close();  // twice is harmless
 }
 
 TEST(SerialPort, RefusesConfigurationsOutsideTheTablesAndFiveBitsWithTwoStopBits) {
@@ -79,39 +79,39 @@ TEST(SerialPort, RefusesConfigurationsOutsideTheTablesAndFiveBitsWithTwoStopBits
                                       {0, 4, 2, 0}, {0, 3, 3, 0}, {0, 3, 2, 2}};
     for (const auto& line : bad) {
         SerialPort port;
-        ASSERT_TRUE(port.open(pty.slave_name()));
-        EXPECT_FALSE(port.configure_and_start(line, got.sink()));
+        ASSERT_TRUE(port.Open(pty.slave_name()));
+        EXPECT_FALSE(port.ConfigureAndStart(line, got.Sink()));
         EXPECT_FALSE(port.running());
     }
     SerialPort closed;
-    EXPECT_FALSE(closed.configure_and_start({}, got.sink()));
-    EXPECT_FALSE(closed.open("/nonexistent/ttyS0"));
+    EXPECT_FALSE(closed.ConfigureAndStart({}, got.Sink()));
+    EXPECT_FALSE(closed.Open("/nonexistent/ttyS0"));
     EXPECT_FALSE(closed.is_open());
 }
 
 TEST(SerialPort, DeliversEveryByteInOrderAcrossArbitraryPieces) {
     PtyPair pty;
     SerialPort port;
-    ASSERT_TRUE(port.open(pty.slave_name()));
+    ASSERT_TRUE(port.Open(pty.slave_name()));
     Collector got;
-    ASSERT_TRUE(port.configure_and_start({5, 3, 2, 0}, got.sink()));
+    ASSERT_TRUE(port.ConfigureAndStart({5, 3, 2, 0}, got.Sink()));
     std::mt19937 rng(7);
     std::string sent;
     for (int i = 0; i < 6000; ++i) sent.push_back(static_cast<char>(rng() & 0xFF));
-    pty.write_split(sent, {1, 7, 128, 300, 3, 129});
-    ASSERT_TRUE(eventually([&] { return got.bytes().size() >= sent.size(); }));
+    pty.WriteSplit(sent, {1, 7, 128, 300, 3, 129});
+    ASSERT_TRUE(Eventually([&] { return got.bytes().size() >= sent.size(); }));
     EXPECT_EQ(got.bytes(), sent);
     EXPECT_EQ(port.bytes_received(), sent.size());
-    port.close();
+    port.Close();
 }
 
 TEST(SerialPort, ClosesPromptlyWhileWaitingForBytesThatNeverCome) {
     PtyPair pty;
     SerialPort port;
-    ASSERT_TRUE(port.open(pty.slave_name()));
+    ASSERT_TRUE(port.Open(pty.slave_name()));
     Collector got;
-    ASSERT_TRUE(port.configure_and_start({0, 3, 2, 0}, got.sink()));
-    port.close();  // joins the reader thread; must not hang in its 2 s wait
+    ASSERT_TRUE(port.ConfigureAndStart({0, 3, 2, 0}, got.Sink()));
+    port.Close();  // joins the reader thread; must not hang in its 2 s wait
     EXPECT_FALSE(port.is_open());
     EXPECT_TRUE(got.bytes().empty());
 }
@@ -124,20 +124,20 @@ TEST(SerialDevices, ListsOpenableTerminalsInFamilyAndNumberOrder) {
     fs::create_symlink(b.slave_name(), dir / "ttyS2");
     fs::create_symlink(c.slave_name(), dir / "ttyACM1");
     fs::create_symlink(d.slave_name(), dir / "ttyUSB0");
-    test::write_file(dir / "ttyS3", "not a terminal");
+    test::WriteFile(dir / "ttyS3", "not a terminal");
     fs::create_symlink(a.slave_name(), dir / "ttySx");
     fs::create_symlink("/nonexistent/tty", dir / "ttyUSB1");
 
-    auto list = list_serial_devices(dir.path().string());
+    auto list = ListSerialDevices(dir.path().string());
     std::vector<std::string> want = {(dir / "ttyS2").string(), (dir / "ttyS10").string(),
                                      (dir / "ttyUSB0").string(), (dir / "ttyACM1").string()};
     EXPECT_EQ(list, want);
-    EXPECT_EQ(resolve_serial_device(1, "", list), want[1]);
-    EXPECT_EQ(resolve_serial_device(3, "/dev/pts/99", list), "/dev/pts/99");
-    EXPECT_EQ(resolve_serial_device(4, "", list), "");
-    EXPECT_EQ(resolve_serial_device(-1, "", list), "");
-    EXPECT_TRUE(serial_device_openable(a.slave_name()));
-    EXPECT_FALSE(serial_device_openable((dir / "ttyS3").string()));
+    EXPECT_EQ(ResolveSerialDevice(1, "", list), want[1]);
+    EXPECT_EQ(ResolveSerialDevice(3, "/dev/pts/99", list), "/dev/pts/99");
+    EXPECT_EQ(ResolveSerialDevice(4, "", list), "");
+    EXPECT_EQ(ResolveSerialDevice(-1, "", list), "");
+    EXPECT_TRUE(SerialDeviceOpenable(a.slave_name()));
+    EXPECT_FALSE(SerialDeviceOpenable((dir / "ttyS3").string()));
 }
 
 }  // namespace

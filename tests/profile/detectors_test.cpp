@@ -23,7 +23,7 @@ TEST(DetectorsAll, BeamsWithoutEchoGiveNoPointAndNoIntensity) {
         ProfileProcessor p;
         BeamData data;
         const BeamGeometry g = Beams120();
-        p.process(data, g, DetectorOnly(detector), kR, 0);
+        p.Process(data, g, DetectorOnly(detector), kR, 0);
         for (int i = 0; i < g.NumBeamsFormed; ++i) {
             EXPECT_EQ(p.profile_range()[i], 0.0f) << "detector " << detector << " beam " << i;
             EXPECT_EQ(p.profile_intensity()[i], 0) << "detector " << detector << " beam " << i;
@@ -38,8 +38,8 @@ TEST(DetectorsAll, DetectionOffLeavesTheRowsAndTablesAlone) {
     Settings s = DetectorOnly(2);
     s.ProfilePointDetection = 0;
     s.ProfilePointType = 1;  // would dim the rows if detection ran
-    p.process(data, Beams120(), s, kR, 0);
-    EXPECT_EQ(data.at(10, 205), 200.0f);
+    p.Process(data, Beams120(), s, kR, 0);
+    EXPECT_EQ(data.At(10, 205), 200.0f);
     EXPECT_EQ(p.profile_range()[10], 0.0f);
 }
 
@@ -49,7 +49,7 @@ TEST(FirstReturn, WiderWeakerSecondRunReplacesTheFirst) {
     FillRunAllBeams(data, 126, 50, 54, 200.0f);
     FillRunAllBeams(data, 126, 200, 209, 40.0f);
     ProfileProcessor p;
-    p.process(data, Beams120(), DetectorOnly(0), kR, 0);
+    p.Process(data, Beams120(), DetectorOnly(0), kR, 0);
     for (int i = 0; i < 120; ++i) {
         ASSERT_EQ(p.profile_range()[i], 205.0f) << i;  // (200 + 210) / 2
         ASSERT_EQ(p.profile_intensity()[i], 40) << i;
@@ -58,7 +58,7 @@ TEST(FirstReturn, WiderWeakerSecondRunReplacesTheFirst) {
     BeamData narrow;
     FillRunAllBeams(narrow, 126, 50, 54, 200.0f);
     FillRunAllBeams(narrow, 126, 200, 202, 40.0f);
-    p.process(narrow, Beams120(), DetectorOnly(0), kR, 0);
+    p.Process(narrow, Beams120(), DetectorOnly(0), kR, 0);
     for (int i = 0; i < 120; ++i) {
         ASSERT_EQ(p.profile_range()[i], 52.0f) << i;
         ASSERT_EQ(p.profile_intensity()[i], 200) << i;
@@ -72,7 +72,7 @@ TEST(FirstReturn, EchoShallowerThanMinimumDepthIsIgnored) {
     Settings s = DetectorOnly(0);
     s.ProfileMinDepthBelowSonar = 10.0f;  // 100 samples at 50 m over 500 samples
     ProfileProcessor p;
-    p.process(data, Beams120(), s, kR, 0);
+    p.Process(data, Beams120(), s, kR, 0);
     for (int i = 10; i <= 110; ++i) ASSERT_EQ(p.profile_range()[i], 205.0f) << i;
 }
 
@@ -80,7 +80,7 @@ TEST(FirstReturn, RunReachingTheEndOfTheBeamHasItsMiddleAtHalfTheLead) {
     BeamData data;
     FillRunAllBeams(data, 126, 400, 499, 200.0f);
     ProfileProcessor p;
-    p.process(data, Beams120(), DetectorOnly(0), kR, 0);
+    p.Process(data, Beams120(), DetectorOnly(0), kR, 0);
     for (int i = 0; i < 120; ++i) ASSERT_EQ(p.profile_range()[i], 200.0f) << i;
 }
 
@@ -93,7 +93,7 @@ TEST(FirstReturn, StartPastTheBeamFindsNothingAndReadsNothingBeyondIt) {
     s.ProfileMinDepthBelowSonar = 49.0f;
     ProfileProcessor p;
     p.set_profile_blanking(100.0f);  // far beyond the 5 m span
-    p.process(data, NineBeams(), s, 5.0f, 0);
+    p.Process(data, NineBeams(), s, 5.0f, 0);
     for (int i = 0; i < 9; ++i) EXPECT_EQ(p.profile_range()[i], 0.0f) << i;
 }
 
@@ -106,7 +106,7 @@ void CheckJump(int detector) {
         FillRun(data, 60, 200, 209, 0.0f);
         FillRun(data, 60, 200 + offset, 209 + offset, 200.0f);
         ProfileProcessor p;
-        p.process(data, Beams120(), DetectorOnly(detector), kR, 0);
+        p.Process(data, Beams120(), DetectorOnly(detector), kR, 0);
         const float* r = p.profile_range();
         const bool removed = offset == 40;
         // Kept beam i is formed beam i + 3.
@@ -122,15 +122,19 @@ void CheckJump(int detector) {
     }
 }
 
-TEST(FirstReturn, PointsExactlyJApartBothLoseTheirPoints) { CheckJump(0); }
-TEST(MaximumReturn, PointsExactlyJApartBothLoseTheirPoints) { CheckJump(1); }
+TEST(FirstReturn, PointsExactlyJApartBothLoseTheirPoints) {
+    CheckJump(0);
+}
+TEST(MaximumReturn, PointsExactlyJApartBothLoseTheirPoints) {
+    CheckJump(1);
+}
 
 TEST(MaximumReturn, EqualSumsChooseTheDeeperRun) {
     BeamData data;
     FillRunAllBeams(data, 9, 100, 104, 200.0f);
     FillRunAllBeams(data, 9, 300, 304, 200.0f);
     ProfileProcessor p;
-    p.process(data, NineBeams(), DetectorOnly(1), kR, 0);
+    p.Process(data, NineBeams(), DetectorOnly(1), kR, 0);
     EXPECT_EQ(p.profile_range()[4], 302.0f);  // (300 + 305) / 2
     EXPECT_EQ(p.profile_intensity()[4], 200);
     EXPECT_EQ(p.profile_range()[0], 0.0f);  // first and last formed beams carry no point
@@ -144,10 +148,10 @@ TEST(MaximumReturn, ProjectedDepthOfDmaxPlusHalfIsStillAccepted) {
     Settings s = DetectorOnly(1);
     s.ProfileMaxDepthBelowSonar = 301.5f;
     ProfileProcessor p;
-    p.process(data, NineBeams(), s, 500.0f, 0);
+    p.Process(data, NineBeams(), s, 500.0f, 0);
     EXPECT_EQ(p.profile_range()[4], 302.0f);
     s.ProfileMaxDepthBelowSonar = 301.25f;
-    p.process(data, NineBeams(), s, 500.0f, 0);
+    p.Process(data, NineBeams(), s, 500.0f, 0);
     EXPECT_EQ(p.profile_range()[4], 0.0f);
 }
 
@@ -155,12 +159,12 @@ TEST(MaximumReturn, PointsBeyondNinetyFivePercentOfTheSamplesAreRemoved) {
     BeamData far;
     FillRunAllBeams(far, 9, 478, 482, 200.0f);  // middle 480 > 475
     ProfileProcessor p;
-    p.process(far, NineBeams(), DetectorOnly(1), kR, 0);
+    p.Process(far, NineBeams(), DetectorOnly(1), kR, 0);
     EXPECT_EQ(p.profile_range()[4], 0.0f);
     EXPECT_EQ(p.profile_intensity()[4], 0);
     BeamData near;
     FillRunAllBeams(near, 9, 470, 474, 200.0f);  // middle 472
-    p.process(near, NineBeams(), DetectorOnly(1), kR, 0);
+    p.Process(near, NineBeams(), DetectorOnly(1), kR, 0);
     EXPECT_EQ(p.profile_range()[4], 472.0f);
 }
 
@@ -168,14 +172,14 @@ TEST(MaximumReturn, SampleAfterTheLastIsClearedNotLeftFromALongerPing) {
     // Rows hold a 1000-sample ping; this ping has 500 samples and only 0..499 were cleared.
     BeamData data;
     for (int b = 0; b < 9; ++b) {
-        for (int s = 0; s < kBeamRowLength; ++s) data.at(b, s) = 190.0f;
-        for (int s = 0; s < 500; ++s) data.at(b, s) = 0.0f;
+        for (int s = 0; s < kBeamRowLength; ++s) data.At(b, s) = 190.0f;
+        for (int s = 0; s < 500; ++s) data.At(b, s) = 0.0f;
     }
     FillRunAllBeams(data, 9, 100, 104, 200.0f);  // sum 1000
     FillRunAllBeams(data, 9, 495, 499, 190.0f);  // sum 950, or 1140 with the stale sample
     ProfileProcessor p;
-    p.process(data, NineBeams(), DetectorOnly(1), kR, 0);
-    EXPECT_EQ(data.at(4, 500), 0.0f);
+    p.Process(data, NineBeams(), DetectorOnly(1), kR, 0);
+    EXPECT_EQ(data.At(4, 500), 0.0f);
     EXPECT_EQ(p.profile_range()[4], 102.0f);
 }
 
@@ -183,7 +187,7 @@ TEST(BottomFollowing, EmptyHistorySearchesToTheLastSample) {
     BeamData data;
     FillRunAllBeams(data, 9, 480, 484, 200.0f);
     ProfileProcessor p;
-    p.process(data, NineBeams(), DetectorOnly(2), kR, 0);
+    p.Process(data, NineBeams(), DetectorOnly(2), kR, 0);
     EXPECT_EQ(p.follow_limit()[4], 499.0f);
     EXPECT_EQ(p.profile_range()[4], 482.0f);
     EXPECT_EQ(p.profile_range()[0], 0.0f);  // beam 0 keeps no point
@@ -192,7 +196,7 @@ TEST(BottomFollowing, EmptyHistorySearchesToTheLastSample) {
     FillRunAllBeams(data1000, 9, 990, 994, 200.0f);
     ProfileProcessor q;
     q.ResetForGeometry(1000);
-    q.process(data1000, NineBeams(1000), DetectorOnly(2), kR, 0);
+    q.Process(data1000, NineBeams(1000), DetectorOnly(2), kR, 0);
     EXPECT_EQ(q.profile_range()[4], 992.0f);
     EXPECT_EQ(q.bf_prev_range()[4], 992.0f);
 }
@@ -200,24 +204,24 @@ TEST(BottomFollowing, EmptyHistorySearchesToTheLastSample) {
 TEST(BottomFollowing, MeanRangeOf200SearchesTo266) {
     // Depth 200 lies in no depth bin; the long-outlier test would remove it here.
     ProfileProcessor p;
-    p.advanced_filter().g_long_outliers_sw = 0;
+    p.AdvancedFilter().g_long_outliers_sw = 0;
     BeamData first;
     FillRunAllBeams(first, 9, 198, 202, 200.0f);  // middle 200
-    p.process(first, NineBeams(), DetectorOnly(2), kR, 0);
+    p.Process(first, NineBeams(), DetectorOnly(2), kR, 0);
     ASSERT_EQ(p.profile_range()[4], 200.0f);
     EXPECT_NEAR(p.follow_limit()[4], 266.0f, 1e-3f);
 
     BeamData inside;
     FillRunAllBeams(inside, 9, 262, 266, 200.0f);  // middle 264
-    p.process(inside, NineBeams(), DetectorOnly(2), kR, 0);
+    p.Process(inside, NineBeams(), DetectorOnly(2), kR, 0);
     EXPECT_EQ(p.profile_range()[4], 264.0f);
 
     ProfileProcessor q;
-    q.advanced_filter().g_long_outliers_sw = 0;
-    q.process(first, NineBeams(), DetectorOnly(2), kR, 0);
+    q.AdvancedFilter().g_long_outliers_sw = 0;
+    q.Process(first, NineBeams(), DetectorOnly(2), kR, 0);
     BeamData beyond;
     FillRunAllBeams(beyond, 9, 268, 272, 200.0f);  // middle 270
-    q.process(beyond, NineBeams(), DetectorOnly(2), kR, 0);
+    q.Process(beyond, NineBeams(), DetectorOnly(2), kR, 0);
     EXPECT_EQ(q.profile_range()[4], 0.0f);
 }
 
@@ -225,7 +229,7 @@ TEST(BottomFollowing, ShallowMeanFallsBackToFullDepth) {
     ProfileProcessor p;
     BeamData data;
     FillRunAllBeams(data, 9, 48, 52, 200.0f);  // middle 50: 1.33 * 50 < 100
-    p.process(data, NineBeams(), DetectorOnly(2), kR, 0);
+    p.Process(data, NineBeams(), DetectorOnly(2), kR, 0);
     ASSERT_EQ(p.profile_range()[4], 50.0f);
     EXPECT_EQ(p.follow_limit()[4], 499.0f);
 }
@@ -236,7 +240,7 @@ TEST(FollowLimits, BeamsBeyondTheHorizontalGetTheFullDepthAtTilt90) {
     Settings s = DetectorOnly(0);  // First Return keeps points beyond the horizontal
     s.ProfileTiltAngle = 90.0f;
     ProfileProcessor p;
-    p.process(data, NineBeams(), s, kR, 0);
+    p.Process(data, NineBeams(), s, kR, 0);
     for (int b = 1; b <= 3; ++b) {
         ASSERT_EQ(p.profile_range()[b], 200.0f) << b;
         EXPECT_NEAR(p.follow_limit()[b], 266.0f, 1e-3f) << b;
@@ -249,15 +253,15 @@ TEST(FollowLimits, BeamsBeyondTheHorizontalGetTheFullDepthAtTilt90) {
 
 TEST(ProfileState, ChangingTheDetectorResetsTheHistories) {
     ProfileProcessor p;
-    p.advanced_filter().g_long_outliers_sw = 0;
+    p.AdvancedFilter().g_long_outliers_sw = 0;
     BeamData data;
     FillRunAllBeams(data, 9, 198, 202, 200.0f);
-    EXPECT_FALSE(p.process(data, NineBeams(), DetectorOnly(2), kR, 0));
+    EXPECT_FALSE(p.Process(data, NineBeams(), DetectorOnly(2), kR, 0));
     EXPECT_NEAR(p.follow_limit()[4], 266.0f, 1e-3f);
-    EXPECT_FALSE(p.process(data, NineBeams(), DetectorOnly(2), kR, 0));
+    EXPECT_FALSE(p.Process(data, NineBeams(), DetectorOnly(2), kR, 0));
     // Switch to Maximum Return with no echo: the ring restarted, so no mean survives.
     BeamData empty;
-    EXPECT_TRUE(p.process(empty, NineBeams(), DetectorOnly(1), kR, 0));
+    EXPECT_TRUE(p.Process(empty, NineBeams(), DetectorOnly(1), kR, 0));
     EXPECT_EQ(p.follow_limit()[4], 499.0f);
 }
 

@@ -36,12 +36,12 @@ FilterOptions Outliers(bool short_sw, int ol = 50) {
 TEST(SegmentOutlierFilter, SegmentsReferenceDepthsAndRemovals) {
     for (bool short_sw : {true, false}) {
         ProfileArrays a = SegmentLayout(225.0f);
-        SetPoint(a, 5, 50.0f, 7.5f);      // first ninth: never tested
-        SetPoint(a, 30, 175.0f, 45.0f);   // 225 - 175 = 50: short outlier
+        SetPoint(a, 5, 50.0f, 7.5f);     // first ninth: never tested
+        SetPoint(a, 30, 175.0f, 45.0f);  // 225 - 175 = 50: short outlier
         a.chosen_mid[30] = 175.5f;
-        SetPoint(a, 35, 176.0f, 52.5f);   // 49 above: stays
-        SetPoint(a, 48, 326.0f, 72.0f);   // 101 below: long outlier
-        SetPoint(a, 50, 325.0f, 75.0f);   // 100 below: stays
+        SetPoint(a, 35, 176.0f, 52.5f);  // 49 above: stays
+        SetPoint(a, 48, 326.0f, 72.0f);  // 101 below: long outlier
+        SetPoint(a, 50, 325.0f, 75.0f);  // 100 below: stays
         for (int b = 56; b <= 63; ++b) SetPoint(a, b, 100.0f, 1.5f * static_cast<float>(b));
         for (int b = 70; b <= 83; ++b) SetPoint(a, b, 0.0f, 0.0f);
         SetPoint(a, 75, 300.0f, 112.5f);  // alone in a segment with empty bins

@@ -60,7 +60,7 @@ TEST(AlongTrack, ThreePingsThroughTheProcessor) {
     for (int lead : {98, 103, 108}) {  // middles 100, 105, 110
         BeamData d;
         test::FillRunAllBeams(d, 126, lead, lead + 4, 200.0f);
-        p.process(d, Beams120(), s, kR, 0);
+        p.Process(d, Beams120(), s, kR, 0);
     }
     EXPECT_FLOAT_EQ(p.profile_range()[60], 105.0f);
 
@@ -69,7 +69,7 @@ TEST(AlongTrack, ThreePingsThroughTheProcessor) {
     for (int lead : {98, 130}) {
         BeamData d;
         test::FillRunAllBeams(d, 126, lead, lead + 4, 200.0f);
-        q.process(d, Beams120(), s, kR, 0);
+        q.Process(d, Beams120(), s, kR, 0);
     }
     EXPECT_EQ(q.profile_range()[60], 132.0f);
 }
@@ -77,7 +77,7 @@ TEST(AlongTrack, ThreePingsThroughTheProcessor) {
 TEST(ImageMarks, RemovedPointsAreMarkedInsideTheirRowOnly) {
     BeamData d;
     for (int b = 0; b < 6; ++b) {
-        for (int s = 0; s < kBeamRowLength; ++s) d.at(b, s) = 10.0f;
+        for (int s = 0; s < kBeamRowLength; ++s) d.At(b, s) = 10.0f;
     }
     std::vector<std::int32_t> removed(kProfileCapacity, 0);
     removed[1] = 8;
@@ -85,17 +85,17 @@ TEST(ImageMarks, RemovedPointsAreMarkedInsideTheirRowOnly) {
     removed[3] = 993;
     removed[4] = 994;
     MarkRemovedPoints(d, removed.data(), 5, 1000, false);
-    EXPECT_EQ(d.at(0, 100), 10.0f);  // beam 0 is left alone
-    for (int s = 0; s < 1000; ++s) ASSERT_NE(d.at(1, s), 500.0f) << s;
-    EXPECT_EQ(d.at(2, 10), 0.5f);
-    EXPECT_EQ(d.at(2, 11), 500.0f);
-    EXPECT_EQ(d.at(2, 31), 500.0f);
-    EXPECT_EQ(d.at(2, 32), 0.5f);
-    EXPECT_EQ(d.at(3, 993), 500.0f);
-    EXPECT_EQ(d.at(3, kBeamRowLength - 1), 500.0f);
-    EXPECT_EQ(d.at(4, 0), 0.5f);  // the next row is not written by row 3's mark
-    EXPECT_EQ(d.at(4, 994), 0.5f);
-    EXPECT_EQ(d.at(5, 0), 10.0f);
+    EXPECT_EQ(d.At(0, 100), 10.0f);  // beam 0 is left alone
+    for (int s = 0; s < 1000; ++s) ASSERT_NE(d.At(1, s), 500.0f) << s;
+    EXPECT_EQ(d.At(2, 10), 0.5f);
+    EXPECT_EQ(d.At(2, 11), 500.0f);
+    EXPECT_EQ(d.At(2, 31), 500.0f);
+    EXPECT_EQ(d.At(2, 32), 0.5f);
+    EXPECT_EQ(d.At(3, 993), 500.0f);
+    EXPECT_EQ(d.At(3, kBeamRowLength - 1), 500.0f);
+    EXPECT_EQ(d.At(4, 0), 0.5f);  // the next row is not written by row 3's mark
+    EXPECT_EQ(d.At(4, 994), 0.5f);
+    EXPECT_EQ(d.At(5, 0), 10.0f);
 }
 
 TEST(ImageMarks, ArtificialBottomDrawsKeptRangesIntoFormedRows) {
@@ -104,18 +104,18 @@ TEST(ImageMarks, ArtificialBottomDrawsKeptRangesIntoFormedRows) {
     s.ProfilePointType = 1;
     s.ProfilePointFilter_g_bgd_lev = 1.0f;
     ProfileProcessor p;
-    p.process(d, Beams120(), s, kR, 0);
+    p.Process(d, Beams120(), s, kR, 0);
     ASSERT_EQ(p.profile_range()[0], 155.0f);
-    EXPECT_EQ(d.at(0, 150), 200.0f);  // brightness unchanged at level 1.0
-    EXPECT_EQ(d.at(0, 156), 14211288.0f);
-    EXPECT_EQ(d.at(0, 157), 14211288.0f);
-    EXPECT_EQ(d.at(0, 158), 0.0f);
+    EXPECT_EQ(d.At(0, 150), 200.0f);  // brightness unchanged at level 1.0
+    EXPECT_EQ(d.At(0, 156), 14211288.0f);
+    EXPECT_EQ(d.At(0, 157), 14211288.0f);
+    EXPECT_EQ(d.At(0, 158), 0.0f);
 
     BeamData dim = Staircase();
     s.ProfilePointFilter_g_bgd_lev = 0.5f;
-    p.process(dim, Beams120(), s, kR, 0);
-    EXPECT_EQ(dim.at(0, 150), 100.0f);
-    EXPECT_EQ(dim.at(125, 275), 200.0f);  // the last guard rows are not dimmed
+    p.Process(dim, Beams120(), s, kR, 0);
+    EXPECT_EQ(dim.At(0, 150), 100.0f);
+    EXPECT_EQ(dim.At(125, 275), 200.0f);  // the last guard rows are not dimmed
 }
 
 TEST(OutputTable, RunsFromTheLastKeptBeamWithRangesInDecimetres) {
@@ -123,7 +123,7 @@ TEST(OutputTable, RunsFromTheLastKeptBeamWithRangesInDecimetres) {
     ProfileProcessor p;
     const BeamGeometry g = Beams120();
     Settings s = DetectorOnly(0);
-    p.process(d, g, s, kR, 0);
+    p.Process(d, g, s, kR, 0);
     p.BuildProfileOutputTable(g, s, kR, 0);
     const ProfilePointRecord* out = p.profile_points_out();
     ASSERT_EQ(p.output_count(), 120);
@@ -149,7 +149,7 @@ TEST(OutputIntensity, BeamsReformedAtThePointAndEqualisedByAngle) {
     const BeamGeometry g = Beams120();
     Settings s = DetectorOnly(0);
     s.DisplayGain = 50;
-    p.process(d, g, s, kR, 0);
+    p.Process(d, g, s, kR, 0);
 
     // Two elements, I = 0.3 and Q = 0.4 everywhere, unit steering: |beam| = 1.0, 2 * G * 1 = 100.
     std::vector<float> si(2 * 1010, 0.3f);
@@ -159,10 +159,10 @@ TEST(OutputIntensity, BeamsReformedAtThePointAndEqualisedByAngle) {
     ElementView v{si.data(), sq.data(), 1010, 2, 500, wc.data(), ws.data(), 16};
     p.ComputeOutputIntensity(v, g, s);
     const std::int32_t* out = p.profile_out_intensity();
-    EXPECT_EQ(out[60], 0);     // no point
-    EXPECT_EQ(out[30], 133);   // 100 / cos^2(30 deg)
+    EXPECT_EQ(out[60], 0);    // no point
+    EXPECT_EQ(out[30], 133);  // 100 / cos^2(30 deg)
     EXPECT_EQ(out[90], 133);
-    EXPECT_EQ(out[0], 255);    // 400 limited
+    EXPECT_EQ(out[0], 255);  // 400 limited
     EXPECT_EQ(out[45], static_cast<int>(100.0 / std::pow(std::cos(15.0 * test::kPi / 180.0), 2)));
 
     p.BuildProfileOutputTable(g, s, kR, 0);

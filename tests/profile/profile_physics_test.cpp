@@ -16,14 +16,14 @@ constexpr double kPi = 3.14159265358979323846;
 
 // Runs detection where the pipeline does: on the formed beams, before they are narrowed.
 class Hook : public FormedBeamsHook {
-public:
+  public:
     Hook(ProfileProcessor& p, const Settings& s, float span) : p_(p), s_(s), span_(span) {}
-    void on_formed(BeamData& beams, const BeamGeometry& g) override {
-        p_.process(beams, g, s_, span_, 0);
+    void OnFormed(BeamData& beams, const BeamGeometry& g) override {
+        p_.Process(beams, g, s_, span_, 0);
     }
-    void on_reset() override { p_.ResetProfileState(); }
+    void OnReset() override { p_.ResetProfileState(); }
 
-private:
+  private:
     ProfileProcessor& p_;
     const Settings& s_;
     float span_;
@@ -84,7 +84,8 @@ struct SimRun {
         for (int i = 0; i < g.NumBeams; ++i) {
             const double r = profile.profile_range()[i] * cmd.span_m / g.NumSamples;
             if (r <= 0.0) continue;
-            const double th = -g.FormedHalfSector + g.BeamSpacing * (i + g.GuardOffset + 0.5) + tilt;
+            const double th =
+                -g.FormedHalfSector + g.BeamSpacing * (i + g.GuardOffset + 0.5) + tilt;
             out.push_back({r * std::sin(th), r * std::cos(th), th * 180.0 / kPi});
         }
         return out;
@@ -154,7 +155,7 @@ TEST(ProfilePhysics, WaterColumnTargetIsNotTakenForTheSeabed) {
     s.ProfilePointFilter_g_pre_filter_sw = 0;
     s.ProfilePointFilter_g_main_filter_sw = 0;
     s.ProfilePointFilter_g_fill_beams_sw = 0;
-    raw.profile.advanced_filter().g_long_outliers_sw = 0;
+    raw.profile.AdvancedFilter().g_long_outliers_sw = 0;
     raw.Pings(4);
     EXPECT_GT(ShallowPoints(raw.Points()), 4);
 

@@ -59,7 +59,7 @@ inline Settings DetectorOnly(int detector) {
 }
 
 inline void FillRun(BeamData& d, int beam, int first, int last, float v) {
-    for (int s = first; s <= last; ++s) d.at(beam, s) = v;
+    for (int s = first; s <= last; ++s) d.At(beam, s) = v;
 }
 
 inline void FillRunAllBeams(BeamData& d, int nbf, int first, int last, float v) {

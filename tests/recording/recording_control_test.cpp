@@ -19,15 +19,15 @@ namespace {
 
 namespace fs = std::filesystem;
 
-const PingTimeStamp kStamp = test::stamp(2026, 12, 8, 13, 45, 7, 123);
+const PingTimeStamp kStamp = test::Stamp(2026, 12, 8, 13, 45, 7, 123);
 
-int count_records(const fs::path& p) {
+int CountRecords(const fs::path& p) {
     VqsPlaybackFile f;
-    if (f.open(p) != VqsOpenStatus::Ok) return -1;
+    if (f.Open(p) != VqsOpenStatus::Ok) return -1;
     f.set_process_first_record(true);
     VqsRecordView v;
     int n = 0;
-    while (f.read_next(v) == VqsReadStatus::Record) ++n;
+    while (f.ReadNext(v) == VqsReadStatus::Record) ++n;
     return n;
 }
 
@@ -38,12 +38,12 @@ struct Rig {
     RecordingControl rc{op, DiskSpace([f = free_bytes](const fs::path&) {
                             return std::optional<std::uint64_t>(f->load());
                         })};
-    std::vector<std::uint8_t> ping = test::make_ping(2152, 1);  // record of 5224 bytes
+    std::vector<std::uint8_t> ping = test::MakePing(2152, 1);  // record of 5224 bytes
 
-    bool write() { return rc.write_ping(ping, kStamp, RecordSettings{}, RecordNav{}); }
+    bool Write() { return rc.WritePing(ping, kStamp, RecordSettings{}, RecordNav{}); }
 };
 
-std::string lower(const fs::path& p) {
+std::string Lower(const fs::path& p) {
     std::string s = p.string();
     for (char& c : s)
         if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + 32);
@@ -53,14 +53,14 @@ std::string lower(const fs::path& p) {
 TEST(RecordingNames, DateNumberTakesTheNextNumberOfTheDay) {
     test::TempDir dir;
     for (int i = 1; i <= 7; ++i)
-        test::write_file(dir / ("08DEC2026-000" + std::to_string(i) + ".VQS"), "x");
-    test::write_file(dir / "07DEC2026-0042.VQS", "x");  // another day
-    test::write_file(dir / "08DEC2026-0099.txt", "x");  // not a recording
-    auto name = date_number_name(dir.path(), kStamp);
+        test::WriteFile(dir / ("08DEC2026-000" + std::to_string(i) + ".VQS"), "x");
+    test::WriteFile(dir / "07DEC2026-0042.VQS", "x");  // another day
+    test::WriteFile(dir / "08DEC2026-0099.txt", "x");  // not a recording
+    auto name = DateNumberName(dir.path(), kStamp);
     ASSERT_TRUE(name);
     EXPECT_EQ(name->filename(), "08DEC2026-0008.VQS");
     test::TempDir empty;
-    EXPECT_EQ(date_number_name(empty.path(), kStamp)->filename(), "08DEC2026-0001.VQS");
+    EXPECT_EQ(DateNumberName(empty.path(), kStamp)->filename(), "08DEC2026-0001.VQS");
 }
 
 TEST(RecordingNames, AutomaticNamesNeverReplaceARecording) {
@@ -70,31 +70,31 @@ TEST(RecordingNames, AutomaticNamesNeverReplaceARecording) {
     o.current_dir = dir.path();
     o.startup_dir = dir.path();
     rig.rc.set_options(o);
-    test::write_file(dir / "08DEC2026-9999.VQS", "precious");
-    EXPECT_FALSE(rig.rc.record_start(kStamp));
-    EXPECT_EQ(test::read_file(dir / "08DEC2026-9999.VQS"), "precious");
+    test::WriteFile(dir / "08DEC2026-9999.VQS", "precious");
+    EXPECT_FALSE(rig.rc.RecordStart(kStamp));
+    EXPECT_EQ(test::ReadFile(dir / "08DEC2026-9999.VQS"), "precious");
     ASSERT_EQ(rig.op.messages().size(), 1u);
     EXPECT_EQ(rig.op.messages()[0].title, "Open a Sonar File For Recording");
 
     // Date-Time: two starts within the same second get two files.
     o.AutoFilenameType = 1;
     rig.rc.set_options(o);
-    ASSERT_TRUE(rig.rc.record_start(kStamp));
+    ASSERT_TRUE(rig.rc.RecordStart(kStamp));
     EXPECT_EQ(rig.rc.recording_path().filename(), "08DEC2026-134507.VQS");
-    ASSERT_TRUE(rig.write());
-    rig.rc.record_stop();
-    ASSERT_TRUE(rig.rc.record_start(kStamp));
+    ASSERT_TRUE(rig.Write());
+    rig.rc.RecordStop();
+    ASSERT_TRUE(rig.rc.RecordStart(kStamp));
     EXPECT_EQ(rig.rc.recording_path().filename(), "08DEC2026-134507-2.VQS");
-    rig.rc.record_stop();
-    EXPECT_EQ(count_records(dir / "08DEC2026-134507.VQS"), 1);
+    rig.rc.RecordStop();
+    EXPECT_EQ(CountRecords(dir / "08DEC2026-134507.VQS"), 1);
 }
 
 TEST(RecordingControl, SizeLimitArithmetic) {
-    EXPECT_EQ(file_size_limit_bytes(100), 102400000u);
-    EXPECT_EQ(file_size_limit_bytes(1000), 1024000000u);
-    EXPECT_EQ(group_thousands(12345), "12,345");
-    EXPECT_EQ(group_thousands(999), "999");
-    EXPECT_EQ(group_thousands(1000000), "1,000,000");
+    EXPECT_EQ(FileSizeLimitBytes(100), 102400000u);
+    EXPECT_EQ(FileSizeLimitBytes(1000), 1024000000u);
+    EXPECT_EQ(GroupThousands(12345), "12,345");
+    EXPECT_EQ(GroupThousands(999), "999");
+    EXPECT_EQ(GroupThousands(1000000), "1,000,000");
 }
 
 TEST(RecordingControl, SplitsIntoNumberedFilesAndContinues) {
@@ -105,16 +105,16 @@ TEST(RecordingControl, SplitsIntoNumberedFilesAndContinues) {
     o.MaximumFilesize = 1;
     rig.rc.set_options(o);
     rig.rc.set_size_unit_bytes(2 * 5224);  // reached exactly by the second record
-    rig.op.answer_next_dialog({(dir / "survey.VQS").string()});
-    ASSERT_TRUE(rig.rc.record_start(kStamp));
-    for (int i = 0; i < 7; ++i) ASSERT_TRUE(rig.write()) << i;
-    EXPECT_TRUE(rig.rc.recording());
+    rig.op.AnswerNextDialog({(dir / "survey.VQS").string()});
+    ASSERT_TRUE(rig.rc.RecordStart(kStamp));
+    for (int i = 0; i < 7; ++i) ASSERT_TRUE(rig.Write()) << i;
+    EXPECT_TRUE(rig.rc.Recording());
     EXPECT_EQ(rig.rc.recording_path(), dir / "survey-004.VQS");
     EXPECT_FALSE(fs::exists(dir / "survey.VQS"));
     for (const char* n : {"survey-001.VQS", "survey-002.VQS", "survey-003.VQS"})
-        EXPECT_EQ(count_records(dir / n), 2) << n;
-    rig.rc.record_stop();
-    EXPECT_EQ(count_records(dir / "survey-004.VQS"), 1);
+        EXPECT_EQ(CountRecords(dir / n), 2) << n;
+    rig.rc.RecordStop();
+    EXPECT_EQ(CountRecords(dir / "survey-004.VQS"), 1);
     EXPECT_EQ(rig.rc.split_counter(), 0);
     EXPECT_EQ(rig.op.dialogs().size(), 1u);  // later files open without a dialog
 }
@@ -127,30 +127,30 @@ TEST(RecordingControl, LimitIsCheckedAfterTheRecordThatReachesIt) {
     o.MaximumFilesize = 1;
     rig.rc.set_options(o);
     rig.rc.set_size_unit_bytes(2 * 5224 + 1);
-    rig.op.answer_next_dialog({(dir / "s.VQS").string()});
-    ASSERT_TRUE(rig.rc.record_start(kStamp));
-    rig.write();
-    rig.write();
+    rig.op.AnswerNextDialog({(dir / "s.VQS").string()});
+    ASSERT_TRUE(rig.rc.RecordStart(kStamp));
+    rig.Write();
+    rig.Write();
     EXPECT_EQ(rig.rc.recording_path(), dir / "s.VQS");
-    rig.write();  // 15672 bytes: over the limit by most of a record
+    rig.Write();  // 15672 bytes: over the limit by most of a record
     EXPECT_EQ(rig.rc.recording_path(), dir / "s-002.VQS");
     EXPECT_EQ(fs::file_size(dir / "s-001.VQS"), 3u * 5224);
 }
 
 TEST(RecordingControl, SplitNamesSkipExistingFiles) {
     test::TempDir dir;
-    test::write_file(dir / "survey-001.VQS", "older recording");
+    test::WriteFile(dir / "survey-001.VQS", "older recording");
     Rig rig;
     RecordingOptions o;
     o.AutoFilename = 0;
     o.MaximumFilesize = 1;
     rig.rc.set_options(o);
     rig.rc.set_size_unit_bytes(5224);
-    rig.op.answer_next_dialog({(dir / "survey.VQS").string()});
-    ASSERT_TRUE(rig.rc.record_start(kStamp));
-    rig.write();
-    EXPECT_EQ(test::read_file(dir / "survey-001.VQS"), "older recording");
-    EXPECT_EQ(count_records(dir / "survey-002.VQS"), 1);
+    rig.op.AnswerNextDialog({(dir / "survey.VQS").string()});
+    ASSERT_TRUE(rig.rc.RecordStart(kStamp));
+    rig.Write();
+    EXPECT_EQ(test::ReadFile(dir / "survey-001.VQS"), "older recording");
+    EXPECT_EQ(CountRecords(dir / "survey-002.VQS"), 1);
     EXPECT_EQ(rig.rc.recording_path(), dir / "survey-003.VQS");
 }
 
@@ -162,12 +162,12 @@ TEST(RecordingControl, AutomaticNamesStartAFreshFileAtTheLimit) {
     o.MaximumFilesize = 1;
     rig.rc.set_options(o);
     rig.rc.set_size_unit_bytes(5224);
-    ASSERT_TRUE(rig.rc.record_start(kStamp));
-    rig.write();
-    rig.write();
+    ASSERT_TRUE(rig.rc.RecordStart(kStamp));
+    rig.Write();
+    rig.Write();
     EXPECT_EQ(rig.rc.recording_path().filename(), "08DEC2026-0003.VQS");
-    EXPECT_EQ(count_records(dir / "08DEC2026-0001.VQS"), 1);
-    EXPECT_EQ(count_records(dir / "08DEC2026-0002.VQS"), 1);
+    EXPECT_EQ(CountRecords(dir / "08DEC2026-0001.VQS"), 1);
+    EXPECT_EQ(CountRecords(dir / "08DEC2026-0002.VQS"), 1);
 }
 
 TEST(RecordingControl, FullDiskStopsRecordingAndKeepsWrittenRecords) {
@@ -176,28 +176,28 @@ TEST(RecordingControl, FullDiskStopsRecordingAndKeepsWrittenRecords) {
     RecordingOptions o;
     o.current_dir = dir.path();
     rig.rc.set_options(o);
-    ASSERT_TRUE(rig.rc.record_start(kStamp));
+    ASSERT_TRUE(rig.rc.RecordStart(kStamp));
     fs::path path = rig.rc.recording_path();
-    for (int i = 0; i < 3; ++i) ASSERT_TRUE(rig.write());
+    for (int i = 0; i < 3; ++i) ASSERT_TRUE(rig.Write());
     rig.free_bytes->store(DiskSpace::kSafetyMargin + 5000);  // less than a record beyond margin
-    EXPECT_FALSE(rig.write());
-    EXPECT_FALSE(rig.rc.recording());
-    EXPECT_FALSE(rig.write());
+    EXPECT_FALSE(rig.Write());
+    EXPECT_FALSE(rig.rc.Recording());
+    EXPECT_FALSE(rig.Write());
     ASSERT_EQ(rig.op.messages().size(), 1u);
     EXPECT_EQ(rig.op.messages()[0].text, "Disk Drive is full.\nData will NOT be recorded.");
     EXPECT_EQ(rig.op.messages()[0].title, "CheckAvailableDiskSpace");
     EXPECT_EQ(rig.op.titles().back(), "Vornax_Qi Multibeam Sonar");
-    EXPECT_EQ(count_records(path), 3);
+    EXPECT_EQ(CountRecords(path), 3);
     EXPECT_EQ(fs::file_size(path), 3u * 5224);
 
     rig.free_bytes->store(0);
-    EXPECT_FALSE(rig.rc.record_start(kStamp));
+    EXPECT_FALSE(rig.rc.RecordStart(kStamp));
     EXPECT_EQ(rig.op.messages().back().text, "Disk Drive is full.\nData can NOT be recorded.");
 }
 
 TEST(RecordingControl, RealFileSystemIsMeasured) {
     test::TempDir dir;
-    auto free_now = DiskSpace::measure(dir.path());
+    auto free_now = DiskSpace::Measure(dir.path());
     ASSERT_TRUE(free_now);
     EXPECT_GT(*free_now, 0u);
     DiskSpace d;
@@ -211,9 +211,9 @@ TEST(RecordingControl, DialogExtensionAndTitles) {
     RecordingOptions o;
     o.AutoFilename = 0;
     rig.rc.set_options(o);
-    rig.op.answer_next_dialog({(dir / "x.txt").string()});
-    EXPECT_FALSE(rig.rc.record_start(kStamp));
-    EXPECT_FALSE(rig.rc.record_start(kStamp));  // cancelled dialog
+    rig.op.AnswerNextDialog({(dir / "x.txt").string()});
+    EXPECT_FALSE(rig.rc.RecordStart(kStamp));
+    EXPECT_FALSE(rig.rc.RecordStart(kStamp));  // cancelled dialog
     auto d = rig.op.dialogs();
     ASSERT_EQ(d.size(), 2u);
     EXPECT_EQ(d[0].title, "Open a Sonar File For Recording");
@@ -225,15 +225,15 @@ TEST(RecordingControl, DialogExtensionAndTitles) {
     EXPECT_EQ(rig.op.messages()[0].text, "File extension must be .VQS");
 
     fs::path p = dir / "Big.vqs";
-    rig.op.answer_next_dialog({p.string()});
-    ASSERT_TRUE(rig.rc.record_start(kStamp));
+    rig.op.AnswerNextDialog({p.string()});
+    ASSERT_TRUE(rig.rc.RecordStart(kStamp));
     EXPECT_STREQ(rig.rc.record_menu_text(), "&Record Stop...\t  Ctrl+E");
-    EXPECT_EQ(rig.op.titles().back(), "Vornax_Qi Multibeam Sonar - Recording to " + lower(p));
-    std::vector<std::uint8_t> big = test::make_ping(75000, 3);
-    for (int i = 0; i < 14; ++i) rig.rc.write_ping(big, kStamp, RecordSettings{}, RecordNav{});
+    EXPECT_EQ(rig.op.titles().back(), "Vornax_Qi Multibeam Sonar - Recording to " + Lower(p));
+    std::vector<std::uint8_t> big = test::MakePing(75000, 3);
+    for (int i = 0; i < 14; ++i) rig.rc.WritePing(big, kStamp, RecordSettings{}, RecordNav{});
     EXPECT_EQ(rig.op.titles().back(),
-              "Vornax_Qi Multibeam Sonar - Recording to " + lower(p) + " - 1,067 kB");
-    rig.rc.record_stop();
+              "Vornax_Qi Multibeam Sonar - Recording to " + Lower(p) + " - 1,067 kB");
+    rig.rc.RecordStop();
     EXPECT_STREQ(rig.rc.record_menu_text(), "&Record Start...\t  Ctrl+S");
 }
 
@@ -243,68 +243,68 @@ TEST(RecordingControl, CopyWritesTheRecordsReadWithoutFrames) {
     RecordingOptions o;
     o.current_dir = dir.path();
     rig.rc.set_options(o);
-    ASSERT_TRUE(rig.rc.record_start(kStamp));
+    ASSERT_TRUE(rig.rc.RecordStart(kStamp));
     fs::path src = rig.rc.recording_path();
     std::vector<std::uint8_t> frame(60, 7);
     frame[0] = 'B';
     frame[1] = 'M';
     frame[2] = 60;
-    rig.rc.write_ping(rig.ping, kStamp, RecordSettings{}, RecordNav{}, frame);
-    rig.write();
-    rig.rc.record_stop();
+    rig.rc.WritePing(rig.ping, kStamp, RecordSettings{}, RecordNav{}, frame);
+    rig.Write();
+    rig.rc.RecordStop();
 
     fs::path copy = dir / "copy.VQS";
-    rig.op.answer_next_dialog({copy.string()});
-    ASSERT_TRUE(rig.rc.copy_start());
+    rig.op.AnswerNextDialog({copy.string()});
+    ASSERT_TRUE(rig.rc.CopyStart());
     EXPECT_EQ(rig.op.dialogs().back().title, "Open a Sonar File For Copying To...");
     VqsPlaybackFile f;
-    ASSERT_EQ(f.open(src), VqsOpenStatus::Ok);
+    ASSERT_EQ(f.Open(src), VqsOpenStatus::Ok);
     VqsRecordView v;
-    while (f.read_next(v) == VqsReadStatus::Record) rig.rc.copy_record(v.bytes);
+    while (f.ReadNext(v) == VqsReadStatus::Record) rig.rc.CopyRecord(v.bytes);
     EXPECT_EQ(rig.rc.bytes_copied(), 2 * 5224);
     EXPECT_EQ(rig.op.titles().back(),
-              "Vornax_Qi Multibeam Sonar - Copying to " + lower(copy) + " - 10 kB");
-    rig.rc.copy_stop(src);
+              "Vornax_Qi Multibeam Sonar - Copying to " + Lower(copy) + " - 10 kB");
+    rig.rc.CopyStop(src);
     EXPECT_EQ(rig.op.messages().back().text, copy.string());
     EXPECT_EQ(rig.op.messages().back().title, "Close Copy File");
-    EXPECT_EQ(rig.op.titles().back(), "Vornax_Qi Multibeam Sonar - Playback of " + lower(src));
-    std::string a = test::read_file(src), b = test::read_file(copy);
+    EXPECT_EQ(rig.op.titles().back(), "Vornax_Qi Multibeam Sonar - Playback of " + Lower(src));
+    std::string a = test::ReadFile(src), b = test::ReadFile(copy);
     EXPECT_EQ(b, a.substr(0, 5224) + a.substr(5224 + 60));
 }
 
 TEST(RecordingControl, PointAndBeamFiles) {
     test::TempDir dir;
     Rig rig;
-    rig.rc.advance_output_ping_number();
-    rig.op.answer_next_dialog({(dir / "p.Q4B").string()});
-    EXPECT_FALSE(rig.rc.open_output_dialog(OutputKind::Point));
+    rig.rc.AdvanceOutputPingNumber();
+    rig.op.AnswerNextDialog({(dir / "p.Q4B").string()});
+    EXPECT_FALSE(rig.rc.OpenOutputDialog(OutputKind::Point));
     EXPECT_EQ(rig.op.messages().back().text, "File extension must be .Q4P");
     EXPECT_EQ(rig.op.messages().back().title, "Record to Profile Point File");
     fs::path p = dir / "p.Q4P";
-    test::write_file(p, "old contents are replaced");
-    rig.op.answer_next_dialog({p.string()});
-    ASSERT_TRUE(rig.rc.open_output_dialog(OutputKind::Point));
+    test::WriteFile(p, "old contents are replaced");
+    rig.op.AnswerNextDialog({p.string()});
+    ASSERT_TRUE(rig.rc.OpenOutputDialog(OutputKind::Point));
     EXPECT_EQ(rig.op.dialogs().back().title, "Open a Profile Point File For Recording");
     EXPECT_EQ(rig.op.dialogs().back().filter, "Vornax_Qi Multibeam Profile Point Files (*.Q4P)");
     EXPECT_EQ(rig.rc.output_ping_number(), 0u);
-    EXPECT_TRUE(rig.rc.take_output_status_change(OutputKind::Point));
-    EXPECT_FALSE(rig.rc.take_output_status_change(OutputKind::Point));
+    EXPECT_TRUE(rig.rc.TakeOutputStatusChange(OutputKind::Point));
+    EXPECT_FALSE(rig.rc.TakeOutputStatusChange(OutputKind::Point));
     std::vector<std::uint8_t> rec(2176, 1);
-    for (int i = 0; i < 5; ++i) ASSERT_TRUE(rig.rc.write_output(OutputKind::Point, rec));
-    EXPECT_EQ(rig.rc.output_status_text(OutputKind::Point),
+    for (int i = 0; i < 5; ++i) ASSERT_TRUE(rig.rc.WriteOutput(OutputKind::Point, rec));
+    EXPECT_EQ(rig.rc.OutputStatusText(OutputKind::Point),
               "Recording to " + p.string() + " - 10 kB");
-    EXPECT_TRUE(rig.rc.take_output_status_change(OutputKind::Point));
+    EXPECT_TRUE(rig.rc.TakeOutputStatusChange(OutputKind::Point));
     rig.free_bytes->store(0);
-    EXPECT_FALSE(rig.rc.write_output(OutputKind::Point, rec));
-    EXPECT_FALSE(rig.rc.output_open(OutputKind::Point));
+    EXPECT_FALSE(rig.rc.WriteOutput(OutputKind::Point, rec));
+    EXPECT_FALSE(rig.rc.OutputOpen(OutputKind::Point));
     EXPECT_EQ(rig.op.messages().back().text, "Disk Drive is full.\nData will NOT be recorded.");
     EXPECT_EQ(fs::file_size(p), 5u * 2176);
 
     std::string path = "/data/survey/2026/december/week49/line_0042_port_side.Q4P";
     auto width = [](const std::string& s) { return static_cast<int>(s.size()) * 8; };
-    std::string fitted = fit_status_line(path, 12, 497, width);
+    std::string fitted = FitStatusLine(path, 12, 497, width);
     EXPECT_EQ(fitted, "Recording to .../week49/line_0042_port_side.Q4P - 12 kB");
-    EXPECT_EQ(fit_status_line("/a/b.Q4P", 1, 497, width), "Recording to /a/b.Q4P - 1 kB");
+    EXPECT_EQ(FitStatusLine("/a/b.Q4P", 1, 497, width), "Recording to /a/b.Q4P - 1 kB");
 }
 
 }  // namespace

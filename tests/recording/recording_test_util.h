@@ -12,7 +12,7 @@ namespace vq::test {
 
 // A ping as the link stores it: a 1152-byte command opening with "TMND", then return bytes.
 // The filler never contains 'T' or 'V', so only the bytes a test plants look like magic.
-inline std::vector<std::uint8_t> make_ping(std::size_t n, std::uint8_t seed) {
+inline std::vector<std::uint8_t> MakePing(std::size_t n, std::uint8_t seed) {
     std::vector<std::uint8_t> p(n);
     for (std::size_t i = 0; i < n; ++i) {
         std::uint8_t b = static_cast<std::uint8_t>((i * 7 + seed) % 80);  // 0..79: no 'T'/'V'
@@ -23,27 +23,27 @@ inline std::vector<std::uint8_t> make_ping(std::size_t n, std::uint8_t seed) {
     return p;
 }
 
-inline std::uint32_t le32(const std::uint8_t* p) {
+inline std::uint32_t Le32(const std::uint8_t* p) {
     return p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
 }
-inline std::uint32_t be16(const std::uint8_t* p) {
+inline std::uint32_t Be16(const std::uint8_t* p) {
     return (p[0] << 8) | p[1];
 }
-inline std::uint32_t be32(const std::uint8_t* p) {
+inline std::uint32_t Be32(const std::uint8_t* p) {
     return (static_cast<std::uint32_t>(p[0]) << 24) | (p[1] << 16) | (p[2] << 8) | p[3];
 }
-inline float lef32(const std::uint8_t* p) {
-    std::uint32_t v = le32(p);
+inline float Lef32(const std::uint8_t* p) {
+    std::uint32_t v = Le32(p);
     float f;
     std::memcpy(&f, &v, 4);
     return f;
 }
-inline std::string text_at(const std::uint8_t* p, std::size_t n) {
+inline std::string TextAt(const std::uint8_t* p, std::size_t n) {
     return std::string(reinterpret_cast<const char*>(p), n);
 }
 
-inline PingTimeStamp stamp(int y, int mo, int d, int h, int mi, int s, int ms) {
-    return PingTimeStamp::from_fields(y, mo, d, h, mi, s, ms);
+inline PingTimeStamp Stamp(int y, int mo, int d, int h, int mi, int s, int ms) {
+    return PingTimeStamp::FromFields(y, mo, d, h, mi, s, ms);
 }
 
 }  // namespace vq::test

@@ -15,11 +15,11 @@
 namespace vq {
 namespace {
 
-using test::eventually;
+using test::Eventually;
 using test::PtyPair;
 
 // A sentence as a receiver sends it: "$", body, "*", checksum (XOR of the body), CR LF.
-std::string nmea(const std::string& body, bool lower_case_checksum = false) {
+std::string Nmea(const std::string& body, bool lower_case_checksum = false) {
     unsigned x = 0;
     for (char c : body) x ^= static_cast<unsigned char>(c);
     char sum[3];
@@ -27,17 +27,17 @@ std::string nmea(const std::string& body, bool lower_case_checksum = false) {
     return "$" + body + "*" + sum + "\r\n";
 }
 
-std::string text(const std::array<char, 15>& a) {
+std::string Text(const std::array<char, 15>& a) {
     return a.data();
 }
 
 class RecordingListener : public GpsListener {
   public:
-    void on_position(const GpsFix& fix) override {
+    void OnPosition(const GpsFix& fix) override {
         std::lock_guard<std::mutex> lock(m_);
         fixes_.push_back(fix);
     }
-    void on_speed_course(float speed, float course) override {
+    void OnSpeedCourse(float speed, float course) override {
         std::lock_guard<std::mutex> lock(m_);
         speeds_.emplace_back(speed, course);
     }
@@ -66,31 +66,31 @@ struct GpsRig {
 
     explicit GpsRig(int heading_type) {
         parser.set_position_sentence(heading_type);
-        EXPECT_TRUE(port.open(pty.slave_name()));
-        EXPECT_TRUE(port.configure_and_start({0, 3, 2, 0}, [this](char c) { parser.feed(c); }));
+        EXPECT_TRUE(port.Open(pty.slave_name()));
+        EXPECT_TRUE(port.ConfigureAndStart({0, 3, 2, 0}, [this](char c) { parser.Feed(c); }));
     }
     // Sends the traffic in uneven pieces and waits until the reader has fed all of it to the
     // parser (the byte count advances only after the bytes were parsed).
-    void send(const std::string& traffic) {
+    void Send(const std::string& traffic) {
         std::size_t target = port.bytes_received() + traffic.size();
-        pty.write_split(traffic, {1, 5, 17, 64, 2, 33});
-        ASSERT_TRUE(eventually([&] { return port.bytes_received() >= target; }));
+        pty.WriteSplit(traffic, {1, 5, 17, 64, 2, 33});
+        ASSERT_TRUE(Eventually([&] { return port.bytes_received() >= target; }));
     }
 };
 
 TEST(GpsInput, ReadsRealisticReceiverTrafficSplitAtArbitraryBytes) {
     GpsRig rig(1);  // position from GGA
     std::string traffic =
-        nmea("GPGSV,3,1,11,03,03,111,00,04,15,270,00,06,01,010,00,13,06,292,00") +
-        nmea("GNGGA,123519.25,4807.038,N,01131.000,E,2,08,0.9,545.4,M,-46.9,M,,") +
-        nmea("GPGSA,A,3,04,05,,09,12,,,24,,,,,2.5,1.3,2.1") + nmea("PGRME,15.0,M,45.0,M,25.0,M") +
-        nmea("GPVTG,054.7,T,034.4,M,005.5,N,010.2,K") + nmea("GNHDT,274.07,T") +
-        nmea("GPZDA,201530.00,04,07,2002,00,00") +
-        nmea("GNRMC,225446,A,4916.45,N,12311.12,W,000.5,054.7,191194,020.3,E");  // not GGA mode
-    rig.send(traffic);
+        Nmea("GPGSV,3,1,11,03,03,111,00,04,15,270,00,06,01,010,00,13,06,292,00") +
+        Nmea("GNGGA,123519.25,4807.038,N,01131.000,E,2,08,0.9,545.4,M,-46.9,M,,") +
+        Nmea("GPGSA,A,3,04,05,,09,12,,,24,,,,,2.5,1.3,2.1") + Nmea("PGRME,15.0,M,45.0,M,25.0,M") +
+        Nmea("GPVTG,054.7,T,034.4,M,005.5,N,010.2,K") + Nmea("GNHDT,274.07,T") +
+        Nmea("GPZDA,201530.00,04,07,2002,00,00") +
+        Nmea("GNRMC,225446,A,4916.45,N,12311.12,W,000.5,054.7,191194,020.3,E");  // not GGA mode
+    rig.Send(traffic);
     NavSnapshot s = rig.nav.snapshot();
-    EXPECT_EQ(text(s.latitude_text), " 48.07.03800 N");  // three digits of minutes, zero-padded
-    EXPECT_EQ(text(s.longitude_text), "011.31.00000 E");
+    EXPECT_EQ(Text(s.latitude_text), " 48.07.03800 N");  // three digits of minutes, zero-padded
+    EXPECT_EQ(Text(s.longitude_text), "011.31.00000 E");
     EXPECT_DOUBLE_EQ(s.latitude_deg, 48.0 + 7.038 / 60.0);
     EXPECT_DOUBLE_EQ(s.longitude_deg, 11.0 + 31.0 / 60.0);
     EXPECT_EQ(s.fix_quality, 2);
@@ -113,12 +113,12 @@ TEST(GpsInput, ReadsRealisticReceiverTrafficSplitAtArbitraryBytes) {
     EXPECT_EQ(fixes[0].fix_quality, 2);
     EXPECT_EQ(rig.parser.checksum_errors(), 0u);
 
-    rig.send(nmea("GPGGA,123520.5,4807.5,N,01131.25,E,1,05,1.2,545.0,M,46.9,M,,"));
+    rig.Send(Nmea("GPGGA,123520.5,4807.5,N,01131.25,E,1,05,1.2,545.0,M,46.9,M,,"));
     s = rig.nav.snapshot();
     EXPECT_STREQ(s.utc_time_text.data(), "12:35:20");
     EXPECT_STREQ(s.utc_millis_text.data(), ".500");
-    EXPECT_EQ(text(s.latitude_text), " 48.07.50000 N");
-    EXPECT_EQ(text(s.longitude_text), "011.31.25000 E");
+    EXPECT_EQ(Text(s.latitude_text), " 48.07.50000 N");
+    EXPECT_EQ(Text(s.longitude_text), "011.31.25000 E");
 }
 
 TEST(GpsInput, DropsLowerCaseChecksumsAndAcceptsSentencesWithoutOne) {
@@ -128,34 +128,34 @@ TEST(GpsInput, DropsLowerCaseChecksumsAndAcceptsSentencesWithoutOne) {
     for (int alt = 100;; ++alt) {
         body = "GPGGA,010203.00,5000.00000,N,00100.00000,W,1,09,1.0," + std::to_string(alt) +
                ".0,M,0.0,M,,";
-        std::string s = nmea(body);
+        std::string s = Nmea(body);
         char hi = s[s.size() - 4];
         char lo = s[s.size() - 3];
         if ((hi >= 'A' && hi <= 'F') || (lo >= 'A' && lo <= 'F')) break;
     }
-    rig.send(nmea(body, true));
+    rig.Send(Nmea(body, true));
     NavSnapshot s = rig.nav.snapshot();
     EXPECT_EQ(s.position_count, 0u);
     EXPECT_EQ(rig.parser.checksum_errors(), 1u);
-    rig.send(nmea(body));
+    rig.Send(Nmea(body));
     EXPECT_EQ(rig.nav.snapshot().position_count, 1u);
-    EXPECT_EQ(text(rig.nav.snapshot().longitude_text), "001.00.00000 W");
+    EXPECT_EQ(Text(rig.nav.snapshot().longitude_text), "001.00.00000 W");
     EXPECT_DOUBLE_EQ(rig.nav.snapshot().longitude_deg, -1.0);
 
-    rig.send("$GPHDT,123.4,T\r\n");
+    rig.Send("$GPHDT,123.4,T\r\n");
     EXPECT_FLOAT_EQ(rig.nav.snapshot().heading_deg, 123.4f);
-    rig.send(nmea("GPHDT,360.0,T"));  // out of range: kept
+    rig.Send(Nmea("GPHDT,360.0,T"));  // out of range: kept
     EXPECT_FLOAT_EQ(rig.nav.snapshot().heading_deg, 123.4f);
 }
 
 TEST(GpsInput, RmcModeTakesSpeedAndCourseFromRmcAndIgnoresVtg) {
     GpsRig rig(2);
-    rig.send(nmea("GPRMC,225446.123,A,4916.45,S,12311.12,W,000.5,054.7,191194,020.3,E") +
-             nmea("GPVTG,100.0,T,080.0,M,009.9,N,018.3,K") +
-             nmea("GPGGA,123519,4807.038,N,01131.000,E,1,08,0.9,545.4,M,46.9,M,,"));
+    rig.Send(Nmea("GPRMC,225446.123,A,4916.45,S,12311.12,W,000.5,054.7,191194,020.3,E") +
+             Nmea("GPVTG,100.0,T,080.0,M,009.9,N,018.3,K") +
+             Nmea("GPGGA,123519,4807.038,N,01131.000,E,1,08,0.9,545.4,M,46.9,M,,"));
     NavSnapshot s = rig.nav.snapshot();
-    EXPECT_EQ(text(s.latitude_text), " 49.16.45000 S");
-    EXPECT_EQ(text(s.longitude_text), "123.11.12000 W");
+    EXPECT_EQ(Text(s.latitude_text), " 49.16.45000 S");
+    EXPECT_EQ(Text(s.longitude_text), "123.11.12000 W");
     EXPECT_DOUBLE_EQ(s.latitude_deg, -(49.0 + 16.45 / 60.0));
     EXPECT_DOUBLE_EQ(s.longitude_deg, -(123.0 + 11.12 / 60.0));
     EXPECT_FLOAT_EQ(s.speed_knots, 0.5f);
@@ -172,29 +172,29 @@ TEST(GpsParser, GllModeAndBrokenInputAreHandledWithoutHarm) {
     GpsParser parser(nav);
     parser.set_position_sentence(0);
     auto feed = [&](const std::string& bytes) {
-        for (char c : bytes) parser.feed(c);
+        for (char c : bytes) parser.Feed(c);
     };
-    feed(nmea("GPGLL,3751.65,S,14507.36,E,225444,A"));
-    EXPECT_EQ(text(nav.snapshot().latitude_text), " 37.51.65000 S");
-    EXPECT_EQ(text(nav.snapshot().longitude_text), "145.07.36000 E");
+    feed(Nmea("GPGLL,3751.65,S,14507.36,E,225444,A"));
+    EXPECT_EQ(Text(nav.snapshot().latitude_text), " 37.51.65000 S");
+    EXPECT_EQ(Text(nav.snapshot().longitude_text), "145.07.36000 E");
     // A sentence cut short by the next one does not swallow it.
-    feed("$GPGLL,1234.5" + nmea("GPGLL,0100.123456,N,00200.5,W,225444,A"));
-    EXPECT_EQ(text(nav.snapshot().latitude_text), " 01.00.12345 N");
+    feed("$GPGLL,1234.5" + Nmea("GPGLL,0100.123456,N,00200.5,W,225444,A"));
+    EXPECT_EQ(Text(nav.snapshot().latitude_text), " 01.00.12345 N");
     EXPECT_EQ(nav.snapshot().position_count, 2u);
     // Garbage, an over-long address, over-long data, empty fields, impossible minutes.
     feed("$GPGLLXYZW,1,2*00\r\n");
     feed("$GPGLL," + std::string(400, '7') + "\r\n");
-    feed(nmea("GPGLL,,,,,,V"));
-    feed(nmea("GPGLL,3775.00,N,14507.36,E,225444,A"));
-    feed(nmea("GPGLL,3751.65,X,14507.36,E,225444,A"));
+    feed(Nmea("GPGLL,,,,,,V"));
+    feed(Nmea("GPGLL,3775.00,N,14507.36,E,225444,A"));
+    feed(Nmea("GPGLL,3751.65,X,14507.36,E,225444,A"));
     std::string noise;
     for (int i = 0; i < 5000; ++i) noise.push_back(static_cast<char>((i * 7919) & 0xFF));
     feed(noise);
     EXPECT_EQ(nav.snapshot().position_count, 2u);
-    EXPECT_EQ(text(nav.snapshot().latitude_text), " 01.00.12345 N");
+    EXPECT_EQ(Text(nav.snapshot().latitude_text), " 01.00.12345 N");
     // On hold, sentences are ignored.
     parser.set_hold(true);
-    feed(nmea("GPGLL,1000.00,N,01000.00,E,225444,A"));
+    feed(Nmea("GPGLL,1000.00,N,01000.00,E,225444,A"));
     EXPECT_EQ(nav.snapshot().position_count, 2u);
 }
 
@@ -202,15 +202,15 @@ TEST(GpsParser, GllModeAndBrokenInputAreHandledWithoutHarm) {
 // copy must hold the two texts of one and the same fix.
 TEST(GpsInput, PositionTextsAreNeverTornBetweenTwoFixes) {
     GpsRig rig(1);
-    const std::string a = nmea("GPGGA,000001,1111.11111,N,02222.22222,E,1,08,0.9,1.0,M,0,M,,");
-    const std::string b = nmea("GPGGA,000002,3333.33333,S,04444.44444,W,1,08,0.9,1.0,M,0,M,,");
+    const std::string a = Nmea("GPGGA,000001,1111.11111,N,02222.22222,E,1,08,0.9,1.0,M,0,M,,");
+    const std::string b = Nmea("GPGGA,000002,3333.33333,S,04444.44444,W,1,08,0.9,1.0,M,0,M,,");
     std::atomic<bool> done{false};
     std::atomic<int> torn{0};
     std::thread reader([&] {
         while (!done.load()) {
             NavSnapshot s = rig.nav.snapshot();
-            std::string lat = text(s.latitude_text);
-            std::string lon = text(s.longitude_text);
+            std::string lat = Text(s.latitude_text);
+            std::string lon = Text(s.longitude_text);
             bool ok = (lat.empty() && lon.empty()) ||
                       (lat == " 11.11.11111 N" && lon == "022.22.22222 E") ||
                       (lat == " 33.33.33333 S" && lon == "044.44.44444 W");
@@ -220,8 +220,8 @@ TEST(GpsInput, PositionTextsAreNeverTornBetweenTwoFixes) {
     });
     std::string traffic;
     for (int i = 0; i < 300; ++i) traffic += (i % 2 == 0) ? a : b;
-    rig.pty.write(traffic);
-    EXPECT_TRUE(eventually([&] { return rig.nav.snapshot().position_count == 300u; }));
+    rig.pty.Write(traffic);
+    EXPECT_TRUE(Eventually([&] { return rig.nav.snapshot().position_count == 300u; }));
     done.store(true);
     reader.join();
     EXPECT_EQ(torn.load(), 0);

@@ -31,7 +31,7 @@ class PtyPair {
     const std::string& slave_name() const { return slave_name_; }
     int slave_fd() const { return slave_; }
 
-    void write(std::string_view bytes) const {
+    void Write(std::string_view bytes) const {
         while (!bytes.empty()) {
             ssize_t n = ::write(master_, bytes.data(), bytes.size());
             if (n <= 0) throw std::runtime_error("pty write failed");
@@ -40,11 +40,11 @@ class PtyPair {
     }
     // Writes in pieces of the given sizes (cycled), pausing between them so that the reader sees
     // the bytes in separate reads, as from a slow line.
-    void write_split(std::string_view bytes, std::initializer_list<std::size_t> sizes) const {
+    void WriteSplit(std::string_view bytes, std::initializer_list<std::size_t> sizes) const {
         std::size_t k = 0;
         while (!bytes.empty()) {
             std::size_t n = std::min(bytes.size(), *(sizes.begin() + (k++ % sizes.size())));
-            write(bytes.substr(0, n));
+            Write(bytes.substr(0, n));
             bytes.remove_prefix(n);
             std::this_thread::sleep_for(std::chrono::microseconds(300));
         }
@@ -59,7 +59,7 @@ class PtyPair {
 // Waits (up to a generous limit, so a slow sanitizer build never fails) for a condition that
 // another thread makes true.
 template <typename Pred>
-bool eventually(Pred pred) {
+bool Eventually(Pred pred) {
     for (int i = 0; i < 2000; ++i) {
         if (pred()) return true;
         std::this_thread::sleep_for(std::chrono::milliseconds(5));

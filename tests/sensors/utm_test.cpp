@@ -16,13 +16,13 @@ struct Worst {
 };
 
 // Compares zone and coordinates at every grid point; returns the largest distance in metres.
-Worst compare_grid(double lat0, double lat1, double dlat, double lon0, double lon1, double dlon,
-                   int* zone_mismatches) {
+Worst CompareGrid(double lat0, double lat1, double dlat, double lon0, double lon1, double dlon,
+                  int* zone_mismatches) {
     Worst w;
     for (double lat = lat0; lat <= lat1; lat += dlat) {
         for (double lon = lon0; lon <= lon1; lon += dlon) {
             int zone = GeographicLib::UTMUPS::StandardZone(lat, lon);
-            UtmPosition ours = to_utm(lat, lon);
+            UtmPosition ours = ToUtm(lat, lon);
             if (ours.zone != zone) {
                 ++*zone_mismatches;
                 continue;
@@ -40,36 +40,36 @@ Worst compare_grid(double lat0, double lat1, double dlat, double lon0, double lo
 
 TEST(Utm, AgreesWithGeographicLibAcrossAllZonesAndBothHemispheres) {
     int mismatches = 0;
-    Worst w = compare_grid(-80.0, 83.9, 0.7, -180.0, 179.9, 0.45, &mismatches);
+    Worst w = CompareGrid(-80.0, 83.9, 0.7, -180.0, 179.9, 0.45, &mismatches);
     EXPECT_EQ(mismatches, 0);
     EXPECT_LT(w.error, 1.0) << "at " << w.lat << ", " << w.lon;
 }
 
 TEST(Utm, FollowsTheNorwayAndSvalbardExceptions) {
     int mismatches = 0;
-    Worst norway = compare_grid(55.5, 64.5, 0.25, 2.0, 13.0, 0.25, &mismatches);
-    Worst svalbard = compare_grid(71.5, 83.75, 0.25, -1.0, 43.0, 0.25, &mismatches);
+    Worst norway = CompareGrid(55.5, 64.5, 0.25, 2.0, 13.0, 0.25, &mismatches);
+    Worst svalbard = CompareGrid(71.5, 83.75, 0.25, -1.0, 43.0, 0.25, &mismatches);
     EXPECT_EQ(mismatches, 0);
     EXPECT_LT(norway.error, 1.0) << "at " << norway.lat << ", " << norway.lon;
     EXPECT_LT(svalbard.error, 1.0) << "at " << svalbard.lat << ", " << svalbard.lon;
     // Boundaries, read by hand from the zone rules.
-    EXPECT_EQ(utm_zone(56.0, 3.0), 32);
-    EXPECT_EQ(utm_zone(55.99, 3.0), 31);
-    EXPECT_EQ(utm_zone(63.99, 11.99), 32);
-    EXPECT_EQ(utm_zone(64.0, 3.0), 31);
-    EXPECT_EQ(utm_zone(72.0, 8.99), 31);
-    EXPECT_EQ(utm_zone(72.0, 9.0), 33);
-    EXPECT_EQ(utm_zone(78.0, 21.0), 35);
-    EXPECT_EQ(utm_zone(80.0, 33.0), 37);
-    EXPECT_EQ(utm_zone(80.0, 42.0), 38);
-    EXPECT_EQ(utm_zone(0.0, 180.0), 1);
-    EXPECT_EQ(utm_zone(0.0, -180.0), 1);
-    EXPECT_EQ(utm_zone(0.0, 179.99), 60);
+    EXPECT_EQ(UtmZone(56.0, 3.0), 32);
+    EXPECT_EQ(UtmZone(55.99, 3.0), 31);
+    EXPECT_EQ(UtmZone(63.99, 11.99), 32);
+    EXPECT_EQ(UtmZone(64.0, 3.0), 31);
+    EXPECT_EQ(UtmZone(72.0, 8.99), 31);
+    EXPECT_EQ(UtmZone(72.0, 9.0), 33);
+    EXPECT_EQ(UtmZone(78.0, 21.0), 35);
+    EXPECT_EQ(UtmZone(80.0, 33.0), 37);
+    EXPECT_EQ(UtmZone(80.0, 42.0), 38);
+    EXPECT_EQ(UtmZone(0.0, 180.0), 1);
+    EXPECT_EQ(UtmZone(0.0, -180.0), 1);
+    EXPECT_EQ(UtmZone(0.0, 179.99), 60);
     // The central meridian of zone 31 at the equator: easting exactly the false easting.
-    UtmPosition p = to_utm(0.0, 3.0);
+    UtmPosition p = ToUtm(0.0, 3.0);
     EXPECT_NEAR(p.easting, 500000.0, 1e-6);
     EXPECT_NEAR(p.northing, 0.0, 1e-6);
-    EXPECT_NEAR(to_utm(-1e-9, 3.0).northing, 10000000.0, 1e-3);
+    EXPECT_NEAR(ToUtm(-1e-9, 3.0).northing, 10000000.0, 1e-3);
 }
 
 }  // namespace

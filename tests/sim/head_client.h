@@ -29,7 +29,9 @@ inline void PutFloat(Bytes& b, std::size_t at, float f) {
     std::memcpy(&u, &f, 4);
     Put32(b, at, u);
 }
-inline unsigned Get16(const Bytes& b, std::size_t at) { return b[at] | (b[at + 1] << 8); }
+inline unsigned Get16(const Bytes& b, std::size_t at) {
+    return b[at] | (b[at + 1] << 8);
+}
 inline std::uint32_t Get32(const Bytes& b, std::size_t at) {
     return b[at] | (b[at + 1] << 8) | (b[at + 2] << 16) | (std::uint32_t(b[at + 3]) << 24);
 }
@@ -81,7 +83,7 @@ inline Bytes MakeRequest(const Bytes& command, unsigned n) {
 }
 
 class Client {
-public:
+  public:
     explicit Client(std::uint16_t port) {
         fd_ = ::socket(AF_INET, SOCK_STREAM, 0);
         timeval tv{10, 0};
@@ -97,11 +99,11 @@ public:
     Client& operator=(const Client&) = delete;
     bool connected() const { return connected_; }
 
-    bool send(const Bytes& b) {
+    bool Send(const Bytes& b) {
         return ::send(fd_, b.data(), b.size(), MSG_NOSIGNAL) == static_cast<ssize_t>(b.size());
     }
     // Reads up to n bytes; fewer when the peer closes or 10 s pass.
-    Bytes receive(std::size_t n) {
+    Bytes Receive(std::size_t n) {
         Bytes out(n);
         std::size_t got = 0;
         while (got < n) {
@@ -113,13 +115,13 @@ public:
         return out;
     }
     // True when the peer has closed or reset the connection (within 10 s).
-    bool closed_by_peer() {
+    bool ClosedByPeer() {
         std::uint8_t b;
         const ssize_t k = ::recv(fd_, &b, 1, 0);
         return k == 0 || (k < 0 && errno != EAGAIN && errno != EWOULDBLOCK);
     }
 
-private:
+  private:
     int fd_ = -1;
     bool connected_ = false;
 };

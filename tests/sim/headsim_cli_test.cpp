@@ -69,9 +69,9 @@ ProgramRun RunToEnd(const std::vector<std::string>& args) {
 TEST(HeadSimCli, HelpDocumentsEveryOption) {
     const ProgramRun r = RunToEnd({"--help"});
     EXPECT_EQ(r.status, 0);
-    for (const char* opt : {"--port", "--bind", "--allow-remote", "--head", "--serial",
-                            "--sound-velocity", "--seed", "--no-pacing", "--depth", "--slope",
-                            "--target", "--no-cylinder", "--help"}) {
+    for (const char* opt :
+         {"--port", "--bind", "--allow-remote", "--head", "--serial", "--sound-velocity", "--seed",
+          "--no-pacing", "--depth", "--slope", "--target", "--no-cylinder", "--help"}) {
         EXPECT_NE(r.out.find(opt), std::string::npos) << opt;
     }
 }
@@ -88,7 +88,8 @@ TEST(HeadSimCli, RefusesNonLoopbackBindAndBadOptionsWithExitCodeTwo) {
 
 TEST(HeadSimCli, ServesAPingAndStopsOnSignal) {
     int fd = -1;
-    const pid_t pid = Spawn({"--port", "0", "--no-pacing", "--head", "fine", "--serial", "77"}, &fd);
+    const pid_t pid =
+        Spawn({"--port", "0", "--no-pacing", "--head", "fine", "--serial", "77"}, &fd);
     ASSERT_GT(pid, 0);
     const std::string line = ReadLine(fd);
     const auto colon = line.find("127.0.0.1:");
@@ -100,8 +101,8 @@ TEST(HeadSimCli, ServesAPingAndStopsOnSignal) {
         test::CommandValues v;
         v.frequency_hz = 675000.0f;
         v.span = 5.0f;
-        ASSERT_TRUE(c.send(test::MakeCommand(v)));
-        const test::Bytes p0 = c.receive(8676);
+        ASSERT_TRUE(c.Send(test::MakeCommand(v)));
+        const test::Bytes p0 = c.Receive(8676);
         ASSERT_EQ(p0.size(), 8676u);
         EXPECT_EQ(test::GetI16(p0, 1152 + 64), 77);
         EXPECT_EQ(test::Get32(p0, 1152 + 344), 19u);

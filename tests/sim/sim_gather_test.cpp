@@ -47,8 +47,8 @@ Bytes Gather(const Bytes& buf, const Row& r) {
 TEST(SimGather, EveryPacketLayoutGathersToTheSampleArray) {
     Options o;
     for (const Row& r : kRows) {
-        SCOPED_TRACE(testing::Message() << "format " << r.format << " points " << r.points
-                                        << " P " << r.packet_size);
+        SCOPED_TRACE(testing::Message()
+                     << "format " << r.format << " points " << r.points << " P " << r.packet_size);
         CommandValues v;
         v.format = r.format;
         v.points = r.points;
@@ -56,7 +56,8 @@ TEST(SimGather, EveryPacketLayoutGathersToTheSampleArray) {
         const Bytes cmd = test::MakeCommand(v);
         Bytes samples;
         const Bytes buf = BuildPingBufferOffline(o, cmd, 0, &samples);
-        const std::size_t bytes = static_cast<std::size_t>(r.points) * 16 * (r.format == 10 ? 2 : 4);
+        const std::size_t bytes =
+            static_cast<std::size_t>(r.points) * 16 * (r.format == 10 ? 2 : 4);
         ASSERT_EQ(samples.size(), bytes);
         const std::size_t full = 1152 + r.packet_size + r.last * (128 + r.packet_size);
         EXPECT_EQ(buf.size(), std::min<std::size_t>(full, 75000));

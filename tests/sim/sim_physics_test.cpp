@@ -61,7 +61,8 @@ double PeakAngleDeg(const Bytes& samples, int s, double pitch, double f, double 
     for (double deg = -70.0; deg <= 70.0; deg += 0.25) {
         const double phi = std::sin(deg * kPi / 180.0) * pitch / c * 2.0 * kPi * f;
         Cplx sum = 0;
-        for (int k = 0; k < 16; ++k) sum += Element(samples, 16, s, k) * std::polar(1.0, (k - 8) * phi);
+        for (int k = 0; k < 16; ++k)
+            sum += Element(samples, 16, s, k) * std::polar(1.0, (k - 8) * phi);
         if (std::abs(sum) > best) {
             best = std::abs(sum);
             best_angle = deg;
@@ -80,7 +81,8 @@ TEST(SimPhysics, TargetAtPlusTwentyDegreesFollowsTheSignConvention) {
     // Adjacent records advance by -sin(theta) * (d/c) * 2*pi*f.
     const double expected = -std::sin(20.0 * kPi / 180.0) * kPitch260 / 1500.0 * 2 * kPi * 260000.0;
     for (int k = 0; k + 1 < 16; ++k) {
-        const double step = std::arg(Element(samples, 16, s, k + 1) * std::conj(Element(samples, 16, s, k)));
+        const double step =
+            std::arg(Element(samples, 16, s, k + 1) * std::conj(Element(samples, 16, s, k)));
         EXPECT_NEAR(step, expected, 0.02) << "record " << k;
     }
     EXPECT_NEAR(PeakAngleDeg(samples, s, kPitch260, 260000.0, 1500.0), 20.0, 0.5);
@@ -115,8 +117,8 @@ TEST(SimPhysics, SeabedEchoLiesAtDepthOverCosine) {
         for (int k = 0; k < 16; ++k) e[s] += std::norm(Element(samples, 16, s, k));
     }
     double before = 0, after = 0;
-    for (int s = 150; s < 190; ++s) before += e[s];   // 15 .. 19 m: water
-    for (int s = 200; s < 240; ++s) after += e[s];    // 20 .. 24 m: seabed
+    for (int s = 150; s < 190; ++s) before += e[s];  // 15 .. 19 m: water
+    for (int s = 200; s < 240; ++s) after += e[s];   // 20 .. 24 m: seabed
     EXPECT_GT(after, 100.0 * before);
     // At 30 m the seabed is seen at +-acos(20/30) = +-48.2 degrees.
     const double a = std::abs(PeakAngleDeg(samples, 300, kPitch260, 260000.0, 1500.0));
@@ -129,7 +131,8 @@ TEST(SimPhysics, ClippingAtTheSampleWidthAndNoTransmit) {
     Bytes s16, s8;
     BuildPingBufferOffline(o, test::MakeCommand({}), 0, &s16);
     int max16 = 0;
-    for (std::size_t i = 0; i < s16.size(); i += 2) max16 = std::max(max16, std::abs(int{test::GetI16(s16, i)}));
+    for (std::size_t i = 0; i < s16.size(); i += 2)
+        max16 = std::max(max16, std::abs(int{test::GetI16(s16, i)}));
     EXPECT_EQ(max16, 32767);
     CommandValues v8;
     v8.format = 10;
@@ -144,7 +147,8 @@ TEST(SimPhysics, ClippingAtTheSampleWidthAndNoTransmit) {
     Bytes sq;
     BuildPingBufferOffline(quiet, test::MakeCommand(off), 0, &sq);
     int maxq = 0;
-    for (std::size_t i = 0; i < sq.size(); i += 2) maxq = std::max(maxq, std::abs(int{test::GetI16(sq, i)}));
+    for (std::size_t i = 0; i < sq.size(); i += 2)
+        maxq = std::max(maxq, std::abs(int{test::GetI16(sq, i)}));
     EXPECT_GT(maxq, 0);
     EXPECT_LT(maxq, 100);
 }

@@ -29,8 +29,8 @@ Options LoopbackOptions(HeadKind head = HeadKind::Standard260) {
 std::vector<Bytes> RunPing(Client& c, const Bytes& command, unsigned last, std::uint32_t size) {
     std::vector<Bytes> packets;
     for (unsigned n = 0; n <= last; ++n) {
-        EXPECT_TRUE(c.send(n == 0 ? command : test::MakeRequest(command, n)));
-        packets.push_back(c.receive(size));
+        EXPECT_TRUE(c.Send(n == 0 ? command : test::MakeRequest(command, n)));
+        packets.push_back(c.Receive(size));
         EXPECT_EQ(packets.back().size(), size) << "packet " << n;
     }
     return packets;
@@ -39,7 +39,7 @@ std::vector<Bytes> RunPing(Client& c, const Bytes& command, unsigned last, std::
 TEST(SimProtocol, DefaultPingHeadersEchoAndSampleLayout) {
     SimHead head(LoopbackOptions());
     std::string error;
-    ASSERT_TRUE(head.start(&error)) << error;
+    ASSERT_TRUE(head.Start(&error)) << error;
     ASSERT_NE(head.port(), 0);
     Client c(head.port());
     ASSERT_TRUE(c.connected());
@@ -97,7 +97,7 @@ TEST(SimProtocol, DefaultPingHeadersEchoAndSampleLayout) {
 
 TEST(SimProtocol, ReducedPacketsAndEightBitData) {
     SimHead head(LoopbackOptions());
-    ASSERT_TRUE(head.start());
+    ASSERT_TRUE(head.Start());
     Client c(head.port());
     CommandValues v;
     v.points = 1000;
@@ -129,11 +129,20 @@ Adoption Adopt(const Bytes& p0) {
     const int code = static_cast<int>(test::Get32(p0, b + 320));
     Adoption a{rx > 0 ? rx - 1 : 0, -1, 2, 11};
     switch (a.head_type_index) {
-        case 2: a.model_code = 11; break;
-        case 4: a.model_code = 4; break;
-        case 7: a.model_code = 5; break;
-        case 18: a.model_code = 17; break;
-        default: break;
+        case 2:
+            a.model_code = 11;
+            break;
+        case 4:
+            a.model_code = 4;
+            break;
+        case 7:
+            a.model_code = 5;
+            break;
+        case 18:
+            a.model_code = 17;
+            break;
+        default:
+            break;
     }
     if (code == 3 && tx == 10) a.max_range_index = 14;
     if (code == 6 && tx == 16) a.max_range_index = 12;
@@ -156,7 +165,7 @@ TEST(SimProtocol, InformationBlockSelectsEachHeadProfile) {
         Options o = LoopbackOptions(k.head);
         o.serial = 4321;
         SimHead head(o);
-        ASSERT_TRUE(head.start());
+        ASSERT_TRUE(head.Start());
         Client c(head.port());
         CommandValues v;
         v.frequency_hz = k.frequency;
@@ -186,7 +195,7 @@ TEST(SimProtocol, InformationBlockSelectsEachHeadProfile) {
 
 TEST(SimProtocol, FrequencyOutsideTheHeadsLimitsIsLimited) {
     SimHead head(LoopbackOptions(HeadKind::LongRange120));
-    ASSERT_TRUE(head.start());
+    ASSERT_TRUE(head.Start());
     Client c(head.port());
     CommandValues v;
     v.frequency_hz = 260000.0f;
@@ -196,20 +205,20 @@ TEST(SimProtocol, FrequencyOutsideTheHeadsLimitsIsLimited) {
 
 TEST(SimProtocol, MalformedRequestsCloseTheConnectionAndTheHeadServesTheNext) {
     SimHead head(LoopbackOptions());
-    ASSERT_TRUE(head.start());
+    ASSERT_TRUE(head.Start());
     {
         Client c(head.port());
         Bytes bad = test::MakeCommand({});
         bad[3] = 'X';
-        ASSERT_TRUE(c.send(bad));
-        EXPECT_TRUE(c.closed_by_peer());
+        ASSERT_TRUE(c.Send(bad));
+        EXPECT_TRUE(c.ClosedByPeer());
     }
     {
         Client c(head.port());
         CommandValues v;
         v.packet_size = 100;  // cannot even hold the header blocks
-        ASSERT_TRUE(c.send(test::MakeCommand(v)));
-        EXPECT_TRUE(c.closed_by_peer());
+        ASSERT_TRUE(c.Send(test::MakeCommand(v)));
+        EXPECT_TRUE(c.ClosedByPeer());
     }
     {
         Client c(head.port());
@@ -227,11 +236,11 @@ TEST(SimProtocol, MalformedRequestsCloseTheConnectionAndTheHeadServesTheNext) {
 
 TEST(SimProtocol, LaterPacketBeforeAnyPingIsStillAnsweredWithItsSize) {
     SimHead head(LoopbackOptions());
-    ASSERT_TRUE(head.start());
+    ASSERT_TRUE(head.Start());
     Client c(head.port());
     const Bytes cmd = test::MakeCommand({});
-    ASSERT_TRUE(c.send(test::MakeRequest(cmd, 2)));
-    const Bytes p = c.receive(8676);
+    ASSERT_TRUE(c.Send(test::MakeRequest(cmd, 2)));
+    const Bytes p = c.Receive(8676);
     ASSERT_EQ(p.size(), 8676u);
     EXPECT_EQ(test::Get16(p, 8), 2u);
 }
@@ -241,12 +250,12 @@ TEST(SimProtocol, NonLoopbackBindIsRefused) {
     o.bind = "10.1.2.3";
     SimHead head(o);
     std::string error;
-    EXPECT_FALSE(head.start(&error));
+    EXPECT_FALSE(head.Start(&error));
     EXPECT_NE(error.find("non-loopback"), std::string::npos);
     Options bad = LoopbackOptions();
     bad.bind = "not-an-address";
     SimHead head2(bad);
-    EXPECT_FALSE(head2.start(&error));
+    EXPECT_FALSE(head2.Start(&error));
 }
 
 }  // namespace

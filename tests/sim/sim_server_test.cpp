@@ -28,11 +28,11 @@ double SecondsSince(Clock::time_point t) {
 }
 
 class SimServer : public testing::Test {
-protected:
-    void SetUp() override { ASSERT_TRUE(head_.start()); }
+  protected:
+    void SetUp() override { ASSERT_TRUE(head_.Start()); }
     Bytes Ask(Client& c, unsigned n, std::size_t want = 8676) {
-        EXPECT_TRUE(c.send(n == 0 ? cmd_ : test::MakeRequest(cmd_, n)));
-        return c.receive(want);
+        EXPECT_TRUE(c.Send(n == 0 ? cmd_ : test::MakeRequest(cmd_, n)));
+        return c.Receive(want);
     }
     SimHead head_{Fast()};
     Bytes cmd_ = test::MakeCommand({});
@@ -41,15 +41,15 @@ protected:
 TEST_F(SimServer, CloseAfterPacketsAndCloseMidPacket) {
     {
         Client c(head_.port());
-        head_.arm({.close_after_packets = 2});
+        head_.Arm({.close_after_packets = 2});
         EXPECT_EQ(Ask(c, 0).size(), 8676u);
         EXPECT_EQ(Ask(c, 1).size(), 8676u);
-        EXPECT_TRUE(c.send(test::MakeRequest(cmd_, 2)));
-        EXPECT_TRUE(c.closed_by_peer());
+        EXPECT_TRUE(c.Send(test::MakeRequest(cmd_, 2)));
+        EXPECT_TRUE(c.ClosedByPeer());
     }
     {
         Client c(head_.port());
-        head_.arm({.close_mid_packet_after_packets = 1});
+        head_.Arm({.close_mid_packet_after_packets = 1});
         EXPECT_EQ(Ask(c, 0).size(), 8676u);
         const Bytes half = Ask(c, 1);
         EXPECT_GT(half.size(), 0u);
@@ -63,7 +63,7 @@ TEST_F(SimServer, CloseAfterPacketsAndCloseMidPacket) {
 
 TEST_F(SimServer, BadHeaderAndWrongNumberStrikeOncePerArming) {
     Client c(head_.port());
-    head_.arm({.bad_header_after_packets = 1});
+    head_.Arm({.bad_header_after_packets = 1});
     EXPECT_EQ(Ask(c, 0)[3], 'U');
     const Bytes bad = Ask(c, 1);
     ASSERT_EQ(bad.size(), 8676u);
@@ -72,7 +72,7 @@ TEST_F(SimServer, BadHeaderAndWrongNumberStrikeOncePerArming) {
     EXPECT_EQ(again[3], 'U');
     EXPECT_EQ(test::Get16(again, 8), 1u);
 
-    head_.arm({.wrong_number_after_packets = 0});
+    head_.Arm({.wrong_number_after_packets = 0});
     const Bytes wrong = Ask(c, 2);
     ASSERT_EQ(wrong.size(), 8676u);
     EXPECT_EQ(wrong[3], 'U');
@@ -86,14 +86,14 @@ TEST_F(SimServer, BadHeaderAndWrongNumberStrikeOncePerArming) {
 
 TEST_F(SimServer, StallDelaysTheNextAnswer) {
     Client c(head_.port());
-    head_.arm({.stall_seconds = 0.3});
+    head_.Arm({.stall_seconds = 0.3});
     const auto t = Clock::now();
     EXPECT_EQ(Ask(c, 0).size(), 8676u);
     EXPECT_GE(SecondsSince(t), 0.3);
 }
 
 TEST_F(SimServer, RefusedConnectionsThenAcceptedAgain) {
-    head_.arm({.refuse_seconds = 2.0});
+    head_.Arm({.refuse_seconds = 2.0});
     bool refused = false;
     const auto t = Clock::now();
     while (!refused && SecondsSince(t) < 1.8) {
@@ -116,9 +116,9 @@ TEST_F(SimServer, SecondClientWaitsForTheFirst) {
     EXPECT_EQ(Ask(*first, 0).size(), 8676u);
     Client second(head_.port());
     ASSERT_TRUE(second.connected());  // queued by the system, not yet served
-    ASSERT_TRUE(second.send(cmd_));
+    ASSERT_TRUE(second.Send(cmd_));
     first.reset();
-    EXPECT_EQ(second.receive(8676).size(), 8676u);
+    EXPECT_EQ(second.Receive(8676).size(), 8676u);
     EXPECT_EQ(head_.connections_accepted(), 2u);
 }
 
@@ -143,26 +143,26 @@ TEST(SimPacing, PacedPingsTakeTheTwoWayTravelTimeAndStopIsPrompt) {
     Options o = Fast();
     o.pacing = true;
     SimHead head(o);
-    ASSERT_TRUE(head.start());
+    ASSERT_TRUE(head.Start());
     Client c(head.port());
     test::CommandValues v;
     v.span = 75.0f;  // 2 * 75 / 1500 s + 3 ms = 103 ms per ping
     const Bytes cmd = test::MakeCommand(v);
     const auto t = Clock::now();
     for (int ping = 0; ping < 4; ++ping) {
-        ASSERT_TRUE(c.send(cmd));
-        ASSERT_EQ(c.receive(8676).size(), 8676u);
+        ASSERT_TRUE(c.Send(cmd));
+        ASSERT_EQ(c.Receive(8676).size(), 8676u);
     }
     EXPECT_GE(SecondsSince(t), 3 * 0.103);
-    head.stop();  // with a client still connected
-    EXPECT_TRUE(c.closed_by_peer());
+    head.Stop();  // with a client still connected
+    EXPECT_TRUE(c.ClosedByPeer());
 
     SimHead fast(Fast());  // without pacing the same pings are answered at once
-    ASSERT_TRUE(fast.start());
+    ASSERT_TRUE(fast.Start());
     Client f(fast.port());
     for (int ping = 0; ping < 4; ++ping) {
-        ASSERT_TRUE(f.send(cmd));
-        ASSERT_EQ(f.receive(8676).size(), 8676u);
+        ASSERT_TRUE(f.Send(cmd));
+        ASSERT_EQ(f.Receive(8676).size(), 8676u);
     }
     EXPECT_EQ(fast.requests_received(), 4u);
 }

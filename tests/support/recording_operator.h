@@ -13,16 +13,16 @@
 namespace vq::test {
 
 class RecordingOperator final : public Operator {
-public:
+  public:
     struct Message {
         std::string text, title;
     };
 
-    void message_box(std::string_view text, std::string_view title) override {
+    void MessageBox(std::string_view text, std::string_view title) override {
         std::lock_guard lock(m_);
         messages_.push_back({std::string(text), std::string(title)});
     }
-    std::vector<std::string> choose_files(const FileDialogRequest& request) override {
+    std::vector<std::string> ChooseFiles(const FileDialogRequest& request) override {
         std::lock_guard lock(m_);
         dialogs_.push_back(request);
         if (answers_.empty()) return {};
@@ -30,18 +30,18 @@ public:
         answers_.pop_front();
         return a;
     }
-    void set_window_title(std::string_view title) override {
+    void SetWindowTitle(std::string_view title) override {
         std::lock_guard lock(m_);
         titles_.emplace_back(title);
     }
-    void set_status(std::string_view item, std::string_view text) override {
+    void SetStatus(std::string_view item, std::string_view text) override {
         std::lock_guard lock(m_);
         statuses_.emplace_back(std::string(item), std::string(text));
     }
-    void picture_ready() override { pictures_.fetch_add(1); }
+    void PictureReady() override { pictures_.fetch_add(1); }
 
     // The next dialog answers with these names (an empty list cancels).
-    void answer_next_dialog(std::vector<std::string> names) {
+    void AnswerNextDialog(std::vector<std::string> names) {
         std::lock_guard lock(m_);
         answers_.push_back(std::move(names));
     }
@@ -63,7 +63,7 @@ public:
     }
     int pictures() const { return pictures_.load(); }
 
-private:
+  private:
     mutable std::mutex m_;
     std::vector<Message> messages_;
     std::vector<FileDialogRequest> dialogs_;

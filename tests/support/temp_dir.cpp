@@ -21,20 +21,20 @@ TempDir::~TempDir() {
     std::filesystem::remove_all(path_, ec);
 }
 
-void TempDir::write_loopback_ini(const std::string& extra_settings_lines) const {
-    write_file(path_ / "Vornax_Qi.INI",
-               "[Settings]\r\nIPAddress_Sonar1=127.0.0.1\r\nIPAddress_Output1=127.0.0.1\r\n" +
-                   extra_settings_lines);
+void TempDir::WriteLoopbackIni(const std::string& extra_settings_lines) const {
+    WriteFile(path_ / "Vornax_Qi.INI",
+              "[Settings]\r\nIPAddress_Sonar1=127.0.0.1\r\nIPAddress_Output1=127.0.0.1\r\n" +
+                  extra_settings_lines);
 }
 
-std::string read_file(const std::filesystem::path& p) {
+std::string ReadFile(const std::filesystem::path& p) {
     std::ifstream in(p, std::ios::binary);
     std::ostringstream ss;
     ss << in.rdbuf();
     return ss.str();
 }
 
-void write_file(const std::filesystem::path& p, const std::string& bytes) {
+void WriteFile(const std::filesystem::path& p, const std::string& bytes) {
     std::ofstream out(p, std::ios::binary | std::ios::trunc);
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }

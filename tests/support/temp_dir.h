@@ -7,7 +7,7 @@
 namespace vq::test {
 
 class TempDir {
-public:
+  public:
     TempDir();
     ~TempDir();
     TempDir(const TempDir&) = delete;
@@ -16,13 +16,13 @@ public:
     std::filesystem::path operator/(const std::string& name) const { return path_ / name; }
     // Writes a settings file with loopback addresses (the rule for every test) plus extra lines
     // appended to section "Settings".
-    void write_loopback_ini(const std::string& extra_settings_lines = "") const;
+    void WriteLoopbackIni(const std::string& extra_settings_lines = "") const;
 
-private:
+  private:
     std::filesystem::path path_;
 };
 
-std::string read_file(const std::filesystem::path& p);
-void write_file(const std::filesystem::path& p, const std::string& bytes);
+std::string ReadFile(const std::filesystem::path& p);
+void WriteFile(const std::filesystem::path& p, const std::string& bytes);
 
 }  // namespace vq::test

@@ -27,7 +27,9 @@ struct Elements {
             for (int e = 0; e < 16; ++e) wc[b * 16 + e] = static_cast<float>(b % 7 + 1);
         }
     }
-    ElementView view() const { return {i.data(), q.data(), 1010, 8, kNs, wc.data(), ws.data(), 16}; }
+    ElementView view() const {
+        return {i.data(), q.data(), 1010, 8, kNs, wc.data(), ws.data(), 16};
+    }
 };
 
 BeamGeometry Geometry240() {
@@ -40,7 +42,9 @@ BeamGeometry Geometry240() {
 }
 
 // Sub-array weights 0.33 + 0.67 + 1 + 1 + 0.67 + 0.33 = 4.0; 20 * G(50) * 0.001 * 4 * w = 4 w.
-int SidescanValue(int beam) { return 4 * (beam % 7 + 1); }
+int SidescanValue(int beam) {
+    return 4 * (beam % 7 + 1);
+}
 
 TEST(SidescanLine, BothSidesWithPortFarRangeFirstAndStarboardNearRangeFirst) {
     Elements el;
@@ -92,9 +96,9 @@ TEST(SidescanLine, StrongEchoesSaturateAndTheAngleStaysInItsLimits) {
     StripLines lines;
     lines.BuildSidescanLine(el.view(), Geometry240(), s);
     EXPECT_EQ(lines.sidescan_line()[kNs + 10], 255);
-    for (int k = 0; k < 20; ++k) lines.step_sidescan_angle(true);
+    for (int k = 0; k < 20; ++k) lines.StepSidescanAngle(true);
     EXPECT_EQ(lines.sidescan_angle(), 75.0f);
-    for (int k = 0; k < 20; ++k) lines.step_sidescan_angle(false);
+    for (int k = 0; k < 20; ++k) lines.StepSidescanAngle(false);
     EXPECT_EQ(lines.sidescan_angle(), 15.0f);
 }
 
