@@ -8,7 +8,10 @@ here="$(cd "$(dirname "$0")" && pwd)"
 install_deps
 
 jobs=$(nproc 2>/dev/null || echo 2)
-cmake -S "$here" -B "$here/build-release" -G Ninja -DCMAKE_BUILD_TYPE=Release \
+# ccache, where installed, keeps rebuilds short.
+launcher=()
+command -v ccache >/dev/null 2>&1 && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+cmake -S "$here" -B "$here/build-release" -G Ninja "${launcher[@]}" -DCMAKE_BUILD_TYPE=Release \
       -DVQ_BUILD_TESTS=OFF -DVQ_BUILD_BENCH=OFF >/dev/null
 cmake --build "$here/build-release" -j "$jobs"
 

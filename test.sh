@@ -21,13 +21,16 @@ done
 install_deps
 
 jobs=$(nproc 2>/dev/null || echo 2)
+# ccache, where installed, keeps rebuilds short.
+launcher=()
+command -v ccache >/dev/null 2>&1 && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
 if [ "$mode" = tsan ]; then
   build=build-tsan; sanitize=thread
 else
   build=build-asan; sanitize=address
 fi
 
-cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVQ_SANITIZE="$sanitize" \
+cmake -S . -B "$build" -G Ninja "${launcher[@]}" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVQ_SANITIZE="$sanitize" \
       -DVQ_WERROR=ON -DVQ_BUILD_BENCH=ON
 cmake --build "$build" -j "$jobs"
 
