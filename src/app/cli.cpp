@@ -69,7 +69,7 @@ bool ParseCommandLine(int argc, char** argv, CommandLine& out, std::string* erro
 namespace vq {
 namespace {
 
-// The operator of an unattended run: messages go to the terminal, dialogs are cancelled.
+// The operator of an unattended run: messages go to the terminal.
 class TerminalOperator final : public Operator {
   public:
     void MessageBox(std::string_view text, std::string_view title) override {
@@ -79,7 +79,6 @@ class TerminalOperator final : public Operator {
         std::fprintf(stderr, "vornax_qi: %.*s: %s\n", static_cast<int>(title.size()), title.data(),
                      one_line.c_str());
     }
-    std::vector<std::string> ChooseFiles(const FileDialogRequest&) override { return {}; }
     void SetWindowTitle(std::string_view) override {}
     void SetStatus(std::string_view, std::string_view) override {}
     void PictureReady() override {}

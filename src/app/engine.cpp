@@ -130,18 +130,19 @@ void Engine::Impl::SwitchDataSource(int run_mode) {
 void Engine::Impl::RefreshMenu() {
     // What the recording and playback objects are doing is read from them, not remembered:
     // a recording can also stop by itself (a full disk).
-    {
-        std::lock_guard lock(outputs.RecordingMutex());
-        activity.recording = outputs.Recording().Recording();
-        activity.copying = outputs.Recording().copying();
-    }
+    const RecordingSnapshot rec = outputs.Recording().snapshot();
+    activity.recording = rec.recording;
+    activity.copying = rec.copying;
     activity.playback_file_open = playback.is_open();
     UpdateMenu(menu, store.snapshot(), activity);
 }
 
 bool Engine::Impl::Recording() {
-    std::lock_guard lock(outputs.RecordingMutex());
-    return outputs.Recording().Recording();
+    return outputs.Recording().snapshot().recording;
+}
+
+bool Engine::Impl::Copying() {
+    return outputs.Recording().snapshot().copying;
 }
 
 bool Engine::Impl::SaveSettings() {
@@ -232,7 +233,8 @@ bool Engine::TakePicture() {
 const PictureFrame& Engine::Picture() const {
     return impl_->pictures.front();
 }
-const MenuState& Engine::menu() const {
+const MenuState& Engine::menu() {
+    impl_->RefreshMenu();
     return impl_->menu;
 }
 SettingsStore& Engine::Store() {
@@ -281,13 +283,19 @@ bool Engine::playback_open() const {
 std::string Engine::playback_file() const {
     return impl_->playback.file().path().string();
 }
-void Engine::PlaybackJump(int percent) {
+bool Engine::PlaybackJump(int percent) {
+    CommandScope scope(impl_->in_command);
+    if (scope.refused()) return false;
     impl_->playback.Jump(percent);
+    return true;
 }
 
-void Engine::set_playback_speed(int speed) {
+bool Engine::set_playback_speed(int speed) {
+    CommandScope scope(impl_->in_command);
+    if (scope.refused()) return false;
     const int delay = SpeedDelayMs(100 - std::clamp(speed, 0, 100));
     impl_->store.Update([delay](SettingsState& st) { st.s.PlaybackDelay = delay; });
+    return true;
 }
 int Engine::control_fd() const {
     return impl_->udp.fd();
@@ -298,6 +306,8 @@ std::uint16_t Engine::output_local_port() const {
 
 void Engine::ReceiveControl() {
     Impl& d = *impl_;
+    CommandScope scope(d.in_command);
+    if (scope.refused()) return;
     std::array<std::uint8_t, 256> buf{};
     if (!d.udp.ReceiveOne(buf)) return;
     ControlInputs in;
@@ -308,26 +318,119 @@ void Engine::ReceiveControl() {
     d.ActOnControl(r);
 }
 
+RecordingSnapshot Engine::recording() const {
+    return impl_->outputs.Recording().snapshot();
+}
+
 std::vector<std::string> Engine::output_files() const {
+    const RecordingSnapshot r = recording();
     std::vector<std::string> out;
-    Impl& d = *impl_;
-    std::lock_guard lock(d.outputs.RecordingMutex());
-    for (OutputKind k : {OutputKind::Point, OutputKind::Beam, OutputKind::Xtf, OutputKind::Csv}) {
-        if (d.outputs.Recording().OutputOpen(k)) {
-            out.push_back(d.outputs.Recording().OutputPath(k).string());
-        }
+    for (const std::string& p : r.output_paths) {
+        if (!p.empty()) out.push_back(p);
     }
     return out;
 }
 
-void Engine::Command(int id) {
+bool Engine::Command(int id) {
+    CommandScope scope(impl_->in_command);
+    if (scope.refused()) return false;
     impl_->HandleCommand(id);
     impl_->RefreshMenu();
     impl_->SaveSettings();
+    return true;
 }
 
-void Engine::KeyChar(char c) {
+std::optional<FileDialogKind> Engine::DialogFor(int id) const {
     Impl& d = *impl_;
+    const bool playback = d.in_playback();
+    switch (id) {
+        case menu::kRecord: {
+            const bool automatic =
+                d.store.Read([](const SettingsState& st) { return st.s.AutoFilename != 0; });
+            if (playback || automatic || d.Recording()) return std::nullopt;
+            return FileDialogKind::Record;
+        }
+        case menu::kCopy:
+            if (!playback || d.Copying()) return std::nullopt;
+            return FileDialogKind::Copy;
+        case menu::kPlaybackFile:
+            return playback ? std::optional(FileDialogKind::Playback) : std::nullopt;
+        case menu::kConvertQ4P:
+            return playback ? std::optional(FileDialogKind::ConvertQ4P) : std::nullopt;
+        case menu::kConvertQ4B:
+            return playback ? std::optional(FileDialogKind::ConvertQ4B) : std::nullopt;
+        case menu::kConvertXTF:
+            return playback ? std::optional(FileDialogKind::ConvertXtf) : std::nullopt;
+        default:
+            return std::nullopt;
+    }
+}
+
+bool Engine::CommandWithFiles(int id, const std::vector<std::string>& files) {
+    if (files.empty()) return false;
+    switch (id) {
+        case menu::kRecord:
+            return StartRecording(files.front());
+        case menu::kCopy:
+            return StartCopy(files.front());
+        case menu::kPlaybackFile:
+            return OpenPlaybackFile(files.front());
+        case menu::kConvertQ4P:
+            return StartConversion(ConversionTarget::Point, files);
+        case menu::kConvertQ4B:
+            return StartConversion(ConversionTarget::Beam, files);
+        case menu::kConvertXTF:
+            return StartConversion(ConversionTarget::Xtf, files);
+        default:
+            return false;
+    }
+}
+
+bool Engine::StartRecording(const std::filesystem::path& path) {
+    return impl_->Run([&] { impl_->StartRecording(path); });
+}
+
+bool Engine::StopRecording() {
+    return impl_->Run([&] { impl_->StopRecording(); });
+}
+
+bool Engine::NextRecordingFile(const std::filesystem::path& path) {
+    return impl_->Run([&] {
+        impl_->StopRecording();
+        impl_->StartRecording(path);
+    });
+}
+
+bool Engine::StartCopy(const std::filesystem::path& path) {
+    return impl_->Run([&] { impl_->StartCopy(path); });
+}
+
+bool Engine::StopCopy() {
+    return impl_->Run([&] { impl_->StopCopy(); });
+}
+
+bool Engine::OpenPlaybackFile(const std::filesystem::path& path) {
+    return impl_->Run([&] { impl_->OpenPlaybackFile(path); });
+}
+
+bool Engine::StartConversion(ConversionTarget target, std::vector<std::string> paths) {
+    return impl_->Run([&] { impl_->StartConversion(target, std::move(paths)); });
+}
+
+bool Engine::SetOutputFile(OutputKind kind, const std::filesystem::path& path) {
+    if (kind != OutputKind::Point && kind != OutputKind::Beam) return false;
+    return impl_->Run([&] {
+        std::lock_guard lock(impl_->outputs.RecordingMutex());
+        RecordingControl& rec = impl_->outputs.Recording();
+        rec.CloseOutput(kind);
+        if (!path.empty()) rec.OpenOutput(kind, path);
+    });
+}
+
+bool Engine::KeyChar(char c) {
+    Impl& d = *impl_;
+    CommandScope scope(d.in_command);
+    if (scope.refused()) return false;
     switch (c) {
         case 'H':
         case 'h': {
@@ -345,6 +448,7 @@ void Engine::KeyChar(char c) {
         default:
             break;
     }
+    return true;
 }
 
 }  // namespace vq

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -12,6 +13,9 @@
 #include "core/operator.h"
 #include "core/settings_store.h"
 #include "display/picture_handoff.h"
+#include "recording/conversion.h"
+#include "recording/file_dialogs.h"
+#include "recording/recording_control.h"
 
 namespace vq {
 
@@ -51,10 +55,38 @@ class Engine {
     // Shutdown in the specified order; writes the settings file. Safe to call twice.
     void Shutdown();
 
-    // Main-window commands by menu identifier, and typed characters ('H' hold, 'C' clear, ...).
-    void Command(int id);
-    void KeyChar(char c);
+    // --- Commands ---
+    // They come from one thread (the window's, or the caller of a headless engine). A command
+    // that arrives while another one runs (from a callback inside it, or from another thread)
+    // is refused and returns false; it is never run nested.
+
+    // Main-window commands by menu identifier, and typed characters ('H' hold, 'C' clear).
+    // A command that needs a file dialog (DialogFor) does nothing here without its files.
+    bool Command(int id);
+    bool KeyChar(char c);
     bool hold() const;
+    // The file dialog the window shows before menu command `id` can run, if any: "&Record
+    // Start..." with automatic names off, "&Copy Start...", "&Playback File..." and the three
+    // conversions (only when the command would start something).
+    std::optional<FileDialogKind> DialogFor(int id) const;
+    // Menu command `id` with the names the operator chose in its dialog (CheckChosenFiles
+    // passed them).
+    bool CommandWithFiles(int id, const std::vector<std::string>& files);
+
+    // Live recording: into `path` (chosen in the save dialog), or with an empty path under an
+    // automatic name; Ctrl+N ends the current file and starts the next one the same way.
+    bool StartRecording(const std::filesystem::path& path = {});
+    bool StopRecording();
+    bool NextRecordingFile(const std::filesystem::path& path = {});
+    // Playback: copying the records played into a new recording.
+    bool StartCopy(const std::filesystem::path& path);
+    bool StopCopy();
+    // Playback: opens a recording; converts one or many recordings (up to 1000) in turn.
+    bool OpenPlaybackFile(const std::filesystem::path& path);
+    bool StartConversion(ConversionTarget target, std::vector<std::string> paths);
+    // The point (OutputKind::Point) or beam (OutputKind::Beam) output file of the data-output
+    // dialog: opens `path`, replacing a file of that name, or with an empty path closes it.
+    bool SetOutputFile(OutputKind kind, const std::filesystem::path& path);
 
     // Playback: reads and processes one record; returns the milliseconds to wait before the
     // next turn (-1 when no file is open or the hold is on).
@@ -67,12 +99,13 @@ class Engine {
     std::string playback_file() const;
     // The "Playback" window: jump to a percentage of the file; the speed slider (0 slowest ..
     // 100 fastest) sets the fixed playback delay.
-    void PlaybackJump(int percent);
-    void set_playback_speed(int speed);
+    bool PlaybackJump(int percent);
+    bool set_playback_speed(int speed);
+
+    // --- Snapshots: any thread, never waiting for a disk or the ping thread ---
+    // The recording, copy and output files open now, with their sizes.
+    RecordingSnapshot recording() const;
     std::vector<std::string> output_files() const;  // the point/beam/XTF/CSV files open now
-    // The point (beam: the beam) output file of the data-output dialog: opens `path`, replacing
-    // a file of that name, or with an empty path closes the open one. True while it is open.
-    bool SetOutputFile(bool beam, const std::filesystem::path& path);
 
     // External control: the output socket's descriptor (for a read notifier) and the handler
     // of one arriving datagram (GUI thread).
@@ -84,7 +117,9 @@ class Engine {
     bool TakePicture();
     const PictureFrame& Picture() const;
 
-    const MenuState& menu() const;
+    // The menu's enabled, checked and text state for what the engine is doing now (the
+    // command thread).
+    const MenuState& menu();
     SettingsStore& Store();
     const std::filesystem::path& working_dir() const;
     EngineStats stats() const;

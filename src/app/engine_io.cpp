@@ -46,66 +46,51 @@ void Engine::Impl::ApplyProbeSoundVelocity() {
     }
 }
 
-void Engine::Impl::ToggleRecording() {
+// A live recording into `path`, or under an automatic name when the path is empty.
+void Engine::Impl::StartRecording(const std::filesystem::path& path) {
     if (in_playback()) return;
-    RecordingControl& rec = outputs.Recording();
-    {
-        std::lock_guard lock(outputs.RecordingMutex());
-        if (rec.Recording()) {
-            rec.RecordStop();
-            return;
-        }
-        const Settings s = store.Read([](const SettingsState& st) { return st.s; });
-        RecordingOptions o;
-        o.AutoFilename = s.AutoFilename;
-        o.AutoFilenameType = s.AutoFilenameType;
-        o.MaximumFilesize = s.MaximumFilesize;
-        o.current_dir = opts.working_dir;
-        o.startup_dir = opts.working_dir;
-        rec.set_options(o);
-    }
-    // The name (and its dialog) is chosen without holding the lock the ping thread needs.
-    bool automatic = false;
-    const std::filesystem::path p = rec.ChooseRecordingName(LocalTimeStamp(), automatic);
+    const Settings s = store.Read([](const SettingsState& st) { return st.s; });
+    RecordingOptions o;
+    o.AutoFilename = s.AutoFilename;
+    o.AutoFilenameType = s.AutoFilenameType;
+    o.MaximumFilesize = s.MaximumFilesize;
+    o.current_dir = opts.working_dir;
+    o.startup_dir = opts.working_dir;
     std::lock_guard lock(outputs.RecordingMutex());
-    rec.RecordStartAt(p, automatic);
-}
-
-bool Engine::SetOutputFile(bool beam, const std::filesystem::path& path) {
-    RecordingControl& rec = impl_->outputs.Recording();
-    const OutputKind kind = beam ? OutputKind::Beam : OutputKind::Point;
-    std::lock_guard lock(impl_->outputs.RecordingMutex());
+    RecordingControl& rec = outputs.Recording();
+    if (rec.Recording()) return;
+    rec.set_options(o);
     if (path.empty()) {
-        rec.CloseOutput(kind);
-        return false;
+        rec.RecordStartAutomatic(LocalTimeStamp());
+    } else {
+        rec.RecordStartAt(path, false);
     }
-    if (rec.OutputOpen(kind)) rec.CloseOutput(kind);
-    return rec.OpenOutput(kind, path);
 }
 
-void Engine::Impl::ToggleCopy() {
+void Engine::Impl::StopRecording() {
+    std::lock_guard lock(outputs.RecordingMutex());
+    outputs.Recording().RecordStop();
+}
+
+void Engine::Impl::StartCopy(const std::filesystem::path& path) {
     if (!in_playback()) return;
     std::lock_guard lock(outputs.RecordingMutex());
-    RecordingControl& rec = outputs.Recording();
-    if (rec.copying()) {
-        rec.CopyStop(playback.file().path());
-    } else {
-        rec.CopyStart();
-    }
+    outputs.Recording().CopyStart(path);
 }
 
-void Engine::Impl::OpenPlaybackFile() {
-    if (!in_playback()) return;
-    const std::vector<std::string> names = op.ChooseFiles(PlaybackOpenDialog());
-    if (names.empty()) return;
-    playback.Open(names.front());
+void Engine::Impl::StopCopy() {
+    std::lock_guard lock(outputs.RecordingMutex());
+    outputs.Recording().CopyStop(playback.file().path());
 }
 
-void Engine::Impl::StartConversion(ConversionTarget target) {
+void Engine::Impl::OpenPlaybackFile(const std::filesystem::path& path) {
     if (!in_playback()) return;
-    const std::vector<std::string> names = op.ChooseFiles(ConversionDialog(target));
-    if (names.empty()) return;
-    playback.StartBatch(target, names);
+    playback.Open(path);
+}
+
+void Engine::Impl::StartConversion(ConversionTarget target, std::vector<std::string> paths) {
+    if (!in_playback() || paths.empty()) return;
+    playback.StartBatch(target, std::move(paths));
 }
 
 bool Engine::Impl::StartCommandLineConversion() {
@@ -140,11 +125,10 @@ void Engine::Impl::ActOnControl(const ControlResult& r) {
     if (r.xdcr_changed || r.persistence_cleared) pipeline.RequestClear();
     if (r.threshold_changed) pipeline.RequestProfileThreshold(control.profile_threshold());
     if (r.blanking_changed) pipeline.RequestProfileBlanking(control.profile_blanking());
-    const bool recording = Recording();
-    if (r.recording == RecordingRequest::Start && !playback_mode && !recording) {
-        ToggleRecording();
-    } else if (r.recording == RecordingRequest::Stop && recording) {
-        ToggleRecording();
+    if (r.recording == RecordingRequest::Start && !playback_mode) {
+        StartRecording({});
+    } else if (r.recording == RecordingRequest::Stop) {
+        StopRecording();
     }
     if (r.applied) op.SetStatus("control", control.Active() ? "External Control" : "");
     if (r.transmit_changed) {

@@ -76,8 +76,8 @@ void UpdateOptions(MenuState& m, const Settings& s, const ActivityState& a) {
 void GreyUnavailable(MenuState& m, const ActivityState& a) {
     for (int id : {menu::kMaxFilesize, menu::kComPorts, menu::kVideoWindow, menu::kRecordVideo,
                    menu::kVideoFormat, menu::kVideoRate, menu::kIPAddress, menu::kSaveScreen,
-                   menu::kSwitches, menu::kPersistence, menu::kTiltAngle, menu::kSoundVelocity,
-                   menu::kDeviceOffsets, menu::kProfileSetup, menu::kDataOutput}) {
+                   menu::kSwitches, menu::kPersistence, menu::kSoundVelocity, menu::kDeviceOffsets,
+                   menu::kProfileSetup, menu::kDataOutput}) {
         m.Enable(id, false);
     }
     if (!a.recording_available) {

@@ -1,7 +1,9 @@
 #include "gui/main_window.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCloseEvent>
+#include <QFileDialog>
 #include <QKeyEvent>
 #include <QMenuBar>
 #include <QMessageBox>
@@ -11,6 +13,7 @@
 #include "app/menu_table.h"
 #include "gui/playback_window.h"
 #include "gui/qt_operator.h"
+#include "recording/file_dialogs.h"
 
 namespace vq::gui {
 namespace {
@@ -57,6 +60,8 @@ MainWindow::MainWindow(Engine& engine, QtOperator& op, QWidget* parent)
             Qt::QueuedConnection);
     connect(&op_, &QtOperator::TitleChanged, this, &QWidget::setWindowTitle, Qt::QueuedConnection);
     connect(&op_, &QtOperator::StatusChanged, this, &MainWindow::OnStatus, Qt::QueuedConnection);
+    connect(&op_, &QtOperator::EngineStateChanged, this, &MainWindow::RefreshMenu,
+            Qt::QueuedConnection);
     playback_timer_.setSingleShot(true);
     connect(&playback_timer_, &QTimer::timeout, this, &MainWindow::OnPlaybackTurn);
     SchedulePlayback(0);
@@ -142,6 +147,23 @@ void MainWindow::RefreshMenu() {
     }
 }
 
+// The file dialog described by `r`; the names chosen (none when cancelled).
+std::vector<std::string> MainWindow::AskFiles(const FileDialogRequest& r) {
+    if (dialog_answer_) return dialog_answer_(r);
+    QFileDialog dlg(this, QString::fromStdString(r.title), QString(),
+                    QString::fromStdString(r.filter));
+    dlg.setAcceptMode(r.save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    dlg.setFileMode(
+        r.save ? QFileDialog::AnyFile
+               : (r.multi_select ? QFileDialog::ExistingFiles : QFileDialog::ExistingFile));
+    dlg.setDefaultSuffix(QString::fromStdString(r.default_ext));
+    std::vector<std::string> out;
+    if (dlg.exec() == QDialog::Accepted) {
+        for (const QString& f : dlg.selectedFiles()) out.push_back(f.toStdString());
+    }
+    return out;
+}
+
 void MainWindow::RunCommand(int id) {
     if (id == menu::kExit) {
         close();
@@ -151,10 +173,37 @@ void MainWindow::RunCommand(int id) {
         ShowAbout();
         return;
     }
-    engine_.Command(id);
+    // The dialog runs before the engine is asked anything: the engine never waits for it.
+    if (const std::optional<FileDialogKind> kind = engine_.DialogFor(id)) {
+        const FileChoice choice = CheckChosenFiles(*kind, AskFiles(FileDialogFor(*kind)));
+        if (!choice.message.empty()) op_.MessageBox(choice.message, choice.message_title);
+        if (choice.accepted()) engine_.CommandWithFiles(id, choice.paths);
+    } else {
+        engine_.Command(id);
+    }
+    AfterCommand();
+}
+
+void MainWindow::AfterCommand() {
     RefreshMenu();
     SyncSecondaryWindows();
     SchedulePlayback(0);
+}
+
+// Ctrl+N: the recording goes on in a new file, named automatically or in the save dialog.
+void MainWindow::NextRecordingFile() {
+    const bool automatic =
+        engine_.Store().Read([](const SettingsState& st) { return st.s.AutoFilename != 0; });
+    if (!automatic) {
+        const FileChoice choice = CheckChosenFiles(FileDialogKind::Record,
+                                                   AskFiles(FileDialogFor(FileDialogKind::Record)));
+        if (!choice.message.empty()) op_.MessageBox(choice.message, choice.message_title);
+        if (!choice.accepted()) return;
+        engine_.NextRecordingFile(choice.paths.front());
+    } else {
+        engine_.NextRecordingFile();
+    }
+    AfterCommand();
 }
 
 // The secondary windows follow the check marks of their menu items.
@@ -182,14 +231,17 @@ void MainWindow::ShowAbout() {
 void MainWindow::keyPressEvent(QKeyEvent* event) {
     if (event->modifiers() & Qt::ControlModifier) {
         // Ctrl+S starts, Ctrl+E stops, Ctrl+N starts the next recording (live only).
-        const bool recording = engine_.menu()[menu::kRecord].text.rfind("&Record Stop", 0) == 0;
+        const bool recording = engine_.recording().recording;
         if (!engine_.in_playback()) {
             if ((event->key() == Qt::Key_S && !recording) ||
                 (event->key() == Qt::Key_E && recording)) {
                 RunCommand(menu::kRecord);
             } else if (event->key() == Qt::Key_N) {
-                if (recording) RunCommand(menu::kRecord);
-                RunCommand(menu::kRecord);
+                if (recording) {
+                    NextRecordingFile();
+                } else {
+                    RunCommand(menu::kRecord);
+                }
             }
         }
         return;

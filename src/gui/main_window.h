@@ -7,7 +7,10 @@
 #include <QMap>
 #include <QSocketNotifier>
 #include <QTimer>
+#include <functional>
 #include <map>
+#include <string>
+#include <vector>
 
 #include "gui/sonar_view.h"
 
@@ -17,6 +20,7 @@ class QMenu;
 namespace vq {
 class Engine;
 struct MenuEntry;
+struct FileDialogRequest;
 }  // namespace vq
 
 namespace vq::gui {
@@ -35,6 +39,11 @@ class MainWindow : public QMainWindow {
     // Mirrors the engine's menu state (enabled, checked, texts) into the actions.
     void RefreshMenu();
     void WatchControlSocket();
+    // Runs menu command `id` as the menu does: its file dialog first when it has one.
+    void RunCommand(int id);
+    // Tests under the offscreen platform answer the file dialogs from a script instead.
+    using DialogAnswer = std::function<std::vector<std::string>(const FileDialogRequest&)>;
+    void set_dialog_answer(DialogAnswer answer) { dialog_answer_ = std::move(answer); }
 
   protected:
     void keyPressEvent(QKeyEvent* event) override;
@@ -48,7 +57,9 @@ class MainWindow : public QMainWindow {
   private:
     void BuildMenus();
     QMenu* AddEntries(QMenu* menu, const MenuEntry* begin, const MenuEntry* end);
-    void RunCommand(int id);
+    std::vector<std::string> AskFiles(const FileDialogRequest& request);
+    void AfterCommand();
+    void NextRecordingFile();
     void SchedulePlayback(int delay_ms);
     void CreateSecondaryWindows();
     void SyncSecondaryWindows();
@@ -65,6 +76,7 @@ class MainWindow : public QMainWindow {
     QSocketNotifier* control_notifier_ = nullptr;
     PlaybackWindow* playback_ = nullptr;
     bool closing_ = false;
+    DialogAnswer dialog_answer_;
 };
 
 }  // namespace vq::gui

@@ -248,9 +248,11 @@ TEST(EngineUdpOutput, PointDatagramEqualsThePointFileRecordOfTheSamePing) {
             "ProfilePointIntensityOutput=0\r\n");
     ASSERT_TRUE(e.Pings(3));
     const auto file = e.dir / "points.Q4P";
-    ASSERT_TRUE(e.engine->SetOutputFile(false, file));
+    ASSERT_TRUE(e.engine->SetOutputFile(OutputKind::Point, file));
+    ASSERT_TRUE(e.engine->recording().output_open(OutputKind::Point));
     ASSERT_TRUE(e.Pings(8));
-    EXPECT_FALSE(e.engine->SetOutputFile(false, {}));  // closes the file
+    ASSERT_TRUE(e.engine->SetOutputFile(OutputKind::Point, {}));  // closes the file
+    EXPECT_FALSE(e.engine->recording().output_open(OutputKind::Point));
     ASSERT_TRUE(e.Pings(3));
     e.engine->Shutdown();
     out.settle();

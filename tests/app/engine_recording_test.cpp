@@ -192,8 +192,8 @@ TEST(EngineRecording, LiveRecordingIsByteExactAndPlaysBack) {
     // Playback of the file through the same pipeline.
     e.Command(menu::kFile);
     ASSERT_TRUE(e.in_playback());
-    op.AnswerNextDialog({files[0].string()});
-    e.Command(menu::kPlaybackFile);
+    EXPECT_EQ(e.DialogFor(menu::kPlaybackFile), FileDialogKind::Playback);
+    ASSERT_TRUE(e.OpenPlaybackFile(files[0]));
     ASSERT_TRUE(e.playback_open());
     const std::uint64_t before = e.stats().pings_processed;
     for (std::size_t turns = 0; !e.playback_reached_end() && turns < 4 * recs.size(); ++turns) {
@@ -259,12 +259,8 @@ TEST_F(EngineConversion, MenuConversionOfTwoRecordingsEndsWithConversionComplete
     for (const fs::path& f : files) counts.push_back(SplitRecords(test::ReadFile(f)).size());
 
     e.Command(menu::kFile);
-    op.AnswerNextDialog({files[0].string(), files[1].string()});
-    e.Command(menu::kConvertQ4P);
-    const auto dialogs = op.dialogs();
-    ASSERT_FALSE(dialogs.empty());
-    EXPECT_EQ(dialogs.back().title, "Convert .VQS Sonar File(s) To .Q4P Format");
-    EXPECT_TRUE(dialogs.back().multi_select);
+    EXPECT_EQ(e.DialogFor(menu::kConvertQ4P), FileDialogKind::ConvertQ4P);
+    ASSERT_TRUE(e.CommandWithFiles(menu::kConvertQ4P, {files[0].string(), files[1].string()}));
     for (int turns = 0; !Said(op, "Conversion Complete!") && turns < 200; ++turns) {
         e.PlaybackTurn();
     }
@@ -299,13 +295,11 @@ TEST_F(EngineConversion, OpeningAnotherFileOrGoingLiveEndsAConversion) {
     const fs::path q4p1 = fs::path(files[1]).replace_extension(".Q4P");
 
     e.Command(menu::kFile);
-    op.AnswerNextDialog({files[0].string(), files[1].string()});
-    e.Command(menu::kConvertQ4P);
+    ASSERT_TRUE(e.StartConversion(ConversionTarget::Point, {files[0].string(), files[1].string()}));
     ASSERT_EQ(e.output_files().size(), 1u);
     for (int i = 0; i < 3; ++i) e.PlaybackTurn();
     // The operator opens a file to look at: the batch ends, its output is closed.
-    op.AnswerNextDialog({files[1].string()});
-    e.Command(menu::kPlaybackFile);
+    ASSERT_TRUE(e.OpenPlaybackFile(files[1]));
     EXPECT_TRUE(e.output_files().empty());
     const std::string part = test::ReadFile(q4p0);
     EXPECT_EQ(part.size(), 3u * 496);
@@ -315,8 +309,7 @@ TEST_F(EngineConversion, OpeningAnotherFileOrGoingLiveEndsAConversion) {
     EXPECT_FALSE(Said(op, "Conversion Complete!"));
 
     // A conversion left by switching to the live head writes no live ping into its file.
-    op.AnswerNextDialog({files[1].string()});
-    e.Command(menu::kConvertQ4P);
+    ASSERT_TRUE(e.StartConversion(ConversionTarget::Point, {files[1].string()}));
     ASSERT_EQ(e.output_files().size(), 1u);
     e.PlaybackTurn();
     e.Command(menu::kHead);
@@ -355,8 +348,7 @@ TEST(EngineRecording, PlayingA1000SampleRecordingLeavesTheLiveSampleCount) {
     Engine e(SimulatedRun(dir), op);
     e.Start();
     e.Command(menu::kFile);
-    op.AnswerNextDialog({recording.string()});
-    e.Command(menu::kPlaybackFile);
+    ASSERT_TRUE(e.OpenPlaybackFile(recording));
     for (int i = 0; i < 20 && !e.playback_reached_end(); ++i) e.PlaybackTurn();
     ASSERT_GE(e.records_played(), 3u);
     e.Command(menu::kHead);

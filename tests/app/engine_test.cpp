@@ -90,10 +90,38 @@ TEST(EngineTest, ProfileModeLimitsAveragingToSevenShots) {
     EXPECT_TRUE(e.menu()[menu::kAvg7].checked);
     EXPECT_FALSE(e.menu()[menu::kAvg15].enabled);
     EXPECT_FALSE(e.menu()[menu::kRemoveBackground].enabled);
-    EXPECT_TRUE(e.menu()[menu::kTiltAngle].enabled || !e.menu()[menu::kTiltAngle].enabled);
     e.Command(menu::kModeSector);
     EXPECT_TRUE(e.menu()[menu::kAvg15].enabled);
     EXPECT_TRUE(e.menu()[menu::kRemoveBackground].enabled);
+}
+
+// "Profile Tilt Angle...", "&Rectangular", "Display Altitude" and "&Circular" are enabled in
+// profile mode and greyed in every other mode, live and in playback.
+TEST(EngineTest, ProfileItemsFollowTheDisplayMode) {
+    test::TempDir dir;
+    dir.WriteLoopbackIni();
+    test::RecordingOperator op;
+    Engine e(Simulated(dir), op);
+    e.Start();
+    for (int source : {menu::kHead, menu::kFile}) {
+        e.Command(source);
+        for (int mode = menu::kModeSector; mode <= menu::kModeBeamTest; ++mode) {
+            ASSERT_TRUE(e.Command(mode));
+            const bool profile = mode == menu::kModeProfile;
+            for (int id :
+                 {menu::kTiltAngle, menu::kRectangular, menu::kAltitude, menu::kCircular}) {
+                EXPECT_EQ(e.menu()[id].enabled, profile)
+                    << "item " << id << " in mode " << mode
+                    << (source == menu::kFile ? " (playback)" : "");
+            }
+        }
+    }
+    // The item itself is a command the window turns into its dialog; it changes nothing.
+    const SettingsState before = e.Store().snapshot();
+    ASSERT_TRUE(e.Command(menu::kModeProfile));
+    ASSERT_TRUE(e.Command(menu::kTiltAngle));
+    EXPECT_EQ(e.Store().snapshot().s.ProfileTiltAngle, before.s.ProfileTiltAngle);
+    e.Shutdown();
 }
 
 TEST(EngineTest, OperatingPointAppliesOnlyOnChangeUnlessForced) {
@@ -154,6 +182,47 @@ TEST(EngineLiveTest, SixtySecondsWithoutALostPingAndSettingsSurviveARestart) {
     EXPECT_EQ(s.StepSize, 0);
     EXPECT_EQ(s.IPAddress_Sonar1, "127.0.0.1");
     EXPECT_TRUE(again.menu()[menu::kModeProfile].checked);
+}
+
+}  // namespace
+}  // namespace vq
+
+namespace vq {
+namespace {
+
+// An operator that, like a careless window, sends the engine another command from inside a
+// callback the engine makes while one of its commands runs.
+class ReenteringOperator final : public Operator {
+  public:
+    Engine* engine = nullptr;
+    int refused = 0;
+    int accepted = 0;
+    void MessageBox(std::string_view, std::string_view) override {}
+    void SetWindowTitle(std::string_view) override {
+        if (!engine) return;
+        (engine->Command(menu::kGrid) ? accepted : refused) += 1;
+    }
+    void SetStatus(std::string_view, std::string_view) override {}
+    void PictureReady() override {}
+};
+
+TEST(EngineTest, ACommandArrivingWhileOneRunsIsRefusedNotNested) {
+    test::TempDir dir;
+    dir.WriteLoopbackIni("Grid=1\r\n");
+    ReenteringOperator op;
+    Engine e(Simulated(dir), op);
+    e.Start();
+    op.engine = &e;
+    // Switching the data source sets the window title inside the command.
+    ASSERT_TRUE(e.Command(menu::kFile));
+    EXPECT_GE(op.refused, 1);
+    EXPECT_EQ(op.accepted, 0);
+    EXPECT_EQ(e.Store().Read([](const SettingsState& st) { return st.s.Grid; }), 1);
+    // Once the command has ended, the next one runs.
+    op.engine = nullptr;
+    EXPECT_TRUE(e.Command(menu::kGrid));
+    EXPECT_EQ(e.Store().Read([](const SettingsState& st) { return st.s.Grid; }), 0);
+    e.Shutdown();
 }
 
 }  // namespace

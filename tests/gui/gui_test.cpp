@@ -15,6 +15,7 @@
 #include "gui/qt_operator.h"
 #include "net/control_datagram.h"
 #include "net/udp_endpoint.h"
+#include "recording/file_dialogs.h"
 #include "support/temp_dir.h"
 
 namespace vq::gui {
@@ -37,8 +38,8 @@ struct LiveWindow {
     QtOperator op;
     std::unique_ptr<Engine> engine;
     std::unique_ptr<MainWindow> window;
-    LiveWindow() {
-        dir.WriteLoopbackIni();
+    explicit LiveWindow(const std::string& ini = "") {
+        dir.WriteLoopbackIni(ini);
         op.set_unattended(true);
         EngineOptions o;
         o.working_dir = dir.path();
@@ -164,6 +165,42 @@ TEST(MainWindowTest, ControlDatagramsAreReadOnTheGuiThread) {
         return w.engine->Store().Read([](const SettingsState& st) { return st.s.DisplayGain; });
     };
     EXPECT_TRUE(WaitFor([&] { return gain() == 77; }, 5000));
+}
+
+// "&Record Start..." with automatic names off: the window asks for the name first, refuses a
+// wrong extension with the operator's message, and hands the engine only an accepted name.
+TEST(MainWindowTest, RecordingNameIsAskedByTheWindowBeforeTheEngineRuns) {
+    LiveWindow w("AutoFilename=0\r\n");
+    ASSERT_TRUE(WaitFor([&] { return w.processed() >= 2; }, 15000));
+    std::vector<FileDialogRequest> asked;
+    std::vector<std::string> answer = {(w.dir / "notes.txt").string()};
+    w.window->set_dialog_answer([&](const FileDialogRequest& r) {
+        asked.push_back(r);
+        return answer;
+    });
+    w.window->Action(menu::kRecord)->trigger();
+    ASSERT_EQ(asked.size(), 1u);
+    EXPECT_EQ(asked[0].title, "Open a Sonar File For Recording");
+    EXPECT_TRUE(asked[0].save);
+    EXPECT_FALSE(w.engine->recording().recording);
+    const auto said = w.op.messages();
+    ASSERT_FALSE(said.empty());
+    EXPECT_EQ(said.back(), "Open a Sonar File For Recording: File extension must be .VQS");
+
+    answer = {(w.dir / "line1.VQS").string()};
+    QKeyEvent ctrl_s(QEvent::KeyPress, Qt::Key_S, Qt::ControlModifier);
+    QApplication::sendEvent(w.window.get(), &ctrl_s);
+    ASSERT_TRUE(WaitFor([&] { return w.engine->recording().recording; }, 5000));
+    EXPECT_EQ(w.engine->recording().recording_path, answer[0]);
+    ASSERT_TRUE(WaitFor(
+        [&] { return w.window->Action(menu::kRecord)->text() == "&Record Stop..."; }, 5000));
+    const std::uint64_t base = w.processed();
+    ASSERT_TRUE(WaitFor([&] { return w.processed() >= base + 3; }, 15000));
+    QKeyEvent ctrl_e(QEvent::KeyPress, Qt::Key_E, Qt::ControlModifier);
+    QApplication::sendEvent(w.window.get(), &ctrl_e);
+    ASSERT_TRUE(WaitFor([&] { return !w.engine->recording().recording; }, 5000));
+    EXPECT_EQ(asked.size(), 2u);  // stopping asks nothing
+    EXPECT_GT(std::filesystem::file_size(answer[0]), 0u);
 }
 
 }  // namespace
