@@ -1,4 +1,8 @@
-// The main window's menu commands, by identifier.
+// The engine's commands: the main window's menu commands by identifier, the typed commands
+// that take the values the window's dialogs accepted, keys and control datagrams.
+#include <algorithm>
+#include <array>
+
 #include "app/engine_impl.h"
 
 namespace vq {
@@ -61,9 +65,13 @@ void Engine::Impl::SetDisplayMode(int mode) {
         pipeline.RequestBackground(1);
     }
     pipeline.RequestDisplayMode(mode);
-    // In playback the pipeline runs on this thread: the mode changes at once. Live, the link
-    // thread takes it over before its next ping.
-    if (in_playback()) pipeline.TakeOverRequests();
+    // In playback the mode changes at once, even while the hold is on. Live, the link thread
+    // takes it over before its next ping.
+    if (in_playback()) TakeOverRequestsNow();
+}
+
+void Engine::Impl::TakeOverRequestsNow() {
+    Post([this] { pipeline.TakeOverRequests(); });
 }
 
 void Engine::Impl::HandleCommand(int id) {
@@ -191,6 +199,151 @@ void Engine::Impl::HandleOther(int id) {
         default:
             break;
     }
+}
+
+// --- the public commands ---
+
+bool Engine::Command(int id) {
+    CommandScope scope(impl_->in_command);
+    if (scope.refused()) return false;
+    impl_->HandleCommand(id);
+    impl_->RefreshMenu();
+    impl_->SaveSettings();
+    return true;
+}
+
+std::optional<FileDialogKind> Engine::DialogFor(int id) const {
+    Impl& d = *impl_;
+    const bool playback = d.in_playback();
+    switch (id) {
+        case menu::kRecord: {
+            const bool automatic =
+                d.store.Read([](const SettingsState& st) { return st.s.AutoFilename != 0; });
+            if (playback || automatic || d.Recording()) return std::nullopt;
+            return FileDialogKind::Record;
+        }
+        case menu::kCopy:
+            if (!playback || d.Copying()) return std::nullopt;
+            return FileDialogKind::Copy;
+        case menu::kPlaybackFile:
+            return playback ? std::optional(FileDialogKind::Playback) : std::nullopt;
+        case menu::kConvertQ4P:
+            return playback ? std::optional(FileDialogKind::ConvertQ4P) : std::nullopt;
+        case menu::kConvertQ4B:
+            return playback ? std::optional(FileDialogKind::ConvertQ4B) : std::nullopt;
+        case menu::kConvertXTF:
+            return playback ? std::optional(FileDialogKind::ConvertXtf) : std::nullopt;
+        default:
+            return std::nullopt;
+    }
+}
+
+bool Engine::CommandWithFiles(int id, const std::vector<std::string>& files) {
+    if (files.empty()) return false;
+    switch (id) {
+        case menu::kRecord:
+            return StartRecording(files.front());
+        case menu::kCopy:
+            return StartCopy(files.front());
+        case menu::kPlaybackFile:
+            return OpenPlaybackFile(files.front());
+        case menu::kConvertQ4P:
+            return StartConversion(ConversionTarget::Point, files);
+        case menu::kConvertQ4B:
+            return StartConversion(ConversionTarget::Beam, files);
+        case menu::kConvertXTF:
+            return StartConversion(ConversionTarget::Xtf, files);
+        default:
+            return false;
+    }
+}
+
+bool Engine::StartRecording(const std::filesystem::path& path) {
+    return impl_->Run([&] { impl_->StartRecording(path); });
+}
+
+bool Engine::StopRecording() {
+    return impl_->Run([&] { impl_->StopRecording(); });
+}
+
+bool Engine::NextRecordingFile(const std::filesystem::path& path) {
+    return impl_->Run([&] { impl_->StartRecording(path, true); });
+}
+
+bool Engine::StartCopy(const std::filesystem::path& path) {
+    return impl_->Run([&] { impl_->StartCopy(path); });
+}
+
+bool Engine::StopCopy() {
+    return impl_->Run([&] { impl_->StopCopy(); });
+}
+
+bool Engine::OpenPlaybackFile(const std::filesystem::path& path) {
+    return impl_->Run([&] { impl_->OpenPlaybackFile(path); });
+}
+
+bool Engine::StartConversion(ConversionTarget target, std::vector<std::string> paths) {
+    return impl_->Run([&] { impl_->StartConversion(target, std::move(paths)); });
+}
+
+bool Engine::SetOutputFile(OutputKind kind, const std::filesystem::path& path) {
+    if (kind != OutputKind::Point && kind != OutputKind::Beam) return false;
+    return impl_->Run([&] { impl_->SetOutputFile(kind, path); });
+}
+
+bool Engine::PlaybackJump(int percent) {
+    return impl_->Run([&] { impl_->JumpPlayback(percent); });
+}
+
+bool Engine::StepPlayback(int records) {
+    return impl_->Run([&] { impl_->StepPlayback(records); });
+}
+
+bool Engine::set_playback_speed(int speed) {
+    return impl_->Run([&] {
+        const int delay = SpeedDelayMs(100 - std::clamp(speed, 0, 100));
+        impl_->store.Update([delay](SettingsState& st) { st.s.PlaybackDelay = delay; });
+    });
+}
+
+bool Engine::KeyChar(char c) {
+    Impl& d = *impl_;
+    CommandScope scope(d.in_command);
+    if (scope.refused()) return false;
+    switch (c) {
+        case 'H':
+        case 'h': {
+            const bool on = !d.hold.load();
+            d.hold.store(on);
+            if (d.link) d.link->set_hold(on);
+            d.playback_source.set_hold(on);
+            d.sensors.set_hold(on);
+            d.op.SetStatus("hold", on ? "HOLD" : "");
+            break;
+        }
+        case 'C':
+        case 'c':
+            d.pipeline.RequestClear();
+            break;
+        default:
+            break;
+    }
+    return true;
+}
+
+void Engine::ReceiveControl() {
+    Impl& d = *impl_;
+    CommandScope scope(d.in_command);
+    if (scope.refused()) return;
+    std::array<std::uint8_t, 256> buf{};
+    if (!d.udp.ReceiveOne(buf)) return;
+    ControlInputs in;
+    in.playback = d.in_playback();
+    in.beam_output = d.store.Read([](const SettingsState& st) { return st.s.DataOutputType == 2; });
+    // The recorder's own state (or the state a command not yet run has asked for).
+    in.recording = d.Recording();
+    const ControlResult r = ApplyControlDatagram(buf.data(), buf.size(), d.control, d.store, in);
+    d.ActOnControl(r);
 }
 
 }  // namespace vq

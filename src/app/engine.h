@@ -1,18 +1,29 @@
 // The engine: owns the settings and every subsystem of one running program, and wires them
 // together. Tests build as many engines as they like, each in its own working directory.
+//
+// Threads: the commands below come from one thread (the window's). The pings run on one ping
+// thread: the link's while live, the playback source's while a recording plays. Commands
+// that touch what the ping thread owns (recording, copy, output and playback files, the
+// processing state) are handed to it and take effect before its next ping; they return at
+// once and never wait for a disk or the network. Their effect is read back from the
+// snapshots (recording(), playback(), menu()), and the operator's StateChanged() says when
+// to read again.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <filesystem>
 #include <memory>
 #include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "app/menu_table.h"
 #include "core/operator.h"
 #include "core/settings_store.h"
 #include "display/picture_handoff.h"
+#include "pipeline/playback.h"
 #include "recording/conversion.h"
 #include "recording/file_dialogs.h"
 #include "recording/recording_control.h"
@@ -41,6 +52,8 @@ struct EngineStats {
     std::uint64_t pings_processed = 0;  // pings that went through the pipeline
     std::uint64_t pictures = 0;
     bool connected = false;
+    // Calls into the pipeline from a thread other than the ping thread (a fault when not 0).
+    std::uint64_t pipeline_thread_violations = 0;
 };
 
 class Engine {
@@ -88,24 +101,29 @@ class Engine {
     // dialog: opens `path`, replacing a file of that name, or with an empty path closes it.
     bool SetOutputFile(OutputKind kind, const std::filesystem::path& path);
 
-    // Playback: reads and processes one record; returns the milliseconds to wait before the
-    // next turn (-1 when no file is open or the hold is on).
     bool in_playback() const;
-    int PlaybackTurn();
-    bool playback_open() const;
-    bool playback_reached_end() const;  // the end of the file was reached since it was opened
-    double playback_progress() const;   // 0..1
-    std::uint64_t records_played() const;
-    std::string playback_file() const;
-    // The "Playback" window: jump to a percentage of the file; the speed slider (0 slowest ..
-    // 100 fastest) sets the fixed playback delay.
+    // The "Playback" window: jump to a percentage of the file (1..99; while the hold is on the
+    // record found there is shown); the speed slider (0 slowest .. 100 fastest) sets the fixed
+    // playback delay.
     bool PlaybackJump(int percent);
     bool set_playback_speed(int speed);
+    // While the hold is on: reads the next `records` records (a wrap-around counts as one).
+    bool StepPlayback(int records);
 
     // --- Snapshots: any thread, never waiting for a disk or the ping thread ---
     // The recording, copy and output files open now, with their sizes.
     RecordingSnapshot recording() const;
     std::vector<std::string> output_files() const;  // the point/beam/XTF/CSV files open now
+    // The recording being played, its position and how many records went through.
+    PlaybackSnapshot playback() const;
+    // Waits until the end of a played file has been reached `ends` times in all.
+    bool WaitForPlaybackEnd(std::uint64_t ends, std::chrono::milliseconds timeout) const;
+    // The thread that ran the last ping through the pipeline.
+    std::thread::id ping_thread() const;
+
+    // Waits until every command given so far has taken effect on the ping thread (tests and
+    // the command line; the window never waits). False after `timeout`.
+    bool Sync(std::chrono::milliseconds timeout = std::chrono::seconds(30));
 
     // External control: the output socket's descriptor (for a read notifier) and the handler
     // of one arriving datagram (GUI thread).

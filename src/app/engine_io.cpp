@@ -31,10 +31,6 @@ void Engine::Impl::OpenSerialPorts() {
     sensors.Close();
     sensors.OpenGps(s, devices);
     sensors.OpenSv(s, devices);
-    outputs.SetNavSource([this] {
-        const NavSnapshot n = sensors.Nav().snapshot();
-        return RecordNavFrom(n, 0.0f, 0.0f, 0.0f);
-    });
 }
 
 // Live: a sound velocity from the probe or from external control becomes the one in use.
@@ -46,8 +42,9 @@ void Engine::Impl::ApplyProbeSoundVelocity() {
     }
 }
 
-// A live recording into `path`, or under an automatic name when the path is empty.
-void Engine::Impl::StartRecording(const std::filesystem::path& path) {
+// A live recording into `path`, or under an automatic name when the path is empty; with
+// `next_file` the current one ends first (Ctrl+N). The files are opened by the ping thread.
+void Engine::Impl::StartRecording(const std::filesystem::path& path, bool next_file) {
     if (in_playback()) return;
     const Settings s = store.Read([](const SettingsState& st) { return st.s; });
     RecordingOptions o;
@@ -56,41 +53,69 @@ void Engine::Impl::StartRecording(const std::filesystem::path& path) {
     o.MaximumFilesize = s.MaximumFilesize;
     o.current_dir = opts.working_dir;
     o.startup_dir = opts.working_dir;
-    std::lock_guard lock(outputs.RecordingMutex());
-    RecordingControl& rec = outputs.Recording();
-    if (rec.Recording()) return;
-    rec.set_options(o);
-    if (path.empty()) {
-        rec.RecordStartAutomatic(LocalTimeStamp());
-    } else {
-        rec.RecordStartAt(path, false);
-    }
+    const std::uint64_t task = Post([this, o, path, next_file] {
+        RecordingControl& rec = outputs.Recording();
+        if (next_file) rec.RecordStop();
+        if (rec.Recording()) return;
+        rec.set_options(o);
+        if (path.empty()) {
+            rec.RecordStartAutomatic(LocalTimeStamp());
+        } else {
+            rec.RecordStartAt(path, false);
+        }
+    });
+    recording_intent = Intent{true, task};
 }
 
 void Engine::Impl::StopRecording() {
-    std::lock_guard lock(outputs.RecordingMutex());
-    outputs.Recording().RecordStop();
+    recording_intent = Intent{false, Post([this] { outputs.Recording().RecordStop(); })};
 }
 
 void Engine::Impl::StartCopy(const std::filesystem::path& path) {
     if (!in_playback()) return;
-    std::lock_guard lock(outputs.RecordingMutex());
-    outputs.Recording().CopyStart(path);
+    copy_intent = Intent{true, Post([this, path] { outputs.Recording().CopyStart(path); })};
 }
 
 void Engine::Impl::StopCopy() {
-    std::lock_guard lock(outputs.RecordingMutex());
-    outputs.Recording().CopyStop(playback.file().path());
+    copy_intent =
+        Intent{false, Post([this] { outputs.Recording().CopyStop(playback.file().path()); })};
 }
 
 void Engine::Impl::OpenPlaybackFile(const std::filesystem::path& path) {
     if (!in_playback()) return;
-    playback.Open(path);
+    Post([this, path] { playback.Open(path); });
 }
 
 void Engine::Impl::StartConversion(ConversionTarget target, std::vector<std::string> paths) {
     if (!in_playback() || paths.empty()) return;
-    playback.StartBatch(target, std::move(paths));
+    Post([this, target, p = std::move(paths)]() mutable { playback.StartBatch(target, p); });
+}
+
+void Engine::Impl::SetOutputFile(OutputKind kind, const std::filesystem::path& path) {
+    Post([this, kind, path] {
+        RecordingControl& rec = outputs.Recording();
+        rec.CloseOutput(kind);
+        if (!path.empty()) rec.OpenOutput(kind, path);
+    });
+}
+
+// The position bar: a jump while the hold is on shows the record found there (with averaging
+// on, enough records to fill the average).
+void Engine::Impl::JumpPlayback(int percent) {
+    if (!in_playback()) return;
+    const Settings s = store.Read([](const SettingsState& st) { return st.s; });
+    const int shown = s.AvgFilter && s.AvgFilterIndex > 2 ? s.AvgFilterIndex - 1 : 1;
+    Post([this, percent, shown] {
+        if (!playback.Jump(percent) || !hold.load()) return;
+        for (int i = 0; i < shown; ++i) playback.Turn(false);
+    });
+}
+
+void Engine::Impl::StepPlayback(int records) {
+    if (!in_playback()) return;
+    Post([this, records] {
+        for (int i = 0; i < records; ++i) playback.Turn(false);
+    });
 }
 
 bool Engine::Impl::StartCommandLineConversion() {
@@ -125,9 +150,11 @@ void Engine::Impl::ActOnControl(const ControlResult& r) {
     if (r.xdcr_changed || r.persistence_cleared) pipeline.RequestClear();
     if (r.threshold_changed) pipeline.RequestProfileThreshold(control.profile_threshold());
     if (r.blanking_changed) pipeline.RequestProfileBlanking(control.profile_blanking());
-    if (r.recording == RecordingRequest::Start && !playback_mode) {
+    // The decision compares with what the recorder does (or has been asked to do), never
+    // with a remembered copy.
+    if (r.recording == RecordingRequest::Start && !playback_mode && !Recording()) {
         StartRecording({});
-    } else if (r.recording == RecordingRequest::Stop) {
+    } else if (r.recording == RecordingRequest::Stop && Recording()) {
         StopRecording();
     }
     if (r.applied) op.SetStatus("control", control.Active() ? "External Control" : "");
@@ -136,7 +163,7 @@ void Engine::Impl::ActOnControl(const ControlResult& r) {
             store.Read([](const SettingsState& st) { return st.work.transmit_disabled != 0; });
         op.SetStatus("xmit", off ? "XMIT Disabled" : "");
     }
-    if (playback_mode) pipeline.TakeOverRequests();
+    if (playback_mode) TakeOverRequestsNow();
     RefreshMenu();
     if (r.settings_changed()) SaveSettings();
 }

@@ -60,11 +60,8 @@ MainWindow::MainWindow(Engine& engine, QtOperator& op, QWidget* parent)
             Qt::QueuedConnection);
     connect(&op_, &QtOperator::TitleChanged, this, &QWidget::setWindowTitle, Qt::QueuedConnection);
     connect(&op_, &QtOperator::StatusChanged, this, &MainWindow::OnStatus, Qt::QueuedConnection);
-    connect(&op_, &QtOperator::EngineStateChanged, this, &MainWindow::RefreshMenu,
+    connect(&op_, &QtOperator::EngineStateChanged, this, &MainWindow::OnEngineStateChanged,
             Qt::QueuedConnection);
-    playback_timer_.setSingleShot(true);
-    connect(&playback_timer_, &QTimer::timeout, this, &MainWindow::OnPlaybackTurn);
-    SchedulePlayback(0);
 }
 
 // Control datagrams arrive on the output socket; they are handled on this thread. Called once
@@ -77,7 +74,6 @@ void MainWindow::WatchControlSocket() {
     connect(control_notifier_, &QSocketNotifier::activated, this, [this] {
         engine_.ReceiveControl();
         RefreshMenu();
-        SchedulePlayback(0);
     });
 }
 
@@ -187,7 +183,7 @@ void MainWindow::RunCommand(int id) {
 void MainWindow::AfterCommand() {
     RefreshMenu();
     SyncSecondaryWindows();
-    SchedulePlayback(0);
+    RefreshPlaybackWindow();
 }
 
 // Ctrl+N: the recording goes on in a new file, named automatically or in the save dialog.
@@ -258,7 +254,6 @@ void MainWindow::keyPressEvent(QKeyEvent* event) {
 void MainWindow::closeEvent(QCloseEvent* event) {
     if (!closing_) {
         closing_ = true;
-        playback_timer_.stop();
         delete control_notifier_;  // the engine closes the socket it watches
         control_notifier_ = nullptr;
         engine_.Shutdown();
@@ -268,6 +263,18 @@ void MainWindow::closeEvent(QCloseEvent* event) {
 
 void MainWindow::OnPictureReady() {
     if (engine_.TakePicture()) view_->ShowFrame(engine_.Picture());
+    RefreshPlaybackWindow();
+}
+
+// A recording started or stopped, a playback file opened or reached its end, ...
+void MainWindow::OnEngineStateChanged() {
+    if (closing_) return;
+    RefreshMenu();
+    RefreshPlaybackWindow();
+}
+
+void MainWindow::RefreshPlaybackWindow() {
+    if (playback_ && playback_->isVisible()) playback_->Refresh();
 }
 
 void MainWindow::OnStatus(const QString& item, const QString& text) {
@@ -276,20 +283,6 @@ void MainWindow::OnStatus(const QString& item, const QString& text) {
     } else {
         readout_->setText(item + ": " + text);
     }
-}
-
-void MainWindow::SchedulePlayback(int delay_ms) {
-    if (!closing_ && engine_.in_playback() && !playback_timer_.isActive()) {
-        playback_timer_.start(delay_ms);
-    }
-}
-
-void MainWindow::OnPlaybackTurn() {
-    if (closing_ || !engine_.in_playback()) return;
-    const int delay = engine_.PlaybackTurn();
-    OnPictureReady();
-    if (playback_ && playback_->isVisible()) playback_->Refresh();
-    SchedulePlayback(delay < 0 ? 50 : delay);
 }
 
 }  // namespace vq::gui

@@ -1,12 +1,13 @@
 // The main window: menu bar from the core's menu table, the sonar picture at (2, 61), the
-// status read-outs, the hold and clear keys, and the secondary windows (created hidden).
+// status read-outs, the hold and clear keys, and the secondary windows (created hidden). It
+// only paints and forwards commands: pings, live or played back, run on the engine's ping
+// thread, and everything the window shows of them is read from the engine's snapshots.
 #pragma once
 
 #include <QLabel>
 #include <QMainWindow>
 #include <QMap>
 #include <QSocketNotifier>
-#include <QTimer>
 #include <functional>
 #include <map>
 #include <string>
@@ -52,7 +53,7 @@ class MainWindow : public QMainWindow {
   private slots:
     void OnPictureReady();
     void OnStatus(const QString& item, const QString& text);
-    void OnPlaybackTurn();
+    void OnEngineStateChanged();
 
   private:
     void BuildMenus();
@@ -60,7 +61,7 @@ class MainWindow : public QMainWindow {
     std::vector<std::string> AskFiles(const FileDialogRequest& request);
     void AfterCommand();
     void NextRecordingFile();
-    void SchedulePlayback(int delay_ms);
+    void RefreshPlaybackWindow();
     void CreateSecondaryWindows();
     void SyncSecondaryWindows();
     void ShowAbout();
@@ -72,7 +73,6 @@ class MainWindow : public QMainWindow {
     QLabel* readout_ = nullptr;
     std::map<int, QAction*> actions_;
     QMap<QString, QWidget*> secondary_;
-    QTimer playback_timer_;
     QSocketNotifier* control_notifier_ = nullptr;
     PlaybackWindow* playback_ = nullptr;
     bool closing_ = false;

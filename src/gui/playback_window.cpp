@@ -31,9 +31,9 @@ PlaybackWindow::PlaybackWindow(Engine& engine, QWidget* parent)
 }
 
 void PlaybackWindow::Refresh() {
-    file_->setText(engine_.playback_open() ? QString::fromStdString(engine_.playback_file())
-                                           : QString("No File"));
-    if (!dragging_) position_->setValue(static_cast<int>(engine_.playback_progress() * 100.0));
+    const PlaybackSnapshot p = engine_.playback();
+    file_->setText(p.open ? QString::fromStdString(p.file) : QString("No File"));
+    if (!dragging_) position_->setValue(static_cast<int>(p.progress * 100.0));
 }
 
 }  // namespace vq::gui

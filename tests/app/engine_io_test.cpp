@@ -249,9 +249,11 @@ TEST(EngineUdpOutput, PointDatagramEqualsThePointFileRecordOfTheSamePing) {
     ASSERT_TRUE(e.Pings(3));
     const auto file = e.dir / "points.Q4P";
     ASSERT_TRUE(e.engine->SetOutputFile(OutputKind::Point, file));
+    ASSERT_TRUE(e.engine->Sync());
     ASSERT_TRUE(e.engine->recording().output_open(OutputKind::Point));
     ASSERT_TRUE(e.Pings(8));
     ASSERT_TRUE(e.engine->SetOutputFile(OutputKind::Point, {}));  // closes the file
+    ASSERT_TRUE(e.engine->Sync());
     EXPECT_FALSE(e.engine->recording().output_open(OutputKind::Point));
     ASSERT_TRUE(e.Pings(3));
     e.engine->Shutdown();
@@ -410,6 +412,8 @@ TEST(EngineControl, SoundVelocityAndRecordingLive) {
     EXPECT_EQ(e.Now().AutoFilenameType, 1);
     ASSERT_TRUE(e.Pings(4));
     e.SendControl(controller, Control({"control=on", "sv=1520.5", "record=off"}));
+    ASSERT_TRUE(e.engine->Sync());
+    EXPECT_FALSE(e.engine->recording().recording);
     const std::filesystem::path file = FindRecording(e.dir.path());
     const std::string stem = file.stem().string();  // ddmmmyyyy-hhmmss
     ASSERT_EQ(stem.size(), 16u) << stem;
@@ -457,6 +461,7 @@ TEST(EngineSerialInputs, GpsAndProbeValuesReachTheRecording) {
         gps.slave_name(), sv.slave_name());
     ASSERT_TRUE(e.Pings(2));
     e.engine->Command(menu::kRecord);
+    ASSERT_TRUE(e.engine->Sync());
     ASSERT_TRUE(e.Pings(5));
 
     // A receiver south and west of Greenwich, moving at 5.5 knots on 54.7 degrees, heading 123.4.
