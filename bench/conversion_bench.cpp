@@ -117,7 +117,7 @@ void BM_CommandLineConversion(benchmark::State& state) {
         o.command_line_switch = sw;
         vq::Engine engine(o, op);
         engine.Start();
-        if (engine.output_files().empty()) {
+        if (engine.command_line_outputs().empty()) {
             state.SkipWithError("the conversion opened no output");
             break;
         }

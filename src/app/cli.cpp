@@ -114,8 +114,8 @@ int RunConversion(const EngineOptions& options) {
     o.simulate = false;
     Engine engine(o, op);
     engine.Start();
-    const std::vector<std::string> outputs = engine.output_files();
-    if (!engine.playback().open || outputs.size() != CommandLineOutputs(*req).size()) {
+    const std::vector<std::string> outputs = engine.command_line_outputs();
+    if (!engine.command_line_opened() || outputs.size() != CommandLineOutputs(*req).size()) {
         std::fprintf(stderr, "vornax_qi: %s: an output file cannot be created\n",
                      req->file.c_str());
         engine.Shutdown();

@@ -214,7 +214,10 @@ void Engine::Start() {
         d.store.Update([](SettingsState& s) { s.s.RunMode = 1; });
         d.source = 1;
         d.pipeline.RequestOperatingPoint(true);
-        d.StartCommandLineConversion();
+        d.command_line_opened = d.StartCommandLineConversion();
+        for (const std::string& p : d.outputs.Recording().snapshot().output_paths) {
+            if (!p.empty()) d.command_line_outputs.push_back(p);
+        }
         d.playback_source.set_paced(false);
         d.playback.set_stop_at_end(d.opts.command_line_switch != 0);
         d.StartSource(&d.playback_source);
@@ -278,6 +281,7 @@ EngineStats Engine::stats() const {
     s.pings_processed = impl_->pipeline.processed();
     s.connected = impl_->connected.load();
     s.pipeline_thread_violations = impl_->pipeline.thread_violations();
+    s.sim_pings_served = impl_->sim ? impl_->sim->pings_served() : 0;
     return s;
 }
 
@@ -295,6 +299,14 @@ bool Engine::WaitForPlaybackEnd(std::uint64_t ends, std::chrono::milliseconds ti
 
 RecordingSnapshot Engine::recording() const {
     return impl_->outputs.Recording().snapshot();
+}
+
+bool Engine::command_line_opened() const {
+    return impl_->command_line_opened;
+}
+
+const std::vector<std::string>& Engine::command_line_outputs() const {
+    return impl_->command_line_outputs;
 }
 
 std::vector<std::string> Engine::output_files() const {

@@ -54,6 +54,8 @@ struct EngineStats {
     bool connected = false;
     // Calls into the pipeline from a thread other than the ping thread (a fault when not 0).
     std::uint64_t pipeline_thread_violations = 0;
+    // With --simulate: complete pings the simulated head has sent.
+    std::uint64_t sim_pings_served = 0;
 };
 
 class Engine {
@@ -114,6 +116,10 @@ class Engine {
     // The recording, copy and output files open now, with their sizes.
     RecordingSnapshot recording() const;
     std::vector<std::string> output_files() const;  // the point/beam/XTF/CSV files open now
+    // A recording named on the command line: whether it opened at start-up, and the output
+    // files created for its conversion then (before any record was read).
+    bool command_line_opened() const;
+    const std::vector<std::string>& command_line_outputs() const;
     // The recording being played, its position and how many records went through.
     PlaybackSnapshot playback() const;
     // Waits until the end of a played file has been reached `ends` times in all.

@@ -57,6 +57,8 @@ struct Engine::Impl {
     ControlState control;
     SensorInputs sensors;
     bool command_line_run = false;
+    bool command_line_opened = false;               // the recording named opened at start
+    std::vector<std::string> command_line_outputs;  // and the outputs created for it
     std::unique_ptr<sim::SimHead> sim;
     std::unique_ptr<Link> link;
     PingSource* active = nullptr;  // the source running now, if any

@@ -121,16 +121,4 @@ void UpdateMenu(MenuState& menu, const SettingsState& st, const ActivityState& a
     GreyUnavailable(menu, act);
 }
 
-int DisplayDelayPings(const Settings& s, bool one_ping_output_delay) {
-    int d = s.AvgFilter ? (s.AvgFilterIndex - 1) / 2 : 0;
-    if (s.ProfilePointDetection == 1 && s.ProfilePointFilter == 2) ++d;
-    if (one_ping_output_delay) ++d;
-    return d;
-}
-
-int RealtimePlaybackDelayMs(double recorded_interval_ms, double beamforming_ms, double drawing_ms) {
-    const double delay = recorded_interval_ms - beamforming_ms - drawing_ms;
-    return (delay >= 1.0 && delay < 2000.0) ? static_cast<int>(delay) : 0;
-}
-
 }  // namespace vq

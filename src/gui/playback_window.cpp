@@ -13,8 +13,10 @@ PlaybackWindow::PlaybackWindow(Engine& engine, QWidget* parent)
     auto* layout = new QVBoxLayout(this);
     file_ = new QLabel("No File", this);
     position_ = new QSlider(Qt::Horizontal, this);
+    position_->setObjectName("position");
     position_->setRange(0, 100);
     speed_ = new QSlider(Qt::Horizontal, this);
+    speed_->setObjectName("speed");
     speed_->setRange(0, 100);
     speed_->setValue(100);
     layout->addWidget(file_);

@@ -96,7 +96,7 @@ class PingPipeline {
     void RequestProfileThreshold(int percent) { threshold_request_.store(percent); }
     void RequestProfileBlanking(float metres) { blanking_request_.store(metres); }
     // Runs the pending requests now; called on the ping thread (the link's cycle step at
-    // packet 0, or the playback turn) and at the start of every Process.
+    // packet 0, a task posted in playback) and at the start of every Process.
     void TakeOverRequests();
 
     int active_mode() const { return active_mode_.load(); }

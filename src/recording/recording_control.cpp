@@ -83,7 +83,18 @@ void RecordingControl::CloseRecording() {
 }
 
 void RecordingControl::RecordStop() {
-    if (Recording()) CloseRecording();
+    if (Recording()) {
+        const bool empty = rec_.bytes_written() == 0;
+        const std::filesystem::path p = rec_.path();
+        CloseRecording();
+        // A recording that never received a record holds no ping: it does not stay on the
+        // disk, so its automatic name stays free (a controller that switches recording on and
+        // off many times a second would otherwise use up the names of that second).
+        if (empty) {
+            std::error_code ec;
+            std::filesystem::remove(p, ec);
+        }
+    }
     split_counter_ = 0;
     split_base_.clear();
 }

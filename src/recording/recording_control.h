@@ -75,7 +75,9 @@ class RecordingControl {
     // Starts a recording in `p`: a name the operator chose in the save dialog (replaces a file
     // of that name), or an automatic one (never replaces anything). An empty path does nothing.
     bool RecordStartAt(const std::filesystem::path& p, bool automatic);
-    void RecordStop();  // by the operator: also resets the split counter
+    // By the operator: also resets the split counter. A recording that received no record is
+    // removed.
+    void RecordStop();
     bool Recording() const { return rec_.is_open(); }
     const std::filesystem::path& recording_path() const { return rec_.path(); }
     std::int64_t bytes_written() const { return rec_.bytes_written(); }

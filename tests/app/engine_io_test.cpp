@@ -14,6 +14,7 @@
 #include <cstring>
 #include <memory>
 #include <mutex>
+#include <random>
 #include <string>
 #include <thread>
 #include <vector>
@@ -431,6 +432,55 @@ TEST(EngineControl, SoundVelocityAndRecordingLive) {
     ASSERT_TRUE(e.Pings(2));
     EXPECT_NEAR(current_sv(), 1520.5f, 0.01f);
     e.engine->Shutdown();
+}
+
+// A burst of arbitrary control datagrams (noise, and well-formed ones that switch recording on
+// and off at random and scribble over other fields), then a well-formed datagram with
+// recording on: the recording is on and every following ping is written to it.
+TEST(EngineControl, RecordingOnAfterABurstOfRandomDatagramsIsWritten) {
+    Catcher controller;
+    LiveEngine e;
+    e.Start("ProfilePointDetection=0\r\nDataOutputType=0\r\n");
+    ASSERT_TRUE(e.Pings(2));
+    std::mt19937 rng(20261208);
+    for (int i = 0; i < 400; ++i) {
+        Bytes d;
+        if (i % 3 == 0) {
+            d.resize(rng() % 300);
+            for (std::uint8_t& b : d) b = static_cast<std::uint8_t>(rng());
+        } else {
+            d = Control({"control=on"});
+            d[ctl::kRecording] = static_cast<std::uint8_t>(rng() % 2);
+            d[5 + rng() % 30] = static_cast<std::uint8_t>(rng());
+        }
+        e.SendControl(controller, d);
+    }
+    e.SendControl(controller, Control({"control=on", "xmit=on", "record=on"}));
+    ASSERT_TRUE(e.engine->Sync());
+    const RecordingSnapshot on = e.engine->recording();
+    ASSERT_TRUE(on.recording) << "the last datagram asked for recording";
+    ASSERT_TRUE(e.Pings(6));
+    const RecordingSnapshot later = e.engine->recording();
+    EXPECT_EQ(later.recording_path, on.recording_path);
+    EXPECT_GE(later.recording_bytes, on.recording_bytes + 6 * 3072);
+    e.SendControl(controller, Control({"control=on", "record=off"}));
+    ASSERT_TRUE(e.engine->Sync());
+    EXPECT_FALSE(e.engine->recording().recording);
+    VqsPlaybackFile f;
+    ASSERT_EQ(f.Open(on.recording_path), VqsOpenStatus::Ok);
+    f.set_process_first_record(true);
+    VqsRecordView view;
+    int records = 0;
+    while (f.ReadNext(view) == VqsReadStatus::Record) ++records;
+    EXPECT_GE(records, 6);
+    e.engine->Shutdown();
+    // Recordings switched off before any ping reached them left nothing behind.
+    for (const auto& x : std::filesystem::directory_iterator(e.dir.path())) {
+        if (x.path().extension() == ".VQS") {
+            EXPECT_GT(x.file_size(), 0u) << x.path();
+        }
+    }
+    EXPECT_TRUE(e.op.messages().empty());
 }
 
 TEST(EngineControl, RangeFollowsTheControllerLiveButNotInPlayback) {

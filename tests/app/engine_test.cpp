@@ -26,16 +26,6 @@ EngineOptions Simulated(const test::TempDir& dir) {
     return o;
 }
 
-template <class P>
-bool WaitFor(P pred, std::chrono::milliseconds limit) {
-    const auto end = std::chrono::steady_clock::now() + limit;
-    while (!pred()) {
-        if (std::chrono::steady_clock::now() > end) return false;
-        std::this_thread::sleep_for(5ms);
-    }
-    return true;
-}
-
 int CountTitles(const test::RecordingOperator& op, const std::string& text) {
     int n = 0;
     for (const std::string& t : op.titles()) n += t == text;
@@ -139,52 +129,6 @@ TEST(EngineTest, OperatingPointAppliesOnlyOnChangeUnlessForced) {
     store.Update([](SettingsState& st) { st.work.applied_frequency_khz = -1; });
     p.ApplyOperatingPointNow(260);
     EXPECT_EQ(p.geometry_setups(), after_first + 1);
-}
-
-TEST(EngineTest, PacingRules) {
-    EXPECT_EQ(RealtimePlaybackDelayMs(2500, 0, 0), 0);
-    EXPECT_EQ(RealtimePlaybackDelayMs(150, 40, 30), 80);
-    EXPECT_EQ(RealtimePlaybackDelayMs(60, 40, 30), 0);
-    Settings s;
-    s.AvgFilter = 1;
-    s.AvgFilterIndex = 7;
-    s.ProfilePointDetection = 1;
-    s.ProfilePointFilter = 2;
-    EXPECT_EQ(DisplayDelayPings(s, false), 4);
-    s.AvgFilter = 0;
-    EXPECT_EQ(DisplayDelayPings(s, true), 2);
-}
-
-// At the simulated head's fastest rate for 60 s every completed ping is processed, and the
-// settings changed meanwhile survive a restart.
-TEST(EngineLiveTest, SixtySecondsWithoutALostPingAndSettingsSurviveARestart) {
-    test::TempDir dir;
-    dir.WriteLoopbackIni();
-    {
-        test::RecordingOperator op;
-        Engine e(Simulated(dir), op);
-        e.Start();
-        ASSERT_TRUE(WaitFor([&] { return e.stats().pings_processed >= 5; }, 20s));
-        e.Command(menu::kColorFirst + 5);
-        e.Command(menu::kModeProfile);
-        e.Command(menu::kBeams480);
-        std::this_thread::sleep_for(60s);
-        e.KeyChar('H');  // stop the pings so the counts settle
-        std::this_thread::sleep_for(600ms);
-        const EngineStats s = e.stats();
-        EXPECT_GT(s.pings_received, 100u);
-        EXPECT_EQ(s.pings_processed, s.pings_received);
-        e.Shutdown();
-    }
-    test::RecordingOperator op;
-    Engine again(Simulated(dir), op);
-    again.Start();
-    const Settings s = again.Store().Read([](const SettingsState& st) { return st.s; });
-    EXPECT_EQ(s.Colors, 5);
-    EXPECT_EQ(s.DisplayType, 3);
-    EXPECT_EQ(s.StepSize, 0);
-    EXPECT_EQ(s.IPAddress_Sonar1, "127.0.0.1");
-    EXPECT_TRUE(again.menu()[menu::kModeProfile].checked);
 }
 
 }  // namespace

@@ -89,6 +89,29 @@ TEST(RecordingNames, AutomaticNamesNeverReplaceARecording) {
     EXPECT_EQ(CountRecords(dir / "08DEC2026-134507.VQS"), 1);
 }
 
+// A controller may switch recording on and off far more often than once a second: recordings
+// that received no record leave no file, so the names of that second are never used up.
+TEST(RecordingNames, StartsAndStopsWithoutRecordsUseNoName) {
+    test::TempDir dir;
+    Rig rig;
+    RecordingOptions o;
+    o.current_dir = dir.path();
+    o.startup_dir = dir.path();
+    o.AutoFilenameType = 1;
+    rig.rc.set_options(o);
+    for (int i = 0; i < 150; ++i) {
+        ASSERT_TRUE(rig.rc.RecordStartAutomatic(kStamp)) << i;
+        rig.rc.RecordStop();
+    }
+    ASSERT_TRUE(rig.rc.RecordStartAutomatic(kStamp));
+    EXPECT_EQ(rig.rc.recording_path().filename(), "08DEC2026-134507.VQS");
+    ASSERT_TRUE(rig.Write());
+    rig.rc.RecordStop();
+    EXPECT_EQ(CountRecords(dir / "08DEC2026-134507.VQS"), 1);
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()), 1);
+    EXPECT_TRUE(rig.op.messages().empty());
+}
+
 TEST(RecordingControl, SizeLimitArithmetic) {
     EXPECT_EQ(FileSizeLimitBytes(100), 102400000u);
     EXPECT_EQ(FileSizeLimitBytes(1000), 1024000000u);
