@@ -1,7 +1,6 @@
 #include "gui/main_window.h"
 
 #include <QAction>
-#include <QApplication>
 #include <QCloseEvent>
 #include <QFileDialog>
 #include <QKeyEvent>
@@ -227,7 +226,8 @@ void MainWindow::ShowAbout() {
 void MainWindow::keyPressEvent(QKeyEvent* event) {
     if (event->modifiers() & Qt::ControlModifier) {
         // Ctrl+S starts, Ctrl+E stops, Ctrl+N starts the next recording (live only).
-        const bool recording = engine_.recording().recording;
+        // The engine's menu also counts a start or stop not yet taken over by the ping thread.
+        const bool recording = engine_.menu()[menu::kRecord].text.rfind("&Record Stop", 0) == 0;
         if (!engine_.in_playback()) {
             if ((event->key() == Qt::Key_S && !recording) ||
                 (event->key() == Qt::Key_E && recording)) {
