@@ -72,8 +72,16 @@ void BeamFormer::Form(const SettingsState& st, const PingFormat& format) {
     const int ns = ClampSamples(format.num_samples);
     geo_.NumSamples = ns;
     const int nbf = std::min(geo_.NumBeamsFormed, kMaxBeams);
-    for (int b = 0; b < nbf; ++b) std::fill(beams_.Row(b), beams_.Row(b) + ns, 0.0f);  // P1
-    CheckAveragingSettings(st);                                                        // P2
+    // The fast path forms the beams where the kept ones belong (no centring copy) and clears
+    // only the samples the processing mode leaves at 0; the reference path clears and copies.
+    const bool in_place = variant_ == dsp::KernelVariant::kFast && geo_.GuardOffset >= 0 &&
+                          geo_.GuardOffset < BeamData::kGuardRows;
+    if (in_place) {
+        beams_.FormedView(geo_.GuardOffset);
+    } else {
+        for (int b = 0; b < nbf; ++b) std::fill(beams_.Row(b), beams_.Row(b) + ns, 0.0f);  // P1
+    }
+    CheckAveragingSettings(st);  // P2
     // P3: a new sound velocity or frequency takes effect on this ping.
     geo_.SoundVelocity =
         st.work.sound_velocity_current > 0.0f ? st.work.sound_velocity_current : 1500.0f;
@@ -84,6 +92,7 @@ void BeamFormer::Form(const SettingsState& st, const PingFormat& format) {
     ScaleInput(format);  // P4
     const float g = static_cast<float>(st.s.DisplayGain);
     const int mode = st.s.ProcessingMode >= 0 && st.s.ProcessingMode <= 3 ? st.s.ProcessingMode : 1;
+    if (in_place) ClearUnformedSamples(mode, nbf, ns);
     if (mode == 0) {
         RunMode0(g);
     } else if (mode == 1 && geo_.ModelCode == 5) {
@@ -96,7 +105,33 @@ void BeamFormer::Form(const SettingsState& st, const PingFormat& format) {
     if (st.s.AvgFilter)  // P6
         averager_.AverageFormed(beams_, nbf, ns, ShotCount(st.s.AvgFilterIndex));
     if (st.s.ProfilePointDetection && hook_) hook_->OnFormed(beams_, geo_);  // P7
-    Centre();                                                                // P8
+    if (in_place) {
+        KeepCentralBeams();  // P8
+    } else {
+        Centre();  // P8
+    }
+}
+
+// Samples 0 .. NumSamples-1 of every formed beam that the processing mode does not write:
+// the first sample in modes 1 to 3, the last one in modes 0 and 3.
+void BeamFormer::ClearUnformedSamples(int mode, int nbf, int ns) {
+    for (int b = 0; b < nbf; ++b) {
+        float* row = beams_.Row(b);
+        if (mode != 0) row[0] = 0.0f;
+        if (mode == 0 || mode == 3) row[ns - 1] = 0.0f;
+    }
+}
+
+// P8 on beams formed in place: Row(k) becomes formed beam k + GuardOffset. When the fan is
+// so wide that formed beams would lie past the last row, the kept rows past that point hold
+// the formed beam of their own index, as a centring copy leaves them.
+void BeamFormer::KeepCentralBeams() {
+    const int g = geo_.GuardOffset;
+    const int kept = std::min(geo_.NumBeams, kMaxBeams - g);
+    const int last = std::min(geo_.NumBeams, std::min(geo_.NumBeamsFormed, kMaxBeams));
+    for (int k = kept; k < last && g > 0; ++k)  // formed view: Row(k) is formed beam k
+        std::memcpy(beams_.Row(k + g), beams_.Row(k), sizeof(float) * kBeamRowLength);
+    beams_.KeptView();
 }
 
 void BeamFormer::RunMode0(float display_gain) {

@@ -78,7 +78,12 @@ class BeamFormer {
 
     void ClearAveraging();
     void set_hook(FormedBeamsHook* hook) { hook_ = hook; }
-    void set_kernel(dsp::KernelIsa isa) { kernel_ = dsp::SelectBeamKernel(isa); }
+    // The kernel for an instruction set; kReference also forms the beams the first way
+    // (clearing every row, then centring by copy), for tests and benchmarks.
+    void set_kernel(dsp::KernelIsa isa, dsp::KernelVariant variant = dsp::KernelVariant::kFast) {
+        kernel_ = dsp::SelectBeamKernel(isa, variant);
+        variant_ = variant;
+    }
     const char* kernel_isa() const { return kernel_.isa; }
 
     const BeamGeometry& geometry() const { return geo_; }
@@ -100,12 +105,15 @@ class BeamFormer {
     void RunPolynomialMode(int mode, float display_gain);
     void RunBottomWindow(float display_gain);
     void Centre();
+    void ClearUnformedSamples(int mode, int nbf, int ns);
+    void KeepCentralBeams();
     dsp::KernelArgs BaseArgs() const;
     float* ElemI(int e) { return element_i_.data() + static_cast<std::size_t>(e) * kBeamRowLength; }
     float* ElemQ(int e) { return element_q_.data() + static_cast<std::size_t>(e) * kBeamRowLength; }
 
     BeamGeometry geo_;
     dsp::BeamKernel kernel_;
+    dsp::KernelVariant variant_ = dsp::KernelVariant::kFast;
     FormedBeamsHook* hook_ = nullptr;
     std::vector<float> element_i_, element_q_;  // [kMaxElements][1010], raw counts
     std::vector<float> scaled_i_, scaled_q_;    // [kMaxElements][kScaledStride]
