@@ -30,11 +30,12 @@ struct Bench {
     vq::PingFormat format;
     std::vector<std::uint8_t> samples;
 
-    Bench(int mode, int step, int points, KernelIsa isa, KernelVariant variant) {
+    Bench(int mode, int step, int points, KernelIsa isa, KernelVariant variant, int shots = 0) {
         st.s.ProcessingMode = mode;
         st.s.StepSize = step;
         st.s.SectorSize = 3;
-        st.s.AvgFilter = 0;
+        st.s.AvgFilter = shots > 0 ? 1 : 0;
+        st.s.AvgFilterIndex = shots > 0 ? shots : 3;
         format.num_samples = points;
         samples.resize(static_cast<std::size_t>(points) * 16 * 4);
         std::mt19937 rng(7);
@@ -58,7 +59,8 @@ void FormPing(benchmark::State& state, KernelIsa isa) {
     const int mode = static_cast<int>(state.range(0));
     const int step = static_cast<int>(state.range(1));
     const int points = static_cast<int>(state.range(2));
-    Bench b(mode, step, points, isa, KernelVariant::kFast);
+    const int shots = static_cast<int>(state.range(3));
+    Bench b(mode, step, points, isa, KernelVariant::kFast, shots);
     double t_ref = 0.0, t_fast = 0.0;
     for (auto _ : state) {
         b.former.set_kernel(isa, KernelVariant::kReference);
@@ -148,12 +150,17 @@ int main(int argc, char** argv) {
                                                      : "FormPing/generic";
         auto* bm =
             benchmark::RegisterBenchmark(name, [isa](benchmark::State& s) { FormPing(s, isa); });
-        bm->ArgNames({"mode", "step", "points"})->Unit(benchmark::kMicrosecond)->UseManualTime();
+        bm->ArgNames({"mode", "step", "points", "avg"})
+            ->Unit(benchmark::kMicrosecond)
+            ->UseManualTime();
         if (isa == KernelIsa::kBest) {
-            for (int mode = 0; mode <= 3; ++mode) bm->Args({mode, 0, 1000});
-            bm->Args({1, 1, 1000})->Args({1, 2, 1000})->Args({1, 0, 500})->Args({3, 0, 500});
+            for (int mode = 0; mode <= 3; ++mode) bm->Args({mode, 0, 1000, 0});
+            bm->Args({1, 1, 1000, 0})->Args({1, 2, 1000, 0})->Args({1, 0, 500, 0});
+            bm->Args({3, 0, 500, 0});
+            // With 3-shot averaging, the default (not counted in the flops).
+            bm->Args({1, 0, 1000, 3});
         } else {
-            for (int mode = 1; mode <= 3; ++mode) bm->Args({mode, 0, 1000});
+            for (int mode = 1; mode <= 3; ++mode) bm->Args({mode, 0, 1000, 0});
         }
     }
     benchmark::RegisterBenchmark("Kernel/best",

@@ -74,8 +74,8 @@ void BeamFormer::Form(const SettingsState& st, const PingFormat& format) {
     const int nbf = std::min(geo_.NumBeamsFormed, kMaxBeams);
     // The fast path forms the beams where the kept ones belong (no centring copy) and clears
     // only the samples the processing mode leaves at 0; the reference path clears and copies.
-    const bool in_place = variant_ == dsp::KernelVariant::kFast && geo_.GuardOffset >= 0 &&
-                          geo_.GuardOffset < BeamData::kGuardRows;
+    const bool fast = variant_ == dsp::KernelVariant::kFast;
+    const bool in_place = fast && geo_.GuardOffset >= 0 && geo_.GuardOffset < BeamData::kGuardRows;
     if (in_place) {
         beams_.FormedView(geo_.GuardOffset);
     } else {
@@ -102,8 +102,11 @@ void BeamFormer::Form(const SettingsState& st, const PingFormat& format) {
     } else {
         RunPolynomialMode(mode, g);
     }
-    if (st.s.AvgFilter)  // P6
+    if (st.s.AvgFilter && fast) {  // P6
         averager_.AverageFormed(beams_, nbf, ns, ShotCount(st.s.AvgFilterIndex));
+    } else if (st.s.AvgFilter) {
+        averager_.AverageFormedReference(beams_, nbf, ns, ShotCount(st.s.AvgFilterIndex));
+    }
     if (st.s.ProfilePointDetection && hook_) hook_->OnFormed(beams_, geo_);  // P7
     if (in_place) {
         KeepCentralBeams();  // P8

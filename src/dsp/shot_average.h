@@ -24,6 +24,9 @@ class ShotAverager {
     // Sliding window for beams formed here: each value becomes the mean of the current ping
     // and the n-1 previous ones (zeros before the first pings after Clear). n is 3 .. 9.
     void AverageFormed(BeamData& beams, int rows, int samples, int shots);
+    // The same, sample by sample (the first form, kept as the yardstick of tests and
+    // benchmarks): the same floats.
+    void AverageFormedReference(BeamData& beams, int rows, int samples, int shots);
 
     // Running sum for beams formed by the head: values are first scaled by G * 0.02, then
     // replaced by the mean of the last n (1 .. 9) pings.
