@@ -13,10 +13,12 @@
 #include <algorithm>
 #include <cstdio>
 #include <ctime>
+#include <memory>
 #include <random>
 #include <vector>
 
 #include "dsp/beam_former.h"
+#include "dsp/byte_image.h"
 #include "dsp_peak.h"
 
 namespace {
@@ -138,6 +140,30 @@ void Kernel(benchmark::State& state, KernelIsa isa) {
     state.SetLabel(fast.isa);
 }
 
+// The byte image of 480 beams x 1000 samples (rule C, pairs): the first cell-by-cell form and
+// the vector form one after the other in each iteration.
+void ByteImage(benchmark::State& state) {
+    Bench b(1, 0, 1000, KernelIsa::kBest, KernelVariant::kFast);
+    b.former.Form(b.st, b.format);
+    const vq::BeamData& beams = b.former.Beams();
+    auto ref = std::make_unique<vq::BeamByteImage>(), fast = std::make_unique<vq::BeamByteImage>();
+    double t_ref = 0.0, t_fast = 0.0;
+    for (auto _ : state) {
+        const double t0 = ThreadSeconds();
+        vq::FillBeamByteImageReference(beams, 480, 1000, vq::ByteImageRule::kC, *ref);
+        benchmark::DoNotOptimize(ref->data());
+        const double t1 = ThreadSeconds();
+        vq::FillBeamByteImage(beams, 480, 1000, vq::ByteImageRule::kC, *fast);
+        benchmark::DoNotOptimize(fast->data());
+        const double t2 = ThreadSeconds();
+        t_ref += t1 - t0;
+        t_fast += t2 - t1;
+        state.SetIterationTime(t2 - t1);
+    }
+    state.counters["ref_us"] = t_ref / static_cast<double>(state.iterations()) * 1e6;
+    state.counters["speedup"] = t_ref / t_fast;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -170,6 +196,9 @@ int main(int argc, char** argv) {
         ->Args({3})
         ->Args({4})
         ->Args({5})
+        ->Unit(benchmark::kMicrosecond)
+        ->UseManualTime();
+    benchmark::RegisterBenchmark("ByteImage480x1000", ByteImage)
         ->Unit(benchmark::kMicrosecond)
         ->UseManualTime();
     benchmark::Initialize(&argc, argv);

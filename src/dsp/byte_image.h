@@ -29,6 +29,9 @@ inline bool SkipByteImageFill(int profile_point_detection, int profile_display_t
 
 void FillBeamByteImage(const BeamData& beams, int num_beams, int num_samples, ByteImageRule rule,
                        BeamByteImage& image);
+// The same bytes, cell by cell (the first form, kept as the yardstick of tests and benchmarks).
+void FillBeamByteImageReference(const BeamData& beams, int num_beams, int num_samples,
+                                ByteImageRule rule, BeamByteImage& image);
 void StretchHalfRange(BeamByteImage& image);
 
 }  // namespace vq

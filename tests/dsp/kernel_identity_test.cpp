@@ -6,13 +6,16 @@
 
 #include <cmath>
 #include <cstring>
+#include <limits>
 #include <map>
+#include <memory>
 #include <numbers>
 #include <random>
 #include <string>
 #include <tuple>
 #include <vector>
 
+#include "dsp/byte_image.h"
 #include "dsp/sim_ping.h"
 
 namespace vq {
@@ -281,6 +284,47 @@ TEST(FastKernels, PolynomialModesGiveZeroWhereReIsNegativeForEveryCoherence) {
             }
             EXPECT_EQ(differing, 0) << static_cast<int>(out);
             EXPECT_NEAR(zeros, kBeams * kSamples / 2, kBeams * 4);  // Re < 0 on half the sweep
+        }
+}
+
+}  // namespace
+}  // namespace vq
+
+namespace vq {
+namespace {
+
+// The byte image 16 cells at a time against the cell-by-cell first form, for every rule and
+// sample count, with values around every edge of the clipping (NaN, infinities, -0, 254.5).
+TEST(FastByteImage, MatchesTheCellByCellFormForEveryRule) {
+    auto beams = std::make_unique<BeamData>();
+    std::mt19937 rng(5);
+    std::uniform_real_distribution<float> u(-20.0f, 300.0f);
+    const float edges[] = {std::numeric_limits<float>::quiet_NaN(),
+                           std::numeric_limits<float>::infinity(),
+                           -std::numeric_limits<float>::infinity(),
+                           -0.0f,
+                           0.0f,
+                           0.49f,
+                           0.5f,
+                           -0.5f,
+                           254.5f,
+                           254.99f,
+                           255.0f,
+                           255.5f,
+                           1e30f};
+    for (int b = 0; b < kMaxBeams; ++b)
+        for (int s = 0; s < kBeamRowLength; ++s)
+            beams->At(b, s) = (s + b) % 7 == 0 ? edges[(s * 3 + b) % 13] : u(rng);
+    for (ByteImageRule rule : {ByteImageRule::kA, ByteImageRule::kB, ByteImageRule::kC})
+        for (int samples : {1000, 500, 999, 37}) {
+            auto fast = std::make_unique<BeamByteImage>(), ref = std::make_unique<BeamByteImage>();
+            FillBeamByteImage(*beams, 479, samples, rule, *fast);
+            FillBeamByteImageReference(*beams, 479, samples, rule, *ref);
+            EXPECT_EQ(0, std::memcmp(fast->data(), ref->data(), fast->size()))
+                << static_cast<int>(rule) << " " << samples;
+            int saturated = 0;
+            for (std::size_t i = 0; i < fast->size(); ++i) saturated += fast->data()[i] == 255;
+            EXPECT_GT(saturated, 100);  // the clipping was exercised
         }
 }
 
