@@ -11,6 +11,7 @@
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <ctime>
 #include <memory>
@@ -140,6 +141,38 @@ void Kernel(benchmark::State& state, KernelIsa isa) {
     state.SetLabel(fast.isa);
 }
 
+double WallSeconds() {
+    return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
+// One ping formed on one thread and shared between this thread and `threads - 1` helpers (the
+// same beams), one after the other in each iteration; wall-clock times, `speedup` the ratio.
+void FormShared(benchmark::State& state) {
+    const int mode = static_cast<int>(state.range(0));
+    const int shots = static_cast<int>(state.range(1));
+    const int threads = static_cast<int>(state.range(2));
+    Bench one(mode, 0, 1000, KernelIsa::kBest, KernelVariant::kFast, shots);
+    Bench many(mode, 0, 1000, KernelIsa::kBest, KernelVariant::kFast, shots);
+    vq::WorkSplit split(threads);
+    many.former.set_work_split(&split);
+    double t_one = 0.0, t_many = 0.0;
+    for (auto _ : state) {
+        const double t0 = WallSeconds();
+        one.former.Form(one.st, one.format);
+        benchmark::DoNotOptimize(one.former.Beams().data());
+        const double t1 = WallSeconds();
+        many.former.Form(many.st, many.format);
+        benchmark::DoNotOptimize(many.former.Beams().data());
+        const double t2 = WallSeconds();
+        t_one += t1 - t0;
+        t_many += t2 - t1;
+        state.SetIterationTime(t2 - t1);
+    }
+    state.counters["one_thread_us"] = t_one / static_cast<double>(state.iterations()) * 1e6;
+    state.counters["speedup"] = t_one / t_many;
+}
+
 // The byte image of 480 beams x 1000 samples (rule C, pairs): the first cell-by-cell form and
 // the vector form one after the other in each iteration.
 void ByteImage(benchmark::State& state) {
@@ -196,6 +229,14 @@ int main(int argc, char** argv) {
         ->Args({3})
         ->Args({4})
         ->Args({5})
+        ->Unit(benchmark::kMicrosecond)
+        ->UseManualTime();
+    benchmark::RegisterBenchmark("FormShared", FormShared)
+        ->ArgNames({"mode", "avg", "threads"})
+        ->Args({1, 0, 1})
+        ->Args({1, 0, 2})
+        ->Args({1, 3, 2})
+        ->Args({3, 3, 2})
         ->Unit(benchmark::kMicrosecond)
         ->UseManualTime();
     benchmark::RegisterBenchmark("ByteImage480x1000", ByteImage)

@@ -11,6 +11,9 @@ namespace vq {
 
 namespace {
 constexpr int kProductRows = 8;
+// Beams (or rows) per chunk of the work shared among threads: a multiple of the kernels'
+// blocks of beams.
+constexpr int kBeamsPerChunk = 32;
 int ClampSamples(int n) {
     return n >= 1000 ? 1000 : 500;
 }
@@ -102,8 +105,19 @@ void BeamFormer::Form(const SettingsState& st, const PingFormat& format) {
     } else {
         RunPolynomialMode(mode, g);
     }
-    if (st.s.AvgFilter && fast) {  // P6
-        averager_.AverageFormed(beams_, nbf, ns, ShotCount(st.s.AvgFilterIndex));
+    if (st.s.AvgFilter && fast) {  // P6, in chunks of rows the threads share
+        const ShotAverager::FormedFrames frames =
+            averager_.BeginFormed(ShotCount(st.s.AvgFilterIndex));
+        const int chunks = (nbf + kBeamsPerChunk - 1) / kBeamsPerChunk;
+        auto rows = [&](int c) {
+            averager_.AverageRows(beams_, c * kBeamsPerChunk,
+                                  std::min((c + 1) * kBeamsPerChunk, nbf), ns, frames);
+        };
+        if (split_) {
+            split_->RunChunks(chunks, rows);
+        } else {
+            averager_.AverageRows(beams_, 0, nbf, ns, frames);
+        }
     } else if (st.s.AvgFilter) {
         averager_.AverageFormedReference(beams_, nbf, ns, ShotCount(st.s.AvgFilterIndex));
     }
@@ -137,6 +151,27 @@ void BeamFormer::KeepCentralBeams() {
     beams_.KeptView();
 }
 
+// The kernel over the beams of `a`, in chunks of beams that the threads share (every beam's
+// output depends on that beam alone, so who forms which chunk changes nothing).
+void BeamFormer::RunKernel(const dsp::KernelArgs& a) {
+    const int n = a.beam_end - a.beam_begin;
+    if (!split_ || split_->threads() == 1 || variant_ != dsp::KernelVariant::kFast) {
+        kernel_.fn(a);
+        return;
+    }
+    const int chunks = (n + kBeamsPerChunk - 1) / kBeamsPerChunk;
+    auto chunk = [&](int c) {
+        dsp::KernelArgs p = a;
+        p.beam_begin = a.beam_begin + c * kBeamsPerChunk;
+        p.beam_end = std::min(p.beam_begin + kBeamsPerChunk, a.beam_end);
+        const std::ptrdiff_t rows = static_cast<std::ptrdiff_t>(p.beam_begin - a.beam_begin);
+        p.out_a = a.out_a + rows * a.out_stride;
+        if (a.out_b) p.out_b = a.out_b + rows * a.out_stride;
+        kernel_.fn(p);
+    };
+    split_->RunChunks(chunks, chunk);
+}
+
 void BeamFormer::RunMode0(float display_gain) {
     dsp::KernelArgs a = BaseArgs();
     a.s_begin = 0;
@@ -145,7 +180,7 @@ void BeamFormer::RunMode0(float display_gain) {
     a.coherence_scale = display_gain;
     a.out_a = beams_.Row(0);
     a.out_stride = kBeamRowLength;
-    kernel_.fn(a);
+    RunKernel(a);
 }
 
 void BeamFormer::RunCoherence(float scale) {
@@ -156,7 +191,7 @@ void BeamFormer::RunCoherence(float scale) {
     a.coherence_scale = scale;
     a.out_a = beams_.Row(0) + 1;
     a.out_stride = kBeamRowLength;
-    kernel_.fn(a);
+    RunKernel(a);
 }
 
 void BeamFormer::RunPolynomialMode(int mode, float display_gain) {
@@ -168,7 +203,7 @@ void BeamFormer::RunPolynomialMode(int mode, float display_gain) {
     a.coherence_scale = mode == 3 ? display_gain * 6.0f : display_gain * 0.6f;
     a.out_a = beams_.Row(0) + 1;
     a.out_stride = kBeamRowLength;
-    kernel_.fn(a);
+    RunKernel(a);
 }
 
 void BeamFormer::RunBottomWindow(float display_gain) {

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "core/settings_store.h"
+#include "core/work_split.h"
 #include "dsp/beam_data.h"
 #include "dsp/beam_kernels.h"
 #include "dsp/shot_average.h"
@@ -85,6 +86,9 @@ class BeamFormer {
         variant_ = variant;
     }
     const char* kernel_isa() const { return kernel_.isa; }
+    // Threads to share the steering sums and the averaging of a ping with (nullptr: this
+    // thread alone). The beams come out the same whatever the split.
+    void set_work_split(WorkSplit* split) { split_ = split; }
 
     const BeamGeometry& geometry() const { return geo_; }
     BeamData& Beams() { return beams_; }
@@ -105,6 +109,7 @@ class BeamFormer {
     void RunPolynomialMode(int mode, float display_gain);
     void RunBottomWindow(float display_gain);
     void Centre();
+    void RunKernel(const dsp::KernelArgs& a);
     void ClearUnformedSamples(int mode, int nbf, int ns);
     void KeepCentralBeams();
     dsp::KernelArgs BaseArgs() const;
@@ -114,6 +119,7 @@ class BeamFormer {
     BeamGeometry geo_;
     dsp::BeamKernel kernel_;
     dsp::KernelVariant variant_ = dsp::KernelVariant::kFast;
+    WorkSplit* split_ = nullptr;
     FormedBeamsHook* hook_ = nullptr;
     std::vector<float> element_i_, element_q_;  // [kMaxElements][1010], raw counts
     std::vector<float> scaled_i_, scaled_q_;    // [kMaxElements][kScaledStride]

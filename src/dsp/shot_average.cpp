@@ -39,29 +39,39 @@ inline void AverageBlock(float* row, float* __restrict out, const float* const* 
 
 }  // namespace
 
-// The sum runs over the frames newest first, as in the reference below, 16 samples at a time;
-// the newest frame is the row itself (stored into the history in the same pass).
-void ShotAverager::AverageFormed(BeamData& beams, int rows, int samples, int shots) {
+ShotAverager::FormedFrames ShotAverager::BeginFormed(int shots) {
     // The two forms share the history; data from the other form would be wrong here.
     if (last_form_ != 1) Clear();
     last_form_ = 1;
-    const int n = std::clamp(shots, 3, 9);
-    rows = std::clamp(rows, 0, kMaxBeams);
-    samples = std::clamp(samples, 0, kBeamRowLength);
+    FormedFrames f;
+    f.n = std::clamp(shots, 3, 9);
+    f.inv = 1.0f / static_cast<float>(f.n);
     newest_ = (newest_ + 1) % kAvgFrames;
-    const float inv = 1.0f / static_cast<float>(n);
-    const float* past[9];
-    for (int k = 0; k < n; ++k) past[k] = Frame((newest_ - k + kAvgFrames) % kAvgFrames);
-    float* store = Frame(newest_);
-    for (int b = 0; b < rows; ++b) {
+    f.store = Frame(newest_);
+    for (int k = 1; k < f.n; ++k) f.past[k] = Frame((newest_ - k + kAvgFrames) % kAvgFrames);
+    return f;
+}
+
+// The sum runs over the frames newest first, as in the reference below, 16 samples at a time;
+// the newest frame is the row itself (stored into the history in the same pass).
+void ShotAverager::AverageRows(BeamData& beams, int row_begin, int row_end, int samples,
+                               const FormedFrames& f) {
+    row_begin = std::clamp(row_begin, 0, kMaxBeams);
+    row_end = std::clamp(row_end, row_begin, kMaxBeams);
+    samples = std::clamp(samples, 0, kBeamRowLength);
+    for (int b = row_begin; b < row_end; ++b) {
         float* row = beams.Row(b);
         const std::size_t off = static_cast<std::size_t>(b) * kBeamRowLength;
-        int s0 = 0;
-        for (; s0 + kAvgBlock <= samples; s0 += kAvgBlock)
-            AverageBlock<kAvgBlock>(row + s0, store + off + s0, past, off + s0, n, inv);
-        for (; s0 < samples; ++s0)
-            AverageBlock<1>(row + s0, store + off + s0, past, off + s0, n, inv);
+        int s = 0;
+        for (; s + kAvgBlock <= samples; s += kAvgBlock)
+            AverageBlock<kAvgBlock>(row + s, f.store + off + s, f.past, off + s, f.n, f.inv);
+        for (; s < samples; ++s)
+            AverageBlock<1>(row + s, f.store + off + s, f.past, off + s, f.n, f.inv);
     }
+}
+
+void ShotAverager::AverageFormed(BeamData& beams, int rows, int samples, int shots) {
+    AverageRows(beams, 0, rows, samples, BeginFormed(shots));
 }
 
 void ShotAverager::AverageFormedReference(BeamData& beams, int rows, int samples, int shots) {

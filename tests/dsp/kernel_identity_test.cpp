@@ -330,3 +330,51 @@ TEST(FastByteImage, MatchesTheCellByCellFormForEveryRule) {
 
 }  // namespace
 }  // namespace vq
+
+namespace vq {
+namespace {
+
+// Beam forming shared among 2 or 3 threads gives the beams of one thread, bit for bit, over
+// pings with averaging (the averaging history runs on) in every mode and the bottom window.
+TEST(SharedBeamForming, GivesTheBeamsOfOneThread) {
+    struct Case {
+        int mode, points, model_code, avg;
+    } cases[] = {{0, 1000, 4, 3}, {1, 1000, 4, 5}, {2, 500, 4, 0}, {3, 1000, 4, 3}, {1, 500, 5, 3}};
+    for (int threads : {2, 3}) {
+        WorkSplit split(threads);
+        for (const Case& c : cases) {
+            SCOPED_TRACE(testing::Message() << "threads " << threads << " mode " << c.mode
+                                            << " model " << c.model_code);
+            test::CommandSpec spec;
+            spec.points = c.points;
+            test::Chain one, many;
+            many.former.set_work_split(&split);
+            for (test::Chain* ch : {&one, &many}) {
+                ASSERT_TRUE(ch->Parse(SimPingOnce(spec, 0), spec));
+                ch->Adopt();
+                ch->st.head.model_code = c.model_code;
+                ch->st.s.ProcessingMode = c.mode;
+                ch->st.s.StepSize = 0;
+                ch->st.s.AvgFilter = c.avg > 0;
+                ch->st.s.AvgFilterIndex = c.avg;
+                ch->Setup();
+            }
+            for (int ping = 0; ping < 3; ++ping) {
+                for (test::Chain* ch : {&one, &many}) {
+                    ASSERT_TRUE(ch->Parse(SimPingOnce(spec, ping), spec));
+                    ch->Form();
+                }
+                const BeamGeometry& g = one.former.geometry();
+                int differing = 0;
+                for (int b = 0; b < g.NumBeams; ++b)
+                    differing +=
+                        std::memcmp(one.former.Beams().Row(b), many.former.Beams().Row(b),
+                                    sizeof(float) * static_cast<std::size_t>(c.points)) != 0;
+                EXPECT_EQ(differing, 0) << "ping " << ping;
+            }
+        }
+    }
+}
+
+}  // namespace
+}  // namespace vq
