@@ -168,6 +168,7 @@ bool Engine::Impl::Copying() {
 }
 
 bool Engine::Impl::SaveSettings() {
+    if (!opts.save_settings) return true;  // read, never written back (--read-only-settings)
     SettingsState st = store.snapshot();
     // In playback the values restored from the recording are not the operator's: the live
     // ones kept aside are what the file stores.
@@ -201,6 +202,11 @@ void Engine::Start() {
     d.store.Update([&](SettingsState& s) { s = st; });
     d.pipeline.RequestDisplayMode(st.s.DisplayType);
     d.pipeline.set_outputs(&d.outputs);
+    d.pipeline.set_picture_wanted(d.opts.draw_picture);
+    if (d.opts.jobs > 1) {
+        d.split = std::make_unique<WorkSplit>(d.opts.jobs);
+        d.pipeline.set_work_split(d.split.get());
+    }
     // The GPS state is one object for the whole run; the serial reader fills it.
     d.outputs.set_nav(&d.sensors.Nav());
     d.activity.recording_available = true;

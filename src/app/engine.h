@@ -45,6 +45,14 @@ struct EngineOptions {
     // or 0 for plain playback).
     std::string command_line_file;
     char command_line_switch = 0;
+    // Threads that share the beam forming of every ping (1: the ping thread alone); the
+    // outputs are the same whatever the count.
+    int jobs = 1;
+    // Whether anyone sees the picture (an unattended conversion does not; its outputs are the
+    // same either way).
+    bool draw_picture = true;
+    // Whether the settings file is written back at the end of the run.
+    bool save_settings = true;
 };
 
 struct EngineStats {

@@ -17,6 +17,7 @@
 #include "app/engine.h"
 #include "app/operating_state.h"
 #include "core/task_queue.h"
+#include "core/work_split.h"
 #include "link/link_thread.h"
 #include "net/control.h"
 #include "net/udp_output.h"
@@ -53,6 +54,7 @@ struct Engine::Impl {
     PlaybackDriver playback{store, op, pipeline, outputs};
     TaskQueue tasks;
     PlaybackSource playback_source{playback, pipeline, tasks};
+    std::unique_ptr<WorkSplit> split;  // with jobs > 1, the threads the ping thread shares with
     UdpOutput udp;
     ControlState control;
     SensorInputs sensors;

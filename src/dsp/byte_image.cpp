@@ -151,8 +151,21 @@ void StretchHalfRange(BeamByteImage& image) {
 }
 
 void ConvertBeamsToBytes(const BeamData& beams, int num_beams, int num_samples, ByteImageRule rule,
-                         const ByteImageOptions& options, BeamByteImage& image) {
-    if (!options.skip_fill) FillBeamByteImage(beams, num_beams, num_samples, rule, image);
+                         const ByteImageOptions& options, BeamByteImage& image, WorkSplit* split) {
+    if (!options.skip_fill && split != nullptr && split->threads() > 1) {
+        const int nb = std::clamp(num_beams, 0, kMaxBeams);
+        const int ns = std::clamp(num_samples, 0, kBeamRowLength);
+        constexpr int kRowsPerChunk = 64;
+        const int chunks = (nb + kRowsPerChunk - 1) / kRowsPerChunk;
+        auto rows = [&](int c) {
+            const int end = std::min((c + 1) * kRowsPerChunk, nb);
+            for (int b = c * kRowsPerChunk; b < end; ++b)
+                FillRowFast(beams.Row(b), ns, rule, image.Row(nb - 1 - b));
+        };
+        split->RunChunks(chunks, rows);
+    } else if (!options.skip_fill) {
+        FillBeamByteImage(beams, num_beams, num_samples, rule, image);
+    }
     if (options.half_range) StretchHalfRange(image);
 }
 

@@ -2,6 +2,7 @@
 // profile pictures.
 #pragma once
 
+#include "core/work_split.h"
 #include "dsp/beam_data.h"
 
 namespace vq {
@@ -18,9 +19,10 @@ struct ByteImageOptions {
 };
 
 // Convert: fill by the rule (unless skipped), then the half-range stretch when on. Row r of
-// the image holds beam num_beams-1-r.
+// the image holds beam num_beams-1-r. With `split`, threads share the rows (same bytes).
 void ConvertBeamsToBytes(const BeamData& beams, int num_beams, int num_samples, ByteImageRule rule,
-                         const ByteImageOptions& options, BeamByteImage& image);
+                         const ByteImageOptions& options, BeamByteImage& image,
+                         WorkSplit* split = nullptr);
 
 // The skip applies when profile detection is on and ProfileDisplayType is 3.
 inline bool SkipByteImageFill(int profile_point_detection, int profile_display_type) {

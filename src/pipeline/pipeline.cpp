@@ -124,7 +124,7 @@ void PingPipeline::Process(const std::uint8_t* ping, std::size_t length, const P
         WaitMs(invalid_wait_ms_);
     } else {
         FormAndDraw(input);
-        Publish(input);
+        if (picture_wanted_) Publish(input);
         processed_.fetch_add(1);
         if (outputs_) outputs_->OnPingProcessed(*this, ping, length, input);
     }
@@ -233,8 +233,10 @@ void PingPipeline::ApplyDisplayMode() {
         store_.Update([](SettingsState& st) { st.s.Persistence = 0; });
         store_.SnapshotInto(snap_);
     }
-    picture_.set_params(MakeDisplayParams());
-    picture_.SelectColors(snap_.s.Colors);
+    if (picture_wanted_) {
+        picture_.set_params(MakeDisplayParams());
+        picture_.SelectColors(snap_.s.Colors);
+    }
     display_ready_ = true;
 }
 
@@ -247,7 +249,7 @@ void PingPipeline::FormAndDraw(const PingInput& input) {
         const Clock::time_point t1 = Clock::now();
         if (!format_.head_formed()) {
             bf_.Unpack(samples, size, format_, snap_.s.Xdcr, true);
-            picture_.Render(bf_.ByteImage(), FrameInputs{ping_interval_ms_});
+            if (picture_wanted_) picture_.Render(bf_.ByteImage(), FrameInputs{ping_interval_ms_});
         }
         drawing_ms_.store(MsSince(t1));
         return;
@@ -293,7 +295,7 @@ void PingPipeline::DrawImage(const PingInput&) {
     }
     in.waterfall_threshold = static_cast<int>(profile_.profile_threshold() * 255 * 0.01);
     if (active_mode_.load() == static_cast<int>(DisplayMode::Linear)) {
-        picture_.RenderLinear(bf_.Beams(), g.NumSamples, in);
+        if (picture_wanted_) picture_.RenderLinear(bf_.Beams(), g.NumSamples, in);
         return;
     }
     const ByteImageRule rule = ByteImageRuleFor(parser_.Legacy().bytes[1], format_.head_formed());
@@ -301,8 +303,10 @@ void PingPipeline::DrawImage(const PingInput&) {
     options.half_range = snap_.s.HalfRange != 0;
     options.skip_fill =
         SkipByteImageFill(snap_.s.ProfilePointDetection, snap_.s.ProfileDisplayType);
-    ConvertBeamsToBytes(bf_.Beams(), g.NumBeams, g.NumSamples, rule, options, bf_.ByteImage());
-    picture_.Render(bf_.ByteImage(), in);
+    // The byte image also feeds the beam records of 500-sample pings: it is made either way.
+    ConvertBeamsToBytes(bf_.Beams(), g.NumBeams, g.NumSamples, rule, options, bf_.ByteImage(),
+                        split_);
+    if (picture_wanted_) picture_.Render(bf_.ByteImage(), in);
 }
 
 void PingPipeline::Publish(const PingInput& input) {

@@ -15,6 +15,7 @@
 
 #include "core/operator.h"
 #include "core/settings_store.h"
+#include "core/work_split.h"
 #include "display/picture_handoff.h"
 #include "display/sonar_picture.h"
 #include "dsp/beam_former.h"
@@ -75,6 +76,17 @@ class PingPipeline {
     std::thread::id last_thread() const { return last_thread_.load(); }
     // Sleep of 50 ms after an invalid header (off in tests that count invalid pings quickly).
     void set_invalid_header_wait_ms(int ms) { invalid_wait_ms_ = ms; }
+    // Whether anyone sees the picture. A command-line conversion shows none: the scan
+    // conversion, the display tables and the hand-over of the picture are skipped, while the
+    // beams, the byte image, the profile, the sidescan line and every output stay as they are.
+    // Set before pings run.
+    void set_picture_wanted(bool on) { picture_wanted_ = on; }
+    // Threads to share the beam forming of every ping with (nullptr: the ping thread alone);
+    // the beams are the same. Set before pings run.
+    void set_work_split(WorkSplit* split) {
+        split_ = split;
+        bf_.set_work_split(split);
+    }
 
     // One complete ping (the PingBuffer bytes).
     void Process(const std::uint8_t* ping, std::size_t length, const PingInput& input);
@@ -162,6 +174,8 @@ class PingPipeline {
     AltitudeEstimator altitude_;
     bool geometry_ready_ = false;
     bool display_ready_ = false;
+    bool picture_wanted_ = true;
+    WorkSplit* split_ = nullptr;
     std::chrono::steady_clock::time_point last_ping_time_{};
     double ping_interval_ms_ = 0.0;
 
