@@ -220,6 +220,12 @@ void Engine::Start() {
         d.store.Update([](SettingsState& s) { s.s.RunMode = 1; });
         d.source = 1;
         d.pipeline.RequestOperatingPoint(true);
+        // A conversion on several threads forms each next ping's beams while the current one
+        // is detected and written (the same beams).
+        if (d.opts.jobs > 1 && d.opts.command_line_switch != 0) {
+            d.pipeline.set_speculation(true);
+            d.playback.set_lookahead(true);
+        }
         d.command_line_opened = d.StartCommandLineConversion();
         for (const std::string& p : d.outputs.Recording().snapshot().output_paths) {
             if (!p.empty()) d.command_line_outputs.push_back(p);

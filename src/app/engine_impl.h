@@ -49,12 +49,14 @@ struct Engine::Impl {
     std::atomic<bool> hold{false};
     std::atomic<std::uint64_t> received{0};
     std::atomic<bool> connected{false};
+    // With jobs > 1, the threads the ping thread shares with; it outlives the pipeline, whose
+    // beam former finishes its last speculation when it goes.
+    std::unique_ptr<WorkSplit> split;
     PingPipeline pipeline{store, op, pictures};
     PingOutputs outputs{store, op};
     PlaybackDriver playback{store, op, pipeline, outputs};
     TaskQueue tasks;
     PlaybackSource playback_source{playback, pipeline, tasks};
-    std::unique_ptr<WorkSplit> split;  // with jobs > 1, the threads the ping thread shares with
     UdpOutput udp;
     ControlState control;
     SensorInputs sensors;

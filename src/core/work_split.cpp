@@ -7,6 +7,7 @@ WorkSplit::WorkSplit(int threads) {
 }
 
 WorkSplit::~WorkSplit() {
+    Finish();
     {
         std::lock_guard<std::mutex> lock(mutex_);
         stop_ = true;
@@ -19,11 +20,13 @@ void WorkSplit::TakeChunks(Job job, void* context, int chunks) {
     for (int c = next_.fetch_add(1); c < chunks; c = next_.fetch_add(1)) job(context, c);
 }
 
-void WorkSplit::Dispatch(int chunks, Job job, void* context) {
-    if (helpers_.empty() || chunks <= 1) {
-        for (int c = 0; c < chunks; ++c) job(context, c);
-        return;
-    }
+void WorkSplit::Start(int chunks, Job job, void* context) {
+    Finish();
+    owner_job_ = job;
+    owner_context_ = context;
+    owner_chunks_ = chunks;
+    open_ = true;
+    if (helpers_.empty() || chunks <= 1) return;  // Finish runs them all
     {
         std::lock_guard<std::mutex> lock(mutex_);
         job_ = job;
@@ -33,7 +36,16 @@ void WorkSplit::Dispatch(int chunks, Job job, void* context) {
         ++round_;
     }
     start_.notify_all();
-    TakeChunks(job, context, chunks);
+}
+
+void WorkSplit::Finish() {
+    if (!open_) return;
+    open_ = false;
+    if (helpers_.empty() || owner_chunks_ <= 1) {
+        for (int c = 0; c < owner_chunks_; ++c) owner_job_(owner_context_, c);
+        return;
+    }
+    TakeChunks(owner_job_, owner_context_, owner_chunks_);
     // Every chunk is taken; wait for the helpers still on one (or just woken for this round).
     std::unique_lock<std::mutex> lock(mutex_);
     done_.wait(lock, [this] { return busy_ == 0; });

@@ -1,10 +1,12 @@
 // Threads that share the work of one ping. RunChunks(n, fn) calls fn(chunk) once for every
 // chunk 0 .. n-1: the calling thread and the helper threads (started once) take chunks in turn
 // until none is left, so a helper that the system keeps waiting only does less, it never
-// holds the caller up by more than the chunk it is on. A job writes only what its chunk owns
-// (some of the beams, say), so the result does not depend on who ran which chunk. Nothing is
-// allocated per call; the lock and the condition variables live here and are never held while
-// a chunk runs.
+// holds the caller up by more than the chunk it is on. Start and Finish split that in two:
+// the helpers begin at Start while the caller goes on with other work, and Finish takes the
+// chunks left and waits for those in progress. A job writes only what its chunk owns (some of
+// the beams, say), so the result does not depend on who ran which chunk. Nothing is allocated
+// per call; the lock and the condition variables live here and are never held while a chunk
+// runs. One thread (the owner) calls RunChunks, Start and Finish.
 #pragma once
 
 #include <atomic>
@@ -26,11 +28,19 @@ class WorkSplit {
 
     int threads() const { return static_cast<int>(helpers_.size()) + 1; }
 
+    using Job = void (*)(void* context, int chunk);
+
     template <typename Fn>
     void RunChunks(int chunks, Fn& fn) {
-        Dispatch(
+        Start(
             chunks, [](void* f, int chunk) { (*static_cast<Fn*>(f))(chunk); }, &fn);
+        Finish();
     }
+    // `context` must stay valid until Finish returns. A round still open is finished first.
+    void Start(int chunks, Job job, void* context);
+    // Runs the chunks nobody has taken and waits for the rest; nothing when no round is open.
+    void Finish();
+    bool open() const { return open_; }
 
     // First item of chunk `chunk` when n items are cut into `chunks` nearly equal chunks.
     static int ChunkBegin(int n, int chunk, int chunks) {
@@ -38,8 +48,6 @@ class WorkSplit {
     }
 
   private:
-    using Job = void (*)(void*, int);
-    void Dispatch(int chunks, Job job, void* context);
     void TakeChunks(Job job, void* context, int chunks);
     void HelperLoop();
 
@@ -52,6 +60,10 @@ class WorkSplit {
     std::uint64_t round_ = 0;   // advanced for every RunChunks
     int busy_ = 0;              // helpers inside the current round
     bool stop_ = false;
+    bool open_ = false;  // owner only: a round was started and not finished
+    Job owner_job_ = nullptr;
+    void* owner_context_ = nullptr;
+    int owner_chunks_ = 0;
     std::vector<std::thread> helpers_;
 };
 

@@ -44,14 +44,15 @@ void BeamFormer::CheckAveragingSettings(const SettingsState& st) {
     }
 }
 
-void BeamFormer::ScaleInput(const PingFormat& format) {
+void BeamFormer::ScaleRows(const float* element_i, const float* element_q, float* scaled_i,
+                           float* scaled_q, const PingFormat& format) const {
     const int ns = geo_.NumSamples;
     const bool wide = format.bits != 8;
     for (int e = 0; e < geo_.NumElements; ++e) {
-        const float* ei = ElemI(e);
-        const float* eq = ElemQ(e);
-        float* si = scaled_i_.data() + static_cast<std::size_t>(e) * dsp::kScaledStride;
-        float* sq = scaled_q_.data() + static_cast<std::size_t>(e) * dsp::kScaledStride;
+        const float* ei = element_i + static_cast<std::size_t>(e) * kBeamRowLength;
+        const float* eq = element_q + static_cast<std::size_t>(e) * kBeamRowLength;
+        float* si = scaled_i + static_cast<std::size_t>(e) * dsp::kScaledStride;
+        float* sq = scaled_q + static_cast<std::size_t>(e) * dsp::kScaledStride;
         if (wide) {
             for (int s = 0; s < ns; ++s) {
                 const float g = tvg_[s] * 1.25e-6f;
@@ -69,7 +70,12 @@ void BeamFormer::ScaleInput(const PingFormat& format) {
     }
 }
 
+void BeamFormer::ScaleInput(const PingFormat& format) {
+    ScaleRows(element_i_.data(), element_q_.data(), scaled_i_.data(), scaled_q_.data(), format);
+}
+
 void BeamFormer::Form(const SettingsState& st, const PingFormat& format) {
+    FinishSpeculation();
     if (format.head_formed() != geo_.head_formed) Setup(st, format);
     if (geo_.head_formed) return;
     const int ns = ClampSamples(format.num_samples);
@@ -95,15 +101,15 @@ void BeamFormer::Form(const SettingsState& st, const PingFormat& format) {
     ScaleInput(format);  // P4
     const float g = static_cast<float>(st.s.DisplayGain);
     const int mode = st.s.ProcessingMode >= 0 && st.s.ProcessingMode <= 3 ? st.s.ProcessingMode : 1;
-    if (in_place) ClearUnformedSamples(mode, nbf, ns);
-    if (mode == 0) {
-        RunMode0(g);
-    } else if (mode == 1 && geo_.ModelCode == 5) {
+    if (mode == 1 && geo_.ModelCode == 5) {
+        if (in_place) ClearUnformedSamples(beams_, mode, nbf, ns);
         RunBottomWindow(g);
-    } else if (mode == 1) {
-        RunCoherence(g * 30.0f);
     } else {
-        RunPolynomialMode(mode, g);
+        const dsp::KernelArgs a = ModeArgs(mode, g, scaled_i_.data(), scaled_q_.data(), beams_);
+        if (!(in_place && TakeSpeculation(a, mode))) {
+            if (in_place) ClearUnformedSamples(beams_, mode, nbf, ns);
+            RunKernel(a);
+        }
     }
     if (st.s.AvgFilter && fast) {  // P6, in chunks of rows the threads share
         const ShotAverager::FormedFrames frames =
@@ -131,9 +137,9 @@ void BeamFormer::Form(const SettingsState& st, const PingFormat& format) {
 
 // Samples 0 .. NumSamples-1 of every formed beam that the processing mode does not write:
 // the first sample in modes 1 to 3, the last one in modes 0 and 3.
-void BeamFormer::ClearUnformedSamples(int mode, int nbf, int ns) {
+void BeamFormer::ClearUnformedSamples(BeamData& beams, int mode, int nbf, int ns) {
     for (int b = 0; b < nbf; ++b) {
-        float* row = beams_.Row(b);
+        float* row = beams.Row(b);
         if (mode != 0) row[0] = 0.0f;
         if (mode == 0 || mode == 3) row[ns - 1] = 0.0f;
     }
@@ -172,15 +178,33 @@ void BeamFormer::RunKernel(const dsp::KernelArgs& a) {
     split_->RunChunks(chunks, chunk);
 }
 
-void BeamFormer::RunMode0(float display_gain) {
+// The kernel call of processing mode 0 .. 3 (mode 1 without the bottom window) reading the
+// given scaled rows and writing the formed beams of `out`: mode 0 writes samples 0 .. ns-2,
+// the others output k = s + 1 (sample 0 stays 0, and in mode 3 the last sample as well).
+dsp::KernelArgs BeamFormer::ModeArgs(int mode, float display_gain, const float* scaled_i,
+                                     const float* scaled_q, BeamData& out) const {
     dsp::KernelArgs a = BaseArgs();
+    a.scaled_i = scaled_i;
+    a.scaled_q = scaled_q;
     a.s_begin = 0;
-    a.s_end = geo_.NumSamples - 1;  // the last sample stays 0
-    a.output = dsp::KernelOutput::kMagnitude;
-    a.coherence_scale = display_gain;
-    a.out_a = beams_.Row(0);
     a.out_stride = kBeamRowLength;
-    RunKernel(a);
+    if (mode == 0) {
+        a.s_end = geo_.NumSamples - 1;
+        a.output = dsp::KernelOutput::kMagnitude;
+        a.coherence_scale = display_gain;
+        a.out_a = out.Row(0);
+    } else if (mode == 1) {
+        a.s_end = geo_.NumSamples - 1;
+        a.output = dsp::KernelOutput::kCoherence;
+        a.coherence_scale = display_gain * 30.0f;
+        a.out_a = out.Row(0) + 1;
+    } else {
+        a.s_end = mode == 3 ? geo_.NumSamples - 2 : geo_.NumSamples - 1;
+        a.output = mode == 3 ? dsp::KernelOutput::kPoly3 : dsp::KernelOutput::kPoly2;
+        a.coherence_scale = mode == 3 ? display_gain * 6.0f : display_gain * 0.6f;
+        a.out_a = out.Row(0) + 1;
+    }
+    return a;
 }
 
 void BeamFormer::RunCoherence(float scale) {
@@ -189,18 +213,6 @@ void BeamFormer::RunCoherence(float scale) {
     a.s_end = geo_.NumSamples - 1;  // output k = s + 1; sample 0 stays 0
     a.output = dsp::KernelOutput::kCoherence;
     a.coherence_scale = scale;
-    a.out_a = beams_.Row(0) + 1;
-    a.out_stride = kBeamRowLength;
-    RunKernel(a);
-}
-
-void BeamFormer::RunPolynomialMode(int mode, float display_gain) {
-    dsp::KernelArgs a = BaseArgs();
-    a.s_begin = 0;
-    // Output k = s + 1: sample 0 stays 0, and in mode 3 the last sample as well.
-    a.s_end = mode == 3 ? geo_.NumSamples - 2 : geo_.NumSamples - 1;
-    a.output = mode == 3 ? dsp::KernelOutput::kPoly3 : dsp::KernelOutput::kPoly2;
-    a.coherence_scale = mode == 3 ? display_gain * 6.0f : display_gain * 0.6f;
     a.out_a = beams_.Row(0) + 1;
     a.out_stride = kBeamRowLength;
     RunKernel(a);

@@ -10,6 +10,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "core/settings_store.h"
@@ -58,6 +59,9 @@ struct PingFormat {
 class BeamFormer {
   public:
     BeamFormer();
+    ~BeamFormer();
+    BeamFormer(const BeamFormer&) = delete;
+    BeamFormer& operator=(const BeamFormer&) = delete;
 
     // Geometry set-up after a change of sector, beams, frequency, sound velocity, head type,
     // range or data points: sector, beam counts, steering tables and TVG; clears the
@@ -90,6 +94,18 @@ class BeamFormer {
     // thread alone). The beams come out the same whatever the split.
     void set_work_split(WorkSplit* split) { split_ = split; }
 
+    // For a conversion that knows the next ping: forms the beams that ping would give with the
+    // geometry and settings of this one, on the helper threads of the work split, while this
+    // ping's detection and outputs go on (the next call of Form, Setup or Speculate waits for
+    // it). Form of the next ping takes those beams only when its own kernel inputs (scaled
+    // element rows, steering tables, processing mode, scale, fan) turn out the same, so the
+    // beams are always those it would form itself. Needs a work split of 2 or more threads.
+    void Speculate(const std::uint8_t* samples, std::size_t size, const PingFormat& format,
+                   int xdcr, const SettingsState& st);
+    // Pings whose beams came from a speculation, and speculations not used.
+    std::uint64_t speculations_used() const { return spec_used_; }
+    std::uint64_t speculations_dropped() const { return spec_dropped_; }
+
     const BeamGeometry& geometry() const { return geo_; }
     BeamData& Beams() { return beams_; }
     const BeamData& Beams() const { return beams_; }
@@ -104,14 +120,18 @@ class BeamFormer {
     void ComputeTvg(const SettingsState& st, const PingFormat& format);
     void ScaleInput(const PingFormat& format);
     void CheckAveragingSettings(const SettingsState& st);
-    void RunMode0(float display_gain);
     void RunCoherence(float scale);
-    void RunPolynomialMode(int mode, float display_gain);
     void RunBottomWindow(float display_gain);
     void Centre();
     void RunKernel(const dsp::KernelArgs& a);
-    void ClearUnformedSamples(int mode, int nbf, int ns);
+    static void ClearUnformedSamples(BeamData& beams, int mode, int nbf, int ns);
     void KeepCentralBeams();
+    dsp::KernelArgs ModeArgs(int mode, float display_gain, const float* scaled_i,
+                             const float* scaled_q, BeamData& out) const;
+    void ScaleRows(const float* element_i, const float* element_q, float* scaled_i, float* scaled_q,
+                   const PingFormat& format) const;
+    void FinishSpeculation();
+    bool TakeSpeculation(const dsp::KernelArgs& want, int mode);
     dsp::KernelArgs BaseArgs() const;
     float* ElemI(int e) { return element_i_.data() + static_cast<std::size_t>(e) * kBeamRowLength; }
     float* ElemQ(int e) { return element_q_.data() + static_cast<std::size_t>(e) * kBeamRowLength; }
@@ -142,6 +162,23 @@ class BeamFormer {
         bool operator==(const SteeringKey&) const = default;
     };
     SteeringKey steering_key_;
+    // Everything the kernel of a speculation reads and writes, apart from the steering tables
+    // (which nothing changes before FinishSpeculation), with what Form compares.
+    struct Speculation {
+        Speculation();
+        static void Chunk(void* context, int chunk);
+        std::vector<float> element_i, element_q;  // [kMaxElements][1010]
+        std::vector<float> scaled_i, scaled_q;    // [kMaxElements][kScaledStride]
+        BeamData beams;
+        dsp::KernelArgs args;
+        dsp::BeamKernelFn fn = nullptr;
+        SteeringKey key;
+        std::ptrdiff_t out_offset = 0;  // args.out_a - beams.Row(0)
+        int guard = 0, mode = 0, chunks = 0;
+        bool started = false, ready = false;
+    };
+    std::unique_ptr<Speculation> spec_;  // allocated at the first speculation
+    std::uint64_t spec_used_ = 0, spec_dropped_ = 0;
     TvgParams tvg_params_;
     bool tvg_valid_ = false;
 };

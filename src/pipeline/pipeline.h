@@ -11,6 +11,7 @@
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
+#include <span>
 #include <thread>
 
 #include "core/operator.h"
@@ -35,6 +36,10 @@ struct PingInput {
     double recorded_interval_ms = 0;  // playback: the recorded ping interval
     int recorded_frequency_khz = 0;   // playback: the recorded operating frequency
     std::chrono::steady_clock::time_point last_packet_time{};  // live: arrival of the ping
+    // A conversion that has read the next ping already: its bytes and context (empty when
+    // unknown), for forming its beams ahead (set_speculation).
+    std::span<const std::uint8_t> next_ping;
+    ParseContext next_context;
 };
 
 // The steps that write or send a processed ping (recording, point and beam files, UDP). The
@@ -87,6 +92,10 @@ class PingPipeline {
         split_ = split;
         bf_.set_work_split(split);
     }
+    // With a work split of 2 or more threads and the next ping in PingInput: form that ping's
+    // beams on the helper threads while this ping's detection and outputs run. The beams are
+    // used only when they are exactly those the next ping forms (see BeamFormer::Speculate).
+    void set_speculation(bool on) { speculate_ = on; }
 
     // One complete ping (the PingBuffer bytes).
     void Process(const std::uint8_t* ping, std::size_t length, const PingInput& input);
@@ -163,6 +172,7 @@ class PingPipeline {
 
     SettingsState snap_;  // this ping's settings
     PingParser parser_;
+    PingParser next_parser_;  // the next ping, parsed for speculation
     HeaderCheckResult check_;
     PingFormat format_;
     PingFormat setup_format_;  // the format the geometry was set up for
@@ -176,6 +186,7 @@ class PingPipeline {
     bool display_ready_ = false;
     bool picture_wanted_ = true;
     WorkSplit* split_ = nullptr;
+    bool speculate_ = false;
     std::chrono::steady_clock::time_point last_ping_time_{};
     double ping_interval_ms_ = 0.0;
 

@@ -45,6 +45,9 @@ class PlaybackDriver {
     const VqsPlaybackFile& file() const { return file_; }
     // A command-line conversion reads nothing after the end of its file.
     void set_stop_at_end(bool on) { stop_at_end_ = on; }
+    // Conversions read every next record ahead (from a second reader of the same file) and
+    // hand its ping to the pipeline with the current one, for forming its beams ahead.
+    void set_lookahead(bool on) { lookahead_ = on; }
     // Whether there is a record to read next.
     bool wants_turn() const { return file_.is_open() && !stopped_at_end_; }
 
@@ -74,6 +77,8 @@ class PlaybackDriver {
     PingPipeline& pipeline_;
     PingOutputs& outputs_;
     VqsPlaybackFile file_;
+    VqsPlaybackFile next_;  // the reader ahead (lookahead)
+    bool lookahead_ = false;
     BatchConversion batch_;
     bool converting_ = false;
     bool stop_at_end_ = false;

@@ -50,6 +50,33 @@ TEST(WorkSplit, HelpersShareTheChunksAndNoneRunsTwice) {
     EXPECT_GT(off_caller.load(), 0);  // the helpers did take chunks
 }
 
+// Start lets the helpers work while the caller does something else; Finish completes the
+// round. With no helper, everything runs at Finish.
+TEST(WorkSplit, StartedChunksAreAllDoneAfterFinish) {
+    for (int threads : {1, 2}) {
+        std::vector<int> cells(64, 0);
+        struct Ctx {
+            std::vector<int>* cells;
+        } ctx{&cells};
+        WorkSplit split(threads);  // after what its jobs use: it finishes them when it goes
+        auto job = [](void* c, int chunk) {
+            (*static_cast<Ctx*>(c)->cells)[static_cast<std::size_t>(chunk)] += 1;
+        };
+        for (int round = 1; round <= 100; ++round) {
+            split.Start(64, job, &ctx);
+            EXPECT_TRUE(split.open());
+            int other = 0;  // the caller's own work meanwhile
+            for (int i = 0; i < 1000; ++i) other += i;
+            EXPECT_EQ(other, 499500);
+            split.Finish();
+            EXPECT_FALSE(split.open());
+            for (int c : cells) ASSERT_EQ(c, round);
+        }
+        split.Finish();             // nothing open: nothing happens
+        split.Start(8, job, &ctx);  // left open: the destructor finishes it
+    }
+}
+
 TEST(WorkSplit, ChunksCoverEveryItemOnceForAnyCount) {
     for (int n : {0, 1, 7, 504, 600})
         for (int chunks : {1, 2, 3, 16}) {

@@ -378,3 +378,55 @@ TEST(SharedBeamForming, GivesTheBeamsOfOneThread) {
 
 }  // namespace
 }  // namespace vq
+
+namespace vq {
+namespace {
+
+// Beams formed ahead for the next ping are those it forms itself: taken when its inputs are
+// the same, dropped when a setting (display gain, mode, transducer orientation) or the ping
+// itself changed, with the same beams either way.
+TEST(SpeculativeBeamForming, GivesTheBeamsFormedInTurn) {
+    WorkSplit split(2);
+    test::CommandSpec spec;
+    spec.points = 1000;
+    test::Chain plain, ahead;
+    ahead.former.set_work_split(&split);
+    for (test::Chain* ch : {&plain, &ahead}) {
+        ASSERT_TRUE(ch->Parse(SimPingOnce(spec, 0), spec));
+        ch->Adopt();
+        ch->st.s.StepSize = 0;
+        ch->st.s.AvgFilter = 1;
+        ch->st.s.AvgFilterIndex = 3;
+        ch->st.s.ProcessingMode = 3;
+        ch->Setup();
+    }
+    // Ping k is followed by ping k + 1; before pings 3, 4 and 5 a setting changes.
+    PingParser next;
+    for (int ping = 0; ping < 6; ++ping) {
+        for (test::Chain* ch : {&plain, &ahead}) {
+            if (ping == 3) ch->st.s.DisplayGain = 70;
+            if (ping == 4) ch->st.s.ProcessingMode = 1;
+            if (ping == 5) ch->st.s.Xdcr = 1 - ch->st.s.Xdcr;
+            ASSERT_TRUE(ch->Parse(SimPingOnce(spec, ping), spec));
+            ch->Form();
+        }
+        ParseContext pc;
+        pc.packet_size = spec.packet_size();
+        const auto& bytes = SimPingOnce(spec, ping + 1);
+        ASSERT_TRUE(next.Parse(bytes.data(), bytes.size(), pc));
+        ahead.former.Speculate(next.samples(), next.gathered_bytes(), ahead.format, ahead.st.s.Xdcr,
+                               ahead.st);
+        const BeamGeometry& g = plain.former.geometry();
+        int differing = 0;
+        for (int b = 0; b < g.NumBeams; ++b)
+            differing += std::memcmp(plain.former.Beams().Row(b), ahead.former.Beams().Row(b),
+                                     sizeof(float) * 1000) != 0;
+        EXPECT_EQ(differing, 0) << "ping " << ping;
+    }
+    // Pings 1, 2 came from speculations; those before 3, 4, 5 were dropped.
+    EXPECT_EQ(ahead.former.speculations_used(), 2u);
+    EXPECT_EQ(ahead.former.speculations_dropped(), 3u);
+}
+
+}  // namespace
+}  // namespace vq
