@@ -111,6 +111,9 @@ void BeamFormer::Form(const SettingsState& st, const PingFormat& format) {
             RunKernel(a);
         }
     }
+    // The next ping's sums go on the helper threads while this ping is averaged and detected.
+    if (next_samples_ != nullptr) Speculate(next_samples_, next_size_, format, next_xdcr_, st);
+    next_samples_ = nullptr;
     if (st.s.AvgFilter && fast) {  // P6, in chunks of rows the threads share
         const ShotAverager::FormedFrames frames =
             averager_.BeginFormed(ShotCount(st.s.AvgFilterIndex));
@@ -119,9 +122,9 @@ void BeamFormer::Form(const SettingsState& st, const PingFormat& format) {
             averager_.AverageRows(beams_, c * kBeamsPerChunk,
                                   std::min((c + 1) * kBeamsPerChunk, nbf), ns, frames);
         };
-        if (split_) {
+        if (split_ && !split_->open()) {
             split_->RunChunks(chunks, rows);
-        } else {
+        } else {  // this thread alone (the helpers, if any, form the next ping)
             averager_.AverageRows(beams_, 0, nbf, ns, frames);
         }
     } else if (st.s.AvgFilter) {

@@ -94,12 +94,19 @@ class BeamFormer {
     // thread alone). The beams come out the same whatever the split.
     void set_work_split(WorkSplit* split) { split_ = split; }
 
-    // For a conversion that knows the next ping: forms the beams that ping would give with the
-    // geometry and settings of this one, on the helper threads of the work split, while this
-    // ping's detection and outputs go on (the next call of Form, Setup or Speculate waits for
-    // it). Form of the next ping takes those beams only when its own kernel inputs (scaled
-    // element rows, steering tables, processing mode, scale, fan) turn out the same, so the
-    // beams are always those it would form itself. Needs a work split of 2 or more threads.
+    // For a conversion that knows the next ping: its samples (valid until Form returns). Form
+    // then, right after this ping's steering sums, starts forming the beams that ping would
+    // give with this ping's geometry and settings on the helper threads of the work split,
+    // while this ping is averaged and detected and its outputs written (the next call of
+    // Form, Setup or Speculate waits for them). Form of the next ping takes those beams only
+    // when its own kernel inputs (scaled element rows, steering tables, processing mode,
+    // scale, fan) turn out the same, so the beams are always those it would form itself.
+    // Needs a work split of 2 or more threads.
+    void SetNextPing(const std::uint8_t* samples, std::size_t size, int xdcr) {
+        next_samples_ = samples;
+        next_size_ = size;
+        next_xdcr_ = xdcr;
+    }
     void Speculate(const std::uint8_t* samples, std::size_t size, const PingFormat& format,
                    int xdcr, const SettingsState& st);
     // Pings whose beams came from a speculation, and speculations not used.
@@ -177,7 +184,10 @@ class BeamFormer {
         int guard = 0, mode = 0, chunks = 0;
         bool started = false, ready = false;
     };
-    std::unique_ptr<Speculation> spec_;  // allocated at the first speculation
+    std::unique_ptr<Speculation> spec_;           // allocated at the first speculation
+    const std::uint8_t* next_samples_ = nullptr;  // SetNextPing, for this Form only
+    std::size_t next_size_ = 0;
+    int next_xdcr_ = 0;
     std::uint64_t spec_used_ = 0, spec_dropped_ = 0;
     TvgParams tvg_params_;
     bool tvg_valid_ = false;

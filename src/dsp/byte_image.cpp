@@ -152,7 +152,8 @@ void StretchHalfRange(BeamByteImage& image) {
 
 void ConvertBeamsToBytes(const BeamData& beams, int num_beams, int num_samples, ByteImageRule rule,
                          const ByteImageOptions& options, BeamByteImage& image, WorkSplit* split) {
-    if (!options.skip_fill && split != nullptr && split->threads() > 1) {
+    // While the threads form the next ping's beams (an open round), this thread fills alone.
+    if (!options.skip_fill && split != nullptr && split->threads() > 1 && !split->open()) {
         const int nb = std::clamp(num_beams, 0, kMaxBeams);
         const int ns = std::clamp(num_samples, 0, kBeamRowLength);
         constexpr int kRowsPerChunk = 64;

@@ -19,7 +19,8 @@ struct ByteImageOptions {
 };
 
 // Convert: fill by the rule (unless skipped), then the half-range stretch when on. Row r of
-// the image holds beam num_beams-1-r. With `split`, threads share the rows (same bytes).
+// the image holds beam num_beams-1-r. With `split` (not busy with a round of its own), its
+// threads share the rows (the same bytes).
 void ConvertBeamsToBytes(const BeamData& beams, int num_beams, int num_samples, ByteImageRule rule,
                          const ByteImageOptions& options, BeamByteImage& image,
                          WorkSplit* split = nullptr);

@@ -261,15 +261,14 @@ void PingPipeline::FormAndDraw(const PingInput& input) {
         beamforming_ms_.store(0.0);
     } else {
         bf_.Unpack(samples, size, format_, snap_.s.Xdcr, false);
-        bf_.Form(snap_, format_);
-        beamforming_ms_.store(MsSince(t0));
-        // The next ping's beams, formed on the helper threads while this one goes on.
+        // The next ping's beams are formed on the helper threads while this one goes on.
         if (speculate_ && !input.next_ping.empty() &&
             next_parser_.Parse(input.next_ping.data(), input.next_ping.size(),
                                input.next_context)) {
-            bf_.Speculate(next_parser_.samples(), next_parser_.gathered_bytes(), format_,
-                          snap_.s.Xdcr, snap_);
+            bf_.SetNextPing(next_parser_.samples(), next_parser_.gathered_bytes(), snap_.s.Xdcr);
         }
+        bf_.Form(snap_, format_);
+        beamforming_ms_.store(MsSince(t0));
     }
     const BeamGeometry& g = bf_.geometry();
     const ElementView view = bf_.element_view();
