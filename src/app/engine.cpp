@@ -294,6 +294,7 @@ EngineStats Engine::stats() const {
     s.connected = impl_->connected.load();
     s.pipeline_thread_violations = impl_->pipeline.thread_violations();
     s.sim_pings_served = impl_->sim ? impl_->sim->pings_served() : 0;
+    s.pings_formed_ahead = impl_->pipeline.stats().formed_ahead;
     return s;
 }
 

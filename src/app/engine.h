@@ -64,6 +64,9 @@ struct EngineStats {
     std::uint64_t pipeline_thread_violations = 0;
     // With --simulate: complete pings the simulated head has sent.
     std::uint64_t sim_pings_served = 0;
+    // Conversions on several threads: pings whose beams were formed while the ping before
+    // them was detected and written.
+    std::uint64_t pings_formed_ahead = 0;
 };
 
 class Engine {

@@ -47,6 +47,7 @@ PipelineStats PingPipeline::stats() const {
     s.pings = pings_.load();
     s.processed = processed_.load();
     s.invalid = invalid_.load();
+    s.formed_ahead = formed_ahead_.load();
     s.beamforming_ms = beamforming_ms_.load();
     s.drawing_ms = drawing_ms_.load();
     s.latency_ms = latency_ms_.load();
@@ -268,6 +269,7 @@ void PingPipeline::FormAndDraw(const PingInput& input) {
             bf_.SetNextPing(next_parser_.samples(), next_parser_.gathered_bytes(), snap_.s.Xdcr);
         }
         bf_.Form(snap_, format_);
+        formed_ahead_.store(bf_.speculations_used());
         beamforming_ms_.store(MsSince(t0));
     }
     const BeamGeometry& g = bf_.geometry();

@@ -55,10 +55,11 @@ class PipelineOutputs {
 };
 
 struct PipelineStats {
-    std::uint64_t pings = 0;      // pings handed to Process
-    std::uint64_t processed = 0;  // pings with a valid header that were drawn
-    std::uint64_t invalid = 0;    // pings not processed for their header
-    double beamforming_ms = 0.0;  // of the last ping
+    std::uint64_t pings = 0;         // pings handed to Process
+    std::uint64_t processed = 0;     // pings with a valid header that were drawn
+    std::uint64_t invalid = 0;       // pings not processed for their header
+    std::uint64_t formed_ahead = 0;  // pings whose beams were formed ahead (set_speculation)
+    double beamforming_ms = 0.0;     // of the last ping
     double drawing_ms = 0.0;
     double latency_ms = 0.0;  // last packet to picture handed over (live)
 };
@@ -201,7 +202,7 @@ class PingPipeline {
     std::atomic<int> background_request_{-1};
     std::atomic<int> threshold_request_{-1};
     std::atomic<float> blanking_request_{-1.0f};
-    std::atomic<std::uint64_t> pings_{0}, processed_{0}, invalid_{0}, setups_{0};
+    std::atomic<std::uint64_t> pings_{0}, processed_{0}, invalid_{0}, setups_{0}, formed_ahead_{0};
     std::atomic<std::thread::id> owner_{};
     std::atomic<std::thread::id> last_thread_{};
     std::atomic<std::uint64_t> thread_violations_{0};

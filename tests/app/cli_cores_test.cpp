@@ -74,6 +74,26 @@ void ConvertDrawn(const fs::path& dir, const std::string& file, char sw) {
     e.Shutdown();
 }
 
+// A conversion through the engine on `jobs` threads without the picture, as the command line
+// runs it; returns the pings whose beams were formed ahead.
+std::uint64_t ConvertOnThreads(const fs::path& dir, const std::string& file, char sw, int jobs) {
+    test::RecordingOperator op;
+    EngineOptions o;
+    o.working_dir = dir;
+    o.command_line_file = (dir / file).string();
+    o.command_line_switch = sw;
+    o.jobs = jobs;
+    o.draw_picture = false;
+    o.save_settings = false;
+    Engine e(o, op);
+    e.Start();
+    EXPECT_TRUE(e.command_line_opened());
+    EXPECT_TRUE(e.WaitForPlaybackEnd(1, std::chrono::seconds(300)));
+    const std::uint64_t ahead = e.stats().pings_formed_ahead;
+    e.Shutdown();
+    return ahead;
+}
+
 const std::vector<std::string>& OutputsOf(char sw) {
     static const std::vector<std::string> p{"survey.Q4P"}, b{"survey.Q4B"},
         x{"survey_sss.XTF", "survey.Q4P"}, c{"survey.csv"};
@@ -115,6 +135,32 @@ TEST_F(CliCores, EveryThreadCountWritesTheBytesOfTheDrawnConversion) {
                 EXPECT_TRUE(test::ReadFile(many / f) == ref) << f << " --jobs 2/3";
             }
         }
+    }
+}
+
+// With more than one thread, a conversion forms every ping's beams but the first while the ping
+// before it is written (the reader ahead skips the corrupt record as playback does), and the
+// bytes are still those of the one-thread conversion that draws the picture.
+TEST(ConversionAhead, FormsTheNextPingAheadWithTheSameBytes) {
+    const std::string rec = test::MakeSimRecording(14, 1000, true);
+    TempDir drawn;
+    test::WriteFile(drawn / "Vornax_Qi.INI", kSettings);
+    test::WriteFile(drawn / "survey.vqs", rec);
+    ConvertDrawn(drawn.path(), "survey.vqs", 'x');
+    for (const std::string& f : OutputsOf('x')) ASSERT_GT(test::ReadFile(drawn / f).size(), 1000u);
+    for (int jobs : {1, 2, 3}) {
+        SCOPED_TRACE(testing::Message() << jobs << " threads");
+        TempDir dir;
+        test::WriteFile(dir / "Vornax_Qi.INI", kSettings);
+        test::WriteFile(dir / "survey.vqs", rec);
+        const std::uint64_t ahead = ConvertOnThreads(dir.path(), "survey.vqs", 'x', jobs);
+        if (jobs == 1) {
+            EXPECT_EQ(ahead, 0u);
+        } else {
+            EXPECT_EQ(ahead, 12u);  // of 13 pings played: all but the first
+        }
+        for (const std::string& f : OutputsOf('x'))
+            EXPECT_TRUE(test::ReadFile(dir / f) == test::ReadFile(drawn / f)) << f;
     }
 }
 
