@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "video/latest_handoff.h"
+#include "video/playback_frames.h"
 #include "video/synthetic_camera.h"
 #include "video/video_feed.h"
 
@@ -164,6 +165,39 @@ TEST(SyntheticCamera, DeliversNumberedFramesUntilStopped) {
     EXPECT_FALSE(feed.running());
     ASSERT_TRUE(feed.record().Take());
     EXPECT_TRUE(feed.record().front().bmp.empty());
+}
+
+TEST(PlaybackFrames, OnlyBitmapsThatCanBeShownArePassedOn) {
+    PlaybackFrames frames;
+    EXPECT_FALSE(frames.Take());
+    std::vector<std::uint32_t> px(176 * 144);
+    RenderTestPattern(px.data(), 176, 144, 7);
+    std::vector<std::uint8_t> block;
+    ASSERT_TRUE(EncodeBmp24({px.data(), 176, 144, 176}, block));
+    ASSERT_TRUE(frames.Publish(block));
+    std::vector<std::uint8_t> bad = block;
+    bad[28] = 32;  // 32 bits per pixel: not shown
+    EXPECT_FALSE(frames.Publish(bad));
+    EXPECT_FALSE(frames.Publish(std::span(block).first(100)));  // cut short
+    EXPECT_EQ(frames.frames_published(), 1u);
+    ASSERT_TRUE(frames.Take());
+    EXPECT_EQ(frames.front().width, 176);
+    EXPECT_EQ(frames.front().height, 144);
+    std::vector<std::uint32_t> back;
+    ASSERT_TRUE(DecodeBmp24(frames.front().bmp, back));
+    EXPECT_EQ(ReadTestPatternNumber({back.data(), 176, 144, 176}), 7u);
+    frames.Clear();
+    ASSERT_TRUE(frames.Take());
+    EXPECT_TRUE(frames.front().bmp.empty());
+}
+
+TEST(VideoWindow, SitsOverTheLowerRightCornerOfTheMainWindow) {
+    // A 1034 x 778 main window at (100, 50); a 320 x 240 picture with a 6 x 25 frame.
+    const WindowRect r = VideoWindowOuterRect({100, 50, 1034, 778}, 320, 240, 6, 25);
+    EXPECT_EQ(r, (WindowRect{100 + 1034 - 4 - 326, 50 + 778 - 265, 326, 265}));
+    // Without a frame (a window system that draws none) the picture itself sits there.
+    EXPECT_EQ(VideoWindowOuterRect({0, 0, 1034, 778}, 640, 480, 0, 0),
+              (WindowRect{1034 - 4 - 640, 778 - 480, 640, 480}));
 }
 
 }  // namespace
