@@ -4,16 +4,6 @@
 
 namespace vq {
 
-FileDialogRequest SaveScreenDialog() {
-    FileDialogRequest r;
-    r.title = kSaveScreenTitle;
-    r.filter = "BITMAP File    (*.BMP)";
-    r.pattern = "*.BMP";
-    r.default_ext = "BMP";
-    r.save = true;
-    return r;
-}
-
 std::optional<OperatorMessage> CheckSaveScreenName(std::string_view name) {
     const std::string lower = ToLowerAscii(name);
     const bool ok = lower.size() > 4 && lower.compare(lower.size() - 4, 4, ".bmp") == 0 &&

@@ -1,6 +1,7 @@
 // "&Save Screen...": the main window as the operator sees it, saved as a 24-bit bitmap. This is
-// the part without a toolkit: the save dialog's description, the check of the chosen name and
-// the writing with its failure message. The GUI grabs the window and shows the dialog.
+// the part without a toolkit: the check of the chosen name and the writing with its failure
+// message (the save dialog is FileDialogFor(FileDialogKind::SaveScreen)). The GUI grabs the
+// window and shows the dialog.
 #pragma once
 
 #include <filesystem>
@@ -8,7 +9,6 @@
 #include <string>
 #include <string_view>
 
-#include "core/operator.h"
 #include "recording/bmp_image.h"
 
 namespace vq {
@@ -21,10 +21,6 @@ struct OperatorMessage {
     std::string text;
     std::string title;
 };
-
-// The save dialog: title "Save Screen As", filter "BITMAP File    (*.BMP)", default extension
-// "BMP"; it asks before replacing a file and needs an existing folder.
-FileDialogRequest SaveScreenDialog();
 
 // The chosen name is compared in lower case: it must end in ".bmp" ("SHOT.BMP" is accepted).
 // Returns the message to show when it does not; nothing when the name is good.

@@ -203,28 +203,28 @@ TEST(SaveScreen, TheWholeWindowWithItsMenuAsA24BitBitmap) {
         told << QString::fromStdString(m.title + ": " + m.text);
     };
     FileDialogRequest asked;
-    QString answer;
+    std::string answer;
     const auto ask = [&](const FileDialogRequest& r) {
         asked = r;
-        return answer;
+        return answer.empty() ? std::vector<std::string>{} : std::vector<std::string>{answer};
     };
     // Cancelled: nothing.
     EXPECT_FALSE(SaveScreenAs(&rig.main, ask, tell));
     EXPECT_EQ(asked.title, "Save Screen As");
     EXPECT_EQ(asked.filter, "BITMAP File    (*.BMP)");
     // A wrong extension.
-    answer = QString::fromStdString((rig.dir / "shot.png").string());
+    answer = (rig.dir / "shot.png").string();
     EXPECT_FALSE(SaveScreenAs(&rig.main, ask, tell));
     ASSERT_EQ(told.size(), 1);
     EXPECT_EQ(told[0], "Save Screen As: File extension must be .BMP");
     EXPECT_FALSE(fs::exists(rig.dir / "shot.png"));
     // A folder that is not there.
-    answer = QString::fromStdString((rig.dir / "none" / "shot.bmp").string());
+    answer = (rig.dir / "none" / "shot.bmp").string();
     EXPECT_FALSE(SaveScreenAs(&rig.main, ask, tell));
     ASSERT_EQ(told.size(), 2);
     EXPECT_TRUE(told[1].startsWith("Save Screen As: The screen could not be saved"));
     // In capitals, and written.
-    answer = QString::fromStdString((rig.dir / "SHOT.BMP").string());
+    answer = (rig.dir / "SHOT.BMP").string();
     GrabKind kind = GrabKind::WithFrame;
     ASSERT_TRUE(SaveScreenAs(&rig.main, ask, tell, &kind));
     EXPECT_EQ(kind, GrabKind::WindowOnly);  // the offscreen platform draws no frame

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "recording/bmp_image.h"
+#include "recording/file_dialogs.h"
 #include "recording/screen_capture.h"
 #include "recording_test_util.h"
 #include "support/run_tool.h"
@@ -135,7 +136,7 @@ TEST(Bmp, AnIndependentReaderOpensWhatWeWrite) {
 }
 
 TEST(SaveScreen, DialogAndNameCheck) {
-    const FileDialogRequest d = SaveScreenDialog();
+    const FileDialogRequest d = FileDialogFor(FileDialogKind::SaveScreen);
     EXPECT_EQ(d.title, "Save Screen As");
     EXPECT_EQ(d.filter, "BITMAP File    (*.BMP)");
     EXPECT_EQ(d.pattern, "*.BMP");
@@ -143,13 +144,22 @@ TEST(SaveScreen, DialogAndNameCheck) {
     EXPECT_TRUE(d.save);
     for (const char* good : {"shot.bmp", "SHOT.BMP", "/tmp/x/Shot.Bmp", "a.b.bmp"}) {
         EXPECT_FALSE(CheckSaveScreenName(good)) << good;
+        const FileChoice c = CheckChosenFiles(FileDialogKind::SaveScreen, {good});
+        ASSERT_TRUE(c.accepted()) << good;
+        EXPECT_EQ(c.paths.front(), good);
     }
-    for (const char* bad : {"shot.png", "shot", "shotbmp", ".bmp", "/tmp/.bmp", "shot.bmp ", ""}) {
+    for (const char* bad : {"shot.png", "shot", "shotbmp", ".bmp", "/tmp/.bmp", "shot.bmp "}) {
         const auto m = CheckSaveScreenName(bad);
         ASSERT_TRUE(m) << bad;
         EXPECT_EQ(m->text, "File extension must be .BMP");
         EXPECT_EQ(m->title, "Save Screen As");
+        const FileChoice c = CheckChosenFiles(FileDialogKind::SaveScreen, {bad});
+        EXPECT_FALSE(c.accepted()) << bad;
+        EXPECT_EQ(c.message, "File extension must be .BMP");
+        EXPECT_EQ(c.message_title, "Save Screen As");
     }
+    // Cancelled: no message.
+    EXPECT_TRUE(CheckChosenFiles(FileDialogKind::SaveScreen, {}).message.empty());
 }
 
 // Everything in dir whose name starts with stem (the file and any temporary file).

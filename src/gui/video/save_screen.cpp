@@ -30,18 +30,17 @@ QImage GrabMainWindow(QWidget* window, GrabKind* kind) {
     return window->grab().toImage().convertToFormat(QImage::Format_RGB32);
 }
 
-bool SaveScreenAs(QWidget* window, const std::function<QString(const FileDialogRequest&)>& ask,
+bool SaveScreenAs(QWidget* window,
+                  const std::function<std::vector<std::string>(const FileDialogRequest&)>& ask,
                   const std::function<void(const OperatorMessage&)>& tell, GrabKind* kind) {
-    const QString name = ask(SaveScreenDialog());
-    if (name.isEmpty()) return false;
-    if (const auto m = CheckSaveScreenName(name.toStdString())) {
-        tell(*m);
-        return false;
-    }
+    const FileChoice choice = CheckChosenFiles(FileDialogKind::SaveScreen,
+                                               ask(FileDialogFor(FileDialogKind::SaveScreen)));
+    if (!choice.message.empty()) tell({choice.message, choice.message_title});
+    if (!choice.accepted()) return false;
     const QImage image = GrabMainWindow(window, kind);
     const Rgb32View view{reinterpret_cast<const std::uint32_t*>(image.constBits()), image.width(),
                          image.height(), static_cast<std::size_t>(image.bytesPerLine() / 4)};
-    if (const auto m = SaveScreen(name.toStdString(), view)) {
+    if (const auto m = SaveScreen(choice.paths.front(), view)) {
         tell(*m);
         return false;
     }

@@ -8,8 +8,10 @@
 #include <QString>
 #include <QWidget>
 #include <functional>
+#include <string>
+#include <vector>
 
-#include "core/operator.h"
+#include "recording/file_dialogs.h"
 #include "recording/screen_capture.h"
 
 namespace vq::gui {
@@ -19,9 +21,11 @@ enum class GrabKind { WithFrame, WindowOnly };
 // The main window as it is now; kind says which of the two ways it was taken.
 QImage GrabMainWindow(QWidget* window, GrabKind* kind);
 
-// Asks for the file name (ask returns an empty string when cancelled), checks it, grabs the
-// window and writes the file; tell shows a message. Returns whether a file was written.
-bool SaveScreenAs(QWidget* window, const std::function<QString(const FileDialogRequest&)>& ask,
+// Asks for the file name in the save dialog (ask returns no name when cancelled), checks it,
+// grabs the window and writes the file; tell shows a message. Returns whether a file was
+// written.
+bool SaveScreenAs(QWidget* window,
+                  const std::function<std::vector<std::string>(const FileDialogRequest&)>& ask,
                   const std::function<void(const OperatorMessage&)>& tell,
                   GrabKind* kind = nullptr);
 
