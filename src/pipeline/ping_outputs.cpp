@@ -239,12 +239,15 @@ void PingOutputs::OnPingProcessed(PingPipeline& p, const std::uint8_t* ping, std
     WriteAndSend(p, shown);
     // Live pings are recorded with the command that produced them, and every K-th with the
     // camera's newest frame.
+    if (!input.context.playback) {
+        frames_.NotePingInterval(static_cast<int>(p.ping_interval_ms() + 0.5));
+    }
     const bool recording = !input.context.playback && rec_.Recording();
     if (recording) {
         if (!was_recording_) frames_.RestartCount();
         const RecordSettings rs = MakeRecordSettings(p);
         const std::span<const std::uint8_t> frame =
-            frames_.FrameFor(s.RecordVideo != 0, s.RecordVideoRate, rs.ping_interval_ms);
+            frames_.FrameFor(s.RecordVideo != 0, s.RecordVideoRate);
         if (rec_.WritePing({ping, length}, shown, rs, nav_, frame, true)) ++records_written_;
     }
     was_recording_ = recording;

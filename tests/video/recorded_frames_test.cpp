@@ -60,7 +60,8 @@ struct Rig {
     }
     // One live record as the ping thread writes it; returns the frame bytes appended.
     std::size_t Record(bool record_video, float rate, int period_ms) {
-        std::span<const std::uint8_t> f = frames.FrameFor(record_video, rate, period_ms);
+        frames.NotePingInterval(period_ms);
+        std::span<const std::uint8_t> f = frames.FrameFor(record_video, rate);
         EXPECT_TRUE(rc.WritePing(ping, ts, RecordSettings{}, RecordNav{}, f));
         return f.size();
     }
@@ -138,6 +139,24 @@ TEST(RecordedFrames, ThirtyPingsAtKThreeCarryTenFramesThatAnIndependentReaderOpe
     EXPECT_EQ(records, 30);
     EXPECT_EQ(frames, 10);
     EXPECT_EQ(seen, (std::vector<long>{3, 6, 9, 12, 15, 18, 21, 24, 27, 30}));
+}
+
+TEST(RecordedFrames, OneLatePingDoesNotChangeTheFrameInterval) {
+    RecordingFrames f;
+    EXPECT_EQ(f.period_ms(), 0);  // none measured: the rule takes 1 s
+    f.NotePingInterval(0);        // the first ping has no interval
+    EXPECT_EQ(f.period_ms(), 0);
+    // Pings every 203 ms, one of them 160 ms late and the next one early to catch up.
+    for (int ms : {203, 203, 203, 203, 363, 43, 203, 203}) f.NotePingInterval(ms);
+    EXPECT_EQ(f.period_ms(), 203);
+    EXPECT_EQ(VideoFrameInterval(1.6f, f.period_ms()), 3);
+    EXPECT_EQ(VideoFrameInterval(1.6f, 363), 2);  // what the one late interval alone gives
+    EXPECT_EQ(VideoFrameInterval(1.6f, 43), 15);
+    // The mean follows a new pace within eight pings.
+    for (int i = 0; i < 8; ++i) f.NotePingInterval(100);
+    EXPECT_EQ(f.period_ms(), 100);
+    f.NotePingInterval(108);
+    EXPECT_EQ(f.period_ms(), 101);
 }
 
 TEST(RecordedFrames, NoCameraOrRecordingOffGivesRecordsWithoutFrames) {
