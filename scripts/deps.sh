@@ -2,7 +2,8 @@
 # Sourced by test.sh and run.sh.
 VQ_PACKAGES=(cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev libbenchmark-dev
              qt6-base-dev libpng-dev libgeographiclib-dev iproute2 util-linux
-             libavformat-dev libavcodec-dev libavutil-dev libswscale-dev ffmpeg python3-pil)
+             qt6-multimedia-dev libavformat-dev libavcodec-dev libavutil-dev libswscale-dev
+             gstreamer1.0-plugins-good ffmpeg python3-pil)
 
 install_deps() {
   local missing=()
