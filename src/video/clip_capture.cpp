@@ -58,7 +58,8 @@ void ClipCapture::Run(int frames_per_second, int frames) {
     std::string error;
     bool ok = true;
     for (int n = 0; n < frames && ok; ++n) {
-        {
+        // The picture of the moment the clip started is always in it, however soon it ends.
+        if (n > 0) {
             std::unique_lock lock(mutex_);
             const auto due = start + std::chrono::duration_cast<Clock::duration>(n * period);
             if (wake_.wait_until(lock, due, [this] { return stop_; })) break;

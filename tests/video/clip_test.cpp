@@ -143,6 +143,13 @@ TEST(ClipCapture, TheCameraIsCapturedForFiveSecondsOrUntilStopped) {
     p = Probe(dir / "early.avi");
     EXPECT_EQ(p["nb_read_frames"], std::to_string(r.frames));
     EXPECT_FALSE(fs::exists(dir / "early.avi.part"));
+    // Ended at once: the picture of the moment it started is still a clip.
+    ASSERT_TRUE(clip.Start(dir / "at_once.avi", &error)) << error;
+    clip.RequestStop();
+    r = clip.Wait();
+    ASSERT_TRUE(r.ok) << r.error;
+    EXPECT_GE(r.frames, 1);
+    EXPECT_TRUE(fs::exists(dir / "at_once.avi"));
     camera.Stop();
 }
 
