@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "platform/byte_order.h"
+
 namespace vq {
 
 namespace {
@@ -11,21 +13,10 @@ class Reader {
   public:
     Reader(const std::uint8_t* p) : p_(p) {}
     std::uint8_t U8(std::size_t o) const { return p_[o]; }
-    std::uint16_t U16(std::size_t o) const {
-        return static_cast<std::uint16_t>(p_[o] | (p_[o + 1] << 8));
-    }
-    std::int16_t I16(std::size_t o) const { return static_cast<std::int16_t>(U16(o)); }
-    std::uint32_t U32(std::size_t o) const {
-        return static_cast<std::uint32_t>(p_[o]) | (static_cast<std::uint32_t>(p_[o + 1]) << 8) |
-               (static_cast<std::uint32_t>(p_[o + 2]) << 16) |
-               (static_cast<std::uint32_t>(p_[o + 3]) << 24);
-    }
-    float F32(std::size_t o) const {
-        const std::uint32_t v = U32(o);
-        float f;
-        std::memcpy(&f, &v, sizeof f);
-        return f;
-    }
+    std::uint16_t U16(std::size_t o) const { return byte_order::GetU16Le(p_ + o); }
+    std::int16_t I16(std::size_t o) const { return byte_order::GetI16Le(p_ + o); }
+    std::uint32_t U32(std::size_t o) const { return byte_order::GetU32Le(p_ + o); }
+    float F32(std::size_t o) const { return byte_order::GetF32Le(p_ + o); }
     template <std::size_t N>
     void Text(std::size_t o, std::size_t width, std::array<char, N>& out) const {
         out.fill('\0');

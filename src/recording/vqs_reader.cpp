@@ -9,7 +9,7 @@
 #include <cstring>
 
 #include "core/operator.h"
-#include "recording/byte_io.h"
+#include "platform/byte_order.h"
 #include "recording/file_dialogs.h"
 #include "recording/file_names.h"
 
@@ -76,7 +76,7 @@ VqsPlaybackFile::Step VqsPlaybackFile::ReadFrameBlock() {
     if (!ReadAt(pos_, head, 2)) return Step::Short;
     if (head[0] != 'B' || head[1] != 'M') return Step::Ok;
     if (!ReadAt(pos_, head, kBmpHeaderBytes)) return Step::Short;
-    std::uint32_t len = bytes::GetU32le(head + 2);
+    std::uint32_t len = byte_order::GetU32Le(head + 2);
     if (len < kBmpHeaderBytes || len > kMaxVideoFrameBytes) return Step::Corrupt;
     if (frame_.size() < len) frame_.resize(len);  // grows to the frame size once, not per record
     if (!ReadAt(pos_, frame_.data(), len)) return Step::Short;
@@ -90,13 +90,13 @@ VqsPlaybackFile::Step VqsPlaybackFile::ReadRecord() {
     std::uint8_t* r = record_.data();
     if (!ReadAt(pos_, r, kVqsHeaderBytes)) return Step::Short;
     if (std::memcmp(r, "VQS", 3) != 0) return Step::Corrupt;
-    std::uint32_t rec_len = bytes::GetU32le(r + 4);
-    std::uint32_t n = bytes::GetU32le(r + 91);
+    std::uint32_t rec_len = byte_order::GetU32Le(r + 4);
+    std::uint32_t n = byte_order::GetU32Le(r + 91);
     if (version_ == 5) {
         rec_len = kVqsV5RecordLength;
         n = kVqsV5PingLength;
     }
-    std::uint32_t b3 = bytes::GetU32le(r + 99), b4 = bytes::GetU32le(r + 107);
+    std::uint32_t b3 = byte_order::GetU32Le(r + 99), b4 = byte_order::GetU32Le(r + 107);
     if (rec_len < kVqsPingOffset || rec_len - kVqsPingOffset > kMaxPingBytes || n > kMaxPingBytes ||
         b3 > kMaxExtraBlock || b4 > kMaxExtraBlock)
         return Step::Corrupt;
