@@ -89,15 +89,28 @@ void ReadInfo(const Reader& r, SonarInfoBlock& s) {
     s.ddr_vcc = r.F32(476);
 }
 
+// The highest frequency a head can report, Hz: well above any transducer's (2.25 MHz is the
+// highest head), and small enough that kHz fit an int with room to spare.
+constexpr float kMaxReportedFrequencyHz = 1.0e7f;
+
+// False for NaN, infinities, negative and absurd values.
+bool PossibleFrequency(float hz) {
+    return hz >= 0.0f && hz <= kMaxReportedFrequencyHz;
+}
+
 int KhzRounded(float hz) {
     return static_cast<int>(0.001f * hz + 0.5f);
 }
 
 void Derive(PingRecord& p) {
-    p.min_frequency_khz = KhzRounded(p.info.min_frequency_hz);
-    p.max_frequency_khz = KhzRounded(p.info.max_frequency_hz);
-    p.min_frequency_f = 0.001f * p.info.min_frequency_hz;
-    p.max_frequency_f = 0.001f * p.info.max_frequency_hz;
+    const float lo = p.info.min_frequency_hz, hi = p.info.max_frequency_hz;
+    // Limits the head cannot mean (a value it cannot report, or a minimum above the maximum)
+    // are absent: the frequency setting keeps the limits it had.
+    p.frequency_limits_valid = PossibleFrequency(lo) && PossibleFrequency(hi) && lo <= hi;
+    p.min_frequency_khz = p.frequency_limits_valid ? KhzRounded(lo) : 0;
+    p.max_frequency_khz = p.frequency_limits_valid ? KhzRounded(hi) : 0;
+    p.min_frequency_f = p.frequency_limits_valid ? 0.001f * lo : 0.0f;
+    p.max_frequency_f = p.frequency_limits_valid ? 0.001f * hi : 0.0f;
     const float t = p.info.processor_temp_c;
     p.temperature_c = t > 200.0f ? 200.0f : t > 0.0f ? t : 0.0f;  // NaN reads as 0
     const int sn = p.info.serial_number;
