@@ -17,6 +17,15 @@ char SwitchLetter(std::string_view arg) {
     return (c == 'p' || c == 'b' || c == 'x' || c == 'c') ? c : 0;
 }
 
+// "/" followed by letters only, as a conversion switch is written ("/p", "/z", "/px"); a path
+// ("/data/survey.vqs") has a "." or a second "/".
+bool LooksLikeSwitch(std::string_view arg) {
+    if (arg.size() < 2 || arg.size() > 4 || arg[0] != '/') return false;
+    for (char c : arg.substr(1))
+        if (!((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'))) return false;
+    return true;
+}
+
 }  // namespace
 
 bool ParseCommandLine(int argc, char** argv, CommandLine& out, std::string* error) {
@@ -44,8 +53,16 @@ bool ParseCommandLine(int argc, char** argv, CommandLine& out, std::string* erro
             const char* v = value("--sv");
             if (!v) return false;
             out.options.sv_device = v;
-        } else if (a.size() > 1 && a[0] == '-' && a[1] == '-') {
+        } else if (a.size() > 1 && a[0] == '-') {
             if (error) *error = "unknown option " + std::string(a);
+            return false;
+        } else if (LooksLikeSwitch(a) && !words.empty() && (i + 1 < argc || SwitchLetter(a) == 0)) {
+            // After the recording's name a slash and letters is a conversion switch: a known
+            // one, and only as the last word.
+            if (error)
+                *error = SwitchLetter(a) == 0
+                             ? "unknown switch " + std::string(a) + " (use /p, /b, /x or /c)"
+                             : "the switch " + std::string(a) + " must come last";
             return false;
         } else {
             if (!words.empty()) words += ' ';
