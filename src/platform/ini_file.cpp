@@ -1,7 +1,6 @@
 #include "platform/ini_file.h"
 
 #include <fstream>
-#include <sstream>
 #include <system_error>
 
 #include "platform/atomic_file.h"
@@ -78,13 +77,23 @@ bool IniFile::Load(const std::filesystem::path& path, std::string* error) {
     std::error_code ec;
     if (!std::filesystem::exists(path, ec)) return false;
     std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    if (in) text << in.rdbuf();
-    if (!in || in.bad() || std::filesystem::is_directory(path, ec)) {
+    // Read at most one byte more than a settings file may hold, whatever the file claims to
+    // be (a device or a pipe under this name never ends).
+    std::string text;
+    char chunk[16 * 1024];
+    while (in && text.size() <= kMaxFileBytes) {
+        in.read(chunk, sizeof chunk);
+        text.append(chunk, static_cast<std::size_t>(in.gcount()));
+    }
+    if (in.bad() || (!in && !in.eof()) || std::filesystem::is_directory(path, ec)) {
         if (error) *error = "cannot read " + path.filename().string();
         return false;
     }
-    Parse(text.str());
+    if (text.size() > kMaxFileBytes) {
+        if (error) *error = path.filename().string() + " is larger than 1 MB";
+        return false;
+    }
+    Parse(text);
     return true;
 }
 

@@ -15,9 +15,12 @@ class IniFile {
   public:
     // Values are read as at most this many characters.
     static constexpr std::size_t kMaxValueLength = 80;
+    // A file larger than this is not read (a settings file holds a few kilobytes).
+    static constexpr std::size_t kMaxFileBytes = 1024 * 1024;
 
     // Reads the file. A missing file gives false and an empty profile. A file that exists but
-    // cannot be read also gives false; then error (when given) receives the reason.
+    // cannot be read, or is larger than kMaxFileBytes, also gives false; then error (when
+    // given) receives the reason.
     bool Load(const std::filesystem::path& path, std::string* error = nullptr);
     // Takes the profile from text in memory ("\r\n" or "\n" line ends).
     void Parse(std::string_view text);
