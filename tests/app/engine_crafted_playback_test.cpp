@@ -38,9 +38,10 @@ std::string LiveRecording() {
             std::this_thread::sleep_for(std::chrono::milliseconds(5));
     };
     wait(2);
-    e.Command(menu::kRecord);
+    e.StartRecording();
+    e.Sync();
     wait(e.stats().pings_processed + 6);
-    e.Command(menu::kRecord);
+    e.StopRecording();
     e.Shutdown();
     for (const auto& f : fs::directory_iterator(dir.path()))
         if (f.path().extension() == ".VQS") return test::ReadFile(f.path());
@@ -121,10 +122,9 @@ TEST(CraftedPlayback, ExtremeHeaderValuesConvertToEveryFormat) {
             o.command_line_switch = sw;
             Engine e(o, op);
             e.Start();
-            ASSERT_TRUE(e.playback_open());
-            for (int turns = 0; !e.playback_reached_end() && turns < 100; ++turns) e.PlaybackTurn();
-            EXPECT_TRUE(e.playback_reached_end());
-            EXPECT_GE(e.records_played(), 5u);
+            ASSERT_TRUE(e.command_line_opened());
+            EXPECT_TRUE(e.WaitForPlaybackEnd(1, std::chrono::seconds(120)));
+            EXPECT_GE(e.playback().records_at_end, 5u);
             e.Shutdown();
         }
     }

@@ -77,8 +77,10 @@ TEST(EngineDisk, RecordingOntoAFillingDiskStopsWithWholeRecordsAndPlaysBack) {
     Engine e(o, op);
     e.Start();
     ASSERT_TRUE(WaitFor([&] { return e.stats().pings_processed >= 2; }));
-    e.Command(menu::kRecord);
+    ASSERT_TRUE(e.StartRecording());
     ASSERT_TRUE(WaitFor([&] { return DiskFullMessages(op) > 0; }));
+    ASSERT_TRUE(e.Sync());
+    EXPECT_FALSE(e.recording().recording);
 
     std::vector<fs::path> files;
     for (const auto& f : fs::directory_iterator(mount))
@@ -98,12 +100,11 @@ TEST(EngineDisk, RecordingOntoAFillingDiskStopsWithWholeRecordsAndPlaysBack) {
     // The file plays back through the same pipeline, every record but the first shown.
     e.Command(menu::kFile);
     ASSERT_TRUE(e.in_playback());
-    op.AnswerNextDialog({files[0].string()});
-    e.Command(menu::kPlaybackFile);
-    ASSERT_TRUE(e.playback_open());
-    for (int turns = 0; !e.playback_reached_end() && turns < 4 * records; ++turns) e.PlaybackTurn();
-    ASSERT_TRUE(e.playback_reached_end());
-    EXPECT_EQ(e.records_played(), static_cast<std::uint64_t>(records - 1));
+    ASSERT_TRUE(e.OpenPlaybackFile(files[0]));
+    ASSERT_TRUE(e.Sync());
+    ASSERT_TRUE(e.playback().open);
+    ASSERT_TRUE(e.WaitForPlaybackEnd(1, std::chrono::seconds(120)));
+    EXPECT_EQ(e.playback().records_at_end, static_cast<std::uint64_t>(records - 1));
     e.Shutdown();
 }
 

@@ -27,15 +27,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-class QuietOperator final : public Operator {
-  public:
-    void MessageBox(std::string_view, std::string_view) override {}
-    std::vector<std::string> ChooseFiles(const FileDialogRequest&) override { return {}; }
-    void SetWindowTitle(std::string_view) override {}
-    void SetStatus(std::string_view, std::string_view) override {}
-    void PictureReady() override {}
-};
-
 // A listening socket on an ephemeral loopback port, made once per process.
 struct Listener {
     int fd = -1;
@@ -154,7 +145,7 @@ extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using namespace vq;
     static fuzz::Listener listener;
-    static fuzz::QuietOperator op;
+    static NullOperator op;
     static PingParser parser;
     fuzz::Input in(data, size);
     SettingsStore store;

@@ -70,19 +70,19 @@ TEST(RecordingDisk, StartingAndStoppingWithoutARecordLeavesNoFile) {
     {
         Rig rig(dir.path());
         for (int i = 0; i < 5; ++i) {
-            ASSERT_TRUE(rig.rc.RecordStart(kStamp));
+            ASSERT_TRUE(rig.rc.RecordStartAutomatic(kStamp));
             ASSERT_EQ(Recordings(dir.path()).size(), 1u);  // the file exists while recording
             rig.rc.RecordStop();
             EXPECT_TRUE(Recordings(dir.path()).empty()) << "after start/stop " << i;
         }
         // With one record the file stays, and the next automatic number follows it.
-        ASSERT_TRUE(rig.rc.RecordStart(kStamp));
+        ASSERT_TRUE(rig.rc.RecordStartAutomatic(kStamp));
         ASSERT_TRUE(rig.Write());
         rig.rc.RecordStop();
         ASSERT_EQ(Recordings(dir.path()).size(), 1u);
         EXPECT_EQ(Recordings(dir.path())[0].filename(), "08DEC2026-0001.VQS");
         EXPECT_EQ(CountRecords(Recordings(dir.path())[0]), 1);
-        ASSERT_TRUE(rig.rc.RecordStart(kStamp));
+        ASSERT_TRUE(rig.rc.RecordStartAutomatic(kStamp));
         EXPECT_EQ(rig.rc.recording_path().filename(), "08DEC2026-0002.VQS");
         // Ending the program while such a recording is open removes it too.
     }
@@ -91,8 +91,7 @@ TEST(RecordingDisk, StartingAndStoppingWithoutARecordLeavesNoFile) {
 
     // A copy started and stopped without a record read.
     Rig copy(dir.path());
-    copy.op.AnswerNextDialog({(dir / "copy.VQS").string()});
-    ASSERT_TRUE(copy.rc.CopyStart());
+    ASSERT_TRUE(copy.rc.CopyStart(dir / "copy.VQS"));
     EXPECT_TRUE(fs::exists(dir / "copy.VQS"));
     copy.rc.CopyStop(dir / "08DEC2026-0001.VQS");
     EXPECT_FALSE(fs::exists(dir / "copy.VQS"));
@@ -103,7 +102,7 @@ TEST(RecordingDisk, ARefusalBeforeTheFirstRecordLeavesNoFile) {
     auto free_bytes = std::make_shared<std::uint64_t>(1ull << 40);
     Rig rig(dir.path(),
             DiskSpace([free_bytes](const fs::path&) { return std::optional(*free_bytes); }));
-    ASSERT_TRUE(rig.rc.RecordStart(kStamp));
+    ASSERT_TRUE(rig.rc.RecordStartAutomatic(kStamp));
     *free_bytes = DiskSpace::kSafetyMargin + 100;  // the disk filled between open and record
     EXPECT_FALSE(rig.Write());
     EXPECT_FALSE(rig.rc.Recording());
@@ -120,7 +119,7 @@ TEST(RecordingDisk, AWriteThatFindsTheDiskFullStopsWithWholeRecords) {
     test::SmallDisk disk(mount, 256 * 1024);
     if (!disk.mounted()) GTEST_SKIP() << "no small file system here: " << disk.why();
     Rig rig(mount);
-    ASSERT_TRUE(rig.rc.RecordStart(kStamp));
+    ASSERT_TRUE(rig.rc.RecordStartAutomatic(kStamp));
     const fs::path file = rig.rc.recording_path();
     int written = 0;
     while (rig.Write()) ASSERT_LT(++written, 100);
@@ -133,7 +132,7 @@ TEST(RecordingDisk, AWriteThatFindsTheDiskFullStopsWithWholeRecords) {
 
     // Recording again on the full disk: the first record fails, the message comes again,
     // and no empty file is left.
-    ASSERT_TRUE(rig.rc.RecordStart(kStamp));
+    ASSERT_TRUE(rig.rc.RecordStartAutomatic(kStamp));
     EXPECT_FALSE(rig.Write());
     EXPECT_FALSE(rig.rc.Recording());
     EXPECT_EQ(CountSaid(rig.op, kDiskFullAtWrite), 2);
@@ -150,7 +149,7 @@ TEST(RecordingDisk, TheMeasuredFreeSpaceStopsRecordingBeforeTheMargin) {
     test::SmallDisk disk(mount, DiskSpace::kSafetyMargin + 512 * 1024);
     if (!disk.mounted()) GTEST_SKIP() << "no small file system here: " << disk.why();
     Rig rig(mount, DiskSpace());
-    ASSERT_TRUE(rig.rc.RecordStart(kStamp));
+    ASSERT_TRUE(rig.rc.RecordStartAutomatic(kStamp));
     const fs::path file = rig.rc.recording_path();
     int written = 0;
     while (rig.Write()) ASSERT_LT(++written, 200);
