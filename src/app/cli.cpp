@@ -5,6 +5,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <string_view>
 
 namespace vq {
@@ -104,7 +105,28 @@ class TerminalOperator final : public Operator {
 
 }  // namespace
 
-int RunConversion(const EngineOptions& options) {
+namespace {
+
+// The end of a conversion cut short by signal `sig`: the engine shuts down as at the end of a
+// run (outputs closed, settings written), then the half-written outputs are removed so that
+// nothing passes for a whole conversion.
+int Interrupted(Engine& engine, const std::string& file, const std::vector<std::string>& outputs,
+                int sig) {
+    engine.Shutdown();
+    std::string removed;
+    for (const std::string& f : outputs) {
+        std::error_code ec;
+        if (std::filesystem::remove(f, ec)) removed += " " + f;
+    }
+    std::fprintf(stderr,
+                 "vornax_qi: %s: conversion interrupted by %s; incomplete output removed:%s\n",
+                 file.c_str(), strsignal(sig), removed.empty() ? " none" : removed.c_str());
+    return ExitStatusForSignal(sig);
+}
+
+}  // namespace
+
+int RunConversion(const EngineOptions& options, TerminationSignals* end_signals) {
     std::string text = options.command_line_file;
     text += std::string(" /") + options.command_line_switch;
     std::optional<CommandLineRequest> req = ParseCommandLine(text);
@@ -143,6 +165,8 @@ int RunConversion(const EngineOptions& options) {
     int shown = -1;
     for (bool done = false; !done;) {
         done = engine.WaitForPlaybackEnd(1, std::chrono::milliseconds(200));
+        if (const int sig = end_signals != nullptr ? end_signals->Take() : 0; sig != 0 && !done)
+            return Interrupted(engine, req->file, outputs, sig);
         const int pct = done ? 100 : static_cast<int>(engine.playback().progress * 100.0);
         if (pct / 10 != shown / 10) {
             std::printf("converting %s: %d%%\n", req->file.c_str(), pct);
