@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <string_view>
 #include <thread>
 
@@ -17,6 +18,15 @@ char SwitchLetter(std::string_view arg) {
     if (arg.size() != 2 || arg[0] != '/') return 0;
     const char c = static_cast<char>(arg[1] | 0x20);
     return (c == 'p' || c == 'b' || c == 'x' || c == 'c') ? c : 0;
+}
+
+// "/" followed by letters only, as a conversion switch is written ("/p", "/z", "/px"); a path
+// ("/data/survey.vqs") has a "." or a second "/".
+bool LooksLikeSwitch(std::string_view arg) {
+    if (arg.size() < 2 || arg.size() > 4 || arg[0] != '/') return false;
+    for (char c : arg.substr(1))
+        if (!((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'))) return false;
+    return true;
 }
 
 }  // namespace
@@ -64,8 +74,14 @@ bool ParseCommandLine(int argc, char** argv, CommandLine& out, std::string* erro
             out.save_settings = false;
         } else if (a == "--save-settings") {
             out.save_settings = true;
-        } else if (a.size() > 1 && a[0] == '-' && a[1] == '-') {
+        } else if (a.size() > 1 && a[0] == '-') {
             return fail("unknown option " + std::string(a));
+        } else if (LooksLikeSwitch(a) && !words.empty() && (i + 1 < argc || SwitchLetter(a) == 0)) {
+            // After the recording's name a slash and letters is a conversion switch: a known
+            // one, and only as the last word.
+            return fail(SwitchLetter(a) == 0
+                            ? "unknown switch " + std::string(a) + " (use /p, /b, /x or /c)"
+                            : "the switch " + std::string(a) + " must come last");
         } else {
             words.emplace_back(a);
         }
@@ -133,9 +149,26 @@ const char* ProgramVersion() {
 
 namespace {
 
+// The end of a conversion cut short by signal `sig`: the engine shuts down as at the end of a
+// run (outputs closed, settings written), then the half-written outputs are removed so that
+// nothing passes for a whole conversion.
+int Interrupted(Engine& engine, const std::string& file, const std::vector<std::string>& outputs,
+                int sig) {
+    engine.Shutdown();
+    std::string removed;
+    for (const std::string& f : outputs) {
+        std::error_code ec;
+        if (std::filesystem::remove(f, ec)) removed += " " + f;
+    }
+    std::fprintf(stderr,
+                 "vornax_qi: %s: conversion interrupted by %s; incomplete output removed:%s\n",
+                 file.c_str(), strsignal(sig), removed.empty() ? " none" : removed.c_str());
+    return ExitStatusForSignal(sig);
+}
+
 // One recording through a fresh engine: the settings file as it is, the outputs by the name
-// rules. Returns 0, or 1 with a one-line reason on stderr.
-int ConvertOne(EngineOptions o) {
+// rules. Returns 0, 1 with a one-line reason on stderr, or 128 + an end signal.
+int ConvertOne(EngineOptions o, TerminationSignals* end_signals) {
     std::string text = o.command_line_file;
     text += std::string(" /") + o.command_line_switch;
     std::optional<CommandLineRequest> req = ParseCommandLine(text);
@@ -173,6 +206,8 @@ int ConvertOne(EngineOptions o) {
     int shown = -1;
     for (bool done = false; !done;) {
         done = engine.WaitForPlaybackEnd(1, std::chrono::milliseconds(200));
+        if (const int sig = end_signals != nullptr ? end_signals->Take() : 0; sig != 0 && !done)
+            return Interrupted(engine, req->file, outputs, sig);
         const int pct = done ? 100 : static_cast<int>(engine.playback().progress * 100.0);
         if (pct / 10 != shown / 10) {
             std::printf("converting %s: %d%%\n", req->file.c_str(), pct);
@@ -191,7 +226,7 @@ int ConvertOne(EngineOptions o) {
 
 }  // namespace
 
-int RunConversions(const CommandLine& cl) {
+int RunConversions(const CommandLine& cl, TerminationSignals* end_signals) {
     EngineOptions o = cl.options;
     const unsigned cores = std::thread::hardware_concurrency();
     o.jobs = cl.jobs > 0 ? cl.jobs : static_cast<int>(cores > 0 ? cores : 1);
@@ -201,8 +236,13 @@ int RunConversions(const CommandLine& cl) {
     o.save_settings = cl.save_settings.value_or(cl.files.size() <= 1);
     int status = 0;
     for (const std::string& f : cl.files) {
+        // An end signal between two recordings ends the run before the next one starts.
+        if (const int sig = end_signals != nullptr ? end_signals->Take() : 0; sig != 0)
+            return ExitStatusForSignal(sig);
         o.command_line_file = f;
-        if (ConvertOne(o) != 0) status = 1;
+        const int one = ConvertOne(o, end_signals);
+        if (one > 1) return one;  // an end signal: the files after it are left alone
+        if (one != 0) status = 1;
     }
     return status;
 }

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "app/engine.h"
+#include "platform/termination_signals.h"
 
 namespace vq {
 
@@ -28,8 +29,11 @@ bool ParseCommandLine(int argc, char** argv, CommandLine& out, std::string* erro
 // Converts every recording named by the switch, one after the other, each read with the
 // settings of the settings file in the current directory and formed on cl.jobs threads.
 // Returns the process exit status (0 when all converted, 1 when one failed: a one-line
-// reason on stderr for each, and the others are still converted).
-int RunConversions(const CommandLine& cl);
+// reason on stderr for each, and the others are still converted). An end signal arriving on
+// `end_signals` stops the conversion under way: the engine shuts down as at the end of a run,
+// its incomplete output files are removed, no further recording is started, and the status
+// is 128 + the signal.
+int RunConversions(const CommandLine& cl, TerminationSignals* end_signals = nullptr);
 
 // The program's version, as --version prints it.
 const char* ProgramVersion();
