@@ -174,7 +174,7 @@ int PlaybackDriver::Turn(bool paced) {
             in.next_ping = ahead.ping;
             in.next_context = in.context;
             in.next_context.pipelined = next_.Values().pipelined;
-            in.next_context.packet_size = bytes::GetU32le(ahead.ping.data() + 12);
+            in.next_context.packet_size = byte_order::GetU32Le(ahead.ping.data() + 12);
         }
     }
     outputs_.set_playback_record(&file_.Values());
