@@ -67,7 +67,9 @@ char SerialParity(int index) {
 
 bool SerialDeviceOpenable(const std::string& path) {
     int fd = ::open(path.c_str(), O_RDONLY | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) return false;
+    // A terminal held for exclusive use (by this program's own reader, while it runs) still
+    // counts: otherwise the port in use would drop out of the list and move every index after it.
+    if (fd < 0) return errno == EBUSY;
     termios t{};
     bool ok = tcgetattr(fd, &t) == 0;
     ::close(fd);

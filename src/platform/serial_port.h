@@ -37,7 +37,7 @@ char SerialParity(int index);
 // names entry n of this list (at most 32 entries). `dev_dir` is "/dev" except in tests.
 std::vector<std::string> ListSerialDevices(const std::string& dev_dir = "/dev");
 
-// True when `path` opens read-only as a terminal device.
+// True when `path` opens read-only as a terminal device, or is one held for exclusive use.
 bool SerialDeviceOpenable(const std::string& path);
 
 // The device for an instrument: the explicit path when one is set (ComPortGPSDevice,
