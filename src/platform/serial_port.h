@@ -69,6 +69,8 @@ class SerialPort {
     void Close();
 
     bool is_open() const { return fd_ >= 0; }
+    // Why the last Open or ConfigureAndStart failed ("" after a success).
+    const std::string& last_error() const { return last_error_; }
     bool running() const { return running_.load(std::memory_order_acquire); }
     const std::string& device() const { return device_; }
     // Bytes handed to the sink so far (for the diagnostics window).
@@ -81,6 +83,7 @@ class SerialPort {
     int fd_ = -1;
     int wake_fd_ = -1;  // eventfd that wakes the reader for a prompt close
     std::string device_;
+    std::string last_error_;
     termios saved_{};
     bool saved_valid_ = false;
     std::atomic<bool> running_{false};
