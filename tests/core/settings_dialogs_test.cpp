@@ -180,9 +180,20 @@ TEST(DeviceOffsetsDialog, DistancesAreShownInTheUnitAndStoredInMetres) {
     EXPECT_NEAR(m.result()[0][6], 0.26, 1e-9);
     m.Default();
     EXPECT_EQ(m.Text(0), "0.00");
-    // The stored text form reads back what it wrote; bad parts read as 0.
-    EXPECT_EQ(ParseOffsetValues(FormatOffsetValues(live[0])), live[0]);
-    EXPECT_EQ(ParseOffsetValues("1,x,3,99,,0.5"), (OffsetValues{1, 0, 3, 0, 0, 0.5, 0}));
+    // The settings keys hold both devices, value by value.
+    Settings s;
+    DeviceOffsetTable t{};
+    t[0] = {1.5, -2.5, 3.5, 10.5, -20.5, 30.5, 0.5};
+    t[1] = {-1.5, 2.5, -3.5, -10.5, 20.5, -30.5, -0.5};
+    StoreDeviceOffsets(t, s);
+    EXPECT_EQ(s.SonarXOffsetMeters, 1.5f);
+    EXPECT_EQ(s.SonarDepthMeters, 3.5f);
+    EXPECT_EQ(s.HeadingOffset, 10.5f);
+    EXPECT_EQ(s.RollOffset, 30.5f);
+    EXPECT_EQ(s.GPSYOffsetMeters, 2.5f);
+    EXPECT_EQ(s.GPSPitchOffset, 20.5f);
+    EXPECT_EQ(s.GPSLatencySeconds, -0.5f);
+    EXPECT_EQ(DeviceOffsetsOf(s), t);
 }
 
 // ----- "Data Output Setup" -----

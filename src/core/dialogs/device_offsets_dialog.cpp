@@ -31,26 +31,34 @@ double LimitInStoredUnits(int i) {
 
 }  // namespace
 
-std::string FormatOffsetValues(const OffsetValues& v) {
-    std::string text;
-    for (int i = 0; i < kNumOffsetValues; ++i) {
-        if (i > 0) text += ',';
-        text += FormatFloat(v[static_cast<std::size_t>(i)], 3, 5);
+namespace {
+
+using OffsetFields = std::array<float Settings::*, kNumOffsetValues>;
+constexpr OffsetFields kSonarFields = {&Settings::SonarXOffsetMeters, &Settings::SonarYOffsetMeters,
+                                       &Settings::SonarDepthMeters,   &Settings::HeadingOffset,
+                                       &Settings::PitchOffset,        &Settings::RollOffset,
+                                       &Settings::SonarLatencySeconds};
+constexpr OffsetFields kGpsFields = {&Settings::GPSXOffsetMeters, &Settings::GPSYOffsetMeters,
+                                     &Settings::GPSDepthMeters,   &Settings::GPSHeadingOffset,
+                                     &Settings::GPSPitchOffset,   &Settings::GPSRollOffset,
+                                     &Settings::GPSLatencySeconds};
+
+}  // namespace
+
+DeviceOffsetTable DeviceOffsetsOf(const Settings& s) {
+    DeviceOffsetTable t{};
+    for (std::size_t i = 0; i < kNumOffsetValues; ++i) {
+        t[0][i] = s.*kSonarFields[i];
+        t[1][i] = s.*kGpsFields[i];
     }
-    return text;
+    return t;
 }
 
-OffsetValues ParseOffsetValues(std::string_view text) {
-    OffsetValues v{};
-    for (int i = 0; i < kNumOffsetValues; ++i) {
-        const std::size_t comma = text.find(',');
-        const std::optional<double> x = ParseTypedNumber(text.substr(0, comma));
-        const double lim = LimitInStoredUnits(i);
-        if (x && *x >= -lim && *x <= lim) v[static_cast<std::size_t>(i)] = *x;
-        if (comma == std::string_view::npos) break;
-        text.remove_prefix(comma + 1);
+void StoreDeviceOffsets(const DeviceOffsetTable& t, Settings& s) {
+    for (std::size_t i = 0; i < kNumOffsetValues; ++i) {
+        s.*kSonarFields[i] = static_cast<float>(t[0][i]);
+        s.*kGpsFields[i] = static_cast<float>(t[1][i]);
     }
-    return v;
 }
 
 DeviceOffsetsModel::DeviceOffsetsModel(const DeviceOffsetTable& live, bool gps_input_enabled,

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "core/dialogs/dialog_common.h"
+#include "core/settings.h"
 
 namespace vq {
 
@@ -29,10 +30,11 @@ inline constexpr std::array<const char*, 4> kDeviceNames = {
 inline constexpr std::array<const char*, kNumOffsetValues> kOffsetLabels = {
     "Starboard", "Forward", "Vertical", "Yaw", "Pitch", "Roll", "Latency"};
 
-// Seven values as text "a,b,c,d,e,f,g" ("%5.3f"), and back: text that does not hold seven
-// numbers within their limits gives zeros for the bad values.
-std::string FormatOffsetValues(const OffsetValues& v);
-OffsetValues ParseOffsetValues(std::string_view text);
+// The offsets as the settings hold them: the sonar head in SonarXOffsetMeters (starboard),
+// SonarYOffsetMeters (forward), SonarDepthMeters (vertical), HeadingOffset (yaw), PitchOffset,
+// RollOffset and SonarLatencySeconds; the GPS antenna in the GPS... keys.
+DeviceOffsetTable DeviceOffsetsOf(const Settings& s);
+void StoreDeviceOffsets(const DeviceOffsetTable& t, Settings& s);
 
 class DeviceOffsetsModel {
   public:

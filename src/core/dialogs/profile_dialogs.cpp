@@ -17,6 +17,24 @@ constexpr double kDepthMarginOfSpan = 0.05;
 
 }  // namespace
 
+ProfileSetupValues ProfileSetupValuesOf(const Settings& s) {
+    return {s.ProfileDisplayType,        s.ProfilePointType,
+            s.ProfilePointDotSize,       s.ProfilePointDetection,
+            s.ProfileMinDepthBelowSonar, s.ProfileMaxDepthBelowSonar,
+            s.ProfilePointFilter,        s.ProfilePointFilter_g_along_track_avg_sw};
+}
+
+void StoreProfileSetup(const ProfileSetupValues& v, Settings& s) {
+    s.ProfileDisplayType = v.display_type;
+    s.ProfilePointType = v.artificial_bottom;
+    s.ProfilePointDotSize = v.dot_size;
+    s.ProfilePointDetection = v.detection;
+    s.ProfileMinDepthBelowSonar = static_cast<float>(v.min_depth_m);
+    s.ProfileMaxDepthBelowSonar = static_cast<float>(v.max_depth_m);
+    s.ProfilePointFilter = v.detector;
+    s.ProfilePointFilter_g_along_track_avg_sw = v.along_track;
+}
+
 ProfileSetupModel::ProfileSetupModel(const ProfileSetupValues& live, double max_depth_limit_m,
                                      double range_span_m, int units)
     : live_(live),
@@ -134,6 +152,28 @@ int StepCount(int v, int direction) {
 }
 
 }  // namespace
+
+AdvancedFilterSettings AdvancedFilterOf(const Settings& s, const AdvancedFilterSettings& counts) {
+    AdvancedFilterSettings v = counts;
+    v.fill_beams = s.ProfilePointFilter_g_fill_beams_sw;
+    v.main_filter = s.ProfilePointFilter_g_main_filter_sw;
+    v.flat_bottom = s.ProfilePointFilter_g_pre_filter_sw;
+    v.short_outliers = s.ProfilePointFilter_g_short_outliers_sw;
+    v.show_removed = s.ProfilePointFilter_g_show_outliers_sw;
+    v.background_level = s.ProfilePointFilter_g_bgd_lev;
+    v.outlier_samples = s.ProfilePointFilter_g_ol_fil_val;
+    return v;
+}
+
+void StoreAdvancedFilter(const AdvancedFilterSettings& v, Settings& s) {
+    s.ProfilePointFilter_g_fill_beams_sw = v.fill_beams;
+    s.ProfilePointFilter_g_main_filter_sw = v.main_filter;
+    s.ProfilePointFilter_g_pre_filter_sw = v.flat_bottom;
+    s.ProfilePointFilter_g_short_outliers_sw = v.short_outliers;
+    s.ProfilePointFilter_g_show_outliers_sw = v.show_removed;
+    s.ProfilePointFilter_g_bgd_lev = static_cast<float>(v.background_level);
+    s.ProfilePointFilter_g_ol_fil_val = v.outlier_samples;
+}
 
 AdvancedFilterModel::AdvancedFilterModel(const AdvancedFilterSettings& live, int samples_per_beam)
     : live_(live),

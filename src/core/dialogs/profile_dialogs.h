@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "core/dialogs/dialog_common.h"
+#include "core/settings.h"
 
 namespace vq {
 
@@ -26,6 +27,9 @@ struct ProfileSetupValues {
     int along_track = 0;  // "ProfilePointFilter_g_along_track_avg_sw"
     bool operator==(const ProfileSetupValues&) const = default;
 };
+
+ProfileSetupValues ProfileSetupValuesOf(const Settings& s);
+void StoreProfileSetup(const ProfileSetupValues& v, Settings& s);
 
 class ProfileSetupModel {
   public:
@@ -89,6 +93,10 @@ struct AdvancedFilterSettings {
     int outlier_samples = 50;       // "ProfilePointFilter_g_ol_fil_val", samples 10..500
     bool operator==(const AdvancedFilterSettings&) const = default;
 };
+
+// The values with settings keys taken from `s`; the three counts kept from `counts`.
+AdvancedFilterSettings AdvancedFilterOf(const Settings& s, const AdvancedFilterSettings& counts);
+void StoreAdvancedFilter(const AdvancedFilterSettings& v, Settings& s);
 
 class AdvancedFilterModel {
   public:

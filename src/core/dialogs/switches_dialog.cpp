@@ -53,6 +53,34 @@ std::string TenthName(double number) {
 
 }  // namespace
 
+SwitchesValues SwitchesValuesOf(const SettingsState& st) {
+    SwitchesValues v;
+    v.range_index = st.s.Range;
+    v.gain_db = st.s.Gain;
+    v.frequency_khz = st.s.Frequency;
+    v.transmit = st.work.transmit_disabled == 0;
+    v.range_offset_m = st.work.range_offset_m;
+    v.auto_pulse_length = st.work.auto_pulse_length != 0;
+    v.pulse_length_us = st.s.PulseLength;
+    v.pulse_multiplier = st.work.pulse_multiplier;
+    v.data_points_switch = st.work.data_points_switch_initial;
+    v.data_format = st.s.DataFormat;
+    return v;
+}
+
+SwitchesHead SwitchesHeadOf(const SettingsState& st) {
+    SwitchesHead h;
+    h.min_range_index = st.head.min_range_index;
+    h.max_range_index = st.head.max_range_index;
+    h.max_gain = st.head.max_gain;
+    h.nominal_frequency_khz = st.head.nominal_frequency_khz;
+    h.min_frequency_khz = st.head.min_frequency_khz;
+    h.max_frequency_khz = st.head.max_frequency_khz;
+    h.max_pulse_length_us = std::max(h.min_pulse_length_us, st.head.max_pulse_length_us);
+    h.fine_resolution = st.head.fine_resolution;
+    return h;
+}
+
 std::string RangeName(int range_index, int units, bool fine_resolution) {
     const int u = ClampUnits(units);
     const auto i = static_cast<std::size_t>(ClampRangeIndex(range_index));

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "core/dialogs/dialog_common.h"
+#include "core/settings_store.h"
 
 namespace vq {
 
@@ -45,6 +46,11 @@ struct SwitchesValues {
     int data_format = 11;        // 10 "8-Bit IQ", 11 "16-Bit RAW IQ"
     bool operator==(const SwitchesValues&) const = default;
 };
+
+// What the dialog opens with: the switches in force (the samples-per-beam choice the settings
+// file or the last "Ok" made) and the limits of the head heard last.
+SwitchesValues SwitchesValuesOf(const SettingsState& st);
+SwitchesHead SwitchesHeadOf(const SettingsState& st);
 
 inline constexpr const char* kSetSwitchesCaption = "Set Switches";
 inline constexpr const char* kSwitchesCaption = "Switches";
