@@ -26,6 +26,14 @@ void UpdateDataSource(MenuState& m, const Settings& s, const ActivityState& a) {
     m.Check(menu::kXdcrUp, s.Xdcr == 1);
     m.Check(menu::kXdcrDown, s.Xdcr == 0);
     m.Enable(menu::kTrackPlotter, playback || s.ComPortGPSEnable != 0);
+    // The settings dialogs: serial ports and the video rate live only; "S&witches" opens the
+    // read-only view in playback.
+    m.Enable(menu::kComPorts, !playback);
+    m.Enable(menu::kVideoRate, !playback);
+    for (int id : {menu::kSwitches, menu::kSoundVelocity, menu::kIPAddress, menu::kDataOutput,
+                   menu::kMaxFilesize, menu::kDeviceOffsets, menu::kProfileSetup, menu::kAbout}) {
+        m.Enable(id, true);
+    }
 }
 
 void UpdateModeRules(MenuState& m, const Settings& s, const ActivityState& a) {
@@ -33,6 +41,7 @@ void UpdateModeRules(MenuState& m, const Settings& s, const ActivityState& a) {
     CheckOne(m, menu::kModeSector, menu::kModeBeamTest, menu::kModeSector + mode);
     const bool profile = mode == 3;
     m.Enable(menu::kRemoveBackground, mode == 0);
+    m.Enable(menu::kPersistence, !profile);  // profile mode has no persistence
     m.Check(menu::kRemoveBackground, a.background_removal);
     for (int id : {menu::kTiltAngle, menu::kRectangular, menu::kAltitude, menu::kCircular}) {
         m.Enable(id, profile);
@@ -74,10 +83,7 @@ void UpdateOptions(MenuState& m, const Settings& s, const ActivityState& a) {
 
 // Commands whose dialogs or devices this build does not offer yet stay greyed.
 void GreyUnavailable(MenuState& m, const ActivityState& a) {
-    for (int id : {menu::kMaxFilesize, menu::kComPorts, menu::kVideoWindow, menu::kRecordVideo,
-                   menu::kVideoFormat, menu::kVideoRate, menu::kIPAddress, menu::kSaveScreen,
-                   menu::kSwitches, menu::kPersistence, menu::kSoundVelocity, menu::kDeviceOffsets,
-                   menu::kProfileSetup, menu::kDataOutput}) {
+    for (int id : {menu::kVideoWindow, menu::kRecordVideo, menu::kVideoFormat, menu::kSaveScreen}) {
         m.Enable(id, false);
     }
     if (!a.recording_available) {

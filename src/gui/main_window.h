@@ -64,7 +64,6 @@ class MainWindow : public QMainWindow {
     void RefreshPlaybackWindow();
     void CreateSecondaryWindows();
     void SyncSecondaryWindows();
-    void ShowAbout();
 
     Engine& engine_;
     QtOperator& op_;
