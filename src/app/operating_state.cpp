@@ -26,10 +26,9 @@ void UpdateDataSource(MenuState& m, const Settings& s, const ActivityState& a) {
     m.Check(menu::kXdcrUp, s.Xdcr == 1);
     m.Check(menu::kXdcrDown, s.Xdcr == 0);
     m.Enable(menu::kTrackPlotter, playback || s.ComPortGPSEnable != 0);
-    // The settings dialogs: serial ports and the video rate live only; "S&witches" opens the
-    // read-only view in playback.
+    // The settings dialogs: the serial ports live only ("&Video Recording Rate..." follows the
+    // camera); "S&witches" opens the read-only view in playback.
     m.Enable(menu::kComPorts, !playback);
-    m.Enable(menu::kVideoRate, !playback);
     for (int id : {menu::kSwitches, menu::kSoundVelocity, menu::kIPAddress, menu::kDataOutput,
                    menu::kMaxFilesize, menu::kDeviceOffsets, menu::kProfileSetup, menu::kAbout}) {
         m.Enable(id, true);
@@ -81,11 +80,19 @@ void UpdateOptions(MenuState& m, const Settings& s, const ActivityState& a) {
     m.Check(menu::kRecordVideo, s.RecordVideo != 0);
 }
 
-// Commands whose dialogs or devices this build does not offer yet stay greyed.
-void GreyUnavailable(MenuState& m, const ActivityState& a) {
-    for (int id : {menu::kVideoWindow, menu::kRecordVideo, menu::kVideoFormat, menu::kSaveScreen}) {
-        m.Enable(id, false);
+// The video items: the camera's commands live only and with a camera connected; in
+// playback "Open Video &Window" asks for the recorded frames.
+void UpdateVideo(MenuState& m, const Settings& s, const ActivityState& a) {
+    const bool live = s.RunMode != 1;
+    m.Enable(menu::kVideoWindow, !live || a.camera_available);
+    for (int id : {menu::kRecordVideo, menu::kVideoFormat, menu::kVideoRate}) {
+        m.Enable(id, live && a.camera_connected);
     }
+    m.Enable(menu::kSaveScreen, true);
+}
+
+// Choices that need the recording layer stay greyed without it.
+void GreyUnavailable(MenuState& m, const ActivityState& a) {
     if (!a.recording_available) {
         m.Enable(menu::kAutoFilenames, false);
         m.Enable(menu::kDateNumber, false);
@@ -124,6 +131,7 @@ void UpdateMenu(MenuState& menu, const SettingsState& st, const ActivityState& a
     UpdateDataSource(menu, st.s, act);
     UpdateModeRules(menu, st.s, act);
     UpdateOptions(menu, st.s, act);
+    UpdateVideo(menu, st.s, act);
     GreyUnavailable(menu, act);
 }
 

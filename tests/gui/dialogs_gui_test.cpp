@@ -40,7 +40,6 @@ const Item kLiveItems[] = {
     {menu::kIPAddress, "IP Address", "ip-address"},
     {menu::kPersistence, "Persistence", "persistence"},
     {menu::kMaxFilesize, "Maximum Filesize", "maximum-filesize"},
-    {menu::kVideoRate, "Video Recording Rate", "video-recording-rate"},
     {menu::kProfileSetup, "Profile Point Setup", "profile-point-setup"},
     {menu::kAbout, "About Vornax_Qi", "about"},
 };
@@ -87,6 +86,22 @@ TEST(SettingsDialogs, EveryDialogOpensFromItsMenuItemWithItsCaption) {
         Click(static_cast<ProfileSetupDialog*>(outer)->advanced_button());
     }));
     EXPECT_TRUE(advanced);
+    // "&Video Recording Rate..." follows the camera: greyed until the Video window connects it.
+    EXPECT_FALSE(OpenDialog(*w.window, menu::kVideoRate, [](QDialog*) {}));
+    w.window->Action(menu::kVideoWindow)->trigger();
+    ASSERT_TRUE(WaitFor([&] { return w.window->Action(menu::kVideoRate)->isEnabled(); }, 20000));
+    EXPECT_TRUE(OpenDialog(*w.window, menu::kVideoRate, [](QDialog* d) {
+        EXPECT_EQ(d->windowTitle(), "Video Recording Rate");
+        Picture(d, "video-recording-rate");
+        auto* v = static_cast<ValueDialog*>(d);
+        EXPECT_EQ(v->box()->edit()->text(), "  3.0");
+        v->box()->edit()->selectAll();
+        QTest::keyClicks(v->box()->edit(), "12.5");
+        Click(v->buttons().ok);
+    }));
+    EXPECT_FLOAT_EQ(
+        w.engine->Store().Read([](const SettingsState& st) { return st.s.RecordVideoRate; }),
+        12.5f);
     // "Profile Tilt Angle..." belongs to the profile mode, and persistence does not.
     EXPECT_FALSE(OpenDialog(*w.window, menu::kTiltAngle, [](QDialog*) {}));
     w.window->Action(menu::kModeProfile)->trigger();
