@@ -140,6 +140,69 @@ TEST(SettingsDialogsLive, DataOutputBeamTypeClosesAnOpenPointFileAtOnce) {
               2);
 }
 
+// The records of a .Q4B file by the layout alone: magic "Q4B", 4, the 24-bit big-endian length
+// 256 + beams x samples, the date and time texts; the beam image carries echoes.
+PointFileCheck ReadBeamFile(const std::string& bytes) {
+    PointFileCheck c;
+    std::size_t at = 0;
+    const auto byte = [&](std::size_t i) {
+        return static_cast<unsigned>(static_cast<std::uint8_t>(bytes[at + i]));
+    };
+    while (c.ok && at + 256 <= bytes.size()) {
+        const unsigned len = byte(4) << 16 | byte(5) << 8 | byte(6);
+        const unsigned beams = byte(70) << 8 | byte(71), samples = byte(72) << 8 | byte(73);
+        c.ok = bytes.compare(at, 3, "Q4B") == 0 && byte(3) == 4 &&
+               (beams == 120 || beams == 240 || beams == 480) &&
+               (samples == 500 || samples == 1000) && len == 256 + beams * samples &&
+               at + len <= bytes.size() && bytes[at + 10] == '-' && bytes[at + 14] == '-' &&
+               bytes[at + 22] == ':' && bytes.find_first_not_of('\0', at + 256) < at + len;
+        if (c.ok) ++c.records;
+        at += len;
+    }
+    c.ok = c.ok && at == bytes.size();
+    return c;
+}
+
+TEST(SettingsDialogsLive, DataOutputRecordsAQ4BFileWhilePingingAndClosesIt) {
+    LiveWindow w("DataOutputType=0\r\n");
+    const std::filesystem::path file = w.dir / "live.Q4B";
+    w.window->set_dialog_answer([&](const FileDialogRequest& r) {
+        EXPECT_EQ(r.title, "Open a Beam Output File For Recording");
+        return std::vector<std::string>{file.string()};
+    });
+    ASSERT_TRUE(w.Pings(2));
+    EXPECT_TRUE(OpenDialog(*w.window, menu::kDataOutput, [](QDialog* d) {
+        auto* v = static_cast<DataOutputDialog*>(d);
+        QPushButton* record = v->file_button(OutputFileKind::Beam);
+        EXPECT_FALSE(record->isEnabled());  // only for the type chosen
+        Click(v->types()->button(2));       // "Q4B (Beam Output)"
+        EXPECT_EQ(record->text(), "Record To .Q4B File...");
+        Click(record);
+        EXPECT_TRUE(WaitFor([&] { return record->text() == "Close .Q4B File"; }, 5000));
+        Click(v->buttons().ok);
+    }));
+    ASSERT_TRUE(w.Pings(4));
+    EXPECT_EQ(w.engine->output_files(), std::vector<std::string>{file.string()});
+    EXPECT_TRUE(OpenDialog(*w.window, menu::kDataOutput, [](QDialog* d) {
+        auto* v = static_cast<DataOutputDialog*>(d);
+        QPushButton* close = v->file_button(OutputFileKind::Beam);
+        EXPECT_EQ(close->text(), "Close .Q4B File");
+        Click(close);
+        EXPECT_TRUE(WaitFor([&] { return close->text() == "Record To .Q4B File..."; }, 5000));
+        Click(v->buttons().cancel);
+    }));
+    ASSERT_TRUE(WaitFor([&] { return w.engine->output_files().empty(); }, 5000));
+    const std::string bytes = test::ReadFile(file);
+    ASSERT_TRUE(w.Pings(3));
+    EXPECT_EQ(test::ReadFile(file).size(), bytes.size());
+    const PointFileCheck c = ReadBeamFile(bytes);
+    EXPECT_TRUE(c.ok);
+    EXPECT_GE(c.records, 3);
+    // "Cancel" keeps the type chosen by the first "Ok".
+    EXPECT_EQ(w.engine->Store().Read([](const SettingsState& st) { return st.s.DataOutputType; }),
+              2);
+}
+
 // Pixels of the profile dots (and nothing else: "Points Only" hides the echoes).
 int DotPixels(const QImage& img) {
     int n = 0;
