@@ -294,8 +294,10 @@ namespace vq {
 namespace {
 
 // The byte image 16 cells at a time against the cell-by-cell first form, for every rule and
-// sample count, with values around every edge of the clipping (NaN, infinities, -0, 254.5).
+// sample count, with values around every edge of the clipping (NaN, infinities, -0, 254.5);
+// and the image whose rows three threads share (over an image holding other bytes) against it.
 TEST(FastByteImage, MatchesTheCellByCellFormForEveryRule) {
+    WorkSplit split(3);
     auto beams = std::make_unique<BeamData>();
     std::mt19937 rng(5);
     std::uniform_real_distribution<float> u(-20.0f, 300.0f);
@@ -322,6 +324,14 @@ TEST(FastByteImage, MatchesTheCellByCellFormForEveryRule) {
             FillBeamByteImageReference(*beams, 479, samples, rule, *ref);
             EXPECT_EQ(0, std::memcmp(fast->data(), ref->data(), fast->size()))
                 << static_cast<int>(rule) << " " << samples;
+            auto shared = std::make_unique<BeamByteImage>();
+            std::memset(shared->data(), 0x5A, shared->size());
+            ConvertBeamsToBytes(*beams, 479, samples, rule, ByteImageOptions{}, *shared, &split);
+            const std::size_t cells = static_cast<std::size_t>(std::min(samples, kByteImageCells));
+            int differing = 0;  // in the cells a ping of `samples` samples fills
+            for (int r = 0; r < 479; ++r)
+                differing += std::memcmp(shared->Row(r), ref->Row(r), cells) != 0;
+            EXPECT_EQ(differing, 0) << "shared, " << static_cast<int>(rule) << " " << samples;
             int saturated = 0;
             for (std::size_t i = 0; i < fast->size(); ++i) saturated += fast->data()[i] == 255;
             EXPECT_GT(saturated, 100);  // the clipping was exercised
