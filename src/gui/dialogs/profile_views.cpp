@@ -1,5 +1,7 @@
 #include "gui/dialogs/profile_views.h"
 
+#include <functional>
+
 #include <QFormLayout>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -70,21 +72,27 @@ AdvancedFilterDialog::AdvancedFilterDialog(QWidget* parent, QtOperator& op,
     layout->addWidget(display);
     buttons_ = AddButtonRow(this, layout, "Defaults");
 
+    // Each arrow pair steps its own field of the model; a plain callable keeps the
+    // lambdas simple for every compiler (member pointers copied into Qt's slot objects
+    // trip a false "maybe uninitialized" under the sanitizers).
     struct Spin {
         NumberBox* box;
-        void (AdvancedFilterModel::*step)(int);
+        std::function<void(int)> step;
     };
-    for (const Spin& s : {Spin{max_points_, &AdvancedFilterModel::StepMaxPoints},
-                          Spin{segments_, &AdvancedFilterModel::StepSegments},
-                          Spin{bins_, &AdvancedFilterModel::StepDepthBins},
-                          Spin{percent_, &AdvancedFilterModel::StepPercent},
-                          Spin{background_, &AdvancedFilterModel::StepBackground}}) {
-        connect(s.box, &NumberBox::Up, this, [this, s] {
-            (model_.*s.step)(+1);
+    const Spin spins[] = {
+        {max_points_, [this](int d) { model_.StepMaxPoints(d); }},
+        {segments_, [this](int d) { model_.StepSegments(d); }},
+        {bins_, [this](int d) { model_.StepDepthBins(d); }},
+        {percent_, [this](int d) { model_.StepPercent(d); }},
+        {background_, [this](int d) { model_.StepBackground(d); }},
+    };
+    for (const Spin& s : spins) {
+        connect(s.box, &NumberBox::Up, this, [this, step = s.step] {
+            step(+1);
             Refresh();
         });
-        connect(s.box, &NumberBox::Down, this, [this, s] {
-            (model_.*s.step)(-1);
+        connect(s.box, &NumberBox::Down, this, [this, step = s.step] {
+            step(-1);
             Refresh();
         });
     }

@@ -1,5 +1,8 @@
 #include "gui/dialogs/switches_view.h"
 
+#include <functional>
+#include <string_view>
+
 #include <QFormLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -70,31 +73,37 @@ SetSwitchesDialog::SetSwitchesDialog(QWidget* parent, QtOperator& op, SetSwitche
         model_.set_auto_pulse_length(on);
         pulse_->setEnabled(!on);
     });
+    // Each box steps and parses its own field of the model through plain callables
+    // (member pointers copied into Qt's slot objects trip a false "maybe uninitialized"
+    // under the sanitizers).
     struct Box {
         NumberBox* box;
-        void (SetSwitchesModel::*step)(int);
-        void (SetSwitchesModel::*typed)(std::string_view);
+        std::function<void(int)> step;
+        std::function<void(std::string_view)> typed;
     };
-    for (const Box& b :
-         {Box{gain_, &SetSwitchesModel::StepGain, &SetSwitchesModel::GainTextChanged},
-          Box{frequency_, &SetSwitchesModel::StepFrequency,
-              &SetSwitchesModel::FrequencyTextChanged},
-          Box{range_offset_, &SetSwitchesModel::StepRangeOffset,
-              &SetSwitchesModel::RangeOffsetTextChanged},
-          Box{pulse_, &SetSwitchesModel::StepPulseLength,
-              &SetSwitchesModel::PulseLengthTextChanged},
-          Box{multiplier_, &SetSwitchesModel::StepMultiplier,
-              &SetSwitchesModel::MultiplierTextChanged}}) {
-        connect(b.box, &NumberBox::Up, this, [this, b] {
-            (model_.*b.step)(+1);
+    const Box boxes[] = {
+        {gain_, [this](int d) { model_.StepGain(d); },
+         [this](std::string_view t) { model_.GainTextChanged(t); }},
+        {frequency_, [this](int d) { model_.StepFrequency(d); },
+         [this](std::string_view t) { model_.FrequencyTextChanged(t); }},
+        {range_offset_, [this](int d) { model_.StepRangeOffset(d); },
+         [this](std::string_view t) { model_.RangeOffsetTextChanged(t); }},
+        {pulse_, [this](int d) { model_.StepPulseLength(d); },
+         [this](std::string_view t) { model_.PulseLengthTextChanged(t); }},
+        {multiplier_, [this](int d) { model_.StepMultiplier(d); },
+         [this](std::string_view t) { model_.MultiplierTextChanged(t); }},
+    };
+    for (const Box& b : boxes) {
+        connect(b.box, &NumberBox::Up, this, [this, step = b.step] {
+            step(+1);
             Refresh();
         });
-        connect(b.box, &NumberBox::Down, this, [this, b] {
-            (model_.*b.step)(-1);
+        connect(b.box, &NumberBox::Down, this, [this, step = b.step] {
+            step(-1);
             Refresh();
         });
         connect(b.box, &NumberBox::Edited, this,
-                [this, b](const QString& t) { (model_.*b.typed)(S(t)); });
+                [typed = b.typed](const QString& t) { typed(S(t)); });
     }
     connect(buttons_.defaults, &QPushButton::clicked, this, [this] {
         model_.Defaults();
