@@ -50,7 +50,9 @@ void FillRow(const float* v, int num_samples, ByteImageRule rule, std::uint8_t* 
 }
 
 // 16 cells at a time, the same comparisons as ClipByte and std::max: built for AVX-512, AVX2
-// and the baseline, chosen when the program starts.
+// and the baseline, the first one the processor has chosen on first use. (Not by the
+// toolchain's own per-processor clones: their choice runs while the program is being loaded,
+// before a sanitizer's run-time is ready, and ThreadSanitizer builds crashed there.)
 typedef float V16 __attribute__((vector_size(64)));
 typedef int I16 __attribute__((vector_size(64)));
 typedef std::uint8_t B16 __attribute__((vector_size(16)));
@@ -75,8 +77,7 @@ inline V16 MaxV(V16 a, V16 b) {
 }
 
 template <ByteImageRule kRule, bool kPairs>
-__attribute__((target_clones("avx512f", "avx2", "default"))) void FillRowFast(const float* v, int n,
-                                                                              std::uint8_t* out) {
+__attribute__((always_inline)) inline void FillRowBody(const float* v, int n, std::uint8_t* out) {
     int k = 0;
     for (; k + 16 <= n; k += 16) {
         V16 x;
@@ -110,17 +111,54 @@ __attribute__((target_clones("avx512f", "avx2", "default"))) void FillRowFast(co
     }
 }
 
+// The body above compiled for each instruction set (inlined into each).
+#if defined(__x86_64__)
+template <ByteImageRule kRule, bool kPairs>
+__attribute__((target("avx512f"))) void FillRowAvx512(const float* v, int n, std::uint8_t* out) {
+    FillRowBody<kRule, kPairs>(v, n, out);
+}
+template <ByteImageRule kRule, bool kPairs>
+__attribute__((target("avx2"))) void FillRowAvx2(const float* v, int n, std::uint8_t* out) {
+    FillRowBody<kRule, kPairs>(v, n, out);
+}
+#endif
+template <ByteImageRule kRule, bool kPairs>
+void FillRowBaseline(const float* v, int n, std::uint8_t* out) {
+    FillRowBody<kRule, kPairs>(v, n, out);
+}
+
+enum class RowIsa { kAvx512, kAvx2, kBaseline };
+
+RowIsa BestRowIsa() {
+#if defined(__x86_64__)
+    __builtin_cpu_init();
+    if (__builtin_cpu_supports("avx512f")) return RowIsa::kAvx512;
+    if (__builtin_cpu_supports("avx2")) return RowIsa::kAvx2;
+#endif
+    return RowIsa::kBaseline;
+}
+
+template <ByteImageRule kRule, bool kPairs>
+void FillRowOn(RowIsa isa, const float* v, int n, std::uint8_t* out) {
+#if defined(__x86_64__)
+    if (isa == RowIsa::kAvx512) return FillRowAvx512<kRule, kPairs>(v, n, out);
+    if (isa == RowIsa::kAvx2) return FillRowAvx2<kRule, kPairs>(v, n, out);
+#endif
+    FillRowBaseline<kRule, kPairs>(v, n, out);
+}
+
 void FillRowFast(const float* v, int num_samples, ByteImageRule rule, std::uint8_t* out) {
+    static const RowIsa isa = BestRowIsa();
     const bool pairs = num_samples >= 2 * kByteImageCells;
     const int n = pairs ? kByteImageCells : std::min(num_samples, kByteImageCells);
     if (rule == ByteImageRule::kB && pairs) {
-        FillRowFast<ByteImageRule::kB, true>(v, n, out);
+        FillRowOn<ByteImageRule::kB, true>(isa, v, n, out);
     } else if (rule == ByteImageRule::kB) {
-        FillRowFast<ByteImageRule::kB, false>(v, n, out);
+        FillRowOn<ByteImageRule::kB, false>(isa, v, n, out);
     } else if (rule == ByteImageRule::kC && pairs) {
-        FillRowFast<ByteImageRule::kC, true>(v, n, out);
+        FillRowOn<ByteImageRule::kC, true>(isa, v, n, out);
     } else {
-        FillRowFast<ByteImageRule::kA, false>(v, n, out);
+        FillRowOn<ByteImageRule::kA, false>(isa, v, n, out);
     }
 }
 
