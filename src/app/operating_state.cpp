@@ -1,5 +1,7 @@
 #include "app/operating_state.h"
 
+#include "dsp/array_geometry.h"
+
 namespace vq {
 namespace {
 
@@ -48,7 +50,7 @@ void UpdateModeRules(MenuState& m, const Settings& s, const ActivityState& a) {
     }
 }
 
-void UpdateOptions(MenuState& m, const Settings& s, const ActivityState& a) {
+void UpdateOptions(MenuState& m, const Settings& s, const ActivityState& a, bool grating_limited) {
     CheckOne(m, menu::kColorFirst, menu::kColorLast, menu::kColorFirst + s.Colors);
     CheckOne(m, menu::kMeters, menu::kYards, menu::kMeters + s.Units);
     CheckOne(m, menu::kDateNumber, menu::kDateTime, menu::kDateNumber + s.AutoFilenameType);
@@ -59,7 +61,7 @@ void UpdateOptions(MenuState& m, const Settings& s, const ActivityState& a) {
     CheckOne(m, menu::kBeams480, menu::kBeams120, menu::kBeams480 + s.StepSize);
     CheckOne(m, menu::kSector30, menu::kSector110, menu::kSector30 + s.SectorSize);
     for (int id = menu::kSector30; id <= menu::kSector110; ++id) {
-        m.Enable(id, !a.sector_limited_by_grating_lobes);
+        m.Enable(id, !grating_limited);
     }
     m.Check(menu::kDiagnostics, a.diagnostics_shown);
     m.Check(menu::kTrackPlotter, a.track_plotter_shown);
@@ -110,6 +112,10 @@ int ShotsForAveragingItem(int id) {
     }
 }
 
+bool SectorLimitedByGratingLobes(const HeadLimits& head) {
+    return ArrayModelFor(head.model_code).grating_limited;
+}
+
 int LimitAveragingForMode(int avg_filter_index, int display_type) {
     return display_type == 3 && avg_filter_index > 7 ? 7 : avg_filter_index;
 }
@@ -117,7 +123,7 @@ int LimitAveragingForMode(int avg_filter_index, int display_type) {
 void UpdateMenu(MenuState& menu, const SettingsState& st, const ActivityState& act) {
     UpdateDataSource(menu, st.s, act);
     UpdateModeRules(menu, st.s, act);
-    UpdateOptions(menu, st.s, act);
+    UpdateOptions(menu, st.s, act, SectorLimitedByGratingLobes(st.head));
     GreyUnavailable(menu, act);
 }
 

@@ -13,7 +13,6 @@ struct ActivityState {
     bool playback_file_open = false;
     bool point_file_open = false;
     bool beam_file_open = false;
-    bool sector_limited_by_grating_lobes = false;
     bool altitude_shown = false;
     bool diagnostics_shown = false;
     bool track_plotter_shown = false;
@@ -29,6 +28,10 @@ struct ActivityState {
 
 // Sets every check mark, enabled state and swapped text from the settings and activities.
 void UpdateMenu(MenuState& menu, const SettingsState& st, const ActivityState& act);
+
+// The sector of the connected array follows from its grating lobes instead of the "Sector
+// Size" menu (whose items are then greyed).
+bool SectorLimitedByGratingLobes(const HeadLimits& head);
 
 // Averaging in profile mode is limited to 7 shots; returns the index to use.
 int LimitAveragingForMode(int avg_filter_index, int display_type);

@@ -292,6 +292,21 @@ void PingPipeline::DrawImage(const PingInput&) {
         in.overlay = &overlay;
     }
     in.waterfall_threshold = static_cast<int>(profile_.profile_threshold() * 255 * 0.01);
+    // "Signal Level": the raw magnitude of every element against range, in the lower left.
+    StripInput strip;
+    if (snap_.work.signal_level_display != 0) {
+        strip.element_i = bf_.element_i();
+        strip.element_q = bf_.element_q();
+        strip.row_stride = kBeamRowLength;
+        strip.num_elements = g.NumElements;
+        strip.num_samples = g.NumSamples;
+        strip.eight_bit = format_.bits == 8;
+        strip.has_element_data = !format_.head_formed() && parser_.Record().header.head_id == 77;
+        strip.xdcr = snap_.s.Xdcr;
+        strip.profile_waterfall = active_mode_.load() == static_cast<int>(DisplayMode::Profile) &&
+                                  snap_.s.ProfileWaterfall != 0;
+        in.strip = &strip;
+    }
     if (active_mode_.load() == static_cast<int>(DisplayMode::Linear)) {
         picture_.RenderLinear(bf_.Beams(), g.NumSamples, in);
         return;
@@ -311,6 +326,7 @@ void PingPipeline::Publish(const PingInput& input) {
     f.palette = PaletteWords(picture_.palette());
     f.ping = pings_.load();
     f.display_type = active_mode_.load();
+    f.params = MakeDisplayParams();
     pictures_.Publish();
     if (input.last_packet_time != Clock::time_point{}) {
         latency_ms_.store(MsSince(input.last_packet_time));
