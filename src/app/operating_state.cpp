@@ -30,6 +30,15 @@ void UpdateDataSource(MenuState& m, const Settings& s, const ActivityState& a) {
     m.Enable(menu::kTrackPlotter, playback || s.ComPortGPSEnable != 0);
 }
 
+// The hidden pulse-length choices: live while automatic pulse length is off.
+void UpdatePulseChoices(MenuState& m, const SettingsState& st) {
+    const bool on = st.s.RunMode == 0 && st.work.auto_pulse_length == 0;
+    for (int id = menu::kPulseFirst; id <= menu::kPulseLast; ++id) {
+        m.Enable(id, on);
+        m.Check(id, on && id - menu::kPulseFirst == st.work.pulse_length_choice);
+    }
+}
+
 void UpdateModeRules(MenuState& m, const Settings& s, const ActivityState& a) {
     const int mode = s.DisplayType;
     CheckOne(m, menu::kModeSector, menu::kModeBeamTest, menu::kModeSector + mode);
@@ -79,7 +88,7 @@ void GreyUnavailable(MenuState& m, const ActivityState& a) {
     for (int id : {menu::kMaxFilesize, menu::kComPorts, menu::kVideoWindow, menu::kRecordVideo,
                    menu::kVideoFormat, menu::kVideoRate, menu::kIPAddress, menu::kSaveScreen,
                    menu::kSwitches, menu::kPersistence, menu::kSoundVelocity, menu::kDeviceOffsets,
-                   menu::kProfileSetup, menu::kDataOutput}) {
+                   menu::kProfileSetup, menu::kDataOutput, menu::kClearTrack}) {
         m.Enable(id, false);
     }
     if (!a.recording_available) {
@@ -124,6 +133,7 @@ void UpdateMenu(MenuState& menu, const SettingsState& st, const ActivityState& a
     UpdateDataSource(menu, st.s, act);
     UpdateModeRules(menu, st.s, act);
     UpdateOptions(menu, st.s, act, SectorLimitedByGratingLobes(st.head));
+    UpdatePulseChoices(menu, st);
     GreyUnavailable(menu, act);
 }
 

@@ -22,6 +22,7 @@ struct ActivityState {
     bool sonar_info_shown = false;
     bool sonar_status_shown = false;
     bool background_removal = false;
+    bool building_reference = false;   // "Build Reference" pressed, "Store Reference" not yet
     bool recording_available = false;  // the recording commands exist in this build
     bool conversion_available = false;
 };

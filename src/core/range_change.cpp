@@ -34,19 +34,23 @@ RangeChangeResult ApplyRangeChange(SettingsState& st, int index, bool half_range
     st.s.Range = i;
     st.s.HalfRange = half;
     st.work.half_range = half;
-    if (st.work.auto_pulse_length != 0) {
-        const AutoPulse p =
-            AutoPulseForRange(i, st.head.fine_resolution, st.head.max_pulse_length_us);
-        r.pulse_changed = p.pulse_length_us != st.s.PulseLength || p.filter_index != st.s.FIRFilter;
-        st.s.PulseLength = p.pulse_length_us;
-        st.s.FIRFilter = p.filter_index;
-    }
+    r.pulse_changed = ApplyAutoPulse(st);
     // Live the offset stays within what the range allows; in playback it follows the recording.
     if (st.s.RunMode == 0 && st.work.range_offset_m > MaxRangeOffsetMeters(i)) {
         st.work.range_offset_m = MaxRangeOffsetMeters(i);
         r.offset_lowered = true;
     }
     return r;
+}
+
+bool ApplyAutoPulse(SettingsState& st) {
+    if (st.work.auto_pulse_length == 0) return false;
+    const AutoPulse p =
+        AutoPulseForRange(st.s.Range, st.head.fine_resolution, st.head.max_pulse_length_us);
+    const bool changed = p.pulse_length_us != st.s.PulseLength || p.filter_index != st.s.FIRFilter;
+    st.s.PulseLength = p.pulse_length_us;
+    st.s.FIRFilter = p.filter_index;
+    return changed;
 }
 
 bool StepRange(PanelValues& v, const PanelLimits& l, bool up) {

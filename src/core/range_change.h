@@ -32,6 +32,10 @@ struct AutoPulse {
 };
 AutoPulse AutoPulseForRange(int index, bool fine_resolution, int max_pulse_length_us);
 
+// While automatic pulse length is on, sets the pulse length and filter the current range
+// gives (at start-up, before the first ping). True when they changed.
+bool ApplyAutoPulse(SettingsState& st);
+
 // One range step down (F1) or up (F2) within the head's span. Down from the lowest index,
 // when that index is below 3, half-range mode engages instead; up from half-range mode leaves
 // it at the same index. True when something changed.

@@ -10,8 +10,10 @@
 
 #include "app/engine.h"
 #include "app/menu_table.h"
+#include "gui/control_panel.h"
 #include "gui/playback_window.h"
 #include "gui/qt_operator.h"
+#include "gui/status_strip.h"
 #include "recording/file_dialogs.h"
 
 namespace vq::gui {
@@ -42,14 +44,9 @@ MainWindow::MainWindow(Engine& engine, QtOperator& op, QWidget* parent)
     resize(kClientWidth, kClientHeight);
     auto* central = new QWidget(this);
     central->setStyleSheet("background-color: black;");
-    status_ = new QLabel(central);
-    status_->setGeometry(2, 4, 500, 20);
-    status_->setStyleSheet("color: rgb(216,216,216);");
-    readout_ = new QLabel(central);
-    readout_->setGeometry(2, 30, 1000, 20);
-    readout_->setStyleSheet("color: rgb(216,216,216);");
     view_ = new SonarView(central);
     view_->move(2, 61);
+    BuildPanels(central);
     setCentralWidget(central);
     BuildMenus();
     CreateSecondaryWindows();
@@ -136,6 +133,7 @@ void MainWindow::RefreshMenu() {
     for (auto& [id, a] : actions_) {
         const MenuItemState& s = state[id];
         a->setEnabled(s.enabled);
+        a->setToolTip(s.enabled ? QString() : PendingReason(id));
         a->setCheckable(true);
         a->setChecked(s.checked);
         if (!s.text.empty()) a->setText(QString::fromStdString(s.text).section('\t', 0, 0));
@@ -168,6 +166,7 @@ void MainWindow::RunCommand(int id) {
         ShowAbout();
         return;
     }
+    if (RunHookCommand(id)) return;
     // The dialog runs before the engine is asked anything: the engine never waits for it.
     if (const std::optional<FileDialogKind> kind = engine_.DialogFor(id)) {
         const FileChoice choice = CheckChosenFiles(*kind, AskFiles(FileDialogFor(*kind)));
@@ -177,12 +176,14 @@ void MainWindow::RunCommand(int id) {
         engine_.Command(id);
     }
     AfterCommand();
+    if (id == menu::kHead || id == menu::kFile) AfterSourceSwitch();
 }
 
 void MainWindow::AfterCommand() {
     RefreshMenu();
     SyncSecondaryWindows();
     RefreshPlaybackWindow();
+    RefreshPanels();
 }
 
 // Ctrl+N: the recording goes on in a new file, named automatically or in the save dialog.
@@ -242,6 +243,10 @@ void MainWindow::keyPressEvent(QKeyEvent* event) {
         }
         return;
     }
+    if (panel_->HandleKeyPress(event)) {
+        RefreshMenu();
+        return;
+    }
     const QString t = event->text();
     if (!t.isEmpty() && t[0].isPrint()) {
         engine_.KeyChar(t[0].toLatin1());
@@ -262,7 +267,10 @@ void MainWindow::closeEvent(QCloseEvent* event) {
 }
 
 void MainWindow::OnPictureReady() {
-    if (engine_.TakePicture()) view_->ShowFrame(engine_.Picture());
+    if (engine_.TakePicture()) {
+        view_->ShowFrame(engine_.Picture());
+        OnPing();
+    }
     RefreshPlaybackWindow();
 }
 
@@ -278,11 +286,8 @@ void MainWindow::RefreshPlaybackWindow() {
 }
 
 void MainWindow::OnStatus(const QString& item, const QString& text) {
-    if (item == "status") {
-        status_->setText(text);
-    } else {
-        readout_->setText(item + ": " + text);
-    }
+    strip_->SetItem(item, text);
+    if (item == "hold") RefreshPanels();
 }
 
 }  // namespace vq::gui

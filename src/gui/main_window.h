@@ -4,10 +4,10 @@
 // thread, and everything the window shows of them is read from the engine's snapshots.
 #pragma once
 
-#include <QLabel>
 #include <QMainWindow>
 #include <QMap>
 #include <QSocketNotifier>
+#include <QTimer>
 #include <functional>
 #include <map>
 #include <string>
@@ -28,6 +28,10 @@ namespace vq::gui {
 
 class QtOperator;
 class PlaybackWindow;
+class ControlPanel;
+class PictureOverlay;
+class StatusStrip;
+class GpsReadout;
 
 class MainWindow : public QMainWindow {
     Q_OBJECT
@@ -35,6 +39,13 @@ class MainWindow : public QMainWindow {
     MainWindow(Engine& engine, QtOperator& op, QWidget* parent = nullptr);
 
     SonarView* sonar_view() { return view_; }
+    ControlPanel* control_panel() { return panel_; }
+    PictureOverlay* picture_overlay() { return overlay_; }
+    StatusStrip* status_strip() { return strip_; }
+    GpsReadout* gps_readout() { return gps_; }
+    // After the engine started: the windows open at the last exit, and in playback without a
+    // recording the file dialog.
+    void AfterStart();
     QAction* Action(int id) const;
     QWidget* Secondary(const QString& title) const;
     // Mirrors the engine's menu state (enabled, checked, texts) into the actions.
@@ -46,14 +57,24 @@ class MainWindow : public QMainWindow {
     using DialogAnswer = std::function<std::vector<std::string>(const FileDialogRequest&)>;
     void set_dialog_answer(DialogAnswer answer) { dialog_answer_ = std::move(answer); }
 
+    // Where the windows of other parts of the program plug in: the settings dialogs (menu
+    // identifiers 20, 106, 175, 205, 310, 565, 580, 820, 830, 870, 970), the video and
+    // screen-capture commands (170, 173, 174, 176, 207) and the track plotter's reset (619).
+    // Each asks the engine through its ordinary commands; until then the menu greys them.
+    void OpenSettingsDialog(int id);
+    void RunVideoCommand(int id);
+    void ClearTrackPlotter();
+
   protected:
     void keyPressEvent(QKeyEvent* event) override;
+    void keyReleaseEvent(QKeyEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
   private slots:
     void OnPictureReady();
     void OnStatus(const QString& item, const QString& text);
     void OnEngineStateChanged();
+    void OnSecond();
 
   private:
     void BuildMenus();
@@ -63,14 +84,23 @@ class MainWindow : public QMainWindow {
     void NextRecordingFile();
     void RefreshPlaybackWindow();
     void CreateSecondaryWindows();
+    void BuildPanels(QWidget* central);
+    void RefreshPanels();
+    void OnPing();
+    bool RunHookCommand(int id);
+    void AfterSourceSwitch();
+    static QString PendingReason(int id);
     void SyncSecondaryWindows();
     void ShowAbout();
 
     Engine& engine_;
     QtOperator& op_;
     SonarView* view_ = nullptr;
-    QLabel* status_ = nullptr;
-    QLabel* readout_ = nullptr;
+    ControlPanel* panel_ = nullptr;
+    PictureOverlay* overlay_ = nullptr;
+    StatusStrip* strip_ = nullptr;
+    GpsReadout* gps_ = nullptr;
+    QTimer clock_;
     std::map<int, QAction*> actions_;
     QMap<QString, QWidget*> secondary_;
     QSocketNotifier* control_notifier_ = nullptr;

@@ -50,6 +50,7 @@ PipelineStats PingPipeline::stats() const {
     s.beamforming_ms = beamforming_ms_.load();
     s.drawing_ms = drawing_ms_.load();
     s.latency_ms = latency_ms_.load();
+    s.head_temperature_c = head_temperature_c_.load();
     return s;
 }
 
@@ -123,6 +124,7 @@ void PingPipeline::Process(const std::uint8_t* ping, std::size_t length, const P
         invalid_.fetch_add(1);
         WaitMs(invalid_wait_ms_);
     } else {
+        head_temperature_c_.store(parser_.Record().temperature_c);
         FormAndDraw(input);
         Publish(input);
         processed_.fetch_add(1);
@@ -271,6 +273,10 @@ void PingPipeline::FormAndDraw(const PingInput& input) {
         profile_.BuildProfileOutputTable(g, snap_.s, RangeSpan(), snap_.work.range_offset_m);
         altitude_.Update(profile_.profile_points_out(), profile_.output_count(), g.NumBeams,
                          snap_.s.ProfileTiltAngle, snap_.work.sound_velocity_current);
+    }
+    // Persistence turned on the panel takes effect with the next picture.
+    if (picture_.Params().persistence_s != snap_.s.Persistence) {
+        picture_.set_persistence(snap_.s.Persistence);
     }
     DrawImage(input);
     drawing_ms_.store(MsSince(t1));

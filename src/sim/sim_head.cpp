@@ -34,6 +34,7 @@ struct SimHead::Impl {
     explicit Impl(Options o)
         : options(std::move(o)), engine(options), ping_scene(options.scene), scene(options.scene) {
         last_samples.reserve(kMaxSampleBytes);
+        last_command.assign(kCommandBytes, 0);
     }
 
     Options options;
@@ -56,6 +57,8 @@ struct SimHead::Impl {
     int sent_since_arm = 0;
     Clock::time_point refuse_until{};
     std::vector<std::uint8_t> last_samples;
+    std::vector<std::uint8_t> last_command;  // kCommandBytes, overwritten in place
+    std::uint64_t commands = 0;
 
     bool OpenListener(std::string* error);
     void Run();
@@ -209,6 +212,10 @@ void SimHead::Impl::Serve(int fd) {
                 ping_scene = scene;
                 scene_changed = false;
             }
+            if (req.packet_number == 0) {
+                std::copy(command.begin(), command.end(), last_command.begin());
+                ++commands;
+            }
         }
         if (stall > 0.0) SleepFor(stall);
         if (req.packet_number == 0) {
@@ -329,6 +336,16 @@ std::uint64_t SimHead::connections_accepted() const {
 std::vector<std::uint8_t> SimHead::last_ping_samples() const {
     std::lock_guard lock(impl_->m);
     return impl_->last_samples;
+}
+
+std::vector<std::uint8_t> SimHead::last_command() const {
+    std::lock_guard lock(impl_->m);
+    return impl_->last_command;
+}
+
+std::uint64_t SimHead::commands_received() const {
+    std::lock_guard lock(impl_->m);
+    return impl_->commands;
 }
 
 }  // namespace vq::sim

@@ -113,6 +113,10 @@ class SimHead {
     std::uint64_t connections_accepted() const;
     // The sample array (sample-major, 16 elements, I then Q, as sent) of the last complete ping.
     std::vector<std::uint8_t> last_ping_samples() const;
+    // The last full command (1152 bytes: request header and settings block) that started a
+    // ping, and how many such commands have arrived.
+    std::vector<std::uint8_t> last_command() const;
+    std::uint64_t commands_received() const;
 
   private:
     struct Impl;
