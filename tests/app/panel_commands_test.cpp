@@ -3,8 +3,15 @@
 // the windows of the last run.
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <fstream>
+#include <thread>
+
 #include "app/engine.h"
 #include "app/menu_table.h"
+#include "link/command_packet.h"
+#include "recording/vqs_format.h"
+#include "sim/sim_head.h"
 #include "support/recording_operator.h"
 #include "support/temp_dir.h"
 
@@ -129,6 +136,45 @@ TEST(PanelCommands, BackgroundReferenceIsBuiltOnlyWithRemovalOn) {
     e.BuildBackgroundReference();
     e.Command(menu::kModeProfile);  // removal exists only in sector mode
     EXPECT_FALSE(e.building_background_reference());
+    e.Shutdown();
+}
+
+// A recording named on the command line (no conversion switch) plays from the start, without
+// any command.
+TEST(PanelCommands, ARecordingNamedOnTheCommandLinePlaysAtOnce) {
+    test::TempDir dir;
+    dir.WriteLoopbackIni("RealtimePlayback=0\r\n");
+    SettingsState st;
+    std::vector<std::uint8_t> command(kCommandPacketSize);
+    BuildCommandPacket(st, 0, command.data());
+    sim::Options so;
+    so.scene = sim::DemoScene(so.head);
+    VqsRecordBuilder builder;
+    const auto path = dir / "survey.VQS";
+    {
+        std::ofstream out(path, std::ios::binary);
+        std::uint32_t previous = 0;
+        for (int k = 0; k < 6; ++k) {
+            const auto ping =
+                sim::BuildPingBufferOffline(so, command, static_cast<std::uint64_t>(k));
+            const auto ts = PingTimeStamp::FromFields(2026, 12, 8, 5, 0, k, 0);
+            const auto rec = builder.Build(ping, ts, RecordSettings{}, RecordNav{}, previous, 0);
+            out.write(reinterpret_cast<const char*>(rec.data()),
+                      static_cast<std::streamsize>(rec.size()));
+            previous = static_cast<std::uint32_t>(rec.size());
+        }
+    }
+    test::RecordingOperator op;
+    EngineOptions o = Headless(dir);
+    o.command_line_file = path.string();
+    Engine e(o, op);
+    e.Start();
+    EXPECT_TRUE(e.in_playback());
+    const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (e.stats().pings_processed < 3 && std::chrono::steady_clock::now() < limit) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    EXPECT_GE(e.stats().pings_processed, 3u);
     e.Shutdown();
 }
 

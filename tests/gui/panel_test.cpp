@@ -277,13 +277,59 @@ TEST(PanelGui, RightButtonDrawsAMeasuringLineWithItsLength) {
     EXPECT_GT(grey, 10);
     Press(o, QPoint(360, 280), Qt::RightButton);
     EXPECT_FALSE(o->measuring());
+    // The picture of the README: the default 50 m range, a measuring line across the targets.
     if (const char* out = std::getenv("VQ_PANEL_SCREENSHOT")) {
-        MoveTo(o, QPoint(560, 300));
-        Press(o, QPoint(560, 300), Qt::RightButton);
-        MoveTo(o, QPoint(690, 380));
+        w.Type("r50\r");
+        WaitFor([&] { return o->params().range_span_m == 50.0f; }, 10000);
+        WaitFor([] { return false; }, 1500);
+        MoveTo(o, QPoint(455, 330));
+        Press(o, QPoint(455, 330), Qt::RightButton);
+        MoveTo(o, QPoint(600, 250));
         WaitFor([] { return false; }, 300);
         w.window->grab().save(out);
     }
+}
+
+TEST(PanelGui, ProfileDepthHandlesAreDraggedWithinTheirLimits) {
+    Rig w(
+        "Range=7\r\nProfilePointDetection=1\r\nProfileMinDepthBelowSonar=5\r\n"
+        "ProfileMaxDepthBelowSonar=30\r\n");
+    w.window->RunCommand(menu::kModeProfile);
+    PictureOverlay* o = w.window->picture_overlay();
+    ASSERT_TRUE(WaitFor([&] { return o->params().mode == DisplayMode::Profile; }, 10000));
+    // 50 m: 0.1 m per pixel from the origin on client row 60; 5 m lies on picture row 49.
+    MoveTo(o, QPoint(200, 49));
+    EXPECT_EQ(o->cursor().shape(), Qt::SizeVerCursor);
+    MoveTo(o, QPoint(200, 120));
+    EXPECT_EQ(o->cursor().shape(), Qt::CrossCursor);
+    auto depths = [&] {
+        return w.engine->Store().Read([](const SettingsState& st) {
+            return std::pair{st.s.ProfileMinDepthBelowSonar, st.s.ProfileMaxDepthBelowSonar};
+        });
+    };
+    auto drag = [&](QPoint from, QPoint to) {
+        MoveTo(o, from);
+        QMouseEvent press(QEvent::MouseButtonPress, from, o->mapToGlobal(from), Qt::LeftButton,
+                          Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(o, &press);
+        QMouseEvent move(QEvent::MouseMove, to, o->mapToGlobal(to), Qt::NoButton, Qt::LeftButton,
+                         Qt::NoModifier);
+        QApplication::sendEvent(o, &move);
+        QMouseEvent release(QEvent::MouseButtonRelease, to, o->mapToGlobal(to), Qt::LeftButton,
+                            Qt::NoButton, Qt::NoModifier);
+        QApplication::sendEvent(o, &release);
+    };
+    drag(QPoint(200, 49), QPoint(200, 149));  // to 15 m
+    EXPECT_NEAR(depths().first, 15.0f, 0.01f);
+    // Down past the maximum: held 0.05 x range (2.5 m) above it.
+    drag(QPoint(200, 149), QPoint(200, 400));
+    EXPECT_NEAR(depths().first, 27.5f, 0.01f);
+    // The maximum up past the minimum: held 2.5 m below it.
+    drag(QPoint(200, 299), QPoint(200, 100));
+    EXPECT_NEAR(depths().second, 30.0f, 0.01f);
+    // No measuring line while the handles are shown.
+    Press(o, QPoint(300, 200), Qt::RightButton);
+    EXPECT_FALSE(o->measuring());
 }
 
 TEST(PanelGui, HoldButtonAndKeyShareOneState) {
