@@ -78,8 +78,9 @@ double Bearing(double dx, double dy) {
 }
 
 int ClampBin(double cell, int num_samples) {
+    const int last = std::max(num_samples, 1) - 1;
     if (!(cell >= 0.0)) return 0;
-    return std::min(static_cast<int>(cell), std::max(num_samples, 1) - 1);
+    return cell >= last ? last : static_cast<int>(cell);
 }
 
 // Range cell at `r_px` picture pixels from the origin (the range start included).
