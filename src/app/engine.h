@@ -123,7 +123,8 @@ class Engine {
     // dials, keys and typed entries set them. A range change goes through the range-change rule
     // (pulse length and receive filter follow it); range and gain change only live, except
     // that in playback half-range mode may be switched at the lowest range. Values outside
-    // their limits are clamped.
+    // their limits are clamped. The settings file is not written here: the window calls
+    // SaveSettings when the operator lets go of the dial or key.
     bool SetPanelValues(const PanelValues& values);
     PanelValues panel_values() const;
     PanelLimits panel_limits() const;

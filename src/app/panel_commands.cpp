@@ -42,7 +42,11 @@ PanelChange WritePanelValues(const PanelValues& v, SettingsState& st) {
 
 bool Engine::SetPanelValues(const PanelValues& values) {
     Impl& d = *impl_;
-    return d.Run([&] {
+    // A held dial sends a value every 75 ms: the settings file is written when the operator
+    // lets go (SaveSettings), not with every step.
+    CommandScope scope(d.in_command);
+    if (scope.refused()) return false;
+    {
         PanelChange c;
         d.store.Update([&](SettingsState& st) { c = WritePanelValues(values, st); });
         // A new range (or pulse length) sets up the geometry and tables before the next ping;
@@ -54,7 +58,9 @@ bool Engine::SetPanelValues(const PanelValues& values) {
         }
         if (c.cleared) d.pipeline.RequestClear();
         if (d.in_playback()) d.TakeOverRequestsNow();
-    });
+    }
+    d.RefreshMenu();
+    return true;
 }
 
 PanelValues Engine::panel_values() const {

@@ -154,6 +154,7 @@ void ControlPanel::BuildDials() {
         PanelValues v = engine_.panel_values();
         v.half_range = !v.half_range;
         engine_.SetPanelValues(v);
+        engine_.SaveSettings();
         Refresh();
         emit Changed();
     });
@@ -255,11 +256,19 @@ bool ControlPanel::HandleKeyPress(QKeyEvent* e) {
 
 void ControlPanel::HandleKeyRelease(QKeyEvent* e) {
     // A key held down repeats its key-downs (the factor keeps growing) until it is let go.
-    if (!e->isAutoRepeat()) input_.KeyUp();
+    if (e->isAutoRepeat()) return;
+    input_.KeyUp();
+    SaveIfChanged();
+}
+
+void ControlPanel::SaveIfChanged() {
+    if (!unsaved_) return;
+    unsaved_ = false;
+    engine_.SaveSettings();
 }
 
 void ControlPanel::Apply(const PanelEffect& e) {
-    if (e.changed) engine_.SetPanelValues(e.values);
+    if (e.changed) unsaved_ = engine_.SetPanelValues(e.values) || unsaved_;
     if (e.toggle_hold) engine_.KeyChar('H');
     // "C" clears the picture; a persistence typed down to zero is cleared by the engine.
     if (e.clear_image && !e.changed) engine_.KeyChar('C');
@@ -281,6 +290,7 @@ void ControlPanel::OnDialPressed(Dial d, DialPoint press) {
 void ControlPanel::OnDialReleased() {
     input_.DialRelease();
     repeat_.stop();
+    SaveIfChanged();
 }
 
 void ControlPanel::OnRepeat() {

@@ -72,6 +72,7 @@ class ControlPanel : public QWidget {
     void ArmRepeat();
     Dial DialUnderPointer() const;
     std::int64_t now_ms() const { return clock_.elapsed(); }
+    void SaveIfChanged();
 
     Engine& engine_;
     Operator& op_;
@@ -86,6 +87,7 @@ class ControlPanel : public QWidget {
     QLabel* second_ = nullptr;
     QTimer repeat_;
     QElapsedTimer clock_;
+    bool unsaved_ = false;  // values changed since the settings file was last written
 };
 
 }  // namespace vq::gui

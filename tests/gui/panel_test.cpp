@@ -130,6 +130,8 @@ TEST(PanelGui, TypedRangeIsCommandedAndTheRangeReadoutFollows) {
     ExpectRange(w.NextCommand(), 7);
     EXPECT_EQ(w.panel()->range_text(), "50 M");
     EXPECT_EQ(w.panel()->dial(Dial::Range)->value_text(), "50 M");
+    // The settings file has the range once the key is let go.
+    EXPECT_NE(test::ReadFile(w.dir / "Vornax_Qi.INI").find("\nRange=7"), std::string::npos);
     // Esc leaves the range as it is.
     w.Type("r80");
     EXPECT_EQ(w.panel()->input().entry().text(), "80");
@@ -158,7 +160,9 @@ TEST(PanelGui, HoldingThePressOnTheRangeDialStepsAndRepeats) {
     const int released = index();
     EXPECT_LE(released, 11);  // clamped at the head's highest index
     WaitFor([] { return false; }, 300);
-    EXPECT_EQ(index(), released);  // let go: no more steps
+    EXPECT_EQ(index(), released);  // let go: no more steps, and the file has the range
+    EXPECT_NE(test::ReadFile(w.dir / "Vornax_Qi.INI").find("\nRange=" + std::to_string(released)),
+              std::string::npos);
     ExpectRange(w.NextCommand(), released);
 }
 
