@@ -144,8 +144,9 @@ class Engine {
     float head_temperature_c() const;
     // The GPS state the serial reader fills (the GPS read-outs read and time it out).
     NavState& Nav();
-    // With --simulate: the simulated head (what it received, for tests).
+    // With --simulate: the simulated head (what it received; its scene may be changed).
     const sim::SimHead* simulated_head() const;
+    sim::SimHead* simulated_head();
     // The recording, copy and output files open now, with their sizes.
     RecordingSnapshot recording() const;
     std::vector<std::string> output_files() const;  // the point/beam/XTF/CSV files open now

@@ -91,10 +91,9 @@ void GreyUnavailable(MenuState& m, const ActivityState& a) {
                    menu::kProfileSetup, menu::kDataOutput, menu::kClearTrack}) {
         m.Enable(id, false);
     }
-    if (!a.recording_available) {
-        m.Enable(menu::kAutoFilenames, false);
-        m.Enable(menu::kDateNumber, false);
-        m.Enable(menu::kDateTime, false);
+    // Set both ways: the menu is first worked out before the recording commands exist.
+    for (int id : {menu::kAutoFilenames, menu::kDateNumber, menu::kDateTime}) {
+        m.Enable(id, a.recording_available);
     }
 }
 

@@ -131,4 +131,8 @@ const sim::SimHead* Engine::simulated_head() const {
     return impl_->sim.get();
 }
 
+sim::SimHead* Engine::simulated_head() {
+    return impl_->sim.get();
+}
+
 }  // namespace vq

@@ -21,6 +21,7 @@
 #include <atomic>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -50,6 +51,8 @@ struct Scene {
     float water_noise = 0.02f;
     float receiver_noise = 0.01f;
     bool seabed = true;  // false: targets and noise only
+    // The processor temperature the head reports (degC); unset: the model's own running value.
+    std::optional<float> processor_temp_c;
 };
 
 // Faults for the link's tests; each counts packets served since it was armed. "After K
