@@ -65,7 +65,7 @@ StatusStrip::StatusStrip(Engine& engine, QWidget* parent) : QWidget(parent), eng
 void StatusStrip::AfterPing() {
     const RecordingSnapshot rec = engine_.recording();
     const std::optional<ReadoutText> line = status_line_.AfterPing(
-        engine_.in_playback(), engine_.stats().connected, rec.recording, false);
+        engine_.in_playback(), engine_.stats().connected, rec.recording, rec.disk_full);
     if (line) status_ = {QString::fromStdString(line->text), style::ToQColor(line->colour)};
     // "Recording to %s - %d kB" while a point or beam file is open.
     QString out;

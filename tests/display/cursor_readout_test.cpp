@@ -84,6 +84,8 @@ TEST(CursorReadout, RangeBinUnderThePointer) {
     p.num_samples = 1000;
     EXPECT_EQ(ReadCursor(p, kApexX, kApexY - 250).range_bin, 500);
     EXPECT_EQ(ReadCursor(p, kApexX, kApexY - 700).range_bin, 999);  // limited to the samples
+    // A pointer far outside (a grabbed mouse dragged off the screen) stays on the last cell.
+    EXPECT_EQ(ReadCursor(p, kApexX, -2'000'000'000).range_bin, 999);
 }
 
 TEST(CursorReadout, ProfileModeBearingAndRectangularComponents) {
