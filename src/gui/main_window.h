@@ -32,6 +32,7 @@ class ControlPanel;
 class PictureOverlay;
 class StatusStrip;
 class GpsReadout;
+class VideoController;
 
 class MainWindow : public QMainWindow {
     Q_OBJECT
@@ -56,13 +57,14 @@ class MainWindow : public QMainWindow {
     // Tests under the offscreen platform answer the file dialogs from a script instead.
     using DialogAnswer = std::function<std::vector<std::string>(const FileDialogRequest&)>;
     void set_dialog_answer(DialogAnswer answer) { dialog_answer_ = std::move(answer); }
+    // The "&Video" menu's camera, windows, single frame and clip.
+    VideoController* video() const { return video_; }
 
     // Where the windows of other parts of the program plug in: the settings dialogs (menu
-    // identifiers 20, 106, 175, 205, 310, 565, 580, 820, 830, 870, 970), the video and
-    // screen-capture commands (170, 173, 174, 176, 207) and the track plotter's reset (619).
-    // Each asks the engine through its ordinary commands; until then the menu greys them.
+    // identifiers 20, 106, 175, 205, 310, 565, 580, 820, 830, 870, 970) and the track
+    // plotter's reset (619). Each asks the engine through its ordinary commands; until then
+    // the menu greys them.
     void OpenSettingsDialog(int id);
-    void RunVideoCommand(int id);
     void ClearTrackPlotter();
 
   protected:
@@ -92,6 +94,8 @@ class MainWindow : public QMainWindow {
     static QString PendingReason(int id);
     void SyncSecondaryWindows();
     void ShowAbout();
+    bool RunWindowCommand(int id);
+    void CreateVideo();
 
     Engine& engine_;
     QtOperator& op_;
@@ -107,6 +111,8 @@ class MainWindow : public QMainWindow {
     PlaybackWindow* playback_ = nullptr;
     bool closing_ = false;
     DialogAnswer dialog_answer_;
+    VideoController* video_ = nullptr;
+    bool video_playback_ = false;  // the data source the video windows were last set up for
 };
 
 }  // namespace vq::gui

@@ -25,8 +25,6 @@ constexpr int kSettingsDialogs[] = {menu::kMaxFilesize,  menu::kComPorts,      m
                                     menu::kIPAddress,    menu::kSwitches,      menu::kPersistence,
                                     menu::kTiltAngle,    menu::kSoundVelocity, menu::kDeviceOffsets,
                                     menu::kProfileSetup, menu::kDataOutput};
-constexpr int kVideoCommands[] = {menu::kVideoWindow, menu::kRecordVideo, menu::kVideoFormat, 176,
-                                  menu::kSaveScreen};
 
 template <std::size_t N>
 bool In(const int (&ids)[N], int id) {
@@ -110,14 +108,11 @@ void MainWindow::AfterSourceSwitch() {
 bool MainWindow::RunHookCommand(int id) {
     if (In(kSettingsDialogs, id)) {
         OpenSettingsDialog(id);
-    } else if (In(kVideoCommands, id)) {
-        RunVideoCommand(id);
     } else if (id == menu::kClearTrack) {
         ClearTrackPlotter();
     } else {
         return false;
     }
-    AfterCommand();
     return true;
 }
 
@@ -126,15 +121,11 @@ void MainWindow::OpenSettingsDialog(int id) {
     if (id == menu::kPersistence && engine_.panel_limits().profile_mode()) return;
 }
 
-void MainWindow::RunVideoCommand(int) {}
-
 void MainWindow::ClearTrackPlotter() {}
 
 QString MainWindow::PendingReason(int id) {
     if (In(kSettingsDialogs, id))
         return "Not in this build yet: this settings dialog is on its way";
-    if (id == menu::kSaveScreen) return "Not in this build yet: screen capture is on its way";
-    if (In(kVideoCommands, id)) return "Not in this build yet: video capture is on its way";
     if (id == menu::kClearTrack) return "Not in this build yet: the Track Plotter is on its way";
     return {};
 }
