@@ -101,8 +101,10 @@ TEST(PanelCommands, SwitchingTheDataSourceClosesOutputFilesAndReopensTheSocket) 
     Engine e(Headless(dir), op);
     e.Start();
     ASSERT_TRUE(e.SetOutputFile(OutputKind::Point, dir / "points.Q4P"));
+    ASSERT_TRUE(e.Sync());  // the file is opened by the ping thread
     ASSERT_EQ(e.output_files().size(), 1u);
     e.Command(menu::kHead);
+    ASSERT_TRUE(e.Sync());
     EXPECT_TRUE(e.output_files().empty());
     EXPECT_GE(e.control_fd(), 0);
     EXPECT_NE(e.output_local_port(), 0);
