@@ -60,11 +60,7 @@ class MainWindow : public QMainWindow {
     // The "&Video" menu's camera, windows, single frame and clip.
     VideoController* video() const { return video_; }
 
-    // Where the windows of other parts of the program plug in: the settings dialogs (menu
-    // identifiers 20, 106, 175, 205, 310, 565, 580, 820, 830, 870, 970) and the track
-    // plotter's reset (619). Each asks the engine through its ordinary commands; until then
-    // the menu greys them.
-    void OpenSettingsDialog(int id);
+    // Where the track plotter's reset (619) plugs in; until its window is here the menu greys it.
     void ClearTrackPlotter();
 
   protected:
@@ -93,7 +89,6 @@ class MainWindow : public QMainWindow {
     void AfterSourceSwitch();
     static QString PendingReason(int id);
     void SyncSecondaryWindows();
-    void ShowAbout();
     bool RunWindowCommand(int id);
     void CreateVideo();
 

@@ -21,19 +21,6 @@ constexpr QPoint kStripAt{2, 3};
 constexpr QPoint kGpsAt{2, 606};
 constexpr QPoint kPanelAt{2 + GpsReadout::kWidth + 4, 606};
 
-constexpr int kSettingsDialogs[] = {menu::kMaxFilesize,  menu::kComPorts,      menu::kVideoRate,
-                                    menu::kIPAddress,    menu::kSwitches,      menu::kPersistence,
-                                    menu::kTiltAngle,    menu::kSoundVelocity, menu::kDeviceOffsets,
-                                    menu::kProfileSetup, menu::kDataOutput};
-
-template <std::size_t N>
-bool In(const int (&ids)[N], int id) {
-    for (int i : ids) {
-        if (i == id) return true;
-    }
-    return false;
-}
-
 }  // namespace
 
 void MainWindow::BuildPanels(QWidget* central) {
@@ -106,26 +93,14 @@ void MainWindow::AfterSourceSwitch() {
 }
 
 bool MainWindow::RunHookCommand(int id) {
-    if (In(kSettingsDialogs, id)) {
-        OpenSettingsDialog(id);
-    } else if (id == menu::kClearTrack) {
-        ClearTrackPlotter();
-    } else {
-        return false;
-    }
+    if (id != menu::kClearTrack) return false;
+    ClearTrackPlotter();
     return true;
-}
-
-void MainWindow::OpenSettingsDialog(int id) {
-    // "Persistence" is not offered in profile mode, where persistence is off.
-    if (id == menu::kPersistence && engine_.panel_limits().profile_mode()) return;
 }
 
 void MainWindow::ClearTrackPlotter() {}
 
 QString MainWindow::PendingReason(int id) {
-    if (In(kSettingsDialogs, id))
-        return "Not in this build yet: this settings dialog is on its way";
     if (id == menu::kClearTrack) return "Not in this build yet: the Track Plotter is on its way";
     return {};
 }

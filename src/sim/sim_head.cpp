@@ -34,7 +34,6 @@ struct SimHead::Impl {
     explicit Impl(Options o)
         : options(std::move(o)), engine(options), ping_scene(options.scene), scene(options.scene) {
         last_samples.reserve(kMaxSampleBytes);
-        last_command.assign(kCommandBytes, 0);
     }
 
     Options options;
@@ -57,8 +56,8 @@ struct SimHead::Impl {
     int sent_since_arm = 0;
     Clock::time_point refuse_until{};
     std::vector<std::uint8_t> last_samples;
-    std::vector<std::uint8_t> last_command;  // kCommandBytes, overwritten in place
-    std::uint64_t commands = 0;
+    std::vector<std::uint8_t> last_command;  // the 1152 bytes of the last packet-0 request
+    std::uint64_t commands = 0;              // packet-0 requests received
 
     bool OpenListener(std::string* error);
     void Run();
@@ -213,7 +212,7 @@ void SimHead::Impl::Serve(int fd) {
                 scene_changed = false;
             }
             if (req.packet_number == 0) {
-                std::copy(command.begin(), command.end(), last_command.begin());
+                last_command = command;  // the same size every time: no new allocation
                 ++commands;
             }
         }

@@ -116,8 +116,8 @@ class SimHead {
     std::uint64_t connections_accepted() const;
     // The sample array (sample-major, 16 elements, I then Q, as sent) of the last complete ping.
     std::vector<std::uint8_t> last_ping_samples() const;
-    // The last full command (1152 bytes: request header and settings block) that started a
-    // ping, and how many such commands have arrived.
+    // The command (128-byte request header and 1024-byte switch block) of the last packet-0
+    // request received, empty before the first; and how many such requests have arrived.
     std::vector<std::uint8_t> last_command() const;
     std::uint64_t commands_received() const;
 
