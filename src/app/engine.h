@@ -183,7 +183,6 @@ class Engine {
     NavState& Nav();
     // With --simulate: the simulated head (what it received; its scene may be changed).
     const sim::SimHead* simulated_head() const;
-    sim::SimHead* simulated_head();
     // The recording, copy and output files open now, with their sizes.
     RecordingSnapshot recording() const;
     std::vector<std::string> output_files() const;  // the point/beam/XTF/CSV files open now

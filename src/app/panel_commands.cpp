@@ -131,8 +131,4 @@ const sim::SimHead* Engine::simulated_head() const {
     return impl_->sim.get();
 }
 
-sim::SimHead* Engine::simulated_head() {
-    return impl_->sim.get();
-}
-
 }  // namespace vq
