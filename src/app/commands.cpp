@@ -62,6 +62,7 @@ void Engine::Impl::SetDisplayMode(int mode) {
     });
     if (mode != 0 && activity.background_removal) {
         activity.background_removal = false;
+        activity.building_reference = false;
         pipeline.RequestBackground(1);
     }
     pipeline.RequestDisplayMode(mode);
@@ -171,6 +172,15 @@ bool Engine::Impl::HandleSourceOrFile(int id) {
 }
 
 void Engine::Impl::HandleOther(int id) {
+    if (id >= menu::kPulseFirst && id <= menu::kPulseLast) {
+        // A pulse-length choice, live and only while automatic pulse length is off.
+        store.Update([id](SettingsState& st) {
+            if (st.s.RunMode == 0 && st.work.auto_pulse_length == 0) {
+                st.work.pulse_length_choice = id - menu::kPulseFirst;
+            }
+        });
+        return;
+    }
     switch (id) {
         case menu::kXdcrUp:
         case menu::kXdcrDown:
@@ -184,6 +194,7 @@ void Engine::Impl::HandleOther(int id) {
             break;
         case menu::kRemoveBackground:
             activity.background_removal = !activity.background_removal;
+            activity.building_reference = false;
             pipeline.RequestBackground(activity.background_removal ? 0 : 1);
             if (!activity.background_removal) pipeline.RequestClear();
             break;

@@ -2,6 +2,7 @@
 
 #include "app/engine_impl.h"
 #include "core/dialogs/ip_address_dialog.h"
+#include "core/range_change.h"
 #include "core/settings_file.h"
 
 namespace vq {
@@ -117,6 +118,18 @@ void Engine::Impl::SwitchDataSource(int run_mode) {
     if (run_mode == 1) sensors.Close();
     StopSource();
     CloseFilesOfTheSource();
+    if (source >= 0) {
+        // A switch by the operator: the point, beam and other output files close (unless a
+        // recording named on the command line is being converted), and the output socket
+        // opens afresh.
+        if (!command_line_run) {
+            for (OutputKind k :
+                 {OutputKind::Point, OutputKind::Beam, OutputKind::Xtf, OutputKind::Csv}) {
+                outputs.Recording().CloseOutput(k);
+            }
+        }
+        OpenOutputSocket();
+    }
     if (run_mode == 1) {
         saved_live = store.snapshot();
         store.Update([](SettingsState& st) {
@@ -205,6 +218,8 @@ void Engine::Start() {
     if (!d.opts.gps_device.empty()) st.s.ComPortGPSDevice = d.opts.gps_device;
     if (!d.opts.sv_device.empty()) st.s.ComPortSVDevice = d.opts.sv_device;
     st.work.applied_frequency_khz = -1;
+    // The pulse length and filter follow the range from the first ping on.
+    ApplyAutoPulse(st);
     d.store.Update([&](SettingsState& s) { s = st; });
     d.pipeline.RequestDisplayMode(st.s.DisplayType);
     d.pipeline.set_outputs(&d.outputs);
@@ -219,6 +234,10 @@ void Engine::Start() {
     d.playback.set_frames(&d.playback_frames);
     d.activity.recording_available = true;
     d.activity.conversion_available = true;
+    // The windows that were open at the last exit open again.
+    d.activity.diagnostics_shown = st.s.DiagnosticsWindow != 0;
+    d.activity.track_plotter_shown =
+        st.s.TrackPlotterWindow != 0 && (st.s.RunMode == 1 || st.s.ComPortGPSEnable != 0);
     d.OpenOutputSocket();
     if (!d.opts.command_line_file.empty()) {
         // A recording named on the command line: playback (and conversion) without the link,

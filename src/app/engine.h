@@ -26,6 +26,7 @@
 #include "core/dialogs/profile_dialogs.h"
 #include "core/dialogs/switches_dialog.h"
 #include "core/operator.h"
+#include "core/panel_values.h"
 #include "core/settings_store.h"
 #include "display/picture_handoff.h"
 #include "pipeline/playback.h"
@@ -37,6 +38,7 @@
 
 namespace vq {
 
+class NavState;
 namespace sim {
 class SimHead;
 }  // namespace sim
@@ -164,7 +166,34 @@ class Engine {
     // While the hold is on: reads the next `records` records (a wrap-around counts as one).
     bool StepPlayback(int records);
 
+    // --- The control panel ---
+    // Range (index and half-range mode), start gain, display gain and persistence as the
+    // dials, keys and typed entries set them. A range change goes through the range-change rule
+    // (pulse length and receive filter follow it); range and gain change only live, except
+    // that in playback half-range mode may be switched at the lowest range. Values outside
+    // their limits are clamped. The settings file is not written here: the window calls
+    // SaveSettings when the operator lets go of the dial or key.
+    bool SetPanelValues(const PanelValues& values);
+    PanelValues panel_values() const;
+    PanelLimits panel_limits() const;
+    // Background removal's buttons: "Build Reference", "Store Reference", "Clear Image".
+    bool BuildBackgroundReference();
+    bool StoreBackgroundReference();
+    bool ClearImage();
+    // While a reference is being built (background removal on, sector mode).
+    bool building_background_reference() const;
+    // A left press in the window keeps the range cell under the pointer as `RangeBin`.
+    void StoreRangeBin(int cell);
+    // The profile depth window, dragged by its handles (metres below the sonar).
+    bool SetProfileDepths(float min_depth_m, float max_depth_m);
+
     // --- Snapshots: any thread, never waiting for a disk or the ping thread ---
+    // The head's processor temperature of the last ping (degC, 0 .. 200).
+    float head_temperature_c() const;
+    // The GPS state the serial reader fills (the GPS read-outs read and time it out).
+    NavState& Nav();
+    // With --simulate: the simulated head (what it received; its scene may be changed).
+    const sim::SimHead* simulated_head() const;
     // The recording, copy and output files open now, with their sizes.
     RecordingSnapshot recording() const;
     std::vector<std::string> output_files() const;  // the point/beam/XTF/CSV files open now

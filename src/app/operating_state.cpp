@@ -1,5 +1,7 @@
 #include "app/operating_state.h"
 
+#include "dsp/array_geometry.h"
+
 namespace vq {
 namespace {
 
@@ -35,6 +37,15 @@ void UpdateDataSource(MenuState& m, const Settings& s, const ActivityState& a) {
     }
 }
 
+// The hidden pulse-length choices: live while automatic pulse length is off.
+void UpdatePulseChoices(MenuState& m, const SettingsState& st) {
+    const bool on = st.s.RunMode == 0 && st.work.auto_pulse_length == 0;
+    for (int id = menu::kPulseFirst; id <= menu::kPulseLast; ++id) {
+        m.Enable(id, on);
+        m.Check(id, on && id - menu::kPulseFirst == st.work.pulse_length_choice);
+    }
+}
+
 void UpdateModeRules(MenuState& m, const Settings& s, const ActivityState& a) {
     const int mode = s.DisplayType;
     CheckOne(m, menu::kModeSector, menu::kModeBeamTest, menu::kModeSector + mode);
@@ -56,7 +67,7 @@ void UpdateModeRules(MenuState& m, const Settings& s, const ActivityState& a) {
     }
 }
 
-void UpdateOptions(MenuState& m, const Settings& s, const ActivityState& a) {
+void UpdateOptions(MenuState& m, const Settings& s, const ActivityState& a, bool grating_limited) {
     CheckOne(m, menu::kColorFirst, menu::kColorLast, menu::kColorFirst + s.Colors);
     CheckOne(m, menu::kMeters, menu::kYards, menu::kMeters + s.Units);
     CheckOne(m, menu::kDateNumber, menu::kDateTime, menu::kDateNumber + s.AutoFilenameType);
@@ -67,7 +78,7 @@ void UpdateOptions(MenuState& m, const Settings& s, const ActivityState& a) {
     CheckOne(m, menu::kBeams480, menu::kBeams120, menu::kBeams480 + s.StepSize);
     CheckOne(m, menu::kSector30, menu::kSector110, menu::kSector30 + s.SectorSize);
     for (int id = menu::kSector30; id <= menu::kSector110; ++id) {
-        m.Enable(id, !a.sector_limited_by_grating_lobes);
+        m.Enable(id, !grating_limited);
     }
     m.Check(menu::kDiagnostics, a.diagnostics_shown);
     m.Check(menu::kTrackPlotter, a.track_plotter_shown);
@@ -93,10 +104,10 @@ void UpdateVideo(MenuState& m, const Settings& s, const ActivityState& a) {
 
 // Choices that need the recording layer stay greyed without it.
 void GreyUnavailable(MenuState& m, const ActivityState& a) {
-    if (!a.recording_available) {
-        m.Enable(menu::kAutoFilenames, false);
-        m.Enable(menu::kDateNumber, false);
-        m.Enable(menu::kDateTime, false);
+    m.Enable(menu::kClearTrack, false);  // the Track Plotter window is not built yet
+    // Set both ways: the menu is first worked out before the recording commands exist.
+    for (int id : {menu::kAutoFilenames, menu::kDateNumber, menu::kDateTime}) {
+        m.Enable(id, a.recording_available);
     }
 }
 
@@ -123,6 +134,10 @@ int ShotsForAveragingItem(int id) {
     }
 }
 
+bool SectorLimitedByGratingLobes(const HeadLimits& head) {
+    return ArrayModelFor(head.model_code).grating_limited;
+}
+
 int LimitAveragingForMode(int avg_filter_index, int display_type) {
     return display_type == 3 && avg_filter_index > 7 ? 7 : avg_filter_index;
 }
@@ -130,7 +145,8 @@ int LimitAveragingForMode(int avg_filter_index, int display_type) {
 void UpdateMenu(MenuState& menu, const SettingsState& st, const ActivityState& act) {
     UpdateDataSource(menu, st.s, act);
     UpdateModeRules(menu, st.s, act);
-    UpdateOptions(menu, st.s, act);
+    UpdateOptions(menu, st.s, act, SectorLimitedByGratingLobes(st.head));
+    UpdatePulseChoices(menu, st);
     UpdateVideo(menu, st.s, act);
     GreyUnavailable(menu, act);
 }

@@ -13,7 +13,6 @@ struct ActivityState {
     bool playback_file_open = false;
     bool point_file_open = false;
     bool beam_file_open = false;
-    bool sector_limited_by_grating_lobes = false;
     bool altitude_shown = false;
     bool diagnostics_shown = false;
     bool track_plotter_shown = false;
@@ -23,6 +22,7 @@ struct ActivityState {
     bool sonar_info_shown = false;
     bool sonar_status_shown = false;
     bool background_removal = false;
+    bool building_reference = false;   // "Build Reference" pressed, "Store Reference" not yet
     bool recording_available = false;  // the recording commands exist in this build
     bool conversion_available = false;
     bool camera_available = false;  // a camera can be connected (the window looked for one)
@@ -31,6 +31,10 @@ struct ActivityState {
 
 // Sets every check mark, enabled state and swapped text from the settings and activities.
 void UpdateMenu(MenuState& menu, const SettingsState& st, const ActivityState& act);
+
+// The sector of the connected array follows from its grating lobes instead of the "Sector
+// Size" menu (whose items are then greyed).
+bool SectorLimitedByGratingLobes(const HeadLimits& head);
 
 // Averaging in profile mode is limited to 7 shots; returns the index to use.
 int LimitAveragingForMode(int avg_filter_index, int display_type);

@@ -160,6 +160,7 @@ struct WorkingValues {
     float profile_dot_spacing_m = 0.1f;
     float profile_max_depth_limit_m = 150.0f;  // from the maximum range index
     int auto_pulse_length = 1;
+    int pulse_length_choice = 0;  // hidden menu items 1790 .. 1801, while auto_pulse_length is 0
     int transmit_disabled = 0;
     int data_points_switch_initial = 0;  // the DataPointsSwitch read, for the switches dialog
     int signal_level_display = 0;

@@ -19,6 +19,9 @@ struct PictureFrame {
     std::array<std::uint32_t, 256> palette{};  // 0xRRGGBB per index
     std::uint64_t ping = 0;                    // number of the ping the picture shows
     int display_type = 0;
+    // The geometry and settings the picture was drawn with: what the cursor read-outs and the
+    // range read-out of the window measure against.
+    DisplayParams params;
 };
 
 class PictureHandOff {

@@ -35,6 +35,8 @@ class SonarPicture {
     // set. Call on every change of mode, sector, beams, range, tilt or units.
     void set_params(const DisplayParams& p);
     const DisplayParams& Params() const { return params_; }
+    // The persistence time in seconds (0: off); needs no rebuild of the tables.
+    void set_persistence(int seconds) { params_.persistence_s = seconds; }
     bool busy() const { return busy_.load(); }
 
     // Colour table 0..8; the label colour depends on it, so the grid is redrawn.

@@ -120,6 +120,9 @@ class BeamFormer {
     const BeamByteImage& ByteImage() const { return byte_image_; }
     const float* tvg_curve() const { return tvg_.data(); }
     ElementView element_view() const;
+    // The unpacked raw element samples (counts), row e at element_i() + e * kBeamRowLength.
+    const float* element_i() const { return element_i_.data(); }
+    const float* element_q() const { return element_q_.data(); }
     int bottom_window_start() const { return bottom_window_start_; }
 
   private:

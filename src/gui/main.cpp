@@ -1,7 +1,11 @@
 // The program's entry point. A recording named on the command line with a conversion switch
 // (/p, /b, /x or /c) is converted without any window; otherwise the main window opens.
 #include <QApplication>
+#include <QPainter>
+#include <QPixmap>
 #include <QSocketNotifier>
+#include <QSplashScreen>
+#include <QTimer>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -53,6 +57,28 @@ void PrintHelp() {
         "128 + the signal's number.");
 }
 
+// The splash: the program's name and version on a dark plate.
+QPixmap SplashPicture() {
+    QPixmap pm(420, 160);
+    pm.fill(QColor(14, 16, 20));
+    QPainter p(&pm);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(QColor(0, 170, 210));
+    QFont title = p.font();
+    title.setPointSize(22);
+    title.setBold(true);
+    p.setFont(title);
+    p.drawText(QRect(0, 28, 420, 50), Qt::AlignCenter, "Vornax_Qi");
+    QFont small = p.font();
+    small.setPointSize(11);
+    small.setBold(false);
+    p.setFont(small);
+    p.setPen(QColor(216, 216, 216));
+    p.drawText(QRect(0, 80, 420, 24), Qt::AlignCenter, "Multibeam Sonar");
+    p.drawText(QRect(0, 108, 420, 24), Qt::AlignCenter, "Version " VQ_VERSION_TEXT);
+    return pm;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -75,6 +101,9 @@ int main(int argc, char** argv) {
     if (cl.options.command_line_switch != 0) return vq::RunConversions(cl, &end_signals);
 
     QApplication app(argc, argv);
+    QSplashScreen splash(SplashPicture());
+    splash.show();
+    QApplication::processEvents();
     vq::gui::QtOperator op;
     cl.options.working_dir = std::filesystem::current_path();
     vq::Engine engine(cl.options, op);
@@ -83,6 +112,11 @@ int main(int argc, char** argv) {
     window.WatchControlSocket();
     window.RefreshMenu();
     window.show();
+    // The splash stays a moment over the window, then the windows of the last run come up.
+    QTimer::singleShot(1200, &window, [&] {
+        splash.finish(&window);
+        window.AfterStart();
+    });
     // An end signal closes the window the way "E&xit" does (recording stopped on a whole
     // record, output files closed, the link stopped, the settings written), after closing any
     // dialog that waits for an answer no one will give.

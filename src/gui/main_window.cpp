@@ -10,9 +10,11 @@
 
 #include "app/engine.h"
 #include "app/menu_table.h"
+#include "gui/control_panel.h"
 #include "gui/dialogs/settings_dialogs.h"
 #include "gui/playback_window.h"
 #include "gui/qt_operator.h"
+#include "gui/status_strip.h"
 #include "gui/video/save_screen.h"
 #include "gui/video/video_controller.h"
 #include "recording/file_dialogs.h"
@@ -46,14 +48,9 @@ MainWindow::MainWindow(Engine& engine, QtOperator& op, QWidget* parent)
     resize(kClientWidth, kClientHeight);
     auto* central = new QWidget(this);
     central->setStyleSheet("background-color: black;");
-    status_ = new QLabel(central);
-    status_->setGeometry(2, 4, 500, 20);
-    status_->setStyleSheet("color: rgb(216,216,216);");
-    readout_ = new QLabel(central);
-    readout_->setGeometry(2, 30, 1000, 20);
-    readout_->setStyleSheet("color: rgb(216,216,216);");
     view_ = new SonarView(central);
     view_->move(2, 61);
+    BuildPanels(central);
     setCentralWidget(central);
     BuildMenus();
     CreateSecondaryWindows();
@@ -178,6 +175,7 @@ void MainWindow::RefreshMenu() {
     for (auto& [id, a] : actions_) {
         const MenuItemState& s = state[id];
         a->setEnabled(s.enabled);
+        a->setToolTip(s.enabled ? QString() : PendingReason(id));
         a->setCheckable(true);
         a->setChecked(s.checked);
         if (!s.text.empty()) a->setText(QString::fromStdString(s.text).section('\t', 0, 0));
@@ -225,7 +223,7 @@ void MainWindow::RunCommand(int id) {
         AfterCommand();
         return;
     }
-    if (RunWindowCommand(id)) {
+    if (RunWindowCommand(id) || RunHookCommand(id)) {
         AfterCommand();
         return;
     }
@@ -238,12 +236,14 @@ void MainWindow::RunCommand(int id) {
         engine_.Command(id);
     }
     AfterCommand();
+    if (id == menu::kHead || id == menu::kFile) AfterSourceSwitch();
 }
 
 void MainWindow::AfterCommand() {
     RefreshMenu();
     SyncSecondaryWindows();
     RefreshPlaybackWindow();
+    RefreshPanels();
 }
 
 // Ctrl+N: the recording goes on in a new file, named automatically or in the save dialog.
@@ -295,6 +295,10 @@ void MainWindow::keyPressEvent(QKeyEvent* event) {
         }
         return;
     }
+    if (panel_->HandleKeyPress(event)) {
+        RefreshMenu();
+        return;
+    }
     const QString t = event->text();
     if (!t.isEmpty() && t[0].isPrint()) {
         engine_.KeyChar(t[0].toLatin1());
@@ -316,7 +320,10 @@ void MainWindow::closeEvent(QCloseEvent* event) {
 }
 
 void MainWindow::OnPictureReady() {
-    if (engine_.TakePicture()) view_->ShowFrame(engine_.Picture());
+    if (engine_.TakePicture()) {
+        view_->ShowFrame(engine_.Picture());
+        OnPing();
+    }
     RefreshPlaybackWindow();
 }
 
@@ -332,11 +339,8 @@ void MainWindow::RefreshPlaybackWindow() {
 }
 
 void MainWindow::OnStatus(const QString& item, const QString& text) {
-    if (item == "status") {
-        status_->setText(text);
-    } else {
-        readout_->setText(item + ": " + text);
-    }
+    strip_->SetItem(item, text);
+    if (item == "hold") RefreshPanels();
 }
 
 }  // namespace vq::gui

@@ -4,10 +4,10 @@
 // thread, and everything the window shows of them is read from the engine's snapshots.
 #pragma once
 
-#include <QLabel>
 #include <QMainWindow>
 #include <QMap>
 #include <QSocketNotifier>
+#include <QTimer>
 #include <functional>
 #include <map>
 #include <string>
@@ -28,6 +28,10 @@ namespace vq::gui {
 
 class QtOperator;
 class PlaybackWindow;
+class ControlPanel;
+class PictureOverlay;
+class StatusStrip;
+class GpsReadout;
 class VideoController;
 
 class MainWindow : public QMainWindow {
@@ -36,6 +40,13 @@ class MainWindow : public QMainWindow {
     MainWindow(Engine& engine, QtOperator& op, QWidget* parent = nullptr);
 
     SonarView* sonar_view() { return view_; }
+    ControlPanel* control_panel() { return panel_; }
+    PictureOverlay* picture_overlay() { return overlay_; }
+    StatusStrip* status_strip() { return strip_; }
+    GpsReadout* gps_readout() { return gps_; }
+    // After the engine started: the windows open at the last exit, and in playback without a
+    // recording the file dialog.
+    void AfterStart();
     QAction* Action(int id) const;
     QWidget* Secondary(const QString& title) const;
     // Mirrors the engine's menu state (enabled, checked, texts) into the actions.
@@ -49,14 +60,19 @@ class MainWindow : public QMainWindow {
     // The "&Video" menu's camera, windows, single frame and clip.
     VideoController* video() const { return video_; }
 
+    // Where the track plotter's reset (619) plugs in; until its window is here the menu greys it.
+    void ClearTrackPlotter();
+
   protected:
     void keyPressEvent(QKeyEvent* event) override;
+    void keyReleaseEvent(QKeyEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
   private slots:
     void OnPictureReady();
     void OnStatus(const QString& item, const QString& text);
     void OnEngineStateChanged();
+    void OnSecond();
 
   private:
     void BuildMenus();
@@ -66,6 +82,12 @@ class MainWindow : public QMainWindow {
     void NextRecordingFile();
     void RefreshPlaybackWindow();
     void CreateSecondaryWindows();
+    void BuildPanels(QWidget* central);
+    void RefreshPanels();
+    void OnPing();
+    bool RunHookCommand(int id);
+    void AfterSourceSwitch();
+    static QString PendingReason(int id);
     void SyncSecondaryWindows();
     bool RunWindowCommand(int id);
     void CreateVideo();
@@ -73,8 +95,11 @@ class MainWindow : public QMainWindow {
     Engine& engine_;
     QtOperator& op_;
     SonarView* view_ = nullptr;
-    QLabel* status_ = nullptr;
-    QLabel* readout_ = nullptr;
+    ControlPanel* panel_ = nullptr;
+    PictureOverlay* overlay_ = nullptr;
+    StatusStrip* strip_ = nullptr;
+    GpsReadout* gps_ = nullptr;
+    QTimer clock_;
     std::map<int, QAction*> actions_;
     QMap<QString, QWidget*> secondary_;
     QSocketNotifier* control_notifier_ = nullptr;

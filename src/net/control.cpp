@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "core/range_change.h"
 #include "core/range_table.h"
 #include "platform/byte_order.h"
 
@@ -58,9 +59,9 @@ void ApplyRangeAndGains(const Fields& f, SettingsState& st, const ControlInputs&
     if (!in.playback) {
         int lo = std::max(st.head.min_range_index, 0);
         int hi = std::min(st.head.max_range_index, kNumRangeIndexes - 1);
-        if (SetIf(s.Range, f.U8(ctl::kRange), lo, hi)) {
-            s.HalfRange = 0;
-            st.work.half_range = 0;
+        const int range = f.U8(ctl::kRange);
+        if (range >= lo && range <= hi && range != s.Range) {
+            ApplyRangeChange(st, range, false);
             r.range_changed = true;
         }
         r.gain_changed = SetIf(s.Gain, f.U8(ctl::kGain), 0, st.head.max_gain);

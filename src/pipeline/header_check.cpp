@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+#include "core/range_change.h"
+
 namespace vq {
 
 namespace {
@@ -198,7 +200,7 @@ AdoptionResult AdoptHeadType(int index, bool playback, int recorded_frequency_kh
         if (e.model_code == 4) {
             h.max_range_index = 11;
             if (st.s.Range < h.min_range_index || st.s.Range > h.max_range_index) {
-                st.s.Range = h.default_range_index;
+                ApplyRangeChange(st, h.default_range_index);
                 out.range_index_reset = true;
             }
             if (h.min_frequency_khz != 260 && h.max_frequency_khz != 260) nominal = 240;

@@ -51,6 +51,7 @@ PipelineStats PingPipeline::stats() const {
     s.beamforming_ms = beamforming_ms_.load();
     s.drawing_ms = drawing_ms_.load();
     s.latency_ms = latency_ms_.load();
+    s.head_temperature_c = head_temperature_c_.load();
     return s;
 }
 
@@ -124,6 +125,7 @@ void PingPipeline::Process(const std::uint8_t* ping, std::size_t length, const P
         invalid_.fetch_add(1);
         WaitMs(invalid_wait_ms_);
     } else {
+        head_temperature_c_.store(parser_.Record().temperature_c);
         FormAndDraw(input);
         if (picture_wanted_) Publish(input);
         processed_.fetch_add(1);
@@ -282,6 +284,10 @@ void PingPipeline::FormAndDraw(const PingInput& input) {
         altitude_.Update(profile_.profile_points_out(), profile_.output_count(), g.NumBeams,
                          snap_.s.ProfileTiltAngle, snap_.work.sound_velocity_current);
     }
+    // Persistence turned on the panel takes effect with the next picture.
+    if (picture_.Params().persistence_s != snap_.s.Persistence) {
+        picture_.set_persistence(snap_.s.Persistence);
+    }
     DrawImage(input);
     drawing_ms_.store(MsSince(t1));
 }
@@ -302,6 +308,21 @@ void PingPipeline::DrawImage(const PingInput&) {
         in.overlay = &overlay;
     }
     in.waterfall_threshold = static_cast<int>(profile_.profile_threshold() * 255 * 0.01);
+    // "Signal Level": the raw magnitude of every element against range, in the lower left.
+    StripInput strip;
+    if (snap_.work.signal_level_display != 0) {
+        strip.element_i = bf_.element_i();
+        strip.element_q = bf_.element_q();
+        strip.row_stride = kBeamRowLength;
+        strip.num_elements = g.NumElements;
+        strip.num_samples = g.NumSamples;
+        strip.eight_bit = format_.bits == 8;
+        strip.has_element_data = !format_.head_formed() && parser_.Record().header.head_id == 77;
+        strip.xdcr = snap_.s.Xdcr;
+        strip.profile_waterfall = active_mode_.load() == static_cast<int>(DisplayMode::Profile) &&
+                                  snap_.s.ProfileWaterfall != 0;
+        in.strip = &strip;
+    }
     if (active_mode_.load() == static_cast<int>(DisplayMode::Linear)) {
         if (picture_wanted_) picture_.RenderLinear(bf_.Beams(), g.NumSamples, in);
         return;
@@ -323,6 +344,7 @@ void PingPipeline::Publish(const PingInput& input) {
     f.palette = PaletteWords(picture_.palette());
     f.ping = pings_.load();
     f.display_type = active_mode_.load();
+    f.params = MakeDisplayParams();
     pictures_.Publish();
     if (input.last_packet_time != Clock::time_point{}) {
         latency_ms_.store(MsSince(input.last_packet_time));

@@ -61,7 +61,8 @@ struct PipelineStats {
     std::uint64_t formed_ahead = 0;  // pings whose beams were formed ahead (set_speculation)
     double beamforming_ms = 0.0;     // of the last ping
     double drawing_ms = 0.0;
-    double latency_ms = 0.0;  // last packet to picture handed over (live)
+    double latency_ms = 0.0;          // last packet to picture handed over (live)
+    float head_temperature_c = 0.0f;  // the head's processor, 0 .. 200 degC, of the last ping
 };
 
 class PingPipeline {
@@ -207,6 +208,7 @@ class PingPipeline {
     std::atomic<std::thread::id> last_thread_{};
     std::atomic<std::uint64_t> thread_violations_{0};
     std::atomic<double> beamforming_ms_{0.0}, drawing_ms_{0.0}, latency_ms_{0.0};
+    std::atomic<float> head_temperature_c_{0.0f};
 };
 
 }  // namespace vq

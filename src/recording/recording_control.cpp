@@ -295,6 +295,7 @@ void RecordingControl::PublishFiles() {
         published_.recording_path = rec_.is_open() ? rec_.path().string() : std::string();
         published_.copying = copy_.is_open();
         published_.copy_path = copy_.is_open() ? copy_.path().string() : std::string();
+        published_.disk_full = disk_full_messages_ > 0;  // every refusal closes a file
         for (std::size_t k = 0; k < outputs_.size(); ++k) {
             published_.output_paths[k] =
                 outputs_[k].is_open() ? outputs_[k].path().string() : std::string();

@@ -50,6 +50,8 @@ struct RecordingSnapshot {
     std::int64_t copy_bytes = 0;
     std::array<std::string, 4> output_paths;  // by OutputKind; "" when closed
     std::array<std::int64_t, 4> output_bytes{};
+    // A write was refused for want of disk space since an output file was last opened.
+    bool disk_full = false;
     bool output_open(OutputKind k) const {
         return !output_paths[static_cast<std::size_t>(k)].empty();
     }

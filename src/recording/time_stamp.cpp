@@ -101,10 +101,12 @@ int DayOfYear(int year, int month, int day) {
 void TimeStampHistory::Push(const PingTimeStamp& ts) {
     std::move_backward(entries_.begin(), entries_.end() - 1, entries_.end());
     entries_[0] = ts;
+    count_ = std::min(count_ + 1, kSize);
 }
 
 const PingTimeStamp& TimeStampHistory::At(int i) const {
-    return entries_[static_cast<std::size_t>(std::clamp(i, 0, kSize - 1))];
+    const int oldest = std::max(count_ - 1, 0);
+    return entries_[static_cast<std::size_t>(std::clamp(i, 0, oldest))];
 }
 
 int DisplayDelayIndex(bool averaging_on, int averaging_length, bool profile_filter_type2,

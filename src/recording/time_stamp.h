@@ -46,11 +46,14 @@ class TimeStampHistory {
     static constexpr int kSize = 10;
     // Shifts the history and makes ts entry 0.
     void Push(const PingTimeStamp& ts);
-    // Entry i (0 = newest); indices outside 0..9 are clamped.
+    // Entry i (0 = newest); indices outside 0..9 are clamped, and an index beyond the pings
+    // pushed so far gives the oldest one: the first pings after a start never read a blank.
     const PingTimeStamp& At(int i) const;
+    int size() const { return count_; }
 
   private:
     std::array<PingTimeStamp, kSize> entries_{};
+    int count_ = 0;
 };
 
 // The history entry whose ping is on display now: (L - 1) / 2 with the averaging filter of

@@ -35,6 +35,8 @@ void HeadEngine::BeginPing(const std::uint8_t* command, const Scene& scene,
     settings_ = DecodeCommand(command, profile_);
     WriteSettingsEcho(settings_, command + kRequestHeaderBytes, echo_.data());
     sample_bytes_ = static_cast<std::size_t>(settings_.sample_bytes());
+    WriteProcessorTemperature(scene.processor_temp_c.value_or(profile_.processor_temp_c),
+                              info_.data());
     synth_.Synthesize(settings_, scene, ping_index, samples_.data());
 }
 

@@ -136,13 +136,17 @@ void WriteSonarInfoBlock(const HeadProfile& p, const std::uint8_t ip[4], std::ui
     out[433] = 16;
     PutU16(out + 436, 10);
     PutU16(out + 438, 11);
-    PutF32(out + 452, p.processor_temp_c);
+    WriteProcessorTemperature(p.processor_temp_c, out);
     PutF32(out + 456, 1.002f);
     PutF32(out + 460, 2.498f);
     PutF32(out + 464, 1.001f);
     PutF32(out + 468, 1.803f);
     PutF32(out + 472, 1.004f);
     PutF32(out + 476, 1.351f);
+}
+
+void WriteProcessorTemperature(float celsius, std::uint8_t* info) {
+    PutF32(info + 452, celsius);
 }
 
 bool ParseHeadKind(const char* name, HeadKind* kind) {

@@ -34,6 +34,9 @@ HeadProfile ProfileFor(HeadKind kind, int serial = -1);
 // `ip` is the head's own IPv4 address (4 bytes).
 void WriteSonarInfoBlock(const HeadProfile& profile, const std::uint8_t ip[4], std::uint8_t* out);
 
+// Writes the processor temperature (degC) into an information block.
+void WriteProcessorTemperature(float celsius, std::uint8_t* info);
+
 // Parses a --head name: "standard", "long-range", "675" or "fine". False when unknown.
 bool ParseHeadKind(const char* name, HeadKind* kind);
 const char* HeadKindName(HeadKind kind);

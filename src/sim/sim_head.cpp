@@ -57,6 +57,7 @@ struct SimHead::Impl {
     Clock::time_point refuse_until{};
     std::vector<std::uint8_t> last_samples;
     std::vector<std::uint8_t> last_command;  // the 1152 bytes of the last packet-0 request
+    std::uint64_t commands = 0;              // packet-0 requests received
 
     bool OpenListener(std::string* error);
     void Run();
@@ -210,13 +211,13 @@ void SimHead::Impl::Serve(int fd) {
                 ping_scene = scene;
                 scene_changed = false;
             }
+            if (req.packet_number == 0) {
+                last_command = command;  // the same size every time: no new allocation
+                ++commands;
+            }
         }
         if (stall > 0.0) SleepFor(stall);
         if (req.packet_number == 0) {
-            {
-                std::lock_guard lock(m);
-                last_command = command;
-            }
             engine.BeginPing(command.data(), ping_scene, ping_index++);
             Pace(engine.settings());
         }
@@ -339,6 +340,11 @@ std::vector<std::uint8_t> SimHead::last_ping_samples() const {
 std::vector<std::uint8_t> SimHead::last_command() const {
     std::lock_guard lock(impl_->m);
     return impl_->last_command;
+}
+
+std::uint64_t SimHead::commands_received() const {
+    std::lock_guard lock(impl_->m);
+    return impl_->commands;
 }
 
 }  // namespace vq::sim

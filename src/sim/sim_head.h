@@ -21,6 +21,7 @@
 #include <atomic>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -50,6 +51,8 @@ struct Scene {
     float water_noise = 0.02f;
     float receiver_noise = 0.01f;
     bool seabed = true;  // false: targets and noise only
+    // The processor temperature the head reports (degC); unset: the model's own running value.
+    std::optional<float> processor_temp_c;
 };
 
 // Faults for the link's tests; each counts packets served since it was armed. "After K
@@ -114,8 +117,9 @@ class SimHead {
     // The sample array (sample-major, 16 elements, I then Q, as sent) of the last complete ping.
     std::vector<std::uint8_t> last_ping_samples() const;
     // The command (128-byte request header and 1024-byte switch block) of the last packet-0
-    // request received; empty before the first.
+    // request received, empty before the first; and how many such requests have arrived.
     std::vector<std::uint8_t> last_command() const;
+    std::uint64_t commands_received() const;
 
   private:
     struct Impl;

@@ -157,6 +157,32 @@ TEST_F(CliConversion, XtfSwitchWritesSidescanAndPointFiles) {
     EXPECT_EQ(test::ReadFile(dir_ / "survey.Q4P").size(), records_ * 496);
 }
 
+// Every point record and every XTF ping carries the date and time of its ping, the first
+// ones too (their time comes from a ping a few back while averaging and "Bottom Following"
+// delay the displayed one).
+TEST_F(CliConversion, EveryRecordCarriesItsPingTime) {
+    const RunResult r = Run("survey.vqs /x");
+    ASSERT_EQ(r.status, 0) << r.err;
+    const std::string q4p = test::ReadFile(dir_ / "survey.Q4P");
+    const std::string xtf = test::ReadFile(dir_ / "survey_sss.XTF");
+    ASSERT_EQ(q4p.size(), records_ * 496);
+    ASSERT_EQ(xtf.size(), 1024 + records_ * 1384);
+    for (std::size_t k = 0; k < records_; ++k) {
+        const std::string date = q4p.substr(k * 496 + 8, 11);  // "DD-MMM-YYYY"
+        const std::string time = q4p.substr(k * 496 + 20, 8);  // "HH:MM:SS"
+        EXPECT_TRUE(std::isdigit(static_cast<unsigned char>(date[0])) && date[2] == '-' &&
+                    date.compare(7, 2, "20") == 0)
+            << "record " << k << " date '" << date << "'";
+        EXPECT_TRUE(time[2] == ':' && time[5] == ':') << "record " << k << " time '" << time << "'";
+        const std::size_t at = 1024 + k * 1384;
+        const unsigned year = static_cast<unsigned char>(xtf[at + 14]) |
+                              static_cast<unsigned>(static_cast<unsigned char>(xtf[at + 15])) << 8;
+        EXPECT_GE(year, 2020u) << "ping " << k;
+        EXPECT_GE(static_cast<unsigned char>(xtf[at + 16]), 1) << "ping " << k;  // month
+        EXPECT_GE(static_cast<unsigned char>(xtf[at + 17]), 1) << "ping " << k;  // day
+    }
+}
+
 TEST_F(CliConversion, PointAndCsvSwitches) {
     RunResult r = Run("survey.vqs /p");
     ASSERT_EQ(r.status, 0) << r.err;

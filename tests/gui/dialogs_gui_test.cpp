@@ -110,7 +110,10 @@ TEST(SettingsDialogs, EveryDialogOpensFromItsMenuItemWithItsCaption) {
         EXPECT_EQ(d->windowTitle(), "Profile Tilt Angle");
         Picture(d, "profile-tilt-angle");
     }));
-    // Playback: "S&witches" shows the read-only view; the serial ports are live only.
+    // Playback: "S&witches" shows the read-only view; the serial ports are live only. ("&File"
+    // asks for a recording at once; the operator cancels.)
+    w.window->set_dialog_answer(
+        [](const FileDialogRequest&) { return std::vector<std::string>{}; });
     w.window->Action(menu::kFile)->trigger();
     EXPECT_FALSE(w.window->Action(menu::kComPorts)->isEnabled());
     EXPECT_TRUE(OpenDialog(*w.window, menu::kSwitches, [](QDialog* d) {

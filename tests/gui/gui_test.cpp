@@ -7,6 +7,7 @@
 #include <QKeyEvent>
 #include <QMenuBar>
 #include <QSlider>
+#include <QTest>
 #include <QTimer>
 #include <algorithm>
 #include <cstdlib>
@@ -18,6 +19,7 @@
 #include "app/menu_table.h"
 #include "gui/main_window.h"
 #include "gui/qt_operator.h"
+#include "gui/status_strip.h"
 #include "link/command_packet.h"
 #include "net/control_datagram.h"
 #include "net/udp_endpoint.h"
@@ -313,6 +315,13 @@ TEST(PlaybackWindowTest, PacingHoldAndJumpFromThePlaybackWindow) {
     EXPECT_TRUE(pw->isVisible());
     ASSERT_TRUE(WaitFor([&] { return w.records() >= 2; }, 10000));
     EXPECT_NE(w.engine->ping_thread(), std::this_thread::get_id());
+    // The logging line says where the pictures come from; recording keys are for live data.
+    EXPECT_TRUE(
+        WaitFor([&] { return w.window->status_strip()->status_text() == "File Playback"; }, 5000));
+    QTest::keyClick(w.window.get(), Qt::Key_S, Qt::ControlModifier);
+    QTest::keyClick(w.window.get(), Qt::Key_N, Qt::ControlModifier);
+    ASSERT_TRUE(w.engine->Sync());
+    EXPECT_FALSE(w.engine->recording().recording);
     // Paced by the recorded 100 ms interval: at most ten records a second, whatever the load.
     const std::uint64_t r0 = w.records();
     QElapsedTimer t;

@@ -127,7 +127,10 @@ TEST(MainWindowVideo, TheVideoMenuReachesTheCameraAndItsFormats) {
         EXPECT_EQ(r.out.substr(0, 12), "176 144 RGB ") << r.out;
     }
 
-    // Going to playback closes the camera; its items are greyed again.
+    // Going to playback closes the camera; its items are greyed again. ("&File" asks for the
+    // recording at once; the operator cancels.)
+    w.window->set_dialog_answer(
+        [](const FileDialogRequest&) { return std::vector<std::string>{}; });
     w.window->RunCommand(menu::kFile);
     EXPECT_FALSE(video->isVisible());
     EXPECT_FALSE(w.video().connected());
@@ -193,10 +196,10 @@ TEST(MainWindowVideo, RecordedFramesAppearInTheVideoPlaybackWindow) {
         if (e.path().extension() == ".VQS") files.push_back(e.path());
     ASSERT_EQ(files.size(), 1u);
 
-    w.window->RunCommand(menu::kFile);
+    // "&File" asks for the recording at once.
     w.window->set_dialog_answer(
         [&](const FileDialogRequest&) { return std::vector<std::string>{files[0].string()}; });
-    w.window->RunCommand(menu::kPlaybackFile);
+    w.window->RunCommand(menu::kFile);
     VideoPictureWindow* pw = w.video().playback_window();
     ASSERT_TRUE(Until([&] { return pw->isVisible(); }));
     EXPECT_EQ(pw->windowTitle(), "Video Playback");

@@ -145,6 +145,9 @@ TEST_F(ControlTest, RangeWithinHeadLimitsAndLiveOnly) {
     EXPECT_TRUE(r.range_changed && r.geometry_changed);
     EXPECT_EQ(st.s.Range, 11);
     EXPECT_EQ(st.s.HalfRange, 0);
+    // The pulse length and receive filter follow the range (automatic pulse length is on).
+    EXPECT_EQ(st.s.PulseLength, 1200);
+    EXPECT_EQ(st.s.FIRFilter, 11);
     // Gain is live only and bounded by the head's maximum.
     st.head.max_gain = 20;
     d.U8(8, 21);

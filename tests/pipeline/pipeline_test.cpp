@@ -119,6 +119,39 @@ TEST(PipelineTest, ProfileModeRequestChangesTheNextPicture) {
     EXPECT_GT(CountNonZero(fx.pictures.front(), 305, 1, 705, 300), 1000);
 }
 
+// "Signal Level" draws the raw magnitude of every element into the lower left of the
+// picture: 16 columns of 5 pixels from column 51, framed in the overlay colour.
+TEST(PipelineTest, SignalLevelDrawsTheElementStrip) {
+    Fixture fx;
+    fx.store.Update([](SettingsState& st) { st.s.Grid = 0; });
+    fx.Run(0);
+    ASSERT_TRUE(fx.pictures.Take());
+    auto px = [&](int x, int y) {
+        return fx.pictures.front().pixels[y * PictureFrame::kWidth + x];
+    };
+    EXPECT_NE(px(51, 375), 255);
+    EXPECT_EQ(CountNonZero(fx.pictures.front(), 52, 376, 130, 541), 0);
+    fx.store.Update([](SettingsState& st) { st.work.signal_level_display = 1; });
+    fx.Run(1);
+    ASSERT_TRUE(fx.pictures.Take());
+    for (int x = 51; x <= 130; ++x) {
+        EXPECT_EQ(px(x, 375), 255) << x;
+        EXPECT_EQ(px(x, 541), 255) << x;
+    }
+    for (int y = 375; y <= 540; ++y) {
+        EXPECT_EQ(px(51, y), 255) << y;
+        EXPECT_EQ(px(131, y), 255) << y;
+    }
+    // Every element's column carries echoes somewhere along the range.
+    for (int e = 0; e < 16; ++e) {
+        const int x0 = 51 + e * 5;
+        EXPECT_GT(CountNonZero(fx.pictures.front(), x0 + 1, 376, x0 + 5, 541), 0) << e;
+    }
+    // The picture tells the read-outs what it was drawn with.
+    EXPECT_EQ(fx.pictures.front().params.range_span_m, 50.0f);
+    EXPECT_EQ(fx.pictures.front().params.mode, DisplayMode::Sector);
+}
+
 TEST(PipelineTest, EveryLivePingIsProcessed) {
     sim::Options so;
     so.port = 0;

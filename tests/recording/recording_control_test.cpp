@@ -279,6 +279,41 @@ TEST(RecordingControl, CopyWritesTheRecordsReadWithoutFrames) {
     EXPECT_EQ(b, a.substr(0, 5224) + a.substr(5224 + 60));
 }
 
+// A point file on a full disk is closed while the recording elsewhere goes on: the logging
+// line says "Disk Full" until a file is opened again.
+TEST(RecordingControl, RefusedOutputWriteMarksTheRunningRecordingDiskFull) {
+    test::TempDir dir;
+    const fs::path full = dir / "full";
+    fs::create_directories(full);
+    test::RecordingOperator op;
+    auto free_left = std::make_shared<std::atomic<std::uint64_t>>(1ull << 40);
+    RecordingControl rc{
+        op, DiskSpace([&full, free_left](const fs::path& d) {
+            return std::optional<std::uint64_t>(d == full ? free_left->load() : 1ull << 40);
+        })};
+    RecordingOptions o;
+    o.current_dir = dir.path();
+    rc.set_options(o);
+    ASSERT_TRUE(rc.RecordStartAutomatic(kStamp));
+    const std::vector<std::uint8_t> ping = test::MakePing(2152, 1);
+    ASSERT_TRUE(rc.WritePing(ping, kStamp, RecordSettings{}, RecordNav{}));
+    ASSERT_TRUE(rc.OpenOutput(OutputKind::Point, full / "p.Q4P"));
+    EXPECT_FALSE(rc.snapshot().disk_full);
+    free_left->store(0);
+    const std::vector<std::uint8_t> rec(2176, 1);
+    EXPECT_FALSE(rc.WriteOutput(OutputKind::Point, rec));
+    EXPECT_TRUE(rc.WritePing(ping, kStamp, RecordSettings{}, RecordNav{}));
+    RecordingSnapshot s = rc.snapshot();
+    EXPECT_TRUE(s.recording);
+    EXPECT_FALSE(s.output_open(OutputKind::Point));
+    EXPECT_TRUE(s.disk_full);
+    // The next file opened starts afresh.
+    free_left->store(1ull << 40);
+    ASSERT_TRUE(rc.OpenOutput(OutputKind::Point, full / "p2.Q4P"));
+    EXPECT_FALSE(rc.snapshot().disk_full);
+    rc.RecordStop();
+}
+
 TEST(RecordingControl, PointAndBeamFiles) {
     test::TempDir dir;
     Rig rig;

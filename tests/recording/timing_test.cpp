@@ -38,6 +38,21 @@ TEST(TimeStamp, HistoryAndDisplayDelay) {
     EXPECT_EQ(DisplayDelayIndex(true, 255, true, true), 9);  // stays inside the history
 }
 
+// With averaging and "Bottom Following" the record of a ping carries the time of a ping two
+// or three back; the first pings of a run or a conversion take the oldest one there is.
+TEST(TimeStamp, TheFirstPingsReadTheOldestStampNotABlank) {
+    TimeStampHistory h;
+    EXPECT_EQ(h.size(), 0);
+    h.Push(PingTimeStamp::FromFields(2026, 3, 4, 5, 6, 7, 0));
+    EXPECT_EQ(h.At(2).DateText(), "04-MAR-2026");
+    EXPECT_EQ(h.At(2).time_text(), "05:06:07");
+    h.Push(PingTimeStamp::FromFields(2026, 3, 4, 5, 6, 8, 0));
+    EXPECT_EQ(h.At(0).time_text(), "05:06:08");
+    EXPECT_EQ(h.At(1).time_text(), "05:06:07");
+    EXPECT_EQ(h.At(5).time_text(), "05:06:07");
+    EXPECT_EQ(h.size(), 2);
+}
+
 TEST(PlaybackPacing, RealtimeDelay) {
     EXPECT_EQ(RealtimeSleepMs(100, 30.0, 20.0), 50);
     EXPECT_EQ(RealtimeSleepMs(2000, 0.0, 0.0), 0);
