@@ -40,6 +40,7 @@ cmake --build "$build" -j "$jobs"
 
 export QT_QPA_PLATFORM=offscreen
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
+export LSAN_OPTIONS="suppressions=$PWD/tests/lsan.supp"
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 export TSAN_OPTIONS="halt_on_error=1:second_deadlock_stack=1:suppressions=$PWD/tests/tsan.supp"
 ctest_cmd=(ctest --test-dir "$build" --output-on-failure -j "$jobs" --timeout 600)
