@@ -177,6 +177,18 @@ constexpr std::array kKeys{
     Int("ReducedEthernetThroughputEnable", &S::ReducedEthernetThroughputEnable, "0", 0, 1, 0),
     Txt("ComPortGPSDevice", &S::ComPortGPSDevice),
     Txt("ComPortSVDevice", &S::ComPortSVDevice),
+    Int("SidescanWindow", &S::SidescanWindow, "0", 0, 1, 0),
+    Int("EchoSounderWindow", &S::EchoSounderWindow, "0", 0, 1, 0),
+    Int("IntensityWindow", &S::IntensityWindow, "0", 0, 1, 0),
+    Int("SonarInfoWindow", &S::SonarInfoWindow, "0", 0, 1, 0),
+    Int("SonarStatusWindow", &S::SonarStatusWindow, "0", 0, 1, 0),
+    Txt("DiagnosticsWindowRect", &S::DiagnosticsWindowRect),
+    Txt("TrackPlotterWindowRect", &S::TrackPlotterWindowRect),
+    Txt("SidescanWindowRect", &S::SidescanWindowRect),
+    Txt("EchoSounderWindowRect", &S::EchoSounderWindowRect),
+    Txt("IntensityWindowRect", &S::IntensityWindowRect),
+    Txt("SonarInfoWindowRect", &S::SonarInfoWindowRect),
+    Txt("SonarStatusWindowRect", &S::SonarStatusWindowRect),
 };
 
 const char* SectionOf(std::string_view key) {

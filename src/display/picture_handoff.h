@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "display/display_params.h"
+#include "display/waterfall.h"
 
 namespace vq {
 
@@ -19,6 +20,11 @@ struct PictureFrame {
     std::array<std::uint32_t, 256> palette{};  // 0xRRGGBB per index
     std::uint64_t ping = 0;                    // number of the ping the picture shows
     int display_type = 0;
+    // The profile waterfall picture, copied only while it is shown (profile mode with the
+    // waterfall on); the main picture is then shown at half size beside it.
+    bool waterfall_shown = false;
+    std::vector<std::uint8_t> waterfall =
+        std::vector<std::uint8_t>(static_cast<std::size_t>(kWaterfallWidth) * kWaterfallHeight, 0);
 };
 
 class PictureHandOff {
