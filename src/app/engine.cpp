@@ -18,6 +18,10 @@ void RestoreLiveValues(const SettingsState& live, SettingsState& st) {
     st.s.Frequency = live.s.Frequency;
 }
 
+double MsBetween(std::chrono::steady_clock::time_point a, std::chrono::steady_clock::time_point b) {
+    return std::chrono::duration<double, std::milli>(b - a).count();
+}
+
 }  // namespace
 
 Engine::Engine(EngineOptions options, Operator& op)
@@ -71,8 +75,10 @@ void Engine::Impl::StartLink() {
         lc.port = sim->port();
     }
     LinkCallbacks cb;
-    cb.on_ping = [this](const std::uint8_t* p, std::size_t n, const PingTiming&) {
+    cb.on_ping = [this](const std::uint8_t* p, std::size_t n, const PingTiming& t) {
         received.fetch_add(1);
+        feeds.set_link_times(MsBetween(t.first_send_start, t.first_receive_end),
+                             MsBetween(t.first_send_start, t.last_receive_end));
         ApplyProbeSoundVelocity();
         PingInput in;
         in.last_packet_time = std::chrono::steady_clock::now();
@@ -154,7 +160,9 @@ void Engine::Impl::RefreshMenu() {
     activity.recording = Recording();
     activity.copying = Copying();
     activity.playback_file_open = playback.snapshot().open;
-    UpdateMenu(menu, store.snapshot(), activity);
+    const SettingsState st = store.snapshot();
+    UpdateMenu(menu, st, activity);
+    track.set_options(TrackOptionsFor(st.s));
 }
 
 bool Engine::Impl::Recording() {
@@ -200,7 +208,8 @@ void Engine::Start() {
     st.work.applied_frequency_khz = -1;
     d.store.Update([&](SettingsState& s) { s = st; });
     d.pipeline.RequestDisplayMode(st.s.DisplayType);
-    d.pipeline.set_outputs(&d.outputs);
+    d.pipeline.set_outputs(&d.feeds);
+    d.RestoreShownWindows(st.s);
     // The GPS state is one object for the whole run; the serial reader fills it.
     d.outputs.set_nav(&d.sensors.Nav());
     d.activity.recording_available = true;

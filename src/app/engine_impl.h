@@ -16,6 +16,7 @@
 
 #include "app/engine.h"
 #include "app/operating_state.h"
+#include "app/window_feeds.h"
 #include "core/task_queue.h"
 #include "link/link_thread.h"
 #include "net/control.h"
@@ -26,6 +27,7 @@
 #include "pipeline/playback_source.h"
 #include "sensors/sensor_inputs.h"
 #include "sim/sim_head.h"
+#include "windows/track_model.h"
 
 namespace vq {
 
@@ -55,7 +57,11 @@ struct Engine::Impl {
     PlaybackSource playback_source{playback, pipeline, tasks};
     UdpOutput udp;
     ControlState control;
-    SensorInputs sensors;
+    // The track plotter's fixes come from the GPS reader live and from the recording played.
+    TrackModel track;
+    TrackGpsFeed track_feed{track};
+    SensorInputs sensors{&track_feed};
+    WindowFeeds feeds{outputs, track, sensors.Nav(), udp, playback};
     bool command_line_run = false;
     bool command_line_opened = false;               // the recording named opened at start
     std::vector<std::string> command_line_outputs;  // and the outputs created for it
@@ -106,6 +112,8 @@ struct Engine::Impl {
     void JumpPlayback(int percent);
     void StepPlayback(int records);
     void ActOnControl(const ControlResult& r);
+    void KeepOperatorValuesInPlayback(const ControlResult& r);
+    void RestoreShownWindows(const Settings& s);
     bool StartCommandLineConversion();
     // A typed command: shares the guard and ends like a menu command (menu refreshed,
     // settings file written). False when refused.

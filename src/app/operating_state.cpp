@@ -34,9 +34,11 @@ void UpdateModeRules(MenuState& m, const Settings& s, const ActivityState& a) {
     const bool profile = mode == 3;
     m.Enable(menu::kRemoveBackground, mode == 0);
     m.Check(menu::kRemoveBackground, a.background_removal);
-    for (int id : {menu::kTiltAngle, menu::kRectangular, menu::kAltitude, menu::kCircular}) {
+    for (int id : {menu::kTiltAngle, menu::kRectangular, menu::kAltitude, menu::kCircular,
+                   menu::kProfileWaterfall}) {
         m.Enable(id, profile);
     }
+    m.Check(menu::kProfileWaterfall, s.ProfileWaterfall != 0);
     m.Check(menu::kCircular, s.ProfileGrid == 0);
     m.Check(menu::kRectangular, s.ProfileGrid == 1);
     m.Check(menu::kAltitude, profile && a.altitude_shown);

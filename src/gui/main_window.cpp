@@ -12,6 +12,7 @@
 #include "app/menu_table.h"
 #include "gui/playback_window.h"
 #include "gui/qt_operator.h"
+#include "gui/windows/secondary_windows.h"
 #include "recording/file_dialogs.h"
 
 namespace vq::gui {
@@ -71,7 +72,9 @@ void MainWindow::WatchControlSocket() {
     if (engine_.control_fd() < 0) return;
     control_notifier_ = new QSocketNotifier(engine_.control_fd(), QSocketNotifier::Read, this);
     connect(control_notifier_, &QSocketNotifier::activated, this, [this] {
-        engine_.ReceiveControl();
+        const WindowRequest window = engine_.ReceiveControl();
+        if (window == WindowRequest::Hide) hide();
+        if (window == WindowRequest::Show) show();
         RefreshMenu();
     });
 }
@@ -106,11 +109,15 @@ void MainWindow::BuildMenus() {
 }
 
 void MainWindow::CreateSecondaryWindows() {
+    windows_ = new SecondaryWindows(engine_, this, [this](int id) { RunCommand(id); });
     for (const SecondarySpec& s : kSecondary) {
         QWidget* w = nullptr;
         if (QString(s.title) == "Playback") {
             playback_ = new PlaybackWindow(engine_, this);
             w = playback_;
+        } else if (QWidget* mine = windows_->Create(s.title)) {
+            secondary_.insert(s.title, mine);
+            continue;
         } else {
             w = new QWidget(this, Qt::Tool);
         }
@@ -140,6 +147,7 @@ void MainWindow::RefreshMenu() {
         a->setChecked(s.checked);
         if (!s.text.empty()) a->setText(QString::fromStdString(s.text).section('\t', 0, 0));
     }
+    SyncSecondaryWindows();
 }
 
 // The file dialog described by `r`; the names chosen (none when cancelled).
@@ -181,7 +189,7 @@ void MainWindow::RunCommand(int id) {
 
 void MainWindow::AfterCommand() {
     RefreshMenu();
-    SyncSecondaryWindows();
+    windows_->OnStateChanged();
     RefreshPlaybackWindow();
 }
 
@@ -254,6 +262,7 @@ void MainWindow::keyPressEvent(QKeyEvent* event) {
 void MainWindow::closeEvent(QCloseEvent* event) {
     if (!closing_) {
         closing_ = true;
+        windows_->RememberPlaces();
         delete control_notifier_;  // the engine closes the socket it watches
         control_notifier_ = nullptr;
         engine_.Shutdown();
@@ -263,6 +272,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
 
 void MainWindow::OnPictureReady() {
     if (engine_.TakePicture()) view_->ShowFrame(engine_.Picture());
+    windows_->Drain();
     RefreshPlaybackWindow();
 }
 
@@ -270,6 +280,7 @@ void MainWindow::OnPictureReady() {
 void MainWindow::OnEngineStateChanged() {
     if (closing_) return;
     RefreshMenu();
+    windows_->OnStateChanged();
     RefreshPlaybackWindow();
 }
 

@@ -28,6 +28,7 @@ namespace vq::gui {
 
 class QtOperator;
 class PlaybackWindow;
+class SecondaryWindows;
 
 class MainWindow : public QMainWindow {
     Q_OBJECT
@@ -37,6 +38,7 @@ class MainWindow : public QMainWindow {
     SonarView* sonar_view() { return view_; }
     QAction* Action(int id) const;
     QWidget* Secondary(const QString& title) const;
+    SecondaryWindows* secondary_windows() const { return windows_; }
     // Mirrors the engine's menu state (enabled, checked, texts) into the actions.
     void RefreshMenu();
     void WatchControlSocket();
@@ -75,6 +77,7 @@ class MainWindow : public QMainWindow {
     QMap<QString, QWidget*> secondary_;
     QSocketNotifier* control_notifier_ = nullptr;
     PlaybackWindow* playback_ = nullptr;
+    SecondaryWindows* windows_ = nullptr;
     bool closing_ = false;
     DialogAnswer dialog_answer_;
 };

@@ -20,6 +20,8 @@ bool PlaybackDriver::Open(const std::filesystem::path& path) {
     PublishFile();
     if (!ok) return false;
     // Playback starts with the tilt of the recording and half range off.
+    file_.Values().tilt_changed_by_operator = false;
+    operator_sound_velocity_ = false;
     store_.Update([](SettingsState& st) {
         st.s.ProfileTiltAngle = 0.0f;
         st.s.HalfRange = 0;
@@ -102,11 +104,11 @@ void PlaybackDriver::ApplyRecordedValues() {
         if (live_points_switch_ < 0) live_points_switch_ = st.s.DataPointsSwitch;
         st.s.Xdcr = v.xdcr;
         st.s.Gain = v.gain;
-        st.s.ProfileTiltAngle = v.tilt_deg;
+        if (!v.tilt_changed_by_operator) st.s.ProfileTiltAngle = v.tilt_deg;
         st.work.range_offset_m = v.range_offset_m;
         st.head.absorption_code = v.absorption_code;
         st.s.PulseLength = v.pulse_length_us;
-        st.work.sound_velocity_current = v.sound_velocity;
+        if (!operator_sound_velocity_) st.work.sound_velocity_current = v.sound_velocity;
         st.s.DataPointsSwitch = v.samples_per_beam == 1000 ? 1 : 0;
     });
 }
@@ -168,6 +170,10 @@ int PlaybackDriver::Turn(bool paced) {
         return RealtimeSleepMs(file_.Values().ping_interval_ms, st.beamforming_ms, st.drawing_ms);
     }
     return s.PlaybackDelay >= 1 ? s.PlaybackDelay : 0;
+}
+
+void PlaybackDriver::KeepOperatorTilt() {
+    file_.Values().tilt_changed_by_operator = true;
 }
 
 bool PlaybackDriver::Jump(int percent) {

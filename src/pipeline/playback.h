@@ -52,6 +52,10 @@ class PlaybackDriver {
     int Turn(bool paced);
     // The position bar: 1..99 percent of the file, then the next record start.
     bool Jump(int percent);
+    // The operator (external control, or a dialog) set the tilt or the sound velocity during
+    // playback: the records no longer replace it until another file is opened.
+    void KeepOperatorTilt();
+    void KeepOperatorSoundVelocity() { operator_sound_velocity_ = true; }
 
     // Menu conversion of one or many files (up to 1000), one after the other.
     bool StartBatch(ConversionTarget target, std::vector<std::string> paths);
@@ -78,6 +82,7 @@ class PlaybackDriver {
     bool converting_ = false;
     bool stop_at_end_ = false;
     bool stopped_at_end_ = false;
+    bool operator_sound_velocity_ = false;
     int live_points_switch_ = -1;  // the head's sample-count setting before playback changed it
 
     // Published for other threads: the file under a short lock (changed only when a file

@@ -71,6 +71,8 @@ class StripHistory {
     std::uint64_t lines_drawn() const { return drawn_; }
     // The ring image, W x H bytes, row-major. Only the GUI thread touches it.
     const std::uint8_t* pixels() const { return image_.data(); }
+    // The ring row (echo sounder: column) the last line went to.
+    int head() const { return head_; }
     // The two pieces that show the ring in display order (newest row on top or newest column
     // at the right edge).
     std::array<StripPiece, 2> Pieces() const;
