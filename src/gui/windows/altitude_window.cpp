@@ -49,7 +49,7 @@ void AltitudeWindow::RememberPlace() {
 void AltitudeWindow::SetText(const QString& text) {
     if (text == text_) return;
     text_ = text;
-    update();
+    throttle_.Request();
 }
 
 void AltitudeWindow::paintEvent(QPaintEvent*) {

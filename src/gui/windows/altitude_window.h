@@ -5,6 +5,7 @@
 
 #include <QString>
 
+#include "gui/windows/paint_throttle.h"
 #include "gui/windows/secondary_window.h"
 
 namespace vq::gui {
@@ -14,7 +15,7 @@ class AltitudeWindow : public SecondaryWindow {
   public:
     AltitudeWindow(int menu_id, Engine& engine, QWidget* main, std::function<void(int)> close);
 
-    // The text of one ping; repainted only when it changed.
+    // The text of one ping; repainted when it changed, at most ten times a second.
     void SetText(const QString& text);
     const QString& text() const { return text_; }
 
@@ -25,6 +26,7 @@ class AltitudeWindow : public SecondaryWindow {
     void paintEvent(QPaintEvent* event) override;
 
   private:
+    PaintThrottle throttle_{this, 100};
     QString text_ = "n/a";
     bool placed_ = false;
 };

@@ -19,14 +19,14 @@ void InfoWindow::SetLines(const QStringList& labels, const QStringList& texts) {
     if (labels == labels_ && texts == texts_) return;
     labels_ = labels;
     texts_ = texts;
-    update();
+    throttle_.Request();
 }
 
 void InfoWindow::SetStatus(bool header_valid, bool transmit_disabled) {
     if (header_valid == header_valid_ && transmit_disabled == transmit_disabled_) return;
     header_valid_ = header_valid;
     transmit_disabled_ = transmit_disabled;
-    update();
+    throttle_.Request();
 }
 
 QString InfoWindow::Text(const QString& label) const {

@@ -1,11 +1,12 @@
 // The "Diagnostics", "Sonar Info" and "Sonar Status" windows: a column of labels and their
-// texts, repainted only when a text changed. The diagnostics window adds the box that tells
-// whether the last ping's header was valid and the "XMIT Disabled" box.
+// texts, repainted when a text changed, at most ten times a second. The diagnostics window adds
+// the box that tells whether the last ping's header was valid and the "XMIT Disabled" box.
 #pragma once
 
 #include <QString>
 #include <QStringList>
 
+#include "gui/windows/paint_throttle.h"
 #include "gui/windows/secondary_window.h"
 
 namespace vq::gui {
@@ -33,6 +34,7 @@ class InfoWindow : public SecondaryWindow {
     void paintEvent(QPaintEvent* event) override;
 
   private:
+    PaintThrottle throttle_{this, 100};
     bool status_boxes_;
     QStringList labels_;
     QStringList texts_;

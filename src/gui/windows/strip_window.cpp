@@ -2,7 +2,6 @@
 
 #include <QMouseEvent>
 #include <QPainter>
-#include <cstring>
 
 #include "app/engine.h"
 #include "pipeline/secondary_handoff.h"
@@ -18,15 +17,14 @@ StripWindow::StripWindow(StripKind kind, int menu_id, Engine& engine, QWidget* m
       history_(kind) {
     setMinimumSize(kMinStripClient, kMinStripClient);
     setMouseTracking(kind == StripKind::kSidescan);
-    colours_.fill(0xFF000000u, 256);
+    colours_.fill(0xFF000000u);
 }
 
 // Every (re)creation of the bitmap starts an empty history.
 void StripWindow::MakeBitmap() {
     history_.Resize(width(), height());
-    image_ = QImage(history_.width(), history_.height(), QImage::Format_Indexed8);
-    image_.setColorTable(colours_);
-    image_.fill(0);
+    image_ = QImage(history_.width(), history_.height(), QImage::Format_RGB32);
+    image_.fill(colours_[0]);
     dirty_ = true;
 }
 
@@ -34,14 +32,25 @@ void StripWindow::SetColours(const std::array<std::uint32_t, 256>& program_table
     if (program_table == program_table_ && !image_.isNull()) return;
     program_table_ = program_table;
     const std::array<std::uint32_t, 256> bright = BrightenedColourTable(program_table);
-    for (int i = 0; i < 256; ++i) colours_[i] = 0xFF000000u | bright[static_cast<std::size_t>(i)];
-    if (!image_.isNull()) image_.setColorTable(colours_);
+    for (std::size_t i = 0; i < 256; ++i) colours_[i] = 0xFF000000u | bright[i];
+    Recolour();
     dirty_ = true;
+}
+
+// The whole image in the new colours (the colour scheme changed).
+void StripWindow::Recolour() {
+    if (image_.isNull()) return;
+    const int w = history_.width();
+    for (int y = 0; y < history_.height(); ++y) {
+        auto* row = reinterpret_cast<QRgb*>(image_.scanLine(y));
+        const std::uint8_t* ring = history_.pixels() + static_cast<std::ptrdiff_t>(y) * w;
+        for (int x = 0; x < w; ++x) row[x] = colours_[ring[x]];
+    }
 }
 
 void StripWindow::Clear() {
     history_.Clear();
-    if (!image_.isNull()) image_.fill(0);
+    if (!image_.isNull()) image_.fill(colours_[0]);
     dirty_ = true;
 }
 
@@ -72,28 +81,31 @@ bool StripWindow::Push(const SecondaryFrame& f) {
     return true;
 }
 
-// Only the line just written is copied into the image: one row, or one column.
+// Only the line just written goes into the image, in colour: one row, or one column.
 void StripWindow::MirrorNewLine() {
     const int w = history_.width();
     const int h = history_.height();
     const int head = history_.head();
     const std::uint8_t* ring = history_.pixels();
     if (history_.kind() == StripKind::kEchoSounder) {
-        for (int y = 0; y < h; ++y) image_.scanLine(y)[head] = ring[y * w + head];
+        for (int y = 0; y < h; ++y) {
+            reinterpret_cast<QRgb*>(image_.scanLine(y))[head] = colours_[ring[y * w + head]];
+        }
     } else {
-        std::memcpy(image_.scanLine(head), ring + static_cast<std::ptrdiff_t>(head) * w,
-                    static_cast<std::size_t>(w));
+        auto* row = reinterpret_cast<QRgb*>(image_.scanLine(head));
+        const std::uint8_t* line = ring + static_cast<std::ptrdiff_t>(head) * w;
+        for (int x = 0; x < w; ++x) row[x] = colours_[line[x]];
     }
 }
 
 void StripWindow::Repaint() {
-    if (dirty_ && isVisible()) update();
+    if (dirty_ && isVisible()) throttle_.Request();
     dirty_ = false;
 }
 
 QImage StripWindow::Shown() const {
     QImage out(history_.width(), history_.height(), QImage::Format_Indexed8);
-    out.setColorTable(colours_);
+    out.setColorTable(QList<QRgb>(colours_.begin(), colours_.end()));
     for (int y = 0; y < history_.height(); ++y) {
         uchar* row = out.scanLine(y);
         for (int x = 0; x < history_.width(); ++x) row[x] = history_.DisplayedPixel(x, y);

@@ -1,13 +1,15 @@
 // The "Sidescan", "Echo Sounder" and "Intensity" windows: one line per ping into the ring of a
-// StripHistory, mirrored into an indexed image one row (or column) at a time and drawn in the
-// two pieces that put the newest line on top (or at the right edge). The sidescan window also
-// takes the angle clicks and shows the angle marker once the mouse has moved over it.
+// StripHistory, mirrored in colour into an image one row (or column) at a time and drawn in the
+// two pieces that put the newest line on top (or at the right edge), at most 50 times a second. The
+// sidescan window also takes the angle clicks and shows the angle marker once the mouse has moved
+// over it.
 #pragma once
 
 #include <QImage>
 #include <array>
 #include <cstdint>
 
+#include "gui/windows/paint_throttle.h"
 #include "gui/windows/secondary_window.h"
 #include "windows/strip_history.h"
 
@@ -49,11 +51,13 @@ class StripWindow : public SecondaryWindow {
   private:
     void MakeBitmap();
     void MirrorNewLine();
+    void Recolour();
 
     StripHistory history_;
     QImage image_;
     std::array<std::uint32_t, 256> program_table_{};
-    QList<QRgb> colours_;
+    std::array<QRgb, 256> colours_{};
+    PaintThrottle throttle_{this, 20};
     bool dirty_ = false;
     bool marker_on_ = false;
     bool port_ = true;
