@@ -201,6 +201,9 @@ void Engine::Impl::HandleOther(int id) {
         case menu::kClearTrack:
             if (activity.track_plotter_shown) track.Clear();
             break;
+        case menu::kRecordVideo:
+            if (!in_playback()) store.Update([](SettingsState& st) { Toggle(st.s.RecordVideo); });
+            break;
         case menu::kTiltAngle:
             // "Profile Tilt Angle...": the window shows its dialog; this menu command by
             // itself changes nothing.

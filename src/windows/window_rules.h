@@ -9,13 +9,9 @@
 #include <string_view>
 
 #include "core/settings.h"
+#include "core/window_rect.h"
 
 namespace vq {
-
-struct WindowRect {
-    int x = 0, y = 0, width = 0, height = 0;
-    friend bool operator==(const WindowRect&, const WindowRect&) = default;
-};
 
 // "x,y,width,height".
 std::string FormatWindowRect(const WindowRect& r);
