@@ -5,9 +5,21 @@ VQ_PACKAGES=(cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev libbench
              qt6-multimedia-dev libavformat-dev libavcodec-dev libavutil-dev libswscale-dev
              gstreamer1.0-plugins-good ffmpeg python3-pil)
 
+# The fuzz targets (scripts/fuzz.sh, the short runs of ./test.sh): clang with its libFuzzer
+# runtime. Optional: without them the fuzz runs are skipped with a message.
+VQ_FUZZ_PACKAGES=(clang libclang-rt-14-dev)
+
 install_deps() {
+  install_packages "${VQ_PACKAGES[@]}"
+}
+
+install_fuzz_deps() {
+  install_packages "${VQ_FUZZ_PACKAGES[@]}"
+}
+
+install_packages() {
   local missing=()
-  for p in "${VQ_PACKAGES[@]}"; do
+  for p in "$@"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
   done
   [ ${#missing[@]} -eq 0 ] && return 0

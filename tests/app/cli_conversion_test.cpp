@@ -91,17 +91,21 @@ class CliConversion : public ::testing::Test {
         test::WriteFile(dir_ / "survey.vqs", *recording_);
     }
 
-    RunResult Run(const std::string& args) const {
+    // Runs the program with args; with a time limit, a program still running after that many
+    // seconds is killed (status 124).
+    RunResult Run(const std::string& args, int limit_s = 0) const {
         RunResult r;
 #ifdef VQ_PROGRAM
-        const std::string cmd = "cd '" + dir_.path().string() + "' && '" VQ_PROGRAM "' " + args +
-                                " >stdout.txt 2>stderr.txt";
+        const std::string limit = limit_s > 0 ? "timeout " + std::to_string(limit_s) + " " : "";
+        const std::string cmd = "cd '" + dir_.path().string() + "' && " + limit +
+                                "'" VQ_PROGRAM "' " + args + " >stdout.txt 2>stderr.txt";
         const int rc = std::system(cmd.c_str());
         r.status = WIFEXITED(rc) ? WEXITSTATUS(rc) : -1;
         r.out = test::ReadFile(dir_ / "stdout.txt");
         r.err = test::ReadFile(dir_ / "stderr.txt");
 #else
         (void)args;
+        (void)limit_s;
 #endif
         return r;
     }
@@ -172,6 +176,31 @@ TEST_F(CliConversion, PointAndCsvSwitches) {
     EXPECT_NE(first.find(','), std::string::npos);
     EXPECT_TRUE(std::isalpha(static_cast<unsigned char>(first[0]))) << first;
     EXPECT_GT(std::count(csv.begin(), csv.end(), '\n'), static_cast<std::ptrdiff_t>(records_));
+}
+
+// An unknown switch or option ends the program at once with one line on stderr and status 2,
+// without a window and without touching the recording; a slow program fails, never hangs.
+TEST_F(CliConversion, UnknownSwitchOrOptionEndsWithStatusTwo) {
+    for (const char* args :
+         {"survey.vqs /z", "survey.vqs /Z", "survey /pq", "survey.vqs /p /b", "survey.vqs /p extra",
+          "survey.vqs -z", "--frobnicate survey.vqs /p", "survey.vqs /p --gps"}) {
+        SCOPED_TRACE(args);
+        const RunResult r = Run(std::string("--simulate ") + args, 60);
+        EXPECT_EQ(r.status, 2) << r.err;
+        EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
+        EXPECT_TRUE(r.out.empty()) << r.out;
+        EXPECT_FALSE(fs::exists(dir_ / "survey.Q4P"));
+        EXPECT_FALSE(fs::exists(dir_ / "survey.Q4B"));
+    }
+    const RunResult z = Run("survey.vqs /z", 60);
+    EXPECT_NE(z.err.find("/z"), std::string::npos) << z.err;
+    EXPECT_EQ(test::ReadFile(dir_ / "survey.vqs"), *recording_);
+    // A path with slashes is a name, not a switch.
+    fs::create_directory(dir_ / "sub");
+    test::WriteFile(dir_ / "sub" / "leg.vqs", *recording_);
+    const RunResult ok = Run("sub/leg.vqs /p", 120);
+    EXPECT_EQ(ok.status, 0) << ok.err;
+    EXPECT_TRUE(fs::exists(dir_ / "sub" / "leg.Q4P"));
 }
 
 TEST_F(CliConversion, BadInputEndsWithAReasonAndNoOutput) {
