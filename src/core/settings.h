@@ -127,6 +127,17 @@ struct Settings {
     std::string IntensityWindowRect;
     std::string SonarInfoWindowRect;
     std::string SonarStatusWindowRect;
+    // Our own keys: the rest of the device offsets. The sonar head's latency (its position is
+    // SonarXOffsetMeters = starboard, SonarYOffsetMeters = forward, SonarDepthMeters = vertical,
+    // its turn HeadingOffset = yaw, PitchOffset, RollOffset), and the GPS antenna's seven values.
+    float SonarLatencySeconds = 0.0f;
+    float GPSXOffsetMeters = 0.0f;  // starboard
+    float GPSYOffsetMeters = 0.0f;  // forward
+    float GPSDepthMeters = 0.0f;    // vertical, + downwards
+    float GPSHeadingOffset = 0.0f;  // yaw, degrees
+    float GPSPitchOffset = 0.0f;
+    float GPSRollOffset = 0.0f;
+    float GPSLatencySeconds = 0.0f;
 };
 
 // What the connected head allows, adopted from its information block; before any head has been
@@ -168,6 +179,10 @@ struct WorkingValues {
     int signal_level_display = 0;
     int signal_level_display2 = 0;
     int half_range = 0;
+    // "Set Switches": the automatic pulse length of a range is multiplied by this (1.0 .. 2.0).
+    float pulse_multiplier = 1.0f;
+    // Playback: the speed of sound entered in "Sound Velocity" replaces the recorded one.
+    int sound_velocity_override = 0;
 };
 
 }  // namespace vq
