@@ -155,9 +155,19 @@ void Engine::Impl::SwitchDataSource(int run_mode) {
         StartLink();
         OpenSerialPorts();
         pipeline.RequestOperatingPoint(true);
+        CloseTrackPlotterWithoutGps();
     }
     source = run_mode;
     RefreshMenu();
+}
+
+// Live without GPS input there is no track to plot: the track plotter closes (its menu item
+// is greyed, so it could not be closed from the menu).
+void Engine::Impl::CloseTrackPlotterWithoutGps() {
+    const bool gps = store.Read([](const SettingsState& st) { return st.s.ComPortGPSEnable != 0; });
+    if (gps || !activity.track_plotter_shown) return;
+    activity.track_plotter_shown = false;
+    store.Update([](SettingsState& st) { st.s.TrackPlotterWindow = 0; });
 }
 
 void Engine::Impl::RefreshMenu() {

@@ -91,6 +91,7 @@ struct Engine::Impl {
     void StartSimulatedHead();
     void StartLink();
     void SwitchDataSource(int run_mode);
+    void CloseTrackPlotterWithoutGps();
     void CloseFilesOfTheSource();
     void RefreshMenu();
     // A live recording is open, or has been asked for (copy: the same during playback).

@@ -18,6 +18,7 @@ bool PlaybackDriver::Open(const std::filesystem::path& path) {
     file_.set_process_first_record(false);
     if (frames_) frames_->Clear();  // the frames of the previous file go
     const bool ok = OpenForPlayback(file_, path, op_) == VqsOpenStatus::Ok;
+    if (ok) opened_.fetch_add(1);
     PublishFile();
     if (!ok) return false;
     // Playback starts with the tilt of the recording and half range off.
@@ -34,6 +35,7 @@ bool PlaybackDriver::OpenForConversion(const std::filesystem::path& path,
                                        const std::vector<ConversionOutput>& outputs) {
     stopped_at_end_ = false;
     const bool ok = vq::OpenForConversion(file_, outputs_.Recording(), path, outputs, op_);
+    if (ok) opened_.fetch_add(1);
     PublishFile();
     if (!ok) return false;
     converting_ = true;
@@ -88,6 +90,7 @@ PlaybackSnapshot PlaybackDriver::snapshot() const {
         s.records_at_end = records_at_end_.load();
     }
     s.records = records_.load();
+    s.opened = opened_.load();
     const std::uint64_t size = size_.load(std::memory_order_relaxed);
     const std::uint64_t pos = position_.load(std::memory_order_relaxed);
     s.progress = size == 0 ? 0.0 : static_cast<double>(pos) / static_cast<double>(size);

@@ -29,6 +29,7 @@ struct PlaybackSnapshot {
     std::uint64_t ends = 0;            // how often the end of a file was reached
     std::uint64_t records_at_end = 0;  // `records` when the end was last reached
     bool batch_running = false;
+    std::uint64_t opened = 0;  // recordings opened since start-up (the same one again counts)
 };
 
 class PlaybackDriver {
@@ -98,7 +99,7 @@ class PlaybackDriver {
     bool status_open_ = false;
     bool status_batch_ = false;
     std::atomic<std::uint64_t> position_{0}, size_{0};
-    std::atomic<std::uint64_t> records_{0}, ends_{0}, records_at_end_{0};
+    std::atomic<std::uint64_t> records_{0}, ends_{0}, records_at_end_{0}, opened_{0};
 };
 
 }  // namespace vq

@@ -7,6 +7,7 @@
 #include <QTest>
 #include <fstream>
 
+#include "gui/windows/strip_window.h"
 #include "gui/windows/track_plotter_window.h"
 #include "link/command_packet.h"
 #include "net/control_datagram.h"
@@ -53,6 +54,14 @@ std::filesystem::path MakeRecording(const std::filesystem::path& dir, int count,
         previous = static_cast<std::uint32_t>(rec.size());
     }
     return p;
+}
+
+// Pixels of a strip window's history that carry an echo.
+int Lit(const StripWindow& w) {
+    const StripHistory& h = w.history();
+    int lit = 0;
+    for (int i = 0; i < h.width() * h.height(); ++i) lit += h.pixels()[i] != 0;
+    return lit;
 }
 
 struct PlaybackProgram {
@@ -159,6 +168,41 @@ TEST(PlaybackWindowsTest, TrackPlotterFollowsTheRecordedPositions) {
     for (int y = 0; y < img.height(); ++y)
         for (int x = 0; x < img.width(); ++x) green += (img.pixel(x, y) & 0xFFFFFF) == 0x00B400;
     EXPECT_GT(green, 20);
+}
+
+// Another recording, or the switch to the head, starts the strips afresh; live without GPS
+// input the track plotter closes and its menu item is greyed.
+TEST(PlaybackWindowsTest, StripsStartAfreshWithANewSourceAndTheTrackPlotterNeedsGps) {
+    PlaybackProgram w("RealtimePlayback=0\r\nPlaybackDelay=10\r\n", 40);
+    w->Trigger(menu::kSidescan);
+    w->Trigger(menu::kEchoSounder);
+    w->Trigger(menu::kTrackPlotter);
+    StripWindow* side = w->windows().strip("Sidescan");
+    StripWindow* echo = w->windows().strip("Echo Sounder");
+    ASSERT_TRUE(WaitFor([&] { return Lit(*side) > 100 && Lit(*echo) > 100; }, 15000));
+    // Held, so that no record follows: the same recording opened again clears both strips.
+    w.Hold();
+    Pause(300);
+    ASSERT_GT(Lit(*side), 100);
+    const std::uint64_t opened = w->engine->playback().opened;
+    w->window->RunCommand(menu::kPlaybackFile);
+    ASSERT_TRUE(WaitFor([&] { return w->engine->playback().opened == opened + 1; }, 5000));
+    EXPECT_TRUE(WaitFor([&] { return Lit(*side) == 0 && Lit(*echo) == 0; }, 5000));
+    w.Hold();
+    ASSERT_TRUE(WaitFor([&] { return Lit(*side) > 100 && Lit(*echo) > 100; }, 15000));
+    ASSERT_TRUE(w->Checked(menu::kTrackPlotter));
+    // To the head (nothing listens on its port): the strips are emptied, the track plotter
+    // goes, and stays closed at the next start.
+    w->Trigger(menu::kHead);
+    ASSERT_FALSE(w->engine->in_playback());
+    EXPECT_EQ(Lit(*side), 0);
+    EXPECT_EQ(Lit(*echo), 0);
+    EXPECT_TRUE(side->isVisible());
+    EXPECT_FALSE(w->windows().track_plotter()->isVisible());
+    EXPECT_FALSE(w->Checked(menu::kTrackPlotter));
+    EXPECT_FALSE(w->window->Action(menu::kTrackPlotter)->isEnabled());
+    EXPECT_EQ(w->settings().TrackPlotterWindow, 0);
+    EXPECT_EQ(w->settings().SidescanWindow, 1);
 }
 
 }  // namespace

@@ -180,16 +180,21 @@ void SecondaryWindows::ShowTexts() {
 }
 
 void SecondaryWindows::OnStateChanged() {
+    // A switch between the head and a recording, or another recording opened, starts the
+    // three strips afresh: lines of different sources never stand side by side.
     const PlaybackSnapshot p = engine_.playback();
-    const std::string file = p.open ? p.file : std::string();
-    if (file != playback_file_) {
-        playback_file_ = file;
-        if (!file.empty()) {
-            for (StripWindow* s : {sidescan_, echo_, intensity_}) {
-                if (s != nullptr) s->Clear();
-            }
+    const int source = engine_.in_playback() ? 1 : 0;
+    if (p.opened != files_opened_ || (source != source_ && source_ >= 0)) {
+        // Lines still waiting in the ring came before the change (the old source has
+        // stopped, or the new file's first lines go too): none of them is drawn.
+        SecondaryHandOff& ring = engine_.SecondaryFrames();
+        while (ring.Front() != nullptr) ring.Pop();
+        for (StripWindow* s : {sidescan_, echo_, intensity_}) {
+            if (s != nullptr) s->Clear();
         }
     }
+    files_opened_ = p.opened;
+    source_ = source;
     const int swath = engine_.Store().Read([](const SettingsState& st) {
         return st.s.DisplaySwathCoverage | st.s.SwathCoverageHeading << 1 |
                st.s.ProfilePointDetection << 2;

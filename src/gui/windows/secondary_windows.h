@@ -72,7 +72,8 @@ class SecondaryWindows : public QObject {
     TrackPlotterWindow* track_ = nullptr;
     std::unique_ptr<Newest> newest_;
     QTimer timer_;
-    std::string playback_file_;
+    std::uint64_t files_opened_ = 0;
+    int source_ = -1;  // 0 live, 1 playback, -1 before the first state
     int swath_settings_ = -1;
     std::uint64_t frames_ = 0;
     double busy_ms_ = 0.0;
