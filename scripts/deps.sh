@@ -3,7 +3,7 @@
 VQ_PACKAGES=(cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev libbenchmark-dev
              qt6-base-dev libpng-dev libgeographiclib-dev iproute2 util-linux
              qt6-multimedia-dev libavformat-dev libavcodec-dev libavutil-dev libswscale-dev
-             gstreamer1.0-plugins-good ffmpeg python3-pil)
+             gstreamer1.0-plugins-good ffmpeg python3-pil parallel)
 
 # The fuzz targets (scripts/fuzz.sh, the short runs of ./test.sh): clang with its libFuzzer
 # runtime. Optional: without them the fuzz runs are skipped with a message.

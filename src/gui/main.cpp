@@ -17,7 +17,7 @@ namespace {
 
 void PrintHelp() {
     std::puts(
-        "Usage: vornax_qi [options] [RECORDING.VQS [/p|/b|/x|/c]]\n"
+        "Usage: vornax_qi [options] [RECORDING.VQS ... [/p|/b|/x|/c]]\n"
         "\n"
         "Operates a multibeam imaging and profiling sonar head over Ethernet.\n"
         "Settings are read from and written to Vornax_Qi.INI in the current directory.\n"
@@ -28,18 +28,29 @@ void PrintHelp() {
         "  --no-pacing       with --simulate: the simulated head answers as fast as it can\n"
         "  --gps DEVICE      read GPS sentences from this serial device (e.g. a pseudo-terminal)\n"
         "  --sv DEVICE       read the sound-velocity probe from this serial device\n"
+        "  -j, --jobs N      conversions: form the beams of each ping on N threads (default: one\n"
+        "                    per processor core); the outputs are the same for any N\n"
+        "  --read-only-settings\n"
+        "                    read Vornax_Qi.INI but do not write it back at the end; on by\n"
+        "                    default when several recordings are converted, so that runs in one\n"
+        "                    directory never overwrite each other's settings\n"
+        "  --save-settings   write Vornax_Qi.INI back at the end even with several recordings\n"
+        "  --version         show the version\n"
         "  -h, --help        show this help\n"
         "\n"
-        "Conversion without a window (the program ends when the file has been converted):\n"
+        "Conversion without a window (the program ends when the files have been converted):\n"
         "  vornax_qi survey.vqs /p   point file survey.Q4P\n"
         "  vornax_qi survey.vqs /b   beam file survey.Q4B\n"
         "  vornax_qi survey.vqs /x   XTF file survey_sss.XTF and point file survey.Q4P\n"
         "  vornax_qi survey.vqs /c   CSV file survey.csv (one line per profile point)\n"
-        "Exit status: 0 on success, 1 with a one-line reason on stderr otherwise, 2 for an\n"
-        "unknown option or switch.\n"
+        "  vornax_qi a.vqs b.vqs /p  a.Q4P and b.Q4P, one after the other\n"
+        "Exit status: 0 on success, 1 with a one-line reason on stderr for every recording that\n"
+        "could not be converted (the others are converted all the same), 2 for an unknown\n"
+        "option or switch.\n"
         "\n"
         "SIGTERM, SIGINT and SIGHUP end the program as E&xit does; a conversion they interrupt\n"
-        "removes its incomplete output files and exits with 128 + the signal's number.");
+        "removes its incomplete output files, converts no further recording and exits with\n"
+        "128 + the signal's number.");
 }
 
 }  // namespace
@@ -57,7 +68,11 @@ int main(int argc, char** argv) {
         PrintHelp();
         return 0;
     }
-    if (cl.options.command_line_switch != 0) return vq::RunConversion(cl.options, &end_signals);
+    if (cl.version) {
+        std::printf("vornax_qi %s\n", vq::ProgramVersion());
+        return 0;
+    }
+    if (cl.options.command_line_switch != 0) return vq::RunConversions(cl, &end_signals);
 
     QApplication app(argc, argv);
     vq::gui::QtOperator op;
