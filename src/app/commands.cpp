@@ -30,6 +30,7 @@ constexpr SettingToggle kSettingToggles[] = {
     {menu::kAutoFilenames, &Settings::AutoFilename, false, FollowUp::None},
     {menu::kGainEqualization, &Settings::GainEqualization, false, FollowUp::None},
     {menu::kSwathCoverage, &Settings::DisplaySwathCoverage, false, FollowUp::None},
+    {menu::kProfileWaterfall, &Settings::ProfileWaterfall, false, FollowUp::DisplayRebuild},
 };
 
 // Menu items that show or hide a secondary window; some windows are remembered in the
@@ -43,15 +44,20 @@ struct WindowToggle {
 constexpr WindowToggle kWindowToggles[] = {
     {menu::kDiagnostics, &ActivityState::diagnostics_shown, &Settings::DiagnosticsWindow},
     {menu::kTrackPlotter, &ActivityState::track_plotter_shown, &Settings::TrackPlotterWindow},
-    {menu::kAltitude, &ActivityState::altitude_shown, nullptr},
-    {menu::kSidescan, &ActivityState::sidescan_shown, nullptr},
-    {menu::kEchoSounder, &ActivityState::echo_sounder_shown, nullptr},
-    {menu::kIntensity, &ActivityState::intensity_shown, nullptr},
-    {menu::kSonarInfo, &ActivityState::sonar_info_shown, nullptr},
-    {menu::kSonarStatus, &ActivityState::sonar_status_shown, nullptr},
+    {menu::kAltitude, &ActivityState::altitude_shown, &Settings::AltitudeWindow},
+    {menu::kSidescan, &ActivityState::sidescan_shown, &Settings::SidescanWindow},
+    {menu::kEchoSounder, &ActivityState::echo_sounder_shown, &Settings::EchoSounderWindow},
+    {menu::kIntensity, &ActivityState::intensity_shown, &Settings::IntensityWindow},
+    {menu::kSonarInfo, &ActivityState::sonar_info_shown, &Settings::SonarInfoWindow},
+    {menu::kSonarStatus, &ActivityState::sonar_status_shown, &Settings::SonarStatusWindow},
 };
 
 }  // namespace
+
+// The windows shown at the last exit are shown again.
+void Engine::Impl::RestoreShownWindows(const Settings& s) {
+    for (const WindowToggle& t : kWindowToggles) activity.*t.shown = s.*t.remembered != 0;
+}
 
 void Engine::Impl::SetDisplayMode(int mode) {
     store.Update([mode](SettingsState& st) {
@@ -203,6 +209,9 @@ void Engine::Impl::HandleOther(int id) {
             store.Update([id](SettingsState& st) { st.s.ProfileGrid = id - menu::kCircular; });
             pipeline.RequestDisplayRebuild();
             break;
+        case menu::kClearTrack:
+            if (activity.track_plotter_shown) track.Clear();
+            break;
         case menu::kRecordVideo:
             if (!in_playback()) store.Update([](SettingsState& st) { Toggle(st.s.RecordVideo); });
             break;
@@ -345,12 +354,12 @@ bool Engine::KeyChar(char c) {
     return true;
 }
 
-void Engine::ReceiveControl() {
+WindowRequest Engine::ReceiveControl() {
     Impl& d = *impl_;
     CommandScope scope(d.in_command);
-    if (scope.refused()) return;
+    if (scope.refused()) return WindowRequest::None;
     std::array<std::uint8_t, 256> buf{};
-    if (!d.udp.ReceiveOne(buf)) return;
+    if (!d.udp.ReceiveOne(buf)) return WindowRequest::None;
     ControlInputs in;
     in.playback = d.in_playback();
     in.beam_output = d.store.Read([](const SettingsState& st) { return st.s.DataOutputType == 2; });
@@ -358,6 +367,7 @@ void Engine::ReceiveControl() {
     in.recording = d.Recording();
     const ControlResult r = ApplyControlDatagram(buf.data(), buf.size(), d.control, d.store, in);
     d.ActOnControl(r);
+    return r.window;
 }
 
 }  // namespace vq

@@ -20,6 +20,10 @@ void RestoreLiveValues(const SettingsState& live, SettingsState& st) {
     st.s.Frequency = live.s.Frequency;
 }
 
+double MsBetween(std::chrono::steady_clock::time_point a, std::chrono::steady_clock::time_point b) {
+    return std::chrono::duration<double, std::milli>(b - a).count();
+}
+
 }  // namespace
 
 Engine::Engine(EngineOptions options, Operator& op)
@@ -77,8 +81,10 @@ void Engine::Impl::StartLink() {
         lc.port = sim->port();
     }
     LinkCallbacks cb;
-    cb.on_ping = [this](const std::uint8_t* p, std::size_t n, const PingTiming&) {
+    cb.on_ping = [this](const std::uint8_t* p, std::size_t n, const PingTiming& t) {
         received.fetch_add(1);
+        feeds.set_link_times(MsBetween(t.first_send_start, t.first_receive_end),
+                             MsBetween(t.first_send_start, t.last_receive_end));
         ApplyProbeSoundVelocity();
         PingInput in;
         in.last_packet_time = std::chrono::steady_clock::now();
@@ -162,9 +168,19 @@ void Engine::Impl::SwitchDataSource(int run_mode) {
         StartLink();
         OpenSerialPorts();
         pipeline.RequestOperatingPoint(true);
+        CloseTrackPlotterWithoutGps();
     }
     source = run_mode;
     RefreshMenu();
+}
+
+// Live without GPS input there is no track to plot: the track plotter closes (its menu item
+// is greyed, so it could not be closed from the menu).
+void Engine::Impl::CloseTrackPlotterWithoutGps() {
+    const bool gps = store.Read([](const SettingsState& st) { return st.s.ComPortGPSEnable != 0; });
+    if (gps || !activity.track_plotter_shown) return;
+    activity.track_plotter_shown = false;
+    store.Update([](SettingsState& st) { st.s.TrackPlotterWindow = 0; });
 }
 
 void Engine::Impl::RefreshMenu() {
@@ -173,7 +189,9 @@ void Engine::Impl::RefreshMenu() {
     activity.recording = Recording();
     activity.copying = Copying();
     activity.playback_file_open = playback.snapshot().open;
-    UpdateMenu(menu, store.snapshot(), activity);
+    const SettingsState st = store.snapshot();
+    UpdateMenu(menu, st, activity);
+    track.set_options(TrackOptionsFor(st.s));
 }
 
 bool Engine::Impl::Recording() {
@@ -222,7 +240,8 @@ void Engine::Start() {
     ApplyAutoPulse(st);
     d.store.Update([&](SettingsState& s) { s = st; });
     d.pipeline.RequestDisplayMode(st.s.DisplayType);
-    d.pipeline.set_outputs(&d.outputs);
+    d.pipeline.set_outputs(&d.feeds);
+    d.RestoreShownWindows(st.s);
     d.pipeline.set_picture_wanted(d.opts.draw_picture);
     if (d.opts.jobs > 1) {
         d.split = std::make_unique<WorkSplit>(d.opts.jobs);

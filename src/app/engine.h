@@ -29,12 +29,15 @@
 #include "core/panel_values.h"
 #include "core/settings_store.h"
 #include "display/picture_handoff.h"
+#include "net/control.h"
 #include "pipeline/playback.h"
+#include "pipeline/secondary_handoff.h"
 #include "recording/conversion.h"
 #include "recording/file_dialogs.h"
 #include "recording/recording_control.h"
 #include "video/playback_frames.h"
 #include "video/video_feed.h"
+#include "windows/track_model.h"
 
 namespace vq {
 
@@ -215,9 +218,27 @@ class Engine {
     // External control: the output socket's descriptor (for a read notifier) and the handler
     // of one arriving datagram (GUI thread).
     int control_fd() const;
-    void ReceiveControl();
+    // Reads and applies one datagram; returns whether it asks to hide or show the main window.
+    WindowRequest ReceiveControl();
+    // The three characters of the last control datagram.
+    std::array<char, 3> controller_id() const;
     std::uint16_t output_local_port() const;
 
+    // --- The secondary windows (the window's thread) ---
+    // Every ping's lines, altitude, diagnostics and head record, in order.
+    SecondaryHandOff& SecondaryFrames();
+    // The strip windows shown now: the echo-sounder and intensity lines are only formed for
+    // a shown window.
+    void SetStripWindowsShown(bool sidescan, bool echo_sounder, bool intensity);
+    // The sidescan window's clicks: 5 degrees up or down within 15 .. 75; the new angle.
+    float StepSidescanAngle(bool up);
+    // The track plotter's model (fed by the GPS reader live, by the recording in playback) and
+    // its zoom clicks, remembered as "TrackPlotterZoom".
+    TrackModel& Track();
+    void ZoomTrack(bool in);
+    // The speed slider of the "Playback" window at position x (0 slowest .. 1000 fastest):
+    // remembered as "PlaybackDelayX", it sets the fixed playback delay.
+    bool set_playback_slider(int x);
     // --- Video ---
     // The camera delivers its frames here (from whichever thread it runs on); live records
     // carry one of them every K pings. The frames found in a recording being played come out

@@ -16,6 +16,7 @@
 
 #include "app/engine.h"
 #include "app/operating_state.h"
+#include "app/window_feeds.h"
 #include "core/task_queue.h"
 #include "core/work_split.h"
 #include "link/link_thread.h"
@@ -27,6 +28,7 @@
 #include "pipeline/playback_source.h"
 #include "sensors/sensor_inputs.h"
 #include "sim/sim_head.h"
+#include "windows/track_model.h"
 
 namespace vq {
 
@@ -62,7 +64,11 @@ struct Engine::Impl {
     PlaybackSource playback_source{playback, pipeline, tasks};
     UdpOutput udp;
     ControlState control;
-    SensorInputs sensors;
+    // The track plotter's fixes come from the GPS reader live and from the recording played.
+    TrackModel track;
+    TrackGpsFeed track_feed{track};
+    SensorInputs sensors{&track_feed};
+    WindowFeeds feeds{outputs, track, sensors.Nav(), udp, playback};
     bool command_line_run = false;
     bool command_line_opened = false;               // the recording named opened at start
     std::vector<std::string> command_line_outputs;  // and the outputs created for it
@@ -89,6 +95,7 @@ struct Engine::Impl {
     void StartSimulatedHead();
     void StartLink();
     void SwitchDataSource(int run_mode);
+    void CloseTrackPlotterWithoutGps();
     void CloseFilesOfTheSource();
     void RefreshMenu();
     // A live recording is open, or has been asked for (copy: the same during playback).
@@ -116,6 +123,8 @@ struct Engine::Impl {
     void JumpPlayback(int percent);
     void StepPlayback(int records);
     void ActOnControl(const ControlResult& r);
+    void KeepOperatorValuesInPlayback(const ControlResult& r);
+    void RestoreShownWindows(const Settings& s);
     bool StartCommandLineConversion();
     // A typed command: shares the guard and ends like a menu command (menu refreshed,
     // settings file written). False when refused.

@@ -165,7 +165,10 @@ void Engine::Impl::ActOnControl(const ControlResult& r) {
             store.Read([](const SettingsState& st) { return st.work.transmit_disabled != 0; });
         op.SetStatus("xmit", off ? "XMIT Disabled" : "");
     }
-    if (playback_mode) TakeOverRequestsNow();
+    if (playback_mode) {
+        KeepOperatorValuesInPlayback(r);
+        TakeOverRequestsNow();
+    }
     RefreshMenu();
     if (r.settings_changed()) SaveSettings();
 }

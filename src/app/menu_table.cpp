@@ -101,6 +101,7 @@ constexpr MenuEntry kProfileMenu[] = {
     {870, "&Profile Point Setup"},
     {580, "Profile Tilt Angle..."},
     {590, "Display Altitude"},
+    {592, "Profile &Waterfall"},
     {0, ""},
     {570, "&Circular"},
     {571, "&Rectangular"},

@@ -42,6 +42,8 @@ inline constexpr int kHead = 1, kFile = 2, kPlaybackFile = 10, kConvertQ4P = 11,
                      kProcessed1 = 751, kProcessed3 = 753, kBeams480 = 760, kBeams120 = 762,
                      kSector30 = 770, kSector110 = 775, kSoundVelocity = 820, kDeviceOffsets = 830,
                      kProfileSetup = 870, kDataOutput = 970, kPulseFirst = 1790, kPulseLast = 1801;
+// Our own item of the "&Profile Setup" menu: the profile waterfall on and off.
+inline constexpr int kProfileWaterfall = 592;
 inline constexpr int kMaxId = 1802;
 }  // namespace menu
 

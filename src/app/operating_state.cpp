@@ -53,9 +53,11 @@ void UpdateModeRules(MenuState& m, const Settings& s, const ActivityState& a) {
     m.Enable(menu::kRemoveBackground, mode == 0);
     m.Enable(menu::kPersistence, !profile);  // profile mode has no persistence
     m.Check(menu::kRemoveBackground, a.background_removal);
-    for (int id : {menu::kTiltAngle, menu::kRectangular, menu::kAltitude, menu::kCircular}) {
+    for (int id : {menu::kTiltAngle, menu::kRectangular, menu::kAltitude, menu::kCircular,
+                   menu::kProfileWaterfall}) {
         m.Enable(id, profile);
     }
+    m.Check(menu::kProfileWaterfall, s.ProfileWaterfall != 0);
     m.Check(menu::kCircular, s.ProfileGrid == 0);
     m.Check(menu::kRectangular, s.ProfileGrid == 1);
     m.Check(menu::kAltitude, profile && a.altitude_shown);
@@ -104,7 +106,6 @@ void UpdateVideo(MenuState& m, const Settings& s, const ActivityState& a) {
 
 // Choices that need the recording layer stay greyed without it.
 void GreyUnavailable(MenuState& m, const ActivityState& a) {
-    m.Enable(menu::kClearTrack, false);  // the Track Plotter window is not built yet
     // Set both ways: the menu is first worked out before the recording commands exist.
     for (int id : {menu::kAutoFilenames, menu::kDateNumber, menu::kDateTime}) {
         m.Enable(id, a.recording_available);

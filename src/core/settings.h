@@ -113,6 +113,20 @@ struct Settings {
     // Our own keys (section "Settings"): explicit serial device paths that win over the index.
     std::string ComPortGPSDevice;
     std::string ComPortSVDevice;
+    // Our own keys: the secondary windows shown at exit that have no key of their own above,
+    // and where each secondary window was, as "x,y,width,height" (empty: its first place).
+    int SidescanWindow = 0;
+    int EchoSounderWindow = 0;
+    int IntensityWindow = 0;
+    int SonarInfoWindow = 0;
+    int SonarStatusWindow = 0;
+    std::string DiagnosticsWindowRect;
+    std::string TrackPlotterWindowRect;
+    std::string SidescanWindowRect;
+    std::string EchoSounderWindowRect;
+    std::string IntensityWindowRect;
+    std::string SonarInfoWindowRect;
+    std::string SonarStatusWindowRect;
     // Our own keys: the rest of the device offsets. The sonar head's latency (its position is
     // SonarXOffsetMeters = starboard, SonarYOffsetMeters = forward, SonarDepthMeters = vertical,
     // its turn HeadingOffset = yaw, PitchOffset, RollOffset), and the GPS antenna's seven values.

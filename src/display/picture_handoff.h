@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "display/display_params.h"
+#include "display/waterfall.h"
 
 namespace vq {
 
@@ -22,6 +23,11 @@ struct PictureFrame {
     // The geometry and settings the picture was drawn with: what the cursor read-outs and the
     // range read-out of the window measure against.
     DisplayParams params;
+    // The profile waterfall picture, copied only while it is shown (profile mode with the
+    // waterfall on); the main picture is then shown at half size beside it.
+    bool waterfall_shown = false;
+    std::vector<std::uint8_t> waterfall =
+        std::vector<std::uint8_t>(static_cast<std::size_t>(kWaterfallWidth) * kWaterfallHeight, 0);
 };
 
 class PictureHandOff {

@@ -17,6 +17,7 @@
 #include "gui/status_strip.h"
 #include "gui/video/save_screen.h"
 #include "gui/video/video_controller.h"
+#include "gui/windows/secondary_windows.h"
 #include "recording/file_dialogs.h"
 
 namespace vq::gui {
@@ -73,7 +74,9 @@ void MainWindow::WatchControlSocket() {
     if (engine_.control_fd() < 0) return;
     control_notifier_ = new QSocketNotifier(engine_.control_fd(), QSocketNotifier::Read, this);
     connect(control_notifier_, &QSocketNotifier::activated, this, [this] {
-        engine_.ReceiveControl();
+        const WindowRequest window = engine_.ReceiveControl();
+        if (window == WindowRequest::Hide) hide();
+        if (window == WindowRequest::Show) show();
         RefreshMenu();
     });
 }
@@ -109,11 +112,15 @@ void MainWindow::BuildMenus() {
 }
 
 void MainWindow::CreateSecondaryWindows() {
+    windows_ = new SecondaryWindows(engine_, this, [this](int id) { RunCommand(id); });
     for (const SecondarySpec& s : kSecondary) {
         QWidget* w = nullptr;
         if (QString(s.title) == "Playback") {
             playback_ = new PlaybackWindow(engine_, this);
             w = playback_;
+        } else if (QWidget* mine = windows_->Create(s.title)) {
+            secondary_.insert(s.title, mine);
+            continue;
         } else {
             w = new QWidget(this, Qt::Tool);
         }
@@ -175,11 +182,12 @@ void MainWindow::RefreshMenu() {
     for (auto& [id, a] : actions_) {
         const MenuItemState& s = state[id];
         a->setEnabled(s.enabled);
-        a->setToolTip(s.enabled ? QString() : PendingReason(id));
+        a->setToolTip(QString());
         a->setCheckable(true);
         a->setChecked(s.checked);
         if (!s.text.empty()) a->setText(QString::fromStdString(s.text).section('\t', 0, 0));
     }
+    SyncSecondaryWindows();
     if (!video_) return;
     // Switching the data source (from the menu or a control datagram) closes the camera and
     // the playback window.
@@ -223,7 +231,7 @@ void MainWindow::RunCommand(int id) {
         AfterCommand();
         return;
     }
-    if (RunWindowCommand(id) || RunHookCommand(id)) {
+    if (RunWindowCommand(id)) {
         AfterCommand();
         return;
     }
@@ -241,7 +249,7 @@ void MainWindow::RunCommand(int id) {
 
 void MainWindow::AfterCommand() {
     RefreshMenu();
-    SyncSecondaryWindows();
+    windows_->OnStateChanged();
     RefreshPlaybackWindow();
     RefreshPanels();
 }
@@ -311,6 +319,7 @@ void MainWindow::keyPressEvent(QKeyEvent* event) {
 void MainWindow::closeEvent(QCloseEvent* event) {
     if (!closing_) {
         closing_ = true;
+        windows_->RememberPlaces();
         delete control_notifier_;  // the engine closes the socket it watches
         control_notifier_ = nullptr;
         video_->Shutdown();  // a clip is completed, the camera closed
@@ -324,6 +333,7 @@ void MainWindow::OnPictureReady() {
         view_->ShowFrame(engine_.Picture());
         OnPing();
     }
+    windows_->Drain();
     RefreshPlaybackWindow();
 }
 
@@ -331,6 +341,7 @@ void MainWindow::OnPictureReady() {
 void MainWindow::OnEngineStateChanged() {
     if (closing_) return;
     RefreshMenu();
+    windows_->OnStateChanged();
     RefreshPlaybackWindow();
 }
 

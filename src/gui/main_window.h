@@ -32,6 +32,7 @@ class ControlPanel;
 class PictureOverlay;
 class StatusStrip;
 class GpsReadout;
+class SecondaryWindows;
 class VideoController;
 
 class MainWindow : public QMainWindow {
@@ -49,6 +50,7 @@ class MainWindow : public QMainWindow {
     void AfterStart();
     QAction* Action(int id) const;
     QWidget* Secondary(const QString& title) const;
+    SecondaryWindows* secondary_windows() const { return windows_; }
     // Mirrors the engine's menu state (enabled, checked, texts) into the actions.
     void RefreshMenu();
     void WatchControlSocket();
@@ -60,8 +62,6 @@ class MainWindow : public QMainWindow {
     // The "&Video" menu's camera, windows, single frame and clip.
     VideoController* video() const { return video_; }
 
-    // Where the track plotter's reset (619) plugs in; until its window is here the menu greys it.
-    void ClearTrackPlotter();
 
   protected:
     void keyPressEvent(QKeyEvent* event) override;
@@ -85,9 +85,7 @@ class MainWindow : public QMainWindow {
     void BuildPanels(QWidget* central);
     void RefreshPanels();
     void OnPing();
-    bool RunHookCommand(int id);
     void AfterSourceSwitch();
-    static QString PendingReason(int id);
     void SyncSecondaryWindows();
     bool RunWindowCommand(int id);
     void CreateVideo();
@@ -104,6 +102,7 @@ class MainWindow : public QMainWindow {
     QMap<QString, QWidget*> secondary_;
     QSocketNotifier* control_notifier_ = nullptr;
     PlaybackWindow* playback_ = nullptr;
+    SecondaryWindows* windows_ = nullptr;
     bool closing_ = false;
     DialogAnswer dialog_answer_;
     VideoController* video_ = nullptr;

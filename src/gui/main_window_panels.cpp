@@ -92,17 +92,4 @@ void MainWindow::AfterSourceSwitch() {
     RunCommand(menu::kPlaybackFile);
 }
 
-bool MainWindow::RunHookCommand(int id) {
-    if (id != menu::kClearTrack) return false;
-    ClearTrackPlotter();
-    return true;
-}
-
-void MainWindow::ClearTrackPlotter() {}
-
-QString MainWindow::PendingReason(int id) {
-    if (id == menu::kClearTrack) return "Not in this build yet: the Track Plotter is on its way";
-    return {};
-}
-
 }  // namespace vq::gui

@@ -3,6 +3,7 @@
 #include <QVBoxLayout>
 
 #include "app/engine.h"
+#include "gui/windows/position_bar.h"
 
 namespace vq::gui {
 
@@ -12,13 +13,14 @@ PlaybackWindow::PlaybackWindow(Engine& engine, QWidget* parent)
     setObjectName("Playback");
     auto* layout = new QVBoxLayout(this);
     file_ = new QLabel("No File", this);
-    position_ = new QSlider(Qt::Horizontal, this);
+    auto* bar = new PositionBar(this);
+    position_ = bar;
     position_->setObjectName("position");
-    position_->setRange(0, 100);
+    // The speed slider's position is remembered as "PlaybackDelayX": 0 (left) is the slowest.
     speed_ = new QSlider(Qt::Horizontal, this);
     speed_->setObjectName("speed");
-    speed_->setRange(0, 100);
-    speed_->setValue(100);
+    speed_->setRange(0, 1000);
+    speed_->setValue(1000);
     layout->addWidget(file_);
     layout->addWidget(new QLabel("Position", this));
     layout->addWidget(position_);
@@ -29,7 +31,20 @@ PlaybackWindow::PlaybackWindow(Engine& engine, QWidget* parent)
         dragging_ = false;
         engine_.PlaybackJump(position_->value());
     });
-    connect(speed_, &QSlider::valueChanged, this, [this](int v) { engine_.set_playback_speed(v); });
+    connect(bar, &PositionBar::Clicked, this,
+            [this](int percent) { engine_.PlaybackJump(percent); });
+    connect(speed_, &QSlider::valueChanged, this,
+            [this](int x) { engine_.set_playback_slider(x); });
+}
+
+// The speed slider comes back where it was left at the last run.
+void PlaybackWindow::showEvent(QShowEvent* event) {
+    const int x = engine_.Store().Read([](const SettingsState& st) { return st.s.PlaybackDelayX; });
+    if (speed_->value() != x) {
+        const QSignalBlocker quiet(speed_);
+        speed_->setValue(x);
+    }
+    QWidget::showEvent(event);
 }
 
 void PlaybackWindow::Refresh() {

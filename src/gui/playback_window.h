@@ -20,6 +20,9 @@ class PlaybackWindow : public QWidget {
     // Follows the file position (read from the engine's playback snapshot).
     void Refresh();
 
+  protected:
+    void showEvent(QShowEvent* event) override;
+
   private:
     Engine& engine_;
     QLabel* file_ = nullptr;

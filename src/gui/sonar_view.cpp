@@ -24,13 +24,36 @@ void SonarView::ShowFrame(const PictureFrame& frame) {
         std::memcpy(image_.scanLine(y), frame.pixels.data() + y * PictureFrame::kWidth,
                     PictureFrame::kWidth);
     }
+    waterfall_shown_ = frame.waterfall_shown;
+    if (waterfall_shown_) {
+        if (waterfall_.isNull()) {
+            waterfall_ = QImage(kWaterfallWidth, kWaterfallHeight, QImage::Format_Indexed8);
+        }
+        waterfall_.setColorTable(colours);
+        for (int y = 0; y < kWaterfallHeight; ++y) {
+            std::memcpy(waterfall_.scanLine(y), frame.waterfall.data() + y * kWaterfallWidth,
+                        kWaterfallWidth);
+        }
+    }
     ++frames_shown_;
     update();
 }
 
 void SonarView::paintEvent(QPaintEvent*) {
     QPainter p(this);
-    p.drawImage(0, 0, image_);
+    if (!waterfall_shown_) {
+        p.drawImage(0, 0, image_);
+        return;
+    }
+    // The places are given in the main window's client area; this view starts at (2, 61).
+    DisplayParams d;
+    d.mode = DisplayMode::Profile;
+    d.profile_waterfall = true;
+    const PicturePlacement at = PlacePicture(d, 1.0);
+    p.fillRect(rect(), Qt::black);
+    p.drawImage(QRect(at.dest_x - 2, at.dest_y - 61, at.dest_w, at.dest_h), image_,
+                QRect(at.src_x, 0, at.src_w, PictureFrame::kHeight));
+    p.drawImage(at.waterfall_x - 2, at.waterfall_y - 61, waterfall_);
 }
 
 }  // namespace vq::gui

@@ -101,6 +101,7 @@ void PingPipeline::TakeOverRequests() {
     if (const float b = blanking_request_.exchange(-1.0f); b >= 0.0f) {
         profile_.set_profile_blanking(b);
     }
+    lines_.set_sidescan_angle(sidescan_angle_.load());
     if (colors_requested_.exchange(false)) picture_.SelectColors(snap_.s.Colors);
     if (clear_requested_.exchange(false)) picture_.Clear();
 }
@@ -109,6 +110,8 @@ void PingPipeline::Process(const std::uint8_t* ping, std::size_t length, const P
     CheckThread();
     last_thread_.store(std::this_thread::get_id());
     pings_.fetch_add(1);
+    frame_ = &secondary_.Back();
+    frame_->has_lines = false;
     TakeOverRequests();
     const Clock::time_point now = Clock::now();
     if (last_ping_time_ != Clock::time_point{}) {
@@ -120,7 +123,8 @@ void PingPipeline::Process(const std::uint8_t* ping, std::size_t length, const P
         ping_interval_ms_ = input.recorded_interval_ms;
     }
 
-    const bool valid = parser_.Parse(ping, length, input.context) && CheckAndAdopt(input);
+    const bool parsed = parser_.Parse(ping, length, input.context);
+    const bool valid = parsed && CheckAndAdopt(input);
     if (!valid) {
         invalid_.fetch_add(1);
         WaitMs(invalid_wait_ms_);
@@ -131,7 +135,9 @@ void PingPipeline::Process(const std::uint8_t* ping, std::size_t length, const P
         processed_.fetch_add(1);
         if (outputs_) outputs_->OnPingProcessed(*this, ping, length, input);
     }
+    FillSecondary(parsed, valid);
     if (outputs_) outputs_->OnPingDone(*this, valid);
+    secondary_.Publish();
     // The same ping can never pass the header check twice.
     auto& lh = parser_.Legacy().bytes;
     lh[0] = lh[1] = lh[2] = 0;
@@ -277,7 +283,11 @@ void PingPipeline::FormAndDraw(const PingInput& input) {
     const BeamGeometry& g = bf_.geometry();
     const ElementView view = bf_.element_view();
     if (!format_.head_formed()) lines_.BuildSidescanLine(view, g, snap_.s);
-    if (snap_.s.ProfilePointIntensityOutput == 1) profile_.ComputeOutputIntensity(view, g, snap_.s);
+    const bool intensity_window = windows_on_.intensity.load(std::memory_order_relaxed);
+    if (snap_.s.ProfilePointIntensityOutput == 1 || intensity_window) {
+        profile_.ComputeOutputIntensity(view, g, snap_.s);
+    }
+    FormStripLines();
     const Clock::time_point t1 = Clock::now();
     if (snap_.s.ProfilePointDetection == 1) {
         profile_.BuildProfileOutputTable(g, snap_.s, RangeSpan(), snap_.work.range_offset_m);
@@ -345,6 +355,11 @@ void PingPipeline::Publish(const PingInput& input) {
     f.ping = pings_.load();
     f.display_type = active_mode_.load();
     f.params = MakeDisplayParams();
+    const DisplayParams& params = picture_.Params();
+    f.waterfall_shown = params.mode == DisplayMode::Profile && params.profile_waterfall;
+    if (f.waterfall_shown) {
+        std::memcpy(f.waterfall.data(), picture_.waterfall_image(), f.waterfall.size());
+    }
     pictures_.Publish();
     if (input.last_packet_time != Clock::time_point{}) {
         latency_ms_.store(MsSince(input.last_packet_time));

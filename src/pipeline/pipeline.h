@@ -22,6 +22,7 @@
 #include "dsp/beam_former.h"
 #include "pipeline/header_check.h"
 #include "pipeline/ping_record.h"
+#include "pipeline/secondary_handoff.h"
 #include "profile/profile_processor.h"
 #include "windows/altitude.h"
 #include "windows/strip_lines.h"
@@ -118,6 +119,10 @@ class PingPipeline {
     // The detection threshold (percent) and blanking (metres) set by external control.
     void RequestProfileThreshold(int percent) { threshold_request_.store(percent); }
     void RequestProfileBlanking(float metres) { blanking_request_.store(metres); }
+    // The sidescan window's clicks: +5 (up) or -5 degrees within 15 .. 75, taken over before
+    // the next ping. Returns the new angle.
+    float StepSidescanAngle(bool up);
+    float sidescan_angle() const { return sidescan_angle_.load(); }
     // Runs the pending requests now; called on the ping thread (the link's cycle step at
     // packet 0, a task posted in playback) and at the start of every Process.
     void TakeOverRequests();
@@ -143,6 +148,12 @@ class PingPipeline {
     const StripLines& lines() const { return lines_; }
     const AltitudeEstimator& altitude() const { return altitude_; }
     const HeaderCheckResult& header() const { return check_; }
+
+    // The secondary windows: which are shown (any thread), the frames handed to the GUI, and
+    // (ping thread, from the output steps) the frame of the ping being processed.
+    SecondaryWindowsOn& windows_on() { return windows_on_; }
+    SecondaryHandOff& secondary() { return secondary_; }
+    SecondaryFrame& secondary_frame() { return *frame_; }
     const PingFormat& format() const { return format_; }
 
   private:
@@ -163,6 +174,8 @@ class PingPipeline {
     void FormAndDraw(const PingInput& input);
     void DrawImage(const PingInput& input);
     void Publish(const PingInput& input);
+    void FormStripLines();
+    void FillSecondary(bool parsed, bool valid);
     DisplayParams MakeDisplayParams() const;
     float RangeSpan() const;
 
@@ -184,6 +197,10 @@ class PingPipeline {
     SonarPicture picture_;
     StripLines lines_;
     AltitudeEstimator altitude_;
+    SecondaryHandOff secondary_;
+    SecondaryWindowsOn windows_on_;
+    SecondaryFrame* frame_ = nullptr;  // of the ping being processed
+    std::atomic<float> sidescan_angle_{StripLines::kDefaultSidescanAngle};
     bool geometry_ready_ = false;
     bool display_ready_ = false;
     bool picture_wanted_ = true;

@@ -18,9 +18,12 @@ bool PlaybackDriver::Open(const std::filesystem::path& path) {
     file_.set_process_first_record(false);
     if (frames_) frames_->Clear();  // the frames of the previous file go
     const bool ok = OpenForPlayback(file_, path, op_) == VqsOpenStatus::Ok;
+    if (ok) opened_.fetch_add(1);
     PublishFile();
     if (!ok) return false;
     // Playback starts with the tilt of the recording and half range off.
+    file_.Values().tilt_changed_by_operator = false;
+    operator_sound_velocity_ = false;
     store_.Update([](SettingsState& st) {
         st.s.ProfileTiltAngle = 0.0f;
         st.s.HalfRange = 0;
@@ -32,6 +35,7 @@ bool PlaybackDriver::OpenForConversion(const std::filesystem::path& path,
                                        const std::vector<ConversionOutput>& outputs) {
     stopped_at_end_ = false;
     const bool ok = vq::OpenForConversion(file_, outputs_.Recording(), path, outputs, op_);
+    if (ok) opened_.fetch_add(1);
     PublishFile();
     if (!ok) return false;
     converting_ = true;
@@ -90,6 +94,7 @@ PlaybackSnapshot PlaybackDriver::snapshot() const {
         s.records_at_end = records_at_end_.load();
     }
     s.records = records_.load();
+    s.opened = opened_.load();
     const std::uint64_t size = size_.load(std::memory_order_relaxed);
     const std::uint64_t pos = position_.load(std::memory_order_relaxed);
     s.progress = size == 0 ? 0.0 : static_cast<double>(pos) / static_cast<double>(size);
@@ -108,13 +113,16 @@ void PlaybackDriver::ApplyRecordedValues() {
         if (live_points_switch_ < 0) live_points_switch_ = st.s.DataPointsSwitch;
         st.s.Xdcr = v.xdcr;
         st.s.Gain = v.gain;
-        st.s.ProfileTiltAngle = v.tilt_deg;
+        if (!v.tilt_changed_by_operator) st.s.ProfileTiltAngle = v.tilt_deg;
         st.work.range_offset_m = v.range_offset_m;
         st.head.absorption_code = v.absorption_code;
         st.s.PulseLength = v.pulse_length_us;
-        // A speed entered in "Sound Velocity" during playback replaces the recorded one.
-        st.work.sound_velocity_current =
-            st.work.sound_velocity_override ? st.work.sound_velocity_manual : v.sound_velocity;
+        // A speed entered in "Sound Velocity" during playback replaces the recorded one; one
+        // set by external control outlasts the records too.
+        if (!operator_sound_velocity_) {
+            st.work.sound_velocity_current =
+                st.work.sound_velocity_override ? st.work.sound_velocity_manual : v.sound_velocity;
+        }
         st.s.DataPointsSwitch = v.samples_per_beam == 1000 ? 1 : 0;
     });
 }
@@ -189,6 +197,10 @@ int PlaybackDriver::Turn(bool paced) {
         return RealtimeSleepMs(file_.Values().ping_interval_ms, st.beamforming_ms, st.drawing_ms);
     }
     return s.PlaybackDelay >= 1 ? s.PlaybackDelay : 0;
+}
+
+void PlaybackDriver::KeepOperatorTilt() {
+    file_.Values().tilt_changed_by_operator = true;
 }
 
 bool PlaybackDriver::Jump(int percent) {

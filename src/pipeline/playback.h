@@ -29,6 +29,7 @@ struct PlaybackSnapshot {
     std::uint64_t ends = 0;            // how often the end of a file was reached
     std::uint64_t records_at_end = 0;  // `records` when the end was last reached
     bool batch_running = false;
+    std::uint64_t opened = 0;  // recordings opened since start-up (the same one again counts)
 };
 
 class PlaybackDriver {
@@ -59,6 +60,10 @@ class PlaybackDriver {
     int Turn(bool paced);
     // The position bar: 1..99 percent of the file, then the next record start.
     bool Jump(int percent);
+    // The operator (external control, or a dialog) set the tilt or the sound velocity during
+    // playback: the records no longer replace it until another file is opened.
+    void KeepOperatorTilt();
+    void KeepOperatorSoundVelocity() { operator_sound_velocity_ = true; }
 
     // Menu conversion of one or many files (up to 1000), one after the other.
     bool StartBatch(ConversionTarget target, std::vector<std::string> paths);
@@ -87,6 +92,7 @@ class PlaybackDriver {
     bool converting_ = false;
     bool stop_at_end_ = false;
     bool stopped_at_end_ = false;
+    bool operator_sound_velocity_ = false;
     int live_points_switch_ = -1;  // the head's sample-count setting before playback changed it
     PlaybackFrames* frames_ = nullptr;
 
@@ -98,7 +104,7 @@ class PlaybackDriver {
     bool status_open_ = false;
     bool status_batch_ = false;
     std::atomic<std::uint64_t> position_{0}, size_{0};
-    std::atomic<std::uint64_t> records_{0}, ends_{0}, records_at_end_{0};
+    std::atomic<std::uint64_t> records_{0}, ends_{0}, records_at_end_{0}, opened_{0};
 };
 
 }  // namespace vq

@@ -72,6 +72,7 @@ class VqsPlaybackFile {
     // The values restored from the last header; the caller may preset and adjust them
     // (e.g. mark the tilt as changed by the operator).
     RecordedValues& Values() { return values_; }
+    const RecordedValues& Values() const { return values_; }
     void set_measured_period_ms(int ms) { measured_period_ms_ = ms; }
 
   private:

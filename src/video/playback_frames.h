@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <span>
 
+#include "core/window_rect.h"
 #include "video/latest_handoff.h"
 #include "video/video_feed.h"
 
@@ -36,10 +37,6 @@ class PlaybackFrames {
 // Where a video window goes: its outer rectangle over the lower right corner of the main
 // window, its right edge 4 pixels inside the main window's right edge and its bottom on the
 // main window's bottom.
-struct WindowRect {
-    int x = 0, y = 0, width = 0, height = 0;
-    friend bool operator==(const WindowRect&, const WindowRect&) = default;
-};
 // frame_width and frame_height are what the window system adds around a client area of the
 // picture's size (borders and title bar).
 WindowRect VideoWindowOuterRect(const WindowRect& main_outer, int picture_width, int picture_height,

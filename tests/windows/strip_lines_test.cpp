@@ -5,6 +5,7 @@
 
 #include <vector>
 
+#include "windows/strip_history.h"
 #include "windows/strip_lines.h"
 
 namespace vq {
@@ -100,6 +101,54 @@ TEST(SidescanLine, StrongEchoesSaturateAndTheAngleStaysInItsLimits) {
     EXPECT_EQ(lines.sidescan_angle(), 75.0f);
     for (int k = 0; k < 20; ++k) lines.StepSidescanAngle(false);
     EXPECT_EQ(lines.sidescan_angle(), 15.0f);
+}
+
+TEST(SidescanLine, BeamsChosenByAngleAndTilt) {
+    struct Case {
+        float angle, tilt;
+        int port, starboard;
+    };
+    const Case cases[] = {
+        {22.5f, 0.0f, 30, 210},   // nb = 240 at the default angle
+        {22.5f, 19.9f, 30, 210},  // both sides up to 20 degrees either way
+        {22.5f, -19.9f, 30, 210}, {22.5f, 20.0f, -1, 210},  // starboard only from 20 degrees on
+        {22.5f, 25.0f, -1, 210},  {22.5f, -20.0f, 30, -1},  // port only from -20 degrees on
+        {15.0f, 0.0f, 20, 220},   {75.0f, 0.0f, 100, 140},
+    };
+    Elements el;
+    for (const Case& c : cases) {
+        Settings s;
+        s.ProfileTiltAngle = c.tilt;
+        StripLines lines;
+        lines.set_sidescan_angle(c.angle);
+        lines.BuildSidescanLine(el.view(), Geometry240(), s);
+        EXPECT_EQ(lines.port_beam(), c.port) << c.angle << " " << c.tilt;
+        EXPECT_EQ(lines.starboard_beam(), c.starboard) << c.angle << " " << c.tilt;
+    }
+}
+
+// Tilted 25 degrees, the starboard side alone spans the whole window: in a window as wide as
+// the line, each of its samples fills two adjacent pixels.
+TEST(SidescanLine, StarboardOnlyFillsTheWholeWindowTwoPixelsPerSample) {
+    Elements el;
+    for (int e = 0; e < 8; ++e) el.i[e * 1010 + 300] = 0.001f;  // a second echo, sample 300
+    Settings s;
+    s.DisplayGain = 50;
+    s.ProfileTiltAngle = 25.0f;
+    StripLines lines;
+    lines.BuildSidescanLine(el.view(), Geometry240(), s);
+    std::vector<std::uint8_t> line(lines.sidescan_line(),
+                                   lines.sidescan_line() + lines.sidescan_length());
+    StripHistory window(StripKind::kSidescan);
+    window.Resize(2 * kNs - 1, 100);  // W = 2 ns
+    ASSERT_EQ(window.line_length(), 2 * kNs);
+    for (int ping = 0; ping < kSidescanFirstPing; ++ping) {
+        window.Push(line.data(), static_cast<int>(line.size()));
+    }
+    for (int x = 0; x < 2 * kNs; ++x) {
+        const bool lit = x == 20 || x == 21 || x == 600 || x == 601;
+        ASSERT_EQ(window.DisplayedPixel(x, 0), lit ? SidescanValue(210) : 0) << x;
+    }
 }
 
 TEST(EchoLine, BeamStraightDownAndTiltsBeyondTheFan) {
