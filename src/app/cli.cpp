@@ -13,7 +13,7 @@ namespace {
 char SwitchLetter(std::string_view arg) {
     if (arg.size() != 2 || arg[0] != '/') return 0;
     const char c = static_cast<char>(arg[1] | 0x20);
-    return (c == 'p' || c == 'b' || c == 'x' || c == 'c') ? c : 0;
+    return (c == 'p' || c == 'b' || c == 'x' || c == 'c' || c == 'z') ? c : 0;
 }
 
 }  // namespace

@@ -209,10 +209,7 @@ void Engine::Shutdown() {
         RecordingControl& rec = d.outputs.Recording();
         rec.RecordStop();
         if (rec.copying()) rec.CopyStop(d.playback.file().path());
-        for (OutputKind k :
-             {OutputKind::Point, OutputKind::Beam, OutputKind::Xtf, OutputKind::Csv}) {
-            rec.CloseOutput(k);
-        }
+        for (OutputKind k : kOutputKinds) rec.CloseOutput(k);
     }
     d.playback.Close();
     d.udp.Close();
@@ -312,7 +309,7 @@ std::vector<std::string> Engine::output_files() const {
     std::vector<std::string> out;
     Impl& d = *impl_;
     std::lock_guard lock(d.outputs.RecordingMutex());
-    for (OutputKind k : {OutputKind::Point, OutputKind::Beam, OutputKind::Xtf, OutputKind::Csv}) {
+    for (OutputKind k : kOutputKinds) {
         if (d.outputs.Recording().OutputOpen(k)) {
             out.push_back(d.outputs.Recording().OutputPath(k).string());
         }

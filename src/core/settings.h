@@ -113,6 +113,17 @@ struct Settings {
     // Our own keys (section "Settings"): explicit serial device paths that win over the index.
     std::string ComPortGPSDevice;
     std::string ComPortSVDevice;
+    // Our own keys: the rest of the device offsets. The sonar head's latency (its position is
+    // SonarXOffsetMeters = starboard, SonarYOffsetMeters = forward, SonarDepthMeters = vertical,
+    // its turn HeadingOffset = yaw, PitchOffset, RollOffset), and the GPS antenna's seven values.
+    float SonarLatencySeconds = 0.0f;
+    float GPSXOffsetMeters = 0.0f;  // starboard
+    float GPSYOffsetMeters = 0.0f;  // forward
+    float GPSDepthMeters = 0.0f;    // vertical, + downwards
+    float GPSHeadingOffset = 0.0f;  // yaw, degrees
+    float GPSPitchOffset = 0.0f;
+    float GPSRollOffset = 0.0f;
+    float GPSLatencySeconds = 0.0f;
 };
 
 // What the connected head allows, adopted from its information block; before any head has been

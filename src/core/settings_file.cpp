@@ -177,6 +177,14 @@ constexpr std::array kKeys{
     Int("ReducedEthernetThroughputEnable", &S::ReducedEthernetThroughputEnable, "0", 0, 1, 0),
     Txt("ComPortGPSDevice", &S::ComPortGPSDevice),
     Txt("ComPortSVDevice", &S::ComPortSVDevice),
+    Flt("SonarLatencySeconds", &S::SonarLatencySeconds, "0.00", -5.0, 5.0, 0.0, Fmt::F4_2),
+    Flt("GPSXOffsetMeters", &S::GPSXOffsetMeters, "0.000", -100.0, 100.0, 0.0, Fmt::F5_3),
+    Flt("GPSYOffsetMeters", &S::GPSYOffsetMeters, "0.000", -100.0, 100.0, 0.0, Fmt::F5_3),
+    Flt("GPSDepthMeters", &S::GPSDepthMeters, "0.000", -100.0, 100.0, 0.0, Fmt::F5_3),
+    Flt("GPSHeadingOffset", &S::GPSHeadingOffset, "0.00", -45.0, 45.0, 0.0, Fmt::F4_2),
+    Flt("GPSPitchOffset", &S::GPSPitchOffset, "0.00", -45.0, 45.0, 0.0, Fmt::F4_2),
+    Flt("GPSRollOffset", &S::GPSRollOffset, "0.00", -45.0, 45.0, 0.0, Fmt::F4_2),
+    Flt("GPSLatencySeconds", &S::GPSLatencySeconds, "0.00", -5.0, 5.0, 0.0, Fmt::F4_2),
 };
 
 const char* SectionOf(std::string_view key) {

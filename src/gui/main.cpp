@@ -33,6 +33,7 @@ void PrintHelp() {
         "  vornax_qi survey.vqs /b   beam file survey.Q4B\n"
         "  vornax_qi survey.vqs /x   XTF file survey_sss.XTF and point file survey.Q4P\n"
         "  vornax_qi survey.vqs /c   CSV file survey.csv (one line per profile point)\n"
+        "  vornax_qi survey.vqs /z   soundings survey.xyz (easting northing depth)\n"
         "Exit status: 0 on success, 1 with a one-line reason on stderr otherwise.");
 }
 

@@ -1,4 +1,4 @@
-// The output steps of every processed ping: point, beam, XTF and CSV records to their files,
+// The output steps of every processed ping: point, beam, XTF, CSV and XYZ records to their files,
 // point and beam datagrams (or the keep-alive) to the network, and the live recording. Runs
 // on the ping thread; the recording state is shared with the GUI thread under a short lock
 // that is never held while a dialog is open.
@@ -13,9 +13,9 @@
 #include "net/control.h"
 #include "net/udp_output.h"
 #include "pipeline/pipeline.h"
-#include "recording/csv_writer.h"
 #include "recording/point_record.h"
 #include "recording/recording_control.h"
+#include "recording/sounding_files.h"
 #include "recording/time_stamp.h"
 #include "recording/vqs_format.h"
 #include "recording/xtf_writer.h"
@@ -45,7 +45,7 @@ class PingOutputs final : public PipelineOutputs {
         next_played_.store(values, std::memory_order_release);
     }
     void StartXtf() { xtf_.StartFile(); }
-    void StartCsv() { csv_.StartFile(); }
+    void StartSoundings() { soundings_.Start(); }
     std::uint64_t records_written() const { return records_written_; }
 
     void OnPingProcessed(PingPipeline& p, const std::uint8_t* ping, std::size_t length,
@@ -70,7 +70,7 @@ class PingOutputs final : public PipelineOutputs {
     PointRecordBuilder point_;
     BeamRecordBuilder beam_;
     XtfBuilder xtf_;
-    CsvWriter csv_;
+    SoundingFiles soundings_;
     UdpOutput* udp_ = nullptr;
     ControlState* control_ = nullptr;
     std::function<RecordNav()> nav_source_;

@@ -6,14 +6,18 @@
 #include <algorithm>
 #include <cctype>
 #include <chrono>
+#include <cmath>
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
+#include <sstream>
 #include <string>
 #include <thread>
 
 #include "app/engine.h"
 #include "app/menu_table.h"
+#include "core/utm.h"
 #include "support/recording_operator.h"
 #include "support/temp_dir.h"
 
@@ -172,6 +176,66 @@ TEST_F(CliConversion, PointAndCsvSwitches) {
     EXPECT_NE(first.find(','), std::string::npos);
     EXPECT_TRUE(std::isalpha(static_cast<unsigned char>(first[0]))) << first;
     EXPECT_GT(std::count(csv.begin(), csv.end(), '\n'), static_cast<std::ptrdiff_t>(records_));
+}
+
+// The recording with every ping at a GPS fix: the vessel at 43.65 N 70.39 W heading north
+// (flags at header byte 65, latitude and longitude as doubles at 394 and 402, heading at 418).
+std::string WithFix(std::string file, double lat, double lon) {
+    std::size_t pos = 0;
+    while (pos + 3072 <= file.size() && file.compare(pos, 3, "VQS") == 0) {
+        file[pos + 65] = static_cast<char>(file[pos + 65] | 0x09);
+        std::memcpy(&file[pos + 394], &lat, 8);
+        std::memcpy(&file[pos + 402], &lon, 8);
+        const float heading = 0.0f;
+        std::memcpy(&file[pos + 418], &heading, 4);
+        pos += U32(file, pos + 4);
+    }
+    return file;
+}
+
+TEST_F(CliConversion, SoundingsOnTheMapFromARecordingWithAFix) {
+    test::WriteFile(dir_ / "fixed.vqs", WithFix(*recording_, 43.6536, -70.3909));
+    // The antenna 10 m ahead of the reference point: every sounding 10 m south of the fix.
+    dir_.WriteLoopbackIni("GPSYOffsetMeters=10\r\n");
+    RunResult r = Run("fixed.vqs /z");
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.err, "");
+    EXPECT_FALSE(fs::exists(dir_ / "fixed_sonar.xyz"));
+    const std::string xyz = test::ReadFile(dir_ / "fixed.xyz");
+    const auto lines = std::count(xyz.begin(), xyz.end(), '\n');
+    ASSERT_GT(lines, static_cast<std::ptrdiff_t>(records_));
+    const UtmPosition fix = ToUtmInZone(43.6536, -70.3909, 19);
+    std::istringstream ss(xyz);
+    double e = 0, n = 0, d = 0, max_depth = 0;
+    int count = 0;
+    while (ss >> e >> n >> d) {
+        ++count;
+        // The simulated seabed lies about 20 m down, within the 50 m range.
+        EXPECT_LT(std::fabs(n - (fix.northing - 10.0)), 1.0) << e << " " << n << " " << d;
+        EXPECT_LT(std::fabs(e - fix.easting), 60.0) << e << " " << n << " " << d;
+        max_depth = std::max(max_depth, d);
+    }
+    EXPECT_EQ(count, lines);
+    EXPECT_GT(max_depth, 10.0);
+    EXPECT_LT(max_depth, 50.0);
+
+    r = Run("fixed.vqs /c");
+    ASSERT_EQ(r.status, 0) << r.err;
+    const std::string csv = test::ReadFile(dir_ / "fixed.csv");
+    EXPECT_EQ(std::count(csv.begin(), csv.end(), '\n'), lines + 1);
+    EXPECT_NE(csv.find(",19N,"), std::string::npos);
+}
+
+TEST_F(CliConversion, SoundingsWithoutAFixAreRelativeToTheSonarAndSaidOnce) {
+    const RunResult r = Run("survey.vqs /z");
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
+    EXPECT_NE(r.err.find("has no GPS fix"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("survey_sonar.xyz"), std::string::npos) << r.err;
+    EXPECT_EQ(test::ReadFile(dir_ / "survey.xyz"), "");
+    const std::string sonar = test::ReadFile(dir_ / "survey_sonar.xyz");
+    EXPECT_GT(std::count(sonar.begin(), sonar.end(), '\n'), static_cast<std::ptrdiff_t>(records_));
+    EXPECT_NE(r.out.find("survey.xyz"), std::string::npos) << r.out;
 }
 
 TEST_F(CliConversion, BadInputEndsWithAReasonAndNoOutput) {
