@@ -31,6 +31,10 @@ bool ParseCommandLine(int argc, char** argv, CommandLine& out, std::string* erro
         };
         if (a == "-h" || a == "--help") {
             out.help = true;
+        } else if (a == "--version") {
+            out.version = true;
+        } else if (a == "--desktop") {
+            out.desktop = true;
         } else if (a == "--simulate") {
             out.options.simulate = true;
         } else if (a == "--no-pacing") {

@@ -11,6 +11,8 @@ namespace vq {
 struct CommandLine {
     EngineOptions options;
     bool help = false;
+    bool version = false;
+    bool desktop = false;  // started by the desktop entry: settings and recordings per user
 };
 
 // Parses argv. False with a reason for an unknown option or a missing option value.

@@ -8,6 +8,7 @@
 
 #include "app/cli.h"
 #include "app/engine.h"
+#include "app/locations.h"
 #include "gui/main_window.h"
 #include "gui/qt_operator.h"
 
@@ -18,7 +19,10 @@ void PrintHelp() {
         "Usage: vornax_qi [options] [RECORDING.VQS [/p|/b|/x|/c]]\n"
         "\n"
         "Operates a multibeam imaging and profiling sonar head over Ethernet.\n"
-        "Settings are read from and written to Vornax_Qi.INI in the current directory.\n"
+        "Settings are read from and written to Vornax_Qi.INI in the current directory, and\n"
+        "recordings are made there. Started with --desktop (as the desktop menu does), the\n"
+        "settings live in $XDG_CONFIG_HOME/vornax-qi (~/.config/vornax-qi) and recordings in\n"
+        "the Vornax_Qi folder of the documents directory (~/Documents/Vornax_Qi).\n"
         "\n"
         "Options:\n"
         "  --simulate        run live against a built-in simulated sonar head on loopback;\n"
@@ -26,6 +30,8 @@ void PrintHelp() {
         "  --no-pacing       with --simulate: the simulated head answers as fast as it can\n"
         "  --gps DEVICE      read GPS sentences from this serial device (e.g. a pseudo-terminal)\n"
         "  --sv DEVICE       read the sound-velocity probe from this serial device\n"
+        "  --desktop         settings and recordings in the per-user directories\n"
+        "  --version         show the version\n"
         "  -h, --help        show this help\n"
         "\n"
         "Conversion without a window (the program ends when the file has been converted):\n"
@@ -50,10 +56,27 @@ int main(int argc, char** argv) {
         PrintHelp();
         return 0;
     }
+    if (cl.version) {
+        std::printf("vornax_qi %s\n", VQ_VERSION_TEXT);
+        return 0;
+    }
+    vq::ProgramLocations where;
+    if (cl.desktop) {
+        where = vq::ResolveLocations(vq::LocationInputsFromEnvironment(true));
+        std::error_code ec;
+        std::filesystem::create_directories(where.settings_dir, ec);
+        std::filesystem::create_directories(where.recording_dir, ec);
+        cl.options.settings_dir = where.settings_dir;
+    }
     if (cl.options.command_line_switch != 0) return vq::RunConversion(cl.options);
 
     QApplication app(argc, argv);
     vq::gui::QtOperator op;
+    if (cl.desktop) {
+        // File dialogs and automatic recording names start in the recordings folder.
+        std::error_code ec;
+        std::filesystem::current_path(where.recording_dir, ec);
+    }
     cl.options.working_dir = std::filesystem::current_path();
     vq::Engine engine(cl.options, op);
     vq::gui::MainWindow window(engine, op);

@@ -95,17 +95,18 @@ class CliConversion : public ::testing::Test {
         test::WriteFile(dir_ / "survey.vqs", *recording_);
     }
 
-    RunResult Run(const std::string& args) const {
+    RunResult Run(const std::string& args, const std::string& env = "") const {
         RunResult r;
 #ifdef VQ_PROGRAM
-        const std::string cmd = "cd '" + dir_.path().string() + "' && '" VQ_PROGRAM "' " + args +
-                                " >stdout.txt 2>stderr.txt";
+        const std::string cmd = "cd '" + dir_.path().string() + "' && " + env +
+                                "'" VQ_PROGRAM "' " + args + " >stdout.txt 2>stderr.txt";
         const int rc = std::system(cmd.c_str());
         r.status = WIFEXITED(rc) ? WEXITSTATUS(rc) : -1;
         r.out = test::ReadFile(dir_ / "stdout.txt");
         r.err = test::ReadFile(dir_ / "stderr.txt");
 #else
         (void)args;
+        (void)env;
 #endif
         return r;
     }
@@ -236,6 +237,32 @@ TEST_F(CliConversion, SoundingsWithoutAFixAreRelativeToTheSonarAndSaidOnce) {
     const std::string sonar = test::ReadFile(dir_ / "survey_sonar.xyz");
     EXPECT_GT(std::count(sonar.begin(), sonar.end(), '\n'), static_cast<std::ptrdiff_t>(records_));
     EXPECT_NE(r.out.find("survey.xyz"), std::string::npos) << r.out;
+}
+
+TEST_F(CliConversion, FromTheDesktopTheSettingsLiveInTheUsersConfiguration) {
+    RunResult r = Run("--version");
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out.rfind("vornax_qi ", 0), 0u) << r.out;
+    // The survey directory's own settings file stays as it is.
+    const std::string survey_ini = test::ReadFile(dir_ / "Vornax_Qi.INI");
+    const fs::path config = dir_ / "config" / "vornax-qi";
+    fs::create_directories(config);
+    test::WriteFile(fs::path(config) / "Vornax_Qi.INI",
+                    "[Settings]\r\nIPAddress_Sonar1=127.0.0.1\r\nIPAddress_Output1=127.0.0.1\r\n"
+                    "GPSYOffsetMeters=-7.5\r\n");
+    test::WriteFile(dir_ / "fixed.vqs", WithFix(*recording_, 43.6536, -70.3909));
+    r = Run("--desktop fixed.vqs /z", "HOME='" + dir_.path().string() + "' XDG_CONFIG_HOME='" +
+                                          (dir_ / "config").string() + "' ");
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(test::ReadFile(dir_ / "Vornax_Qi.INI"), survey_ini);
+    const std::string ini = test::ReadFile(config / "Vornax_Qi.INI");
+    EXPECT_NE(ini.find("GPSYOffsetMeters=-7.500"), std::string::npos) << ini;
+    EXPECT_TRUE(fs::is_directory(dir_ / "Documents" / "Vornax_Qi"));
+    // The antenna 7.5 m behind the reference point: soundings 7.5 m north of the fix.
+    std::istringstream ss(test::ReadFile(dir_ / "fixed.xyz"));
+    double e = 0, n = 0, d = 0;
+    ASSERT_TRUE(ss >> e >> n >> d);
+    EXPECT_NEAR(n, ToUtmInZone(43.6536, -70.3909, 19).northing + 7.5, 1.0);
 }
 
 TEST_F(CliConversion, BadInputEndsWithAReasonAndNoOutput) {

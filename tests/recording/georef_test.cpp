@@ -7,6 +7,7 @@
 #include <GeographicLib/UTMUPS.hpp>
 
 #include <cmath>
+#include <ostream>
 #include <string>
 
 #include "core/utm.h"
@@ -118,6 +119,11 @@ const Case kCases[] = {
     {"AntennaHeightIsALeverArmUnderRoll", At(0, 0, 10), Antenna(0, 0, -3), 20, 0, 0, -3.9939082,
      19.6961551},
 };
+
+// Test names and failures show the case's name, not its bytes.
+void PrintTo(const Case& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class Georef : public ::testing::TestWithParam<Case> {};
 
