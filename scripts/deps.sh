@@ -1,11 +1,14 @@
 # Installs the Debian packages the build and the tests need, when they are missing.
 # Sourced by test.sh and run.sh.
 VQ_PACKAGES=(cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev libbenchmark-dev
-             qt6-base-dev libpng-dev libgeographiclib-dev iproute2 util-linux)
+             qt6-base-dev libpng-dev libgeographiclib-dev iproute2 util-linux scdoc)
+# What building and checking the Debian package needs beyond the build (scripts/package.sh).
+VQ_PACKAGING_PACKAGES=(dpkg-dev lintian man-db)
 
 install_deps() {
+  local wanted=("${VQ_PACKAGES[@]}" "$@")
   local missing=()
-  for p in "${VQ_PACKAGES[@]}"; do
+  for p in "${wanted[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
   done
   [ ${#missing[@]} -eq 0 ] && return 0

@@ -19,6 +19,7 @@
 #include "app/menu_table.h"
 #include "core/utm.h"
 #include "support/recording_operator.h"
+#include "support/sim_recording.h"
 #include "support/temp_dir.h"
 
 namespace vq {
@@ -52,33 +53,7 @@ struct RunResult {
 class CliConversion : public ::testing::Test {
   protected:
     // One live recording of the simulated head, shared by every case of this suite.
-    static void SetUpTestSuite() {
-        TempDir dir;
-        dir.WriteLoopbackIni("AutoFilename=1\r\n");
-        test::RecordingOperator op;
-        EngineOptions o;
-        o.working_dir = dir.path();
-        o.simulate = true;
-        o.sim_pacing = false;
-        o.link_initial_delay_ms = 0;
-        Engine e(o, op);
-        e.Start();
-        auto wait = [&](std::uint64_t n) {
-            const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(120);
-            while (e.stats().pings_processed < n && std::chrono::steady_clock::now() < limit) {
-                std::this_thread::sleep_for(std::chrono::milliseconds(5));
-            }
-        };
-        wait(2);
-        e.Command(menu::kRecord);
-        wait(e.stats().pings_processed + 8);
-        e.Command(menu::kRecord);
-        e.Shutdown();
-        for (const auto& f : fs::directory_iterator(dir.path())) {
-            if (f.path().extension() == ".VQS")
-                recording_ = new std::string(test::ReadFile(f.path()));
-        }
-    }
+    static void SetUpTestSuite() { recording_ = new std::string(test::RecordSimulatedPings(8)); }
     static void TearDownTestSuite() {
         delete recording_;
         recording_ = nullptr;
