@@ -63,7 +63,7 @@ constexpr WindowShot kWindows[] = {
     {menu::kSonarStatus, "Sonar Status", "window-sonar-status"},
 };
 constexpr Shot kModes[] = {
-    {menu::kModeSector, "mode-sector"},       {menu::kModeLinear, "mode-linear"},
+    {menu::kModeSector, "mode-sector"},           {menu::kModeLinear, "mode-linear"},
     {menu::kModePerspective, "mode-perspective"}, {menu::kModeProfile, "mode-profile"},
     {menu::kModeBeamTest, "mode-beam-test"},
 };
@@ -74,9 +74,10 @@ class Photographer {
 
     int Run() {
         dir_.setAutoRemove(true);
-        const std::string ini = "[Settings]\r\nIPAddress_Sonar1=127.0.0.1\r\n"
-                                "IPAddress_Output1=127.0.0.1\r\nAutoFilename=1\r\n"
-                                "ProfilePointDetection=1\r\nDataOutputType=0\r\n";
+        const std::string ini =
+            "[Settings]\r\nIPAddress_Sonar1=127.0.0.1\r\n"
+            "IPAddress_Output1=127.0.0.1\r\nAutoFilename=1\r\n"
+            "ProfilePointDetection=1\r\nDataOutputType=0\r\n";
         QFile f(dir_.filePath("Vornax_Qi.INI"));
         if (!f.open(QIODevice::WriteOnly) || f.write(ini.c_str()) < 0) return Fail("no INI");
         f.close();
@@ -116,8 +117,7 @@ class Photographer {
     }
     bool WaitForPictures(int n) {
         const qint64 start = window_->sonar_view()->frames_shown();
-        return WaitUntil([&] { return window_->sonar_view()->frames_shown() >= start + n; },
-                         20000);
+        return WaitUntil([&] { return window_->sonar_view()->frames_shown() >= start + n; }, 20000);
     }
     QString PathOf(const char* file) const { return out_ + "/" + file + ".png"; }
     void Save(QWidget* w, const char* file) {
