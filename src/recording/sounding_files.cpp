@@ -39,12 +39,15 @@ void SoundingFiles::WritePing(RecordingControl& rc, const PointRecordInputs& in,
     told_ = true;
     std::string text = "Ping " + std::to_string(in.h.output_ping_number) +
                        " has no GPS fix: soundings without a fix are written relative to the "
-                       "sonar (starboard, forward, depth)";
-    if (!sonar_name.empty()) {
+                       "sonar";
+    if (sonar_name.empty()) {
+        text += " only (their map columns in the .csv stay empty).";
+    } else {
         const std::size_t slash = sonar_name.rfind('/');
-        text += " to " + (slash == std::string::npos ? sonar_name : sonar_name.substr(slash + 1));
+        text += " (starboard, forward, depth) to " +
+                (slash == std::string::npos ? sonar_name : sonar_name.substr(slash + 1)) + ".";
     }
-    op.MessageBox(text + ".", kSoundingsTitle);
+    op.MessageBox(text, kSoundingsTitle);
 }
 
 }  // namespace vq

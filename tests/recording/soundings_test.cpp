@@ -180,7 +180,10 @@ TEST(Soundings, ConversionFilesSayOnceThatSoundingsLackAFix) {
     ASSERT_TRUE(rc.OpenOutput(OutputKind::Csv, dir / "next.csv"));
     files.Start();
     files.WritePing(rc, p.in, {}, op);
-    EXPECT_EQ(op.messages().size(), 2u);
+    ASSERT_EQ(op.messages().size(), 2u);
+    EXPECT_EQ(op.messages()[1].text,
+              "Ping 7 has no GPS fix: soundings without a fix are written relative to the sonar "
+              "only (their map columns in the .csv stay empty).");
 }
 
 TEST(Soundings, MountingComesFromTheOffsetKeysAndTheRecordedSonarPosition) {
