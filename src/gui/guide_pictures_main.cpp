@@ -169,8 +169,11 @@ class Photographer {
         }
     }
 
+    // Dialogs need no pings: they are held meanwhile, which keeps slow builds quick.
     template <std::size_t N>
     void Dialogs(const Shot (&shots)[N]) {
+        const bool held = engine_->hold();
+        if (!held) engine_->KeyChar('H');
         for (const Shot& s : shots) {
             QAction* a = window_->Action(s.id);
             if (!a || !a->isEnabled()) {
@@ -194,6 +197,7 @@ class Photographer {
             }
             window_->RefreshMenu();
         }
+        if (!held && engine_->hold()) engine_->KeyChar('H');
     }
 
     // A short recording, then the data source switched to the file and the recording played.
