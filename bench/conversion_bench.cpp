@@ -6,6 +6,7 @@
 #include <stdlib.h>
 #include <sys/resource.h>
 
+#include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -116,12 +117,13 @@ void BM_CommandLineConversion(benchmark::State& state) {
         o.command_line_switch = sw;
         vq::Engine engine(o, op);
         engine.Start();
-        if (engine.output_files().empty()) {
+        if (engine.command_line_outputs().empty()) {
             state.SkipWithError("the conversion opened no output");
             break;
         }
-        while (!engine.playback_reached_end()) engine.PlaybackTurn();
-        converted += engine.records_played();
+        engine.WaitForPlaybackEnd(1, std::chrono::hours(1));
+        const std::uint64_t played = engine.playback().records_at_end;
+        converted += played;
         engine.Shutdown();
         // Every record became one 480 x 1000 beam record, or one 2384-byte XTF ping.
         const std::uint64_t expect = sw == 'b' ? 480256ull * static_cast<std::uint64_t>(pings)
@@ -129,8 +131,7 @@ void BM_CommandLineConversion(benchmark::State& state) {
         fs::path out = rec;
         out.replace_extension(sw == 'b' ? ".Q4B" : "");
         if (sw == 'x') out += "_sss.XTF";
-        if (engine.records_played() != static_cast<std::uint64_t>(pings) ||
-            fs::file_size(out) != expect) {
+        if (played != static_cast<std::uint64_t>(pings) || fs::file_size(out) != expect) {
             state.SkipWithError("the output does not hold one record per ping");
             break;
         }

@@ -2,6 +2,7 @@
 
 #include "recording/conversion.h"
 
+#include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <string_view>
@@ -73,7 +74,7 @@ bool ParseCommandLine(int argc, char** argv, CommandLine& out, std::string* erro
 namespace vq {
 namespace {
 
-// The operator of an unattended run: messages go to the terminal, dialogs are cancelled.
+// The operator of an unattended run: messages go to the terminal.
 class TerminalOperator final : public Operator {
   public:
     void MessageBox(std::string_view text, std::string_view title) override {
@@ -83,7 +84,6 @@ class TerminalOperator final : public Operator {
         std::fprintf(stderr, "vornax_qi: %.*s: %s\n", static_cast<int>(title.size()), title.data(),
                      one_line.c_str());
     }
-    std::vector<std::string> ChooseFiles(const FileDialogRequest&) override { return {}; }
     void SetWindowTitle(std::string_view) override {}
     void SetStatus(std::string_view, std::string_view) override {}
     void PictureReady() override {}
@@ -118,17 +118,19 @@ int RunConversion(const EngineOptions& options) {
     o.simulate = false;
     Engine engine(o, op);
     engine.Start();
-    const std::vector<std::string> outputs = engine.output_files();
-    if (!engine.playback_open() || outputs.size() != CommandLineOutputs(*req).size()) {
+    const std::vector<std::string> outputs = engine.command_line_outputs();
+    if (!engine.command_line_opened() || outputs.size() != CommandLineOutputs(*req).size()) {
         std::fprintf(stderr, "vornax_qi: %s: an output file cannot be created\n",
                      req->file.c_str());
         engine.Shutdown();
         return 1;
     }
+    // The conversion runs on the playback source's thread, the same way as in the window;
+    // this thread only reports its progress.
     int shown = -1;
-    while (!engine.playback_reached_end()) {
-        engine.PlaybackTurn();
-        const int pct = static_cast<int>(engine.playback_progress() * 100.0);
+    for (bool done = false; !done;) {
+        done = engine.WaitForPlaybackEnd(1, std::chrono::milliseconds(200));
+        const int pct = done ? 100 : static_cast<int>(engine.playback().progress * 100.0);
         if (pct / 10 != shown / 10) {
             std::printf("converting %s: %d%%\n", req->file.c_str(), pct);
             std::fflush(stdout);
@@ -136,7 +138,7 @@ int RunConversion(const EngineOptions& options) {
         }
     }
     std::printf("converted %s: %llu pings to", req->file.c_str(),
-                static_cast<unsigned long long>(engine.records_played()));
+                static_cast<unsigned long long>(engine.playback().records_at_end));
     for (const std::string& f : outputs) std::printf(" %s", f.c_str());
     std::printf("\n");
     engine.Shutdown();

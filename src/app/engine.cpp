@@ -1,8 +1,5 @@
 #include "app/engine.h"
 
-#include <algorithm>
-#include <thread>
-
 #include "app/engine_impl.h"
 #include "core/settings_file.h"
 
@@ -30,6 +27,28 @@ Engine::~Engine() {
     Shutdown();
 }
 
+std::uint64_t Engine::Impl::Post(TaskQueue::Task task) {
+    const std::uint64_t seq = tasks.Post([this, t = std::move(task)] {
+        t();
+        op.StateChanged();
+    });
+    // Nothing runs pings: everything the ping thread would own is this thread's now.
+    if (!active) tasks.RunPending();
+    return seq;
+}
+
+void Engine::Impl::StartSource(PingSource* s) {
+    active = s;
+    if (!s->Start()) active = nullptr;
+}
+
+void Engine::Impl::StopSource() {
+    if (active) active->Stop();
+    active = nullptr;
+    connected.store(false);
+    tasks.RunPending();
+}
+
 void Engine::Impl::StartSimulatedHead() {
     sim::Options so;
     so.port = 0;  // an ephemeral loopback port: several engines never collide
@@ -45,7 +64,6 @@ void Engine::Impl::StartSimulatedHead() {
 }
 
 void Engine::Impl::StartLink() {
-    if (link && link->running()) return;
     LinkConfig lc;
     lc.initial_delay_ms = opts.link_initial_delay_ms;
     if (sim) {
@@ -68,33 +86,32 @@ void Engine::Impl::StartLink() {
         op.SetStatus("connection", on ? "Connected" : "No Connection");
     };
     cb.on_frequency_forced = [this](int) { pipeline.RequestOperatingPoint(false); };
+    cb.on_thread_start = [this] { pipeline.BindToCurrentThread(); };
+    cb.on_thread_end = [this] { pipeline.Unbind(); };
     link = std::make_unique<Link>(lc, store, op, cb);
-    link->set_drawing_flag(&drawing);
+    link->set_tasks(&tasks);
     link->set_hold(hold.load());
-    link->StartLinkThread();
+    StartSource(link.get());
 }
 
-void Engine::Impl::StopLink() {
-    if (link) link->StopLinkThread();
-    connected.store(false);
+// What the source being left had open: the recording, the copy and the playback file.
+void Engine::Impl::CloseFilesOfTheSource() {
+    RecordingControl& rec = outputs.Recording();
+    rec.RecordStop();
+    if (rec.copying()) rec.CopyStop(playback.file().path());
+    playback.Close();
+    recording_intent.reset();
+    copy_intent.reset();
 }
 
 // Switching the data source between the live head and file playback.
 void Engine::Impl::SwitchDataSource(int run_mode) {
     if (run_mode == source) return;
     pipeline.RequestClear();
-    // Entering playback: the link thread and the serial readers end before anything they use
-    // is closed.
-    if (run_mode == 1) {
-        sensors.Close();
-        StopLink();
-    }
-    {
-        std::lock_guard lock(outputs.RecordingMutex());
-        outputs.Recording().RecordStop();
-        if (outputs.Recording().copying()) outputs.Recording().CopyStop(playback.file().path());
-    }
-    playback.Close();
+    // The serial readers and the source's thread end before anything they use is closed.
+    if (run_mode == 1) sensors.Close();
+    StopSource();
+    CloseFilesOfTheSource();
     if (run_mode == 1) {
         saved_live = store.snapshot();
         store.Update([](SettingsState& st) {
@@ -116,32 +133,38 @@ void Engine::Impl::SwitchDataSource(int run_mode) {
             st.s.HalfRange = 0;
         });
         op.SetWindowTitle("Vornax_Qi Multibeam Sonar");
+    }
+    // Switching releases the hold.
+    hold.store(false);
+    playback_source.set_hold(false);
+    if (run_mode == 1) {
+        StartSource(&playback_source);
+    } else {
         StartLink();
         OpenSerialPorts();
         pipeline.RequestOperatingPoint(true);
     }
     source = run_mode;
-    // Switching releases the hold.
-    hold.store(false);
-    if (link) link->set_hold(false);
     RefreshMenu();
 }
 
 void Engine::Impl::RefreshMenu() {
     // What the recording and playback objects are doing is read from them, not remembered:
     // a recording can also stop by itself (a full disk).
-    {
-        std::lock_guard lock(outputs.RecordingMutex());
-        activity.recording = outputs.Recording().Recording();
-        activity.copying = outputs.Recording().copying();
-    }
-    activity.playback_file_open = playback.is_open();
+    activity.recording = Recording();
+    activity.copying = Copying();
+    activity.playback_file_open = playback.snapshot().open;
     UpdateMenu(menu, store.snapshot(), activity);
 }
 
 bool Engine::Impl::Recording() {
-    std::lock_guard lock(outputs.RecordingMutex());
-    return outputs.Recording().Recording();
+    if (recording_intent && tasks.done() < recording_intent->task) return recording_intent->on;
+    return outputs.Recording().snapshot().recording;
+}
+
+bool Engine::Impl::Copying() {
+    if (copy_intent && tasks.done() < copy_intent->task) return copy_intent->on;
+    return outputs.Recording().snapshot().copying;
 }
 
 bool Engine::Impl::SaveSettings() {
@@ -179,17 +202,26 @@ void Engine::Start() {
     d.store.Update([&](SettingsState& s) { s = st; });
     d.pipeline.RequestDisplayMode(st.s.DisplayType);
     d.pipeline.set_outputs(&d.outputs);
+    // The GPS state is one object for the whole run; the serial reader fills it.
+    d.outputs.set_nav(&d.sensors.Nav());
     d.activity.recording_available = true;
     d.activity.conversion_available = true;
     d.OpenOutputSocket();
     if (!d.opts.command_line_file.empty()) {
-        // A recording named on the command line: playback (and conversion) without the link.
+        // A recording named on the command line: playback (and conversion) without the link,
+        // as fast as the pipeline allows; a conversion reads nothing after the end.
         d.command_line_run = true;
         d.saved_live = d.store.snapshot();
         d.store.Update([](SettingsState& s) { s.s.RunMode = 1; });
         d.source = 1;
         d.pipeline.RequestOperatingPoint(true);
-        d.StartCommandLineConversion();
+        d.command_line_opened = d.StartCommandLineConversion();
+        for (const std::string& p : d.outputs.Recording().snapshot().output_paths) {
+            if (!p.empty()) d.command_line_outputs.push_back(p);
+        }
+        d.playback_source.set_paced(false);
+        d.playback.set_stop_at_end(d.opts.command_line_switch != 0);
+        d.StartSource(&d.playback_source);
         d.RefreshMenu();
         return;
     }
@@ -204,15 +236,9 @@ void Engine::Shutdown() {
     if (!d.started || d.shut_down) return;
     d.shut_down = true;
     d.sensors.Close();
-    d.StopLink();
-    {
-        std::lock_guard lock(d.outputs.RecordingMutex());
-        RecordingControl& rec = d.outputs.Recording();
-        rec.RecordStop();
-        if (rec.copying()) rec.CopyStop(d.playback.file().path());
-        for (OutputKind k : kOutputKinds) rec.CloseOutput(k);
-    }
-    d.playback.Close();
+    d.StopSource();
+    d.CloseFilesOfTheSource();
+    for (OutputKind k : kOutputKinds) d.outputs.Recording().CloseOutput(k);
     d.udp.Close();
     d.SaveSettings();
     if (d.sim) d.sim->Stop();
@@ -230,7 +256,8 @@ bool Engine::TakePicture() {
 const PictureFrame& Engine::Picture() const {
     return impl_->pictures.front();
 }
-const MenuState& Engine::menu() const {
+const MenuState& Engine::menu() {
+    impl_->RefreshMenu();
     return impl_->menu;
 }
 SettingsStore& Engine::Store() {
@@ -252,97 +279,53 @@ EngineStats Engine::stats() const {
     s.pings_received = impl_->received.load();
     s.pings_processed = impl_->pipeline.processed();
     s.connected = impl_->connected.load();
+    s.pipeline_thread_violations = impl_->pipeline.thread_violations();
+    s.sim_pings_served = impl_->sim ? impl_->sim->pings_served() : 0;
     return s;
 }
 
-int Engine::PlaybackTurn() {
-    Impl& d = *impl_;
-    if (!d.in_playback()) return -1;
-    if (d.hold.load()) return 50;
-    if (!d.playback.is_open()) return -1;
-    // A command-line conversion runs as fast as the pipeline allows.
-    return d.playback.Turn(!d.command_line_run);
+std::thread::id Engine::ping_thread() const {
+    return impl_->pipeline.last_thread();
 }
 
-bool Engine::playback_reached_end() const {
-    return impl_->playback.reached_end();
-}
-double Engine::playback_progress() const {
-    return impl_->playback.progress();
-}
-std::uint64_t Engine::records_played() const {
-    return impl_->playback.records_processed();
-}
-bool Engine::playback_open() const {
-    return impl_->playback.is_open();
-}
-std::string Engine::playback_file() const {
-    return impl_->playback.file().path().string();
-}
-void Engine::PlaybackJump(int percent) {
-    impl_->playback.Jump(percent);
+PlaybackSnapshot Engine::playback() const {
+    return impl_->playback.snapshot();
 }
 
-void Engine::set_playback_speed(int speed) {
-    const int delay = SpeedDelayMs(100 - std::clamp(speed, 0, 100));
-    impl_->store.Update([delay](SettingsState& st) { st.s.PlaybackDelay = delay; });
+bool Engine::WaitForPlaybackEnd(std::uint64_t ends, std::chrono::milliseconds timeout) const {
+    return impl_->playback.WaitForEnd(ends, timeout);
 }
+
+RecordingSnapshot Engine::recording() const {
+    return impl_->outputs.Recording().snapshot();
+}
+
+bool Engine::command_line_opened() const {
+    return impl_->command_line_opened;
+}
+
+const std::vector<std::string>& Engine::command_line_outputs() const {
+    return impl_->command_line_outputs;
+}
+
+std::vector<std::string> Engine::output_files() const {
+    const RecordingSnapshot r = recording();
+    std::vector<std::string> out;
+    for (const std::string& p : r.output_paths) {
+        if (!p.empty()) out.push_back(p);
+    }
+    return out;
+}
+
+bool Engine::Sync(std::chrono::milliseconds timeout) {
+    return impl_->tasks.WaitDone(impl_->tasks.posted(), timeout);
+}
+
 int Engine::control_fd() const {
     return impl_->udp.fd();
 }
 std::uint16_t Engine::output_local_port() const {
     return impl_->udp.local_port();
-}
-
-void Engine::ReceiveControl() {
-    Impl& d = *impl_;
-    std::array<std::uint8_t, 256> buf{};
-    if (!d.udp.ReceiveOne(buf)) return;
-    ControlInputs in;
-    in.playback = d.in_playback();
-    in.beam_output = d.store.Read([](const SettingsState& st) { return st.s.DataOutputType == 2; });
-    in.recording = d.Recording();
-    const ControlResult r = ApplyControlDatagram(buf.data(), buf.size(), d.control, d.store, in);
-    d.ActOnControl(r);
-}
-
-std::vector<std::string> Engine::output_files() const {
-    std::vector<std::string> out;
-    Impl& d = *impl_;
-    std::lock_guard lock(d.outputs.RecordingMutex());
-    for (OutputKind k : kOutputKinds) {
-        if (d.outputs.Recording().OutputOpen(k)) {
-            out.push_back(d.outputs.Recording().OutputPath(k).string());
-        }
-    }
-    return out;
-}
-
-void Engine::Command(int id) {
-    impl_->HandleCommand(id);
-    impl_->RefreshMenu();
-    impl_->SaveSettings();
-}
-
-void Engine::KeyChar(char c) {
-    Impl& d = *impl_;
-    switch (c) {
-        case 'H':
-        case 'h': {
-            const bool on = !d.hold.load();
-            d.hold.store(on);
-            if (d.link) d.link->set_hold(on);
-            d.sensors.set_hold(on);
-            d.op.SetStatus("hold", on ? "HOLD" : "");
-            break;
-        }
-        case 'C':
-        case 'c':
-            d.pipeline.RequestClear();
-            break;
-        default:
-            break;
-    }
 }
 
 }  // namespace vq

@@ -1,17 +1,32 @@
 // The engine: owns the settings and every subsystem of one running program, and wires them
 // together. Tests build as many engines as they like, each in its own working directory.
+//
+// Threads: the commands below come from one thread (the window's). The pings run on one ping
+// thread: the link's while live, the playback source's while a recording plays. Commands
+// that touch what the ping thread owns (recording, copy, output and playback files, the
+// processing state) are handed to it and take effect before its next ping; they return at
+// once and never wait for a disk or the network. Their effect is read back from the
+// snapshots (recording(), playback(), menu()), and the operator's StateChanged() says when
+// to read again.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "app/menu_table.h"
 #include "core/operator.h"
 #include "core/settings_store.h"
 #include "display/picture_handoff.h"
+#include "pipeline/playback.h"
+#include "recording/conversion.h"
+#include "recording/file_dialogs.h"
+#include "recording/recording_control.h"
 
 namespace vq {
 
@@ -38,6 +53,10 @@ struct EngineStats {
     std::uint64_t pings_processed = 0;  // pings that went through the pipeline
     std::uint64_t pictures = 0;
     bool connected = false;
+    // Calls into the pipeline from a thread other than the ping thread (a fault when not 0).
+    std::uint64_t pipeline_thread_violations = 0;
+    // With --simulate: complete pings the simulated head has sent.
+    std::uint64_t sim_pings_served = 0;
 };
 
 class Engine {
@@ -52,28 +71,66 @@ class Engine {
     // Shutdown in the specified order; writes the settings file. Safe to call twice.
     void Shutdown();
 
-    // Main-window commands by menu identifier, and typed characters ('H' hold, 'C' clear, ...).
-    void Command(int id);
-    void KeyChar(char c);
-    bool hold() const;
+    // --- Commands ---
+    // They come from one thread (the window's, or the caller of a headless engine). A command
+    // that arrives while another one runs (from a callback inside it, or from another thread)
+    // is refused and returns false; it is never run nested.
 
-    // Playback: reads and processes one record; returns the milliseconds to wait before the
-    // next turn (-1 when no file is open or the hold is on).
+    // Main-window commands by menu identifier, and typed characters ('H' hold, 'C' clear).
+    // A command that needs a file dialog (DialogFor) does nothing here without its files.
+    bool Command(int id);
+    bool KeyChar(char c);
+    bool hold() const;
+    // The file dialog the window shows before menu command `id` can run, if any: "&Record
+    // Start..." with automatic names off, "&Copy Start...", "&Playback File..." and the three
+    // conversions (only when the command would start something).
+    std::optional<FileDialogKind> DialogFor(int id) const;
+    // Menu command `id` with the names the operator chose in its dialog (CheckChosenFiles
+    // passed them).
+    bool CommandWithFiles(int id, const std::vector<std::string>& files);
+
+    // Live recording: into `path` (chosen in the save dialog), or with an empty path under an
+    // automatic name; Ctrl+N ends the current file and starts the next one the same way.
+    bool StartRecording(const std::filesystem::path& path = {});
+    bool StopRecording();
+    bool NextRecordingFile(const std::filesystem::path& path = {});
+    // Playback: copying the records played into a new recording.
+    bool StartCopy(const std::filesystem::path& path);
+    bool StopCopy();
+    // Playback: opens a recording; converts one or many recordings (up to 1000) in turn.
+    bool OpenPlaybackFile(const std::filesystem::path& path);
+    bool StartConversion(ConversionTarget target, std::vector<std::string> paths);
+    // The point (OutputKind::Point) or beam (OutputKind::Beam) output file of the data-output
+    // dialog: opens `path`, replacing a file of that name, or with an empty path closes it.
+    bool SetOutputFile(OutputKind kind, const std::filesystem::path& path);
+
     bool in_playback() const;
-    int PlaybackTurn();
-    bool playback_open() const;
-    bool playback_reached_end() const;  // the end of the file was reached since it was opened
-    double playback_progress() const;   // 0..1
-    std::uint64_t records_played() const;
-    std::string playback_file() const;
-    // The "Playback" window: jump to a percentage of the file; the speed slider (0 slowest ..
-    // 100 fastest) sets the fixed playback delay.
-    void PlaybackJump(int percent);
-    void set_playback_speed(int speed);
+    // The "Playback" window: jump to a percentage of the file (1..99; while the hold is on the
+    // record found there is shown); the speed slider (0 slowest .. 100 fastest) sets the fixed
+    // playback delay.
+    bool PlaybackJump(int percent);
+    bool set_playback_speed(int speed);
+    // While the hold is on: reads the next `records` records (a wrap-around counts as one).
+    bool StepPlayback(int records);
+
+    // --- Snapshots: any thread, never waiting for a disk or the ping thread ---
+    // The recording, copy and output files open now, with their sizes.
+    RecordingSnapshot recording() const;
     std::vector<std::string> output_files() const;  // the point/beam/XTF/CSV files open now
-    // The point (beam: the beam) output file of the data-output dialog: opens `path`, replacing
-    // a file of that name, or with an empty path closes the open one. True while it is open.
-    bool SetOutputFile(bool beam, const std::filesystem::path& path);
+    // A recording named on the command line: whether it opened at start-up, and the output
+    // files created for its conversion then (before any record was read).
+    bool command_line_opened() const;
+    const std::vector<std::string>& command_line_outputs() const;
+    // The recording being played, its position and how many records went through.
+    PlaybackSnapshot playback() const;
+    // Waits until the end of a played file has been reached `ends` times in all.
+    bool WaitForPlaybackEnd(std::uint64_t ends, std::chrono::milliseconds timeout) const;
+    // The thread that ran the last ping through the pipeline.
+    std::thread::id ping_thread() const;
+
+    // Waits until every command given so far has taken effect on the ping thread (tests and
+    // the command line; the window never waits). False after `timeout`.
+    bool Sync(std::chrono::milliseconds timeout = std::chrono::seconds(30));
 
     // External control: the output socket's descriptor (for a read notifier) and the handler
     // of one arriving datagram (GUI thread).
@@ -85,7 +142,9 @@ class Engine {
     bool TakePicture();
     const PictureFrame& Picture() const;
 
-    const MenuState& menu() const;
+    // The menu's enabled, checked and text state for what the engine is doing now (the
+    // command thread).
+    const MenuState& menu();
     SettingsStore& Store();
     const std::filesystem::path& working_dir() const;
     EngineStats stats() const;

@@ -31,10 +31,6 @@ void Engine::Impl::OpenSerialPorts() {
     sensors.Close();
     sensors.OpenGps(s, devices);
     sensors.OpenSv(s, devices);
-    outputs.SetNavSource([this] {
-        const NavSnapshot n = sensors.Nav().snapshot();
-        return RecordNavFrom(n, 0.0f, 0.0f, 0.0f);
-    });
 }
 
 // Live: a sound velocity from the probe or from external control becomes the one in use.
@@ -46,66 +42,80 @@ void Engine::Impl::ApplyProbeSoundVelocity() {
     }
 }
 
-void Engine::Impl::ToggleRecording() {
+// A live recording into `path`, or under an automatic name when the path is empty; with
+// `next_file` the current one ends first (Ctrl+N). The files are opened by the ping thread.
+void Engine::Impl::StartRecording(const std::filesystem::path& path, bool next_file) {
     if (in_playback()) return;
-    RecordingControl& rec = outputs.Recording();
-    {
-        std::lock_guard lock(outputs.RecordingMutex());
-        if (rec.Recording()) {
-            rec.RecordStop();
-            return;
-        }
-        const Settings s = store.Read([](const SettingsState& st) { return st.s; });
-        RecordingOptions o;
-        o.AutoFilename = s.AutoFilename;
-        o.AutoFilenameType = s.AutoFilenameType;
-        o.MaximumFilesize = s.MaximumFilesize;
-        o.current_dir = opts.working_dir;
-        o.startup_dir = opts.working_dir;
+    const Settings s = store.Read([](const SettingsState& st) { return st.s; });
+    RecordingOptions o;
+    o.AutoFilename = s.AutoFilename;
+    o.AutoFilenameType = s.AutoFilenameType;
+    o.MaximumFilesize = s.MaximumFilesize;
+    o.current_dir = opts.working_dir;
+    o.startup_dir = opts.working_dir;
+    const std::uint64_t task = Post([this, o, path, next_file] {
+        RecordingControl& rec = outputs.Recording();
+        if (next_file) rec.RecordStop();
+        if (rec.Recording()) return;
         rec.set_options(o);
-    }
-    // The name (and its dialog) is chosen without holding the lock the ping thread needs.
-    bool automatic = false;
-    const std::filesystem::path p = rec.ChooseRecordingName(LocalTimeStamp(), automatic);
-    std::lock_guard lock(outputs.RecordingMutex());
-    rec.RecordStartAt(p, automatic);
+        if (path.empty()) {
+            rec.RecordStartAutomatic(LocalTimeStamp());
+        } else {
+            rec.RecordStartAt(path, false);
+        }
+    });
+    recording_intent = Intent{true, task};
 }
 
-bool Engine::SetOutputFile(bool beam, const std::filesystem::path& path) {
-    RecordingControl& rec = impl_->outputs.Recording();
-    const OutputKind kind = beam ? OutputKind::Beam : OutputKind::Point;
-    std::lock_guard lock(impl_->outputs.RecordingMutex());
-    if (path.empty()) {
+void Engine::Impl::StopRecording() {
+    recording_intent = Intent{false, Post([this] { outputs.Recording().RecordStop(); })};
+}
+
+void Engine::Impl::StartCopy(const std::filesystem::path& path) {
+    if (!in_playback()) return;
+    copy_intent = Intent{true, Post([this, path] { outputs.Recording().CopyStart(path); })};
+}
+
+void Engine::Impl::StopCopy() {
+    copy_intent =
+        Intent{false, Post([this] { outputs.Recording().CopyStop(playback.file().path()); })};
+}
+
+void Engine::Impl::OpenPlaybackFile(const std::filesystem::path& path) {
+    if (!in_playback()) return;
+    Post([this, path] { playback.Open(path); });
+}
+
+void Engine::Impl::StartConversion(ConversionTarget target, std::vector<std::string> paths) {
+    if (!in_playback() || paths.empty()) return;
+    Post([this, target, p = std::move(paths)]() mutable { playback.StartBatch(target, p); });
+}
+
+void Engine::Impl::SetOutputFile(OutputKind kind, const std::filesystem::path& path) {
+    Post([this, kind, path] {
+        RecordingControl& rec = outputs.Recording();
         rec.CloseOutput(kind);
-        return false;
-    }
-    if (rec.OutputOpen(kind)) rec.CloseOutput(kind);
-    return rec.OpenOutput(kind, path);
+        if (!path.empty()) rec.OpenOutput(kind, path);
+    });
 }
 
-void Engine::Impl::ToggleCopy() {
+// The position bar: a jump while the hold is on shows the record found there (with averaging
+// on, enough records to fill the average).
+void Engine::Impl::JumpPlayback(int percent) {
     if (!in_playback()) return;
-    std::lock_guard lock(outputs.RecordingMutex());
-    RecordingControl& rec = outputs.Recording();
-    if (rec.copying()) {
-        rec.CopyStop(playback.file().path());
-    } else {
-        rec.CopyStart();
-    }
+    const Settings s = store.Read([](const SettingsState& st) { return st.s; });
+    const int shown = s.AvgFilter && s.AvgFilterIndex > 2 ? s.AvgFilterIndex - 1 : 1;
+    Post([this, percent, shown] {
+        if (!playback.Jump(percent) || !hold.load()) return;
+        for (int i = 0; i < shown; ++i) playback.Turn(false);
+    });
 }
 
-void Engine::Impl::OpenPlaybackFile() {
+void Engine::Impl::StepPlayback(int records) {
     if (!in_playback()) return;
-    const std::vector<std::string> names = op.ChooseFiles(PlaybackOpenDialog());
-    if (names.empty()) return;
-    playback.Open(names.front());
-}
-
-void Engine::Impl::StartConversion(ConversionTarget target) {
-    if (!in_playback()) return;
-    const std::vector<std::string> names = op.ChooseFiles(ConversionDialog(target));
-    if (names.empty()) return;
-    playback.StartBatch(target, names);
+    Post([this, records] {
+        for (int i = 0; i < records; ++i) playback.Turn(false);
+    });
 }
 
 bool Engine::Impl::StartCommandLineConversion() {
@@ -141,11 +151,12 @@ void Engine::Impl::ActOnControl(const ControlResult& r) {
     if (r.xdcr_changed || r.persistence_cleared) pipeline.RequestClear();
     if (r.threshold_changed) pipeline.RequestProfileThreshold(control.profile_threshold());
     if (r.blanking_changed) pipeline.RequestProfileBlanking(control.profile_blanking());
-    const bool recording = Recording();
-    if (r.recording == RecordingRequest::Start && !playback_mode && !recording) {
-        ToggleRecording();
-    } else if (r.recording == RecordingRequest::Stop && recording) {
-        ToggleRecording();
+    // The decision compares with what the recorder does (or has been asked to do), never
+    // with a remembered copy.
+    if (r.recording == RecordingRequest::Start && !playback_mode && !Recording()) {
+        StartRecording({});
+    } else if (r.recording == RecordingRequest::Stop && Recording()) {
+        StopRecording();
     }
     if (r.applied) op.SetStatus("control", control.Active() ? "External Control" : "");
     if (r.transmit_changed) {
@@ -153,7 +164,7 @@ void Engine::Impl::ActOnControl(const ControlResult& r) {
             store.Read([](const SettingsState& st) { return st.work.transmit_disabled != 0; });
         op.SetStatus("xmit", off ? "XMIT Disabled" : "");
     }
-    if (playback_mode) pipeline.TakeOverRequests();
+    if (playback_mode) TakeOverRequestsNow();
     RefreshMenu();
     if (r.settings_changed()) SaveSettings();
 }

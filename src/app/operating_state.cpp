@@ -76,8 +76,8 @@ void UpdateOptions(MenuState& m, const Settings& s, const ActivityState& a) {
 void GreyUnavailable(MenuState& m, const ActivityState& a) {
     for (int id : {menu::kMaxFilesize, menu::kComPorts, menu::kVideoWindow, menu::kRecordVideo,
                    menu::kVideoFormat, menu::kVideoRate, menu::kIPAddress, menu::kSaveScreen,
-                   menu::kSwitches, menu::kPersistence, menu::kTiltAngle, menu::kSoundVelocity,
-                   menu::kDeviceOffsets, menu::kProfileSetup, menu::kDataOutput}) {
+                   menu::kSwitches, menu::kPersistence, menu::kSoundVelocity, menu::kDeviceOffsets,
+                   menu::kProfileSetup, menu::kDataOutput}) {
         m.Enable(id, false);
     }
     if (!a.recording_available) {
@@ -119,18 +119,6 @@ void UpdateMenu(MenuState& menu, const SettingsState& st, const ActivityState& a
     UpdateModeRules(menu, st.s, act);
     UpdateOptions(menu, st.s, act);
     GreyUnavailable(menu, act);
-}
-
-int DisplayDelayPings(const Settings& s, bool one_ping_output_delay) {
-    int d = s.AvgFilter ? (s.AvgFilterIndex - 1) / 2 : 0;
-    if (s.ProfilePointDetection == 1 && s.ProfilePointFilter == 2) ++d;
-    if (one_ping_output_delay) ++d;
-    return d;
-}
-
-int RealtimePlaybackDelayMs(double recorded_interval_ms, double beamforming_ms, double drawing_ms) {
-    const double delay = recorded_interval_ms - beamforming_ms - drawing_ms;
-    return (delay >= 1.0 && delay < 2000.0) ? static_cast<int>(delay) : 0;
 }
 
 }  // namespace vq

@@ -36,10 +36,4 @@ int LimitAveragingForMode(int avg_filter_index, int display_type);
 // Shots of an averaging menu item (512 .. 534), 0 for "&Off" (510), -1 for other ids.
 int ShotsForAveragingItem(int id);
 
-// Pings the displayed picture lags the last received ping.
-int DisplayDelayPings(const Settings& s, bool one_ping_output_delay);
-
-// Realtime playback: the sleep before the next record, or 0 for none.
-int RealtimePlaybackDelayMs(double recorded_interval_ms, double beamforming_ms, double drawing_ms);
-
 }  // namespace vq

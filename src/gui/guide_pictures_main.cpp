@@ -10,15 +10,18 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QTemporaryDir>
+#include <cstdint>
 #include <cstdio>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "app/engine.h"
 #include "app/menu_table.h"
 #include "gui/guide_capture.h"
 #include "gui/main_window.h"
 #include "gui/qt_operator.h"
+#include "recording/file_dialogs.h"
 
 namespace vq::gui {
 namespace {
@@ -62,6 +65,11 @@ constexpr WindowShot kWindows[] = {
     {menu::kSonarInfo, "Sonar Info", "window-sonar-info"},
     {menu::kSonarStatus, "Sonar Status", "window-sonar-status"},
 };
+// Commands that open a file dialog during playback (the dialog is photographed and cancelled).
+constexpr Shot kFileDialogs[] = {
+    {menu::kPlaybackFile, "dialog-open-playback-file"},
+    {menu::kConvertQ4P, "dialog-convert-q4p"},
+};
 constexpr Shot kModes[] = {
     {menu::kModeSector, "mode-sector"},           {menu::kModeLinear, "mode-linear"},
     {menu::kModePerspective, "mode-perspective"}, {menu::kModeProfile, "mode-profile"},
@@ -74,6 +82,8 @@ class Photographer {
 
     int Run() {
         dir_.setAutoRemove(true);
+        // File dialogs open in the working directory: show the survey folder, not ours.
+        QDir::setCurrent(dir_.path());
         const std::string ini =
             "[Settings]\r\nIPAddress_Sonar1=127.0.0.1\r\n"
             "IPAddress_Output1=127.0.0.1\r\nAutoFilename=1\r\n"
@@ -200,11 +210,26 @@ class Photographer {
         if (!held && engine_->hold()) engine_->KeyChar('H');
     }
 
+    // The file dialogs show the temporary directory (the working directory) with the
+    // recording just made; the quick form takes the first only.
+    void FileDialogs() {
+        if (quick_) {
+            const Shot first[] = {kFileDialogs[0]};
+            Dialogs(first);
+        } else {
+            Dialogs(kFileDialogs);
+        }
+    }
+
     // A short recording, then the data source switched to the file and the recording played.
     void Playback() {
         Command(menu::kRecord);
-        WaitForPictures(quick_ ? 1 : 10);
+        // The ping thread takes the start over; a recording that received no ping leaves
+        // no file, so the stop waits for the first pings written.
+        const std::int64_t enough = quick_ ? 1 : 40000;
+        WaitUntil([&] { return engine_->recording().recording_bytes >= enough; }, 60000);
         Command(menu::kRecord);
+        engine_->Sync();
         QString recording;
         for (const QString& f : QDir(dir_.path()).entryList({"*.VQS"}, QDir::Files))
             recording = dir_.filePath(f);
@@ -214,9 +239,14 @@ class Photographer {
             return;
         }
         Command(menu::kFile);
-        op_.AnswerNextDialog({recording.toStdString()});
+        FileDialogs();
+        window_->set_dialog_answer(
+            [recording](const FileDialogRequest&) -> std::vector<std::string> {
+                return {recording.toStdString()};
+            });
         Command(menu::kPlaybackFile);
-        WaitUntil([&] { return engine_->records_played() >= (quick_ ? 1u : 5u); }, 30000);
+        window_->set_dialog_answer(nullptr);
+        WaitUntil([&] { return engine_->playback().records >= (quick_ ? 1u : 5u); }, 30000);
         if (QWidget* w = window_->Secondary("Playback")) {
             WaitUntil([&] { return w->isVisible(); }, 2000);
             if (w->isVisible()) Save(w, "window-playback");
@@ -229,7 +259,7 @@ class Photographer {
 
     QString out_;
     bool quick_;
-    QTemporaryDir dir_;
+    QTemporaryDir dir_{QDir::tempPath() + "/survey-XXXXXX"};
     QtOperator op_;
     std::unique_ptr<Engine> engine_;
     std::unique_ptr<MainWindow> window_;

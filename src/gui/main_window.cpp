@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QCloseEvent>
+#include <QFileDialog>
 #include <QKeyEvent>
 #include <QMenuBar>
 #include <QMessageBox>
@@ -11,6 +12,7 @@
 #include "app/menu_table.h"
 #include "gui/playback_window.h"
 #include "gui/qt_operator.h"
+#include "recording/file_dialogs.h"
 
 namespace vq::gui {
 namespace {
@@ -57,9 +59,8 @@ MainWindow::MainWindow(Engine& engine, QtOperator& op, QWidget* parent)
             Qt::QueuedConnection);
     connect(&op_, &QtOperator::TitleChanged, this, &QWidget::setWindowTitle, Qt::QueuedConnection);
     connect(&op_, &QtOperator::StatusChanged, this, &MainWindow::OnStatus, Qt::QueuedConnection);
-    playback_timer_.setSingleShot(true);
-    connect(&playback_timer_, &QTimer::timeout, this, &MainWindow::OnPlaybackTurn);
-    SchedulePlayback(0);
+    connect(&op_, &QtOperator::EngineStateChanged, this, &MainWindow::OnEngineStateChanged,
+            Qt::QueuedConnection);
 }
 
 // Control datagrams arrive on the output socket; they are handled on this thread. Called once
@@ -72,7 +73,6 @@ void MainWindow::WatchControlSocket() {
     connect(control_notifier_, &QSocketNotifier::activated, this, [this] {
         engine_.ReceiveControl();
         RefreshMenu();
-        SchedulePlayback(0);
     });
 }
 
@@ -142,6 +142,23 @@ void MainWindow::RefreshMenu() {
     }
 }
 
+// The file dialog described by `r`; the names chosen (none when cancelled).
+std::vector<std::string> MainWindow::AskFiles(const FileDialogRequest& r) {
+    if (dialog_answer_) return dialog_answer_(r);
+    QFileDialog dlg(this, QString::fromStdString(r.title), QString(),
+                    QString::fromStdString(r.filter));
+    dlg.setAcceptMode(r.save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    dlg.setFileMode(
+        r.save ? QFileDialog::AnyFile
+               : (r.multi_select ? QFileDialog::ExistingFiles : QFileDialog::ExistingFile));
+    dlg.setDefaultSuffix(QString::fromStdString(r.default_ext));
+    std::vector<std::string> out;
+    if (dlg.exec() == QDialog::Accepted) {
+        for (const QString& f : dlg.selectedFiles()) out.push_back(f.toStdString());
+    }
+    return out;
+}
+
 void MainWindow::RunCommand(int id) {
     if (id == menu::kExit) {
         close();
@@ -151,10 +168,37 @@ void MainWindow::RunCommand(int id) {
         ShowAbout();
         return;
     }
-    engine_.Command(id);
+    // The dialog runs before the engine is asked anything: the engine never waits for it.
+    if (const std::optional<FileDialogKind> kind = engine_.DialogFor(id)) {
+        const FileChoice choice = CheckChosenFiles(*kind, AskFiles(FileDialogFor(*kind)));
+        if (!choice.message.empty()) op_.MessageBox(choice.message, choice.message_title);
+        if (choice.accepted()) engine_.CommandWithFiles(id, choice.paths);
+    } else {
+        engine_.Command(id);
+    }
+    AfterCommand();
+}
+
+void MainWindow::AfterCommand() {
     RefreshMenu();
     SyncSecondaryWindows();
-    SchedulePlayback(0);
+    RefreshPlaybackWindow();
+}
+
+// Ctrl+N: the recording goes on in a new file, named automatically or in the save dialog.
+void MainWindow::NextRecordingFile() {
+    const bool automatic =
+        engine_.Store().Read([](const SettingsState& st) { return st.s.AutoFilename != 0; });
+    if (!automatic) {
+        const FileChoice choice = CheckChosenFiles(FileDialogKind::Record,
+                                                   AskFiles(FileDialogFor(FileDialogKind::Record)));
+        if (!choice.message.empty()) op_.MessageBox(choice.message, choice.message_title);
+        if (!choice.accepted()) return;
+        engine_.NextRecordingFile(choice.paths.front());
+    } else {
+        engine_.NextRecordingFile();
+    }
+    AfterCommand();
 }
 
 // The secondary windows follow the check marks of their menu items.
@@ -182,14 +226,18 @@ void MainWindow::ShowAbout() {
 void MainWindow::keyPressEvent(QKeyEvent* event) {
     if (event->modifiers() & Qt::ControlModifier) {
         // Ctrl+S starts, Ctrl+E stops, Ctrl+N starts the next recording (live only).
+        // The engine's menu also counts a start or stop not yet taken over by the ping thread.
         const bool recording = engine_.menu()[menu::kRecord].text.rfind("&Record Stop", 0) == 0;
         if (!engine_.in_playback()) {
             if ((event->key() == Qt::Key_S && !recording) ||
                 (event->key() == Qt::Key_E && recording)) {
                 RunCommand(menu::kRecord);
             } else if (event->key() == Qt::Key_N) {
-                if (recording) RunCommand(menu::kRecord);
-                RunCommand(menu::kRecord);
+                if (recording) {
+                    NextRecordingFile();
+                } else {
+                    RunCommand(menu::kRecord);
+                }
             }
         }
         return;
@@ -206,7 +254,6 @@ void MainWindow::keyPressEvent(QKeyEvent* event) {
 void MainWindow::closeEvent(QCloseEvent* event) {
     if (!closing_) {
         closing_ = true;
-        playback_timer_.stop();
         delete control_notifier_;  // the engine closes the socket it watches
         control_notifier_ = nullptr;
         engine_.Shutdown();
@@ -216,6 +263,18 @@ void MainWindow::closeEvent(QCloseEvent* event) {
 
 void MainWindow::OnPictureReady() {
     if (engine_.TakePicture()) view_->ShowFrame(engine_.Picture());
+    RefreshPlaybackWindow();
+}
+
+// A recording started or stopped, a playback file opened or reached its end, ...
+void MainWindow::OnEngineStateChanged() {
+    if (closing_) return;
+    RefreshMenu();
+    RefreshPlaybackWindow();
+}
+
+void MainWindow::RefreshPlaybackWindow() {
+    if (playback_ && playback_->isVisible()) playback_->Refresh();
 }
 
 void MainWindow::OnStatus(const QString& item, const QString& text) {
@@ -224,20 +283,6 @@ void MainWindow::OnStatus(const QString& item, const QString& text) {
     } else {
         readout_->setText(item + ": " + text);
     }
-}
-
-void MainWindow::SchedulePlayback(int delay_ms) {
-    if (!closing_ && engine_.in_playback() && !playback_timer_.isActive()) {
-        playback_timer_.start(delay_ms);
-    }
-}
-
-void MainWindow::OnPlaybackTurn() {
-    if (closing_ || !engine_.in_playback()) return;
-    const int delay = engine_.PlaybackTurn();
-    OnPictureReady();
-    if (playback_ && playback_->isVisible()) playback_->Refresh();
-    SchedulePlayback(delay < 0 ? 50 : delay);
 }
 
 }  // namespace vq::gui

@@ -1,13 +1,17 @@
 // The main window: menu bar from the core's menu table, the sonar picture at (2, 61), the
-// status read-outs, the hold and clear keys, and the secondary windows (created hidden).
+// status read-outs, the hold and clear keys, and the secondary windows (created hidden). It
+// only paints and forwards commands: pings, live or played back, run on the engine's ping
+// thread, and everything the window shows of them is read from the engine's snapshots.
 #pragma once
 
 #include <QLabel>
 #include <QMainWindow>
 #include <QMap>
 #include <QSocketNotifier>
-#include <QTimer>
+#include <functional>
 #include <map>
+#include <string>
+#include <vector>
 
 #include "gui/sonar_view.h"
 
@@ -17,6 +21,7 @@ class QMenu;
 namespace vq {
 class Engine;
 struct MenuEntry;
+struct FileDialogRequest;
 }  // namespace vq
 
 namespace vq::gui {
@@ -35,6 +40,11 @@ class MainWindow : public QMainWindow {
     // Mirrors the engine's menu state (enabled, checked, texts) into the actions.
     void RefreshMenu();
     void WatchControlSocket();
+    // Runs menu command `id` as the menu does: its file dialog first when it has one.
+    void RunCommand(int id);
+    // Tests under the offscreen platform answer the file dialogs from a script instead.
+    using DialogAnswer = std::function<std::vector<std::string>(const FileDialogRequest&)>;
+    void set_dialog_answer(DialogAnswer answer) { dialog_answer_ = std::move(answer); }
 
   protected:
     void keyPressEvent(QKeyEvent* event) override;
@@ -43,13 +53,15 @@ class MainWindow : public QMainWindow {
   private slots:
     void OnPictureReady();
     void OnStatus(const QString& item, const QString& text);
-    void OnPlaybackTurn();
+    void OnEngineStateChanged();
 
   private:
     void BuildMenus();
     QMenu* AddEntries(QMenu* menu, const MenuEntry* begin, const MenuEntry* end);
-    void RunCommand(int id);
-    void SchedulePlayback(int delay_ms);
+    std::vector<std::string> AskFiles(const FileDialogRequest& request);
+    void AfterCommand();
+    void NextRecordingFile();
+    void RefreshPlaybackWindow();
     void CreateSecondaryWindows();
     void SyncSecondaryWindows();
     void ShowAbout();
@@ -61,10 +73,10 @@ class MainWindow : public QMainWindow {
     QLabel* readout_ = nullptr;
     std::map<int, QAction*> actions_;
     QMap<QString, QWidget*> secondary_;
-    QTimer playback_timer_;
     QSocketNotifier* control_notifier_ = nullptr;
     PlaybackWindow* playback_ = nullptr;
     bool closing_ = false;
+    DialogAnswer dialog_answer_;
 };
 
 }  // namespace vq::gui

@@ -13,8 +13,10 @@ PlaybackWindow::PlaybackWindow(Engine& engine, QWidget* parent)
     auto* layout = new QVBoxLayout(this);
     file_ = new QLabel("No File", this);
     position_ = new QSlider(Qt::Horizontal, this);
+    position_->setObjectName("position");
     position_->setRange(0, 100);
     speed_ = new QSlider(Qt::Horizontal, this);
+    speed_->setObjectName("speed");
     speed_->setRange(0, 100);
     speed_->setValue(100);
     layout->addWidget(file_);
@@ -31,9 +33,9 @@ PlaybackWindow::PlaybackWindow(Engine& engine, QWidget* parent)
 }
 
 void PlaybackWindow::Refresh() {
-    file_->setText(engine_.playback_open() ? QString::fromStdString(engine_.playback_file())
-                                           : QString("No File"));
-    if (!dragging_) position_->setValue(static_cast<int>(engine_.playback_progress() * 100.0));
+    const PlaybackSnapshot p = engine_.playback();
+    file_->setText(p.open ? QString::fromStdString(p.file) : QString("No File"));
+    if (!dragging_) position_->setValue(static_cast<int>(p.progress * 100.0));
 }
 
 }  // namespace vq::gui

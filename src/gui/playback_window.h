@@ -1,5 +1,6 @@
 // The "Playback" window: the file's position bar (a click jumps to that percentage) and the
-// speed slider of the fixed playback delay.
+// speed slider of the fixed playback delay. It reads the position from the engine's snapshot;
+// the recording itself plays on the engine's ping thread.
 #pragma once
 
 #include <QLabel>
@@ -16,7 +17,7 @@ class PlaybackWindow : public QWidget {
     Q_OBJECT
   public:
     PlaybackWindow(Engine& engine, QWidget* parent);
-    // Follows the file position (called after each playback turn).
+    // Follows the file position (read from the engine's playback snapshot).
     void Refresh();
 
   private:

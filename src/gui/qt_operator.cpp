@@ -1,19 +1,13 @@
 #include "gui/qt_operator.h"
 
 #include <QApplication>
-#include <QFileDialog>
 #include <QMessageBox>
-#include <QThread>
 
 namespace vq::gui {
 
 QtOperator::QtOperator(QObject* parent) : QObject(parent) {
     connect(this, &QtOperator::MessageRequested, this, &QtOperator::ShowMessage,
             Qt::QueuedConnection);
-}
-
-bool QtOperator::on_gui_thread() const {
-    return QThread::currentThread() == QCoreApplication::instance()->thread();
 }
 
 void QtOperator::MessageBox(std::string_view text, std::string_view title) {
@@ -31,29 +25,6 @@ void QtOperator::ShowMessage(const QString& text, const QString& title) {
     QMessageBox::warning(QApplication::activeWindow(), title, text);
 }
 
-std::vector<std::string> QtOperator::ChooseFiles(const FileDialogRequest& r) {
-    if (unattended_ || !on_gui_thread()) {
-        std::lock_guard lock(m_);
-        if (answers_.empty()) return {};
-        auto a = answers_.front();
-        answers_.erase(answers_.begin());
-        return a;
-    }
-    const QString filter = QString::fromStdString(r.filter);
-    const QString title = QString::fromStdString(r.title);
-    QFileDialog dlg(QApplication::activeWindow(), title, QString(), filter);
-    dlg.setAcceptMode(r.save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
-    dlg.setFileMode(
-        r.save ? QFileDialog::AnyFile
-               : (r.multi_select ? QFileDialog::ExistingFiles : QFileDialog::ExistingFile));
-    dlg.setDefaultSuffix(QString::fromStdString(r.default_ext));
-    std::vector<std::string> out;
-    if (dlg.exec() == QDialog::Accepted) {
-        for (const QString& f : dlg.selectedFiles()) out.push_back(f.toStdString());
-    }
-    return out;
-}
-
 void QtOperator::SetWindowTitle(std::string_view title) {
     emit TitleChanged(QString::fromUtf8(title.data(), static_cast<int>(title.size())));
 }
@@ -67,9 +38,8 @@ void QtOperator::PictureReady() {
     emit PictureArrived();
 }
 
-void QtOperator::AnswerNextDialog(std::vector<std::string> names) {
-    std::lock_guard lock(m_);
-    answers_.push_back(std::move(names));
+void QtOperator::StateChanged() {
+    emit EngineStateChanged();
 }
 
 std::vector<std::string> QtOperator::messages() const {

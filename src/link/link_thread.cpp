@@ -8,8 +8,8 @@ namespace vq {
 namespace {
 
 constexpr int kHoldSleepMs = 250;
-constexpr int kProbeFailSleepMs = 250;
-constexpr int kWaitSliceMs = 20;  // how often long waits look at the run flag
+// How often a wait for a packet runs the posted tasks and looks at the stop flag.
+constexpr int kWaitSliceMs = 50;
 constexpr int kErrorCounterWrap = 100001;
 constexpr std::size_t kAddressChars = 20;
 
@@ -64,54 +64,50 @@ bool Link::StartLinkThread() {
 void Link::StopLinkThread() {
     stop_.store(true);
     run_.store(false);
+    tasks_->Interrupt();
     if (thread_.joinable()) thread_.join();
 }
 
-bool Link::SleepWhileRunning(int ms) const {
-    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
-    while (!stop_.load()) {
-        const auto now = std::chrono::steady_clock::now();
-        if (now >= end) return true;
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(end - now);
-        std::this_thread::sleep_for(std::min(left, std::chrono::milliseconds(kWaitSliceMs)));
-    }
-    return false;
+void Link::WaitUntil(std::chrono::steady_clock::time_point deadline) {
+    const auto left = deadline - std::chrono::steady_clock::now();
+    if (stop_.load() || left <= left.zero()) return;
+    tasks_->WaitFor(std::chrono::ceil<std::chrono::milliseconds>(left));
+    tasks_->RunPending();
 }
 
 void Link::ThreadBody() {
     using Clock = std::chrono::steady_clock;
-    SleepWhileRunning(config_.initial_delay_ms);
+    if (cb_.on_thread_start) cb_.on_thread_start();
+    const auto first = Clock::now() + std::chrono::milliseconds(config_.initial_delay_ms);
+    while (!stop_.load() && Clock::now() < first) WaitUntil(first);
     bool attempted = false;
     Clock::time_point last_attempt{};
     while (run_.load()) {
+        tasks_->RunPending();
         if (hold_.load() || InPlayback()) {
-            SleepWhileRunning(kHoldSleepMs);
+            WaitUntil(Clock::now() + std::chrono::milliseconds(kHoldSleepMs));
             continue;
         }
         if (connected_.load()) {
             if (!CycleStep() && timeout_flag_.load()) CloseTCPConnection();
             continue;
         }
+        // At most one attempt per probe interval; the thread sleeps until the next one is due
+        // (a posted task or the hold wakes it earlier).
         const auto now = Clock::now();
-        const auto interval = std::chrono::milliseconds(config_.probe_interval_ms);
-        if (attempted && now - last_attempt < interval) {
-            // Not yet time for the next attempt: wait a little instead of spinning.
-            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-                interval - (now - last_attempt));
-            SleepWhileRunning(
-                static_cast<int>(std::min<long long>(left.count() + 1, kWaitSliceMs)));
+        const auto next = last_attempt + std::chrono::milliseconds(config_.probe_interval_ms);
+        if (attempted && now < next) {
+            WaitUntil(next);
             continue;
         }
         attempted = true;
         last_attempt = now;
         if (cb_.on_probe) cb_.on_probe();
-        if (!ProbeHead(config_.probe_timeout_ms)) {
-            SleepWhileRunning(kProbeFailSleepMs);
-            continue;
-        }
-        OpenTCPConnection();
+        if (ProbeHead(config_.probe_timeout_ms)) OpenTCPConnection();
     }
     CloseTCPConnection();
+    tasks_->RunPending();
+    if (cb_.on_thread_end) cb_.on_thread_end();
 }
 
 bool Link::InPlayback() const {
@@ -166,6 +162,8 @@ bool Link::CheckSocketStatus() {
             op_.MessageBox("SOCKET ERROR", "CheckSocketStatus()");
             return false;
         }
+        // A head that is slow to answer does not hold up the work posted to this thread.
+        tasks_->RunPending();
         left -= slice;
         if (left <= 0) {
             timeout_flag_.store(true);
@@ -184,14 +182,6 @@ void Link::CountError(std::atomic<int>& counter) {
 
 void Link::ResetSamples() {
     if (cb_.on_reset_samples) cb_.on_reset_samples();
-}
-
-bool Link::WaitForDrawing() const {
-    while (drawing_ && drawing_->load()) {
-        if (stop_.load()) return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
-    return true;
 }
 
 void Link::BeginPing() {
@@ -262,7 +252,7 @@ void Link::CompletePing() {
 }
 
 bool Link::CycleStep() {
-    if (!WaitForDrawing()) return false;
+    tasks_->RunPending();
     if (cb_.before_cycle_step) cb_.before_cycle_step(n_);
     if (n_ == 0) BeginPing();
     const std::size_t mark = n_ == 0 ? 0 : ping_->size();

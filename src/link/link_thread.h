@@ -1,7 +1,9 @@
 // The link to the sonar head: a thread that keeps a TCP connection to the head, requests the
 // return packets of each ping one by one, checks them, assembles the ping in its PingBuffer
 // and hands every complete ping to a callback on this same thread. It probes for the head once
-// per probe interval while disconnected and reconnects by itself after any failure.
+// per probe interval while disconnected and reconnects by itself after any failure. Between
+// steps and while it waits it runs the tasks posted to its task queue, so the thread that
+// processes the pings also does the work handed to it; its waits block (no polling).
 #pragma once
 
 #include <array>
@@ -15,7 +17,9 @@
 #include <thread>
 
 #include "core/operator.h"
+#include "core/ping_source.h"
 #include "core/settings_store.h"
+#include "core/task_queue.h"
 #include "link/command_packet.h"
 #include "link/ping_buffer.h"
 #include "platform/tcp_socket.h"
@@ -54,26 +58,37 @@ struct LinkCallbacks {
     std::function<void()> on_reset_samples;
     // The frequency setting was forced for the connected head: apply the operating point.
     std::function<void(int frequency_khz)> on_frequency_forced;
+    // First and last thing the link thread does (the pipeline is bound to it meanwhile).
+    std::function<void()> on_thread_start;
+    std::function<void()> on_thread_end;
 };
 
-class Link {
+class Link final : public PingSource {
   public:
     Link(LinkConfig config, SettingsStore& settings, Operator& op, LinkCallbacks callbacks = {});
-    ~Link();  // stops the thread
+    ~Link() override;  // stops the thread
     Link(const Link&) = delete;
     Link& operator=(const Link&) = delete;
+
+    // The queue whose tasks the link thread runs and on which it waits (set before the thread
+    // starts; it must outlive the thread). Without one the link uses a queue of its own.
+    void set_tasks(TaskQueue* tasks) { tasks_ = tasks ? tasks : &own_tasks_; }
+    TaskQueue& tasks() { return *tasks_; }
 
     // Starts the link thread. False (after the operator was told) when it cannot be created.
     // While the hold is on or RunMode is 1 (playback) the thread sends nothing.
     bool StartLinkThread();
     // Clears the run flag and waits for the thread to end; it closes the connection itself.
     void StopLinkThread();
-    bool running() const { return thread_.joinable(); }
+    bool Start() override { return StartLinkThread(); }
+    void Stop() override { StopLinkThread(); }
+    bool running() const override { return thread_.joinable(); }
 
-    // The main thread's drawing flag: the link waits for it to be clear before each step.
-    // Set before StartLinkThread; the flag must outlive the thread.
-    void set_drawing_flag(const std::atomic<bool>* flag) { drawing_ = flag; }
-    void set_hold(bool on) { hold_.store(on); }
+    // The display's hold: no request is sent while it is on; releasing it resumes at once.
+    void set_hold(bool on) {
+        hold_.store(on);
+        tasks_->Interrupt();
+    }
     bool hold() const { return hold_.load(); }
 
     bool connected() const { return connected_.load(); }
@@ -104,8 +119,8 @@ class Link {
   private:
     void ThreadBody();
     bool InPlayback() const;
-    bool SleepWhileRunning(int ms) const;
-    bool WaitForDrawing() const;
+    // Waits until `deadline` (running posted tasks meanwhile) unless stopping or interrupted.
+    void WaitUntil(std::chrono::steady_clock::time_point deadline);
     void BeginPing();
     bool SendRequest(int n);
     bool ReceivePacket();
@@ -123,7 +138,8 @@ class Link {
     std::atomic<bool> run_{false};
     std::atomic<bool> stop_{false};  // ends every wait at once
     std::atomic<bool> hold_{false};
-    const std::atomic<bool>* drawing_ = nullptr;
+    TaskQueue own_tasks_;
+    TaskQueue* tasks_ = &own_tasks_;
 
     std::atomic<bool> connected_{false};
     std::atomic<bool> receiving_{false};

@@ -2,9 +2,9 @@
 // the 32-byte keep-alive go to one destination; control datagrams arrive on the same socket,
 // and their sender becomes the destination of everything sent afterwards.
 //
-// Threads: the ping pipeline sends (link thread live, main thread in playback); the GUI thread
-// or the engine's receiver thread receives. The destination is one atomic word, so a send uses
-// either the old or the new destination as a whole.
+// Threads: the ping thread sends (the link's live, the playback source's in playback); the
+// window's thread receives when the socket is readable. The destination is one atomic word, so
+// a send uses either the old or the new destination as a whole.
 #pragma once
 
 #include <array>

@@ -236,10 +236,9 @@ void PingOutputs::OnPingProcessed(PingPipeline& p, const std::uint8_t* ping, std
         nav_.heading_deg = played_->heading_deg;
         nav_.pitch_deg = played_->pitch_deg;
         nav_.roll_deg = played_->roll_deg;
-    } else if (nav_source_) {
-        nav_ = nav_source_();
+    } else if (nav_state_) {
+        nav_ = RecordNavFrom(nav_state_->snapshot(), 0.0f, 0.0f, 0.0f);
     }
-    std::lock_guard lock(rec_mutex_);
     WriteAndSend(p, shown);
     // Live pings are recorded with the command that produced them.
     if (!input.context.playback && rec_.Recording()) {

@@ -1,13 +1,12 @@
 // The output steps of every processed ping: point, beam, XTF, CSV and XYZ records to their files,
 // point and beam datagrams (or the keep-alive) to the network, and the live recording. Runs
-// on the ping thread; the recording state is shared with the GUI thread under a short lock
-// that is never held while a dialog is open.
+// on the ping thread, which alone opens, writes and closes the files (the engine posts the
+// operator's commands to it); other threads read the recording state from
+// Recording().snapshot().
 #pragma once
 
 #include <atomic>
 #include <cstdint>
-#include <functional>
-#include <mutex>
 #include <vector>
 
 #include "net/control.h"
@@ -19,6 +18,7 @@
 #include "recording/time_stamp.h"
 #include "recording/vqs_format.h"
 #include "recording/xtf_writer.h"
+#include "sensors/nav_state.h"
 
 namespace vq {
 
@@ -29,15 +29,17 @@ class PingOutputs final : public PipelineOutputs {
   public:
     PingOutputs(SettingsStore& store, Operator& op);
 
+    // Ping thread only, except snapshot().
     RecordingControl& Recording() { return rec_; }
-    std::mutex& RecordingMutex() { return rec_mutex_; }
+    const RecordingControl& Recording() const { return rec_; }
     TimeStampHistory& History() { return history_; }
     void set_udp(UdpOutput* udp) { udp_ = udp; }
     // External control: the event flag goes into the next point record; the status box is
     // refreshed every tenth ping. Its state is made of atomics: no lock is needed.
     void set_control(ControlState* control) { control_ = control; }
-    // Where the position and attitude of a live ping come from (the GPS state).
-    void SetNavSource(std::function<RecordNav()> source) { nav_source_ = std::move(source); }
+    // Where the position of a live ping comes from (the GPS state, which has its own lock).
+    // Set once before pings run.
+    void set_nav(const NavState* nav) { nav_state_ = nav; }
     // Playback: the values restored from the record being processed (nullptr live).
     // Set by the thread that switches the data source, possibly while the link thread still
     // finishes a live ping: the pipeline takes it over once at the start of each ping.
@@ -64,7 +66,6 @@ class PingOutputs final : public PipelineOutputs {
 
     SettingsStore& store_;
     Operator& op_;
-    std::mutex rec_mutex_;
     RecordingControl rec_;
     TimeStampHistory history_;
     PointRecordBuilder point_;
@@ -73,7 +74,7 @@ class PingOutputs final : public PipelineOutputs {
     SoundingFiles soundings_;
     UdpOutput* udp_ = nullptr;
     ControlState* control_ = nullptr;
-    std::function<RecordNav()> nav_source_;
+    const NavState* nav_state_ = nullptr;
     std::atomic<const RecordedValues*> next_played_{nullptr};
     const RecordedValues* played_ = nullptr;  // of the ping being processed (pipeline thread)
     RecordNav nav_;

@@ -1,5 +1,6 @@
 #include "pipeline/pipeline.h"
 
+#include <cassert>
 #include <cstring>
 #include <thread>
 
@@ -15,8 +16,7 @@ double MsSince(Clock::time_point t0) {
     return std::chrono::duration<double, std::milli>(Clock::now() - t0).count();
 }
 
-// Busy wait, as the pipeline waits after an invalid header: the thread stays responsive to
-// nothing else during it anyway.
+// The pause after an invalid header, on the ping thread.
 void WaitMs(int ms) {
     if (ms > 0) std::this_thread::sleep_for(std::chrono::milliseconds(ms));
 }
@@ -53,7 +53,15 @@ PipelineStats PingPipeline::stats() const {
     return s;
 }
 
+void PingPipeline::CheckThread() {
+    const std::thread::id owner = owner_.load();
+    if (owner == std::thread::id() || owner == std::this_thread::get_id()) return;
+    thread_violations_.fetch_add(1);
+    assert(!"the pipeline is used off its ping thread");
+}
+
 void PingPipeline::TakeOverRequests() {
+    CheckThread();
     store_.SnapshotInto(snap_);
     const int requested = requested_mode_.exchange(-1);
     bool mode_changed = false;
@@ -96,6 +104,8 @@ void PingPipeline::TakeOverRequests() {
 }
 
 void PingPipeline::Process(const std::uint8_t* ping, std::size_t length, const PingInput& input) {
+    CheckThread();
+    last_thread_.store(std::this_thread::get_id());
     pings_.fetch_add(1);
     TakeOverRequests();
     const Clock::time_point now = Clock::now();

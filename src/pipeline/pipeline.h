@@ -2,13 +2,16 @@
 // order: header check and adoption, beam forming with profile detection, image formation,
 // hand-over of the picture to the GUI, outputs, diagnostics. The pipeline owns the processing
 // state of the ping thread; other threads talk to it only through the settings store and the
-// atomic requests below, which it takes over before the next ping.
+// atomic requests below, which it takes over before the next ping. One thread at a time runs
+// it: the source that runs binds it to its thread, and a call from any other thread is a
+// fault (counted, and an assertion in debug builds).
 #pragma once
 
 #include <atomic>
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
+#include <thread>
 
 #include "core/operator.h"
 #include "core/settings_store.h"
@@ -61,6 +64,15 @@ class PingPipeline {
     PingPipeline& operator=(const PingPipeline&) = delete;
 
     void set_outputs(PipelineOutputs* outputs) { outputs_ = outputs; }
+
+    // The ping thread: a source binds the pipeline to its thread when it starts and unbinds it
+    // when it ends. While unbound (nothing runs pings) any one thread may use it.
+    void BindToCurrentThread() { owner_.store(std::this_thread::get_id()); }
+    void Unbind() { owner_.store(std::thread::id()); }
+    // Calls of Process or TakeOverRequests from a thread other than the bound one.
+    std::uint64_t thread_violations() const { return thread_violations_.load(); }
+    // The thread of the last Process call.
+    std::thread::id last_thread() const { return last_thread_.load(); }
     // Sleep of 50 ms after an invalid header (off in tests that count invalid pings quickly).
     void set_invalid_header_wait_ms(int ms) { invalid_wait_ms_ = ms; }
 
@@ -84,7 +96,7 @@ class PingPipeline {
     void RequestProfileThreshold(int percent) { threshold_request_.store(percent); }
     void RequestProfileBlanking(float metres) { blanking_request_.store(metres); }
     // Runs the pending requests now; called on the ping thread (the link's cycle step at
-    // packet 0, or the playback turn) and at the start of every Process.
+    // packet 0, a task posted in playback) and at the start of every Process.
     void TakeOverRequests();
 
     int active_mode() const { return active_mode_.load(); }
@@ -121,6 +133,7 @@ class PingPipeline {
         PingPipeline& p_;
     };
 
+    void CheckThread();
     bool CheckAndAdopt(const PingInput& input);
     void ApplyOperatingPoint(int frequency_khz);
     void ApplyDisplayMode();
@@ -164,6 +177,9 @@ class PingPipeline {
     std::atomic<int> threshold_request_{-1};
     std::atomic<float> blanking_request_{-1.0f};
     std::atomic<std::uint64_t> pings_{0}, processed_{0}, invalid_{0}, setups_{0};
+    std::atomic<std::thread::id> owner_{};
+    std::atomic<std::thread::id> last_thread_{};
+    std::atomic<std::uint64_t> thread_violations_{0};
     std::atomic<double> beamforming_ms_{0.0}, drawing_ms_{0.0}, latency_ms_{0.0};
 };
 

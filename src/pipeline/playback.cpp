@@ -1,7 +1,5 @@
 #include "pipeline/playback.h"
 
-#include <thread>
-
 #include "recording/byte_io.h"
 
 namespace vq {
@@ -16,9 +14,11 @@ bool PlaybackDriver::Open(const std::filesystem::path& path) {
     if (converting_) CloseOutputs();
     batch_.Cancel();
     converting_ = false;
-    reached_end_ = false;
+    stopped_at_end_ = false;
     file_.set_process_first_record(false);
-    if (OpenForPlayback(file_, path, op_) != VqsOpenStatus::Ok) return false;
+    const bool ok = OpenForPlayback(file_, path, op_) == VqsOpenStatus::Ok;
+    PublishFile();
+    if (!ok) return false;
     // Playback starts with the tilt of the recording and half range off.
     store_.Update([](SettingsState& st) {
         st.s.ProfileTiltAngle = 0.0f;
@@ -29,12 +29,9 @@ bool PlaybackDriver::Open(const std::filesystem::path& path) {
 
 bool PlaybackDriver::OpenForConversion(const std::filesystem::path& path,
                                        const std::vector<ConversionOutput>& outputs) {
-    reached_end_ = false;
-    bool ok = false;
-    {
-        std::lock_guard lock(outputs_.RecordingMutex());
-        ok = vq::OpenForConversion(file_, outputs_.Recording(), path, outputs, op_);
-    }
+    stopped_at_end_ = false;
+    const bool ok = vq::OpenForConversion(file_, outputs_.Recording(), path, outputs, op_);
+    PublishFile();
     if (!ok) return false;
     converting_ = true;
     file_.set_process_first_record(true);  // a conversion drops no ping
@@ -58,11 +55,44 @@ void PlaybackDriver::Close() {
         live_points_switch_ = -1;
     }
     outputs_.set_playback_record(nullptr);
+    PublishFile();
 }
 
-double PlaybackDriver::progress() const {
-    if (!file_.is_open() || file_.file_size() == 0) return 0.0;
-    return static_cast<double>(file_.position()) / static_cast<double>(file_.file_size());
+void PlaybackDriver::PublishFile() {
+    {
+        std::lock_guard lock(status_m_);
+        status_open_ = file_.is_open();
+        status_file_ = file_.is_open() ? file_.path().string() : std::string();
+        status_batch_ = batch_.running();
+    }
+    PublishPosition();
+}
+
+void PlaybackDriver::PublishPosition() {
+    position_.store(file_.is_open() ? file_.position() : 0, std::memory_order_relaxed);
+    size_.store(file_.is_open() ? file_.file_size() : 0, std::memory_order_relaxed);
+}
+
+PlaybackSnapshot PlaybackDriver::snapshot() const {
+    PlaybackSnapshot s;
+    {
+        std::lock_guard lock(status_m_);
+        s.open = status_open_;
+        s.file = status_file_;
+        s.batch_running = status_batch_;
+        s.ends = ends_.load();
+        s.records_at_end = records_at_end_.load();
+    }
+    s.records = records_.load();
+    const std::uint64_t size = size_.load(std::memory_order_relaxed);
+    const std::uint64_t pos = position_.load(std::memory_order_relaxed);
+    s.progress = size == 0 ? 0.0 : static_cast<double>(pos) / static_cast<double>(size);
+    return s;
+}
+
+bool PlaybackDriver::WaitForEnd(std::uint64_t ends, std::chrono::milliseconds timeout) const {
+    std::unique_lock lock(status_m_);
+    return end_cv_.wait_for(lock, timeout, [&] { return ends_.load() >= ends; });
 }
 
 // The settings a record header carries, as playback restores them.
@@ -82,34 +112,40 @@ void PlaybackDriver::ApplyRecordedValues() {
 }
 
 void PlaybackDriver::CloseOutputs() {
-    std::lock_guard lock(outputs_.RecordingMutex());
     for (OutputKind k : kOutputKinds) outputs_.Recording().CloseOutput(k);
 }
 
 void PlaybackDriver::EndOfFile() {
-    reached_end_ = true;
+    {
+        std::lock_guard lock(status_m_);
+        records_at_end_.store(records_.load());
+        ends_.fetch_add(1);
+    }
+    end_cv_.notify_all();
+    if (stop_at_end_) stopped_at_end_ = true;
     if (!converting_) return;
     CloseOutputs();
     converting_ = false;
-    if (!batch_.running()) return;
-    if (std::optional<std::string> next = batch_.Next(op_)) {
-        OpenForConversion(*next, TargetOutputs(*next, batch_.target()));
-    } else {
-        file_.set_process_first_record(false);  // the last file plays on without output
+    if (batch_.running()) {
+        if (std::optional<std::string> next = batch_.Next(op_)) {
+            OpenForConversion(*next, TargetOutputs(*next, batch_.target()));
+        } else {
+            file_.set_process_first_record(false);  // the last file plays on without output
+        }
     }
+    PublishFile();
 }
 
 int PlaybackDriver::Turn(bool paced) {
-    if (!file_.is_open()) return -1;
+    if (!wants_turn()) return -1;
     VqsRecordView view;
     if (file_.ReadNext(view) == VqsReadStatus::EndOfFile) {
         EndOfFile();
+        PublishPosition();
         return 0;
     }
-    {
-        std::lock_guard lock(outputs_.RecordingMutex());
-        if (outputs_.Recording().copying()) outputs_.Recording().CopyRecord(view.bytes);
-    }
+    PublishPosition();
+    if (outputs_.Recording().copying()) outputs_.Recording().CopyRecord(view.bytes);
     if (!view.process) return 0;
     ApplyRecordedValues();
     PingInput in;
@@ -122,7 +158,7 @@ int PlaybackDriver::Turn(bool paced) {
     in.recorded_frequency_khz = file_.Values().frequency_khz;
     outputs_.set_playback_record(&file_.Values());
     pipeline_.Process(view.ping.data(), view.ping.size(), in);
-    ++processed_;
+    records_.fetch_add(1);
     if (!paced) return 0;
     const Settings s = store_.Read([](const SettingsState& st) { return st.s; });
     if (s.RealtimePlayback) {
@@ -130,6 +166,12 @@ int PlaybackDriver::Turn(bool paced) {
         return RealtimeSleepMs(file_.Values().ping_interval_ms, st.beamforming_ms, st.drawing_ms);
     }
     return s.PlaybackDelay >= 1 ? s.PlaybackDelay : 0;
+}
+
+bool PlaybackDriver::Jump(int percent) {
+    const bool moved = file_.JumpToPercent(percent);
+    PublishPosition();
+    return moved;
 }
 
 bool PlaybackDriver::StartBatch(ConversionTarget target, std::vector<std::string> paths) {
@@ -140,7 +182,9 @@ bool PlaybackDriver::StartBatch(ConversionTarget target, std::vector<std::string
         st.s.ProfilePointDetection = f.ProfilePointDetection;
         st.s.DataOutputType = f.DataOutputType;
     });
-    return OpenForConversion(*first, TargetOutputs(*first, target));
+    const bool ok = OpenForConversion(*first, TargetOutputs(*first, target));
+    PublishFile();
+    return ok;
 }
 
 }  // namespace vq

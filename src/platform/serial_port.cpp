@@ -177,9 +177,10 @@ void SerialPort::ReaderLoop() {
         if ((fds[0].revents & POLLIN) != 0) n = ::read(fd_, buffer.data(), buffer.size());
         if (n <= 0) {
             // Read errors are ignored (a line error loses only bytes). A hung-up device (an
-            // unplugged adapter, a closed pseudo-terminal) waits here instead of spinning.
+            // unplugged adapter, a closed pseudo-terminal) is looked at again once a second
+            // instead of spinning; closing the port still ends the wait at once.
             if ((fds[0].revents & (POLLHUP | POLLERR)) != 0)
-                (void)::poll(&fds[1], 1, kIdleWaitMs / 20);
+                (void)::poll(&fds[1], 1, kIdleWaitMs / 2);
             continue;
         }
         for (ssize_t i = 0; i < n; ++i) sink_(buffer[static_cast<std::size_t>(i)]);

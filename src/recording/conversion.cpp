@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <fstream>
 
+#include "recording/file_dialogs.h"
 #include "recording/file_names.h"
 #include "recording/sounding_files.h"
 #include "recording/xtf_writer.h"
@@ -28,28 +29,17 @@ std::string ConversionOutputName(std::string_view recording, ConversionTarget ta
 const char* ConversionDialogTitle(ConversionTarget target) {
     switch (target) {
         case ConversionTarget::Point:
-            return "Convert .VQS Sonar File(s) To .Q4P Format";
+            return kConvertQ4PTitle;
         case ConversionTarget::Beam:
-            return "Convert .VQS Sonar File(s) To .Q4B Format";
+            return kConvertQ4BTitle;
         case ConversionTarget::Xtf:
-            return "Convert .VQS Sidescan To .XTF Format";
+            return kConvertXtfTitle;
         case ConversionTarget::Csv:
             return "Convert .VQS Sonar File(s) To .CSV Format";
         case ConversionTarget::Xyz:
             return "Convert .VQS Sonar File(s) To .XYZ Soundings";
     }
     return "";
-}
-
-FileDialogRequest ConversionDialog(ConversionTarget target) {
-    FileDialogRequest r;
-    r.title = ConversionDialogTitle(target);
-    r.filter = "Vornax_Qi Multibeam Sonar Files (*.VQS)";
-    r.pattern = "*.VQS";
-    r.default_ext = "VQS";
-    r.save = false;
-    r.multi_select = true;
-    return r;
 }
 
 ForcedSettings ForcedSettingsFor(ConversionTarget target) {

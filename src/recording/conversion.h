@@ -21,8 +21,8 @@ inline constexpr std::size_t kMaxBatchFiles = 1000;
 
 // survey.VQS -> survey.Q4P, survey.Q4B, survey_sss.XTF, survey.csv, survey.xyz.
 std::string ConversionOutputName(std::string_view recording, ConversionTarget target);
+// The title of the conversion's file dialog, also the title of "Conversion Complete!".
 const char* ConversionDialogTitle(ConversionTarget target);
-FileDialogRequest ConversionDialog(ConversionTarget target);
 
 struct ForcedSettings {
     int ProfilePointDetection = 1;

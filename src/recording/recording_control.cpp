@@ -9,44 +9,7 @@
 namespace vq {
 namespace {
 
-struct DialogSpec {
-    const char* title;
-    const char* filter;
-    const char* pattern;
-    const char* ext;
-    const char* wrong_ext_title;
-};
-
-constexpr DialogSpec kRecordDialog = {"Open a Sonar File For Recording",
-                                      "Vornax_Qi Multibeam Sonar Files (*.VQS)", "*.VQS", "VQS",
-                                      "Open a Sonar File For Recording"};
-constexpr DialogSpec kCopyDialog = {"Open a Sonar File For Copying To...",
-                                    "Vornax_Qi Multibeam Sonar Files (*.VQS)", "*.VQS", "VQS",
-                                    "Copy a Sonar File"};
-constexpr DialogSpec kPointDialog = {"Open a Profile Point File For Recording",
-                                     "Vornax_Qi Multibeam Profile Point Files (*.Q4P)", "*.Q4P",
-                                     "Q4P", "Record to Profile Point File"};
-constexpr DialogSpec kBeamDialog = {"Open a Beam Output File For Recording",
-                                    "Vornax_Qi Multibeam Beam Output Files (*.Q4B)", "*.Q4B", "Q4B",
-                                    "Record to Beam Output File"};
-
-// The save dialog; an empty path when cancelled or when the extension is wrong (after the
-// wrong-extension message).
-std::filesystem::path AskSaveName(Operator& op, const DialogSpec& d) {
-    FileDialogRequest req;
-    req.title = d.title;
-    req.filter = d.filter;
-    req.pattern = d.pattern;
-    req.default_ext = d.ext;
-    req.save = true;
-    std::vector<std::string> names = op.ChooseFiles(req);
-    if (names.empty() || names.front().empty()) return {};
-    if (!HasExtensionCi(names.front(), d.ext)) {
-        op.MessageBox(std::string("File extension must be .") + d.ext, d.wrong_ext_title);
-        return {};
-    }
-    return names.front();
-}
+constexpr const char* kRecordDialogTitle = "Open a Sonar File For Recording";
 
 std::string DisplayName(const std::filesystem::path& p) {
     return ToLowerAscii(p.string());
@@ -72,17 +35,14 @@ bool RecordingControl::DiskAllowsWrite(const std::filesystem::path& dir, std::ui
     return false;
 }
 
-std::filesystem::path RecordingControl::ChooseRecordingName(const PingTimeStamp& ts,
-                                                            bool& automatic) {
-    automatic = opt_.AutoFilename == 1;
-    if (!automatic) return AskSaveName(op_, kRecordDialog);
+std::filesystem::path RecordingControl::AutomaticName(const PingTimeStamp& ts) {
     std::optional<std::filesystem::path> p = opt_.AutoFilenameType == 1
                                                  ? DateTimeName(opt_.startup_dir, ts)
                                                  : DateNumberName(opt_.current_dir, ts);
     if (!p) {
         op_.MessageBox("No free automatic file name is left for " + DateNamePart(ts) +
                            ".\nData can NOT be recorded.",
-                       kRecordDialog.title);
+                       kRecordDialogTitle);
         return {};
     }
     return *p;
@@ -96,15 +56,14 @@ bool RecordingControl::OpenRecording(const std::filesystem::path& p, OutputFile:
     title_kb_ = 0;
     rec_dir_ = DiskSpace::DirectoryOf(p);
     rec_display_ = DisplayName(p);
+    PublishFiles();
     op_.SetWindowTitle(std::string(kProgramTitle) + " - Recording to " + rec_display_);
     return true;
 }
 
-bool RecordingControl::RecordStart(const PingTimeStamp& ts) {
+bool RecordingControl::RecordStartAutomatic(const PingTimeStamp& ts) {
     if (Recording()) return false;
-    bool automatic = false;
-    std::filesystem::path p = ChooseRecordingName(ts, automatic);
-    return RecordStartAt(p, automatic);
+    return RecordStartAt(AutomaticName(ts), true);
 }
 
 bool RecordingControl::RecordStartAt(const std::filesystem::path& p, bool automatic) {
@@ -119,11 +78,23 @@ bool RecordingControl::RecordStartAt(const std::filesystem::path& p, bool automa
 
 void RecordingControl::CloseRecording() {
     rec_.Close();
+    PublishFiles();
     op_.SetWindowTitle(kProgramTitle);
 }
 
 void RecordingControl::RecordStop() {
-    if (Recording()) CloseRecording();
+    if (Recording()) {
+        const bool empty = rec_.bytes_written() == 0;
+        const std::filesystem::path p = rec_.path();
+        CloseRecording();
+        // A recording that never received a record holds no ping: it does not stay on the
+        // disk, so its automatic name stays free (a controller that switches recording on and
+        // off many times a second would otherwise use up the names of that second).
+        if (empty) {
+            std::error_code ec;
+            std::filesystem::remove(p, ec);
+        }
+    }
     split_counter_ = 0;
     split_base_.clear();
 }
@@ -150,6 +121,7 @@ bool RecordingControl::WriteRecord(std::span<const std::uint8_t> record,
     }
     std::size_t written = rec_.Write(record);
     if (written == record.size() && !frame.empty()) written += rec_.Write(frame);
+    PublishBytes();
     write_failed_ = written == 0;
     UpdateRecordTitle();
     if (live) CheckFileSize(ts);
@@ -175,7 +147,7 @@ void RecordingControl::CheckFileSize(const PingTimeStamp& ts) {
     if (limit == 0 || static_cast<std::uint64_t>(rec_.bytes_written()) < limit) return;
     if (automatic_name_) {
         CloseRecording();
-        RecordStart(ts);
+        RecordStartAutomatic(ts);
         return;
     }
     SplitToNumberedFile();
@@ -203,7 +175,7 @@ void RecordingControl::SplitToNumberedFile() {
     if (!name) {
         op_.MessageBox("No free numbered file name is left for " + split_base_ +
                            ".\nData can NOT be recorded.",
-                       kRecordDialog.title);
+                       kRecordDialogTitle);
         split_counter_ = 0;
         return;
     }
@@ -211,15 +183,14 @@ void RecordingControl::SplitToNumberedFile() {
     OpenRecording(name->first, OutputFile::Create::Exclusive);
 }
 
-bool RecordingControl::CopyStart() {
-    if (copying()) return false;
-    std::filesystem::path p = AskSaveName(op_, kCopyDialog);
-    if (p.empty() || !DiskAllowsOpen(p)) return false;
+bool RecordingControl::CopyStart(const std::filesystem::path& p) {
+    if (copying() || p.empty() || !DiskAllowsOpen(p)) return false;
     if (!copy_.Open(p, OutputFile::Create::Replace)) return false;
     disk_full_messages_ = 0;
     copy_title_kb_ = 0;
     copy_dir_ = DiskSpace::DirectoryOf(p);
     copy_display_ = DisplayName(p);
+    PublishFiles();
     op_.SetWindowTitle(std::string(kProgramTitle) + " - Copying to " + copy_display_);
     return true;
 }
@@ -228,6 +199,7 @@ void RecordingControl::CopyStop(const std::filesystem::path& playback_file) {
     if (!copying()) return;
     op_.MessageBox(copy_.path().string(), "Close Copy File");
     copy_.Close();
+    PublishFiles();
     op_.SetWindowTitle(std::string(kProgramTitle) + " - Playback of " + DisplayName(playback_file));
 }
 
@@ -235,10 +207,12 @@ bool RecordingControl::CopyRecord(std::span<const std::uint8_t> record) {
     if (!copying()) return false;
     if (!DiskAllowsWrite(copy_dir_, record.size())) {
         copy_.Close();
+        PublishFiles();
         op_.SetWindowTitle(kProgramTitle);
         return false;
     }
     bool ok = copy_.Write(record) == record.size();
+    PublishBytes();
     UpdateCopyTitle();
     return ok;
 }
@@ -256,14 +230,6 @@ void RecordingControl::UpdateCopyTitle() {
     op_.SetWindowTitle(title_);
 }
 
-bool RecordingControl::OpenOutputDialog(OutputKind kind) {
-    if (kind != OutputKind::Point && kind != OutputKind::Beam) return false;
-    std::filesystem::path p =
-        AskSaveName(op_, kind == OutputKind::Point ? kPointDialog : kBeamDialog);
-    if (p.empty()) return false;
-    return OpenOutput(kind, p);
-}
-
 bool RecordingControl::OpenOutput(OutputKind kind, const std::filesystem::path& path) {
     if (!DiskAllowsOpen(path)) return false;
     if (!Out(kind).Open(path, OutputFile::Create::Replace)) return false;
@@ -271,12 +237,15 @@ bool RecordingControl::OpenOutput(OutputKind kind, const std::filesystem::path& 
     output_kb_shown_[static_cast<std::size_t>(kind)] = -1;
     output_dirs_[static_cast<std::size_t>(kind)] = DiskSpace::DirectoryOf(path);
     if (kind == OutputKind::Point || kind == OutputKind::Beam) output_ping_number_ = 0;
+    PublishFiles();
     return true;
 }
 
 void RecordingControl::CloseOutput(OutputKind kind) {
+    const bool was_open = Out(kind).is_open();
     Out(kind).Close();
     output_kb_shown_[static_cast<std::size_t>(kind)] = -1;
+    if (was_open) PublishFiles();
 }
 
 bool RecordingControl::WriteOutput(OutputKind kind, std::span<const std::uint8_t> bytes) {
@@ -286,7 +255,48 @@ bool RecordingControl::WriteOutput(OutputKind kind, std::span<const std::uint8_t
         CloseOutput(kind);
         return false;
     }
-    return f.Write(bytes) == bytes.size();
+    const bool ok = f.Write(bytes) == bytes.size();
+    output_bytes_[static_cast<std::size_t>(kind)].store(f.bytes_written(),
+                                                        std::memory_order_relaxed);
+    return ok;
+}
+
+void RecordingControl::PublishFiles() {
+    {
+        std::lock_guard lock(published_m_);
+        published_.recording = rec_.is_open();
+        published_.recording_path = rec_.is_open() ? rec_.path().string() : std::string();
+        published_.copying = copy_.is_open();
+        published_.copy_path = copy_.is_open() ? copy_.path().string() : std::string();
+        for (std::size_t k = 0; k < outputs_.size(); ++k) {
+            published_.output_paths[k] =
+                outputs_[k].is_open() ? outputs_[k].path().string() : std::string();
+        }
+    }
+    PublishBytes();
+    for (std::size_t k = 0; k < outputs_.size(); ++k) {
+        output_bytes_[k].store(outputs_[k].bytes_written(), std::memory_order_relaxed);
+    }
+}
+
+void RecordingControl::PublishBytes() {
+    rec_bytes_.store(rec_.bytes_written(), std::memory_order_relaxed);
+    copy_bytes_.store(copy_.bytes_written(), std::memory_order_relaxed);
+}
+
+RecordingSnapshot RecordingControl::snapshot() const {
+    RecordingSnapshot s;
+    {
+        std::lock_guard lock(published_m_);
+        s = published_;
+    }
+    s.recording_bytes = s.recording ? rec_bytes_.load(std::memory_order_relaxed) : 0;
+    s.copy_bytes = s.copying ? copy_bytes_.load(std::memory_order_relaxed) : 0;
+    for (std::size_t k = 0; k < s.output_bytes.size(); ++k) {
+        s.output_bytes[k] =
+            s.output_paths[k].empty() ? 0 : output_bytes_[k].load(std::memory_order_relaxed);
+    }
+    return s;
 }
 
 std::string RecordingControl::OutputStatusText(OutputKind kind) const {

@@ -6,9 +6,11 @@
 #pragma once
 
 #include <array>
+#include <atomic>
 #include <cstdint>
 #include <filesystem>
 #include <iterator>
+#include <mutex>
 #include <span>
 #include <string>
 
@@ -44,6 +46,23 @@ inline constexpr const char* kDiskFullAtOpen = "Disk Drive is full.\nData can NO
 inline constexpr const char* kDiskFullAtWrite = "Disk Drive is full.\nData will NOT be recorded.";
 inline constexpr const char* kDiskCheckTitle = "CheckAvailableDiskSpace";
 
+// What the window shows of the output files: taken from any thread, never waiting for a disk.
+struct RecordingSnapshot {
+    bool recording = false;
+    bool copying = false;
+    std::string recording_path;  // "" when no recording is open
+    std::string copy_path;
+    std::int64_t recording_bytes = 0;
+    std::int64_t copy_bytes = 0;
+    std::array<std::string, kOutputKindCount> output_paths;  // by OutputKind; "" when closed
+    std::array<std::int64_t, kOutputKindCount> output_bytes{};
+    bool output_open(OutputKind k) const {
+        return !output_paths[static_cast<std::size_t>(k)].empty();
+    }
+};
+
+// Everything but snapshot() belongs to the one thread that writes the records (the ping
+// thread while pings run); snapshot() may be called from any thread.
 class RecordingControl {
   public:
     explicit RecordingControl(Operator& op, DiskSpace disk = DiskSpace());
@@ -54,12 +73,17 @@ class RecordingControl {
     void set_size_unit_bytes(std::uint64_t unit) { size_unit_ = unit; }
 
     // --- live recording ---
-    bool RecordStart(const PingTimeStamp& ts);
-    // The same in two steps, so the name (and its dialog) can be chosen on the GUI thread and
-    // the file opened where the records are written: an empty path means cancelled.
-    std::filesystem::path ChooseRecordingName(const PingTimeStamp& ts, bool& automatic);
+    // Starts a recording under an automatic name ("AutoFilenameType": Date-Number or
+    // Date-Time of `ts`); refused with a message when no free name is left.
+    bool RecordStartAutomatic(const PingTimeStamp& ts);
+    // The automatic name for `ts`, or an empty path (after the message) when none is free.
+    std::filesystem::path AutomaticName(const PingTimeStamp& ts);
+    // Starts a recording in `p`: a name the operator chose in the save dialog (replaces a file
+    // of that name), or an automatic one (never replaces anything). An empty path does nothing.
     bool RecordStartAt(const std::filesystem::path& p, bool automatic);
-    void RecordStop();  // by the operator: also resets the split counter
+    // By the operator: also resets the split counter. A recording that received no record is
+    // removed.
+    void RecordStop();
     bool Recording() const { return rec_.is_open(); }
     const std::filesystem::path& recording_path() const { return rec_.path(); }
     std::int64_t bytes_written() const { return rec_.bytes_written(); }
@@ -78,7 +102,8 @@ class RecordingControl {
                      const PingTimeStamp& ts, bool live = true);
 
     // --- copy during playback ---
-    bool CopyStart();
+    // Starts copying the records played into `p` (replacing a file of that name).
+    bool CopyStart(const std::filesystem::path& p);
     void CopyStop(const std::filesystem::path& playback_file);
     bool copying() const { return copy_.is_open(); }
     bool CopyRecord(std::span<const std::uint8_t> record);
@@ -88,7 +113,6 @@ class RecordingControl {
     }
 
     // --- point, beam, XTF, CSV and XYZ outputs ---
-    bool OpenOutputDialog(OutputKind kind);  // point and beam files only
     bool OpenOutput(OutputKind kind, const std::filesystem::path& path);  // replaces a file
     void CloseOutput(OutputKind kind);
     bool OutputOpen(OutputKind kind) const { return Out(kind).is_open(); }
@@ -96,6 +120,9 @@ class RecordingControl {
     std::int64_t OutputBytes(OutputKind kind) const { return Out(kind).bytes_written(); }
     // Disk check, one write; a refusal closes the file (message once).
     bool WriteOutput(OutputKind kind, std::span<const std::uint8_t> bytes);
+    // Any thread: the files open now and their sizes.
+    RecordingSnapshot snapshot() const;
+
     // "Recording to %s - %d kB" of an open point or beam file.
     std::string OutputStatusText(OutputKind kind) const;
     // True once after the kB count of the file changed (the status line needs redrawing).
@@ -115,6 +142,8 @@ class RecordingControl {
     void SplitToNumberedFile();
     void UpdateRecordTitle();
     void UpdateCopyTitle();
+    void PublishFiles();  // after a file opened or closed
+    void PublishBytes();  // after a write
 
     Operator& op_;
     DiskSpace disk_;
@@ -139,6 +168,13 @@ class RecordingControl {
     std::int64_t title_kb_ = -1;
     std::int64_t copy_title_kb_ = -1;
     std::uint32_t output_ping_number_ = 0;
+
+    // Published for other threads: names under a short lock (changed only when a file opens
+    // or closes), byte counts as atomics.
+    mutable std::mutex published_m_;
+    RecordingSnapshot published_;
+    std::atomic<std::int64_t> rec_bytes_{0}, copy_bytes_{0};
+    std::array<std::atomic<std::int64_t>, kOutputKindCount> output_bytes_{};
 };
 
 // The status line of an open point or beam file, shortened when wider than max_width:

@@ -10,6 +10,7 @@
 
 #include "core/operator.h"
 #include "recording/byte_io.h"
+#include "recording/file_dialogs.h"
 #include "recording/file_names.h"
 
 namespace vq {
@@ -18,7 +19,6 @@ namespace {
 constexpr std::size_t kMaxExtraBlock = kMaxPingBytes;  // blocks 3 and 4 are empty when written
 constexpr std::size_t kRecordCapacity = kVqsPingOffset + 3 * kMaxPingBytes;
 constexpr std::size_t kScanWindow = 64 * 1024;
-constexpr const char* kPlaybackTitle = "Open a Sonar File For Playback";
 
 }  // namespace
 
@@ -174,15 +174,6 @@ bool VqsPlaybackFile::JumpToPercent(int p) {
     frame_present_ = false;
     FindRecordBoundary();
     return true;
-}
-
-FileDialogRequest PlaybackOpenDialog() {
-    FileDialogRequest r;
-    r.title = kPlaybackTitle;
-    r.filter = "Vornax_Qi Multibeam Sonar Files (*.VQS)";
-    r.pattern = "*.VQS";
-    r.default_ext = "VQS";
-    return r;
 }
 
 VqsOpenStatus OpenForPlayback(VqsPlaybackFile& file, const std::filesystem::path& path,

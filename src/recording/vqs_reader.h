@@ -14,7 +14,6 @@
 namespace vq {
 
 class Operator;
-struct FileDialogRequest;
 
 enum class VqsOpenStatus { Ok, WrongExtension, CannotOpen, BadFormat };
 enum class VqsOpenCheck { MagicAndVersion, MagicOnly };
@@ -89,9 +88,6 @@ class VqsPlaybackFile {
     bool frame_present_ = false;
     RecordedValues values_;
 };
-
-// The open dialog of playback ("Open a Sonar File For Playback", *.VQS).
-FileDialogRequest PlaybackOpenDialog();
 
 // Opens for playback as the operator does it: the messages of a wrong extension or a wrong
 // format (title "Open a Sonar File For Playback") and the window title of the result.

@@ -1,204 +1,25 @@
 // The engine's network and serial inputs and outputs, end to end: a live engine against the
-// simulated head on loopback, its data datagrams caught by a UDP socket of the test, control
-// datagrams sent to it, and GPS and sound-velocity lines fed through pseudo-terminals into a
-// recording that is read back.
+// simulated head on loopback, its data datagrams caught by a UDP socket of the test, and GPS
+// and sound-velocity lines fed through pseudo-terminals into a recording that is read back.
 #include <gtest/gtest.h>
-#include <poll.h>
 
 #include <algorithm>
-#include <atomic>
-#include <cctype>
-#include <chrono>
 #include <cmath>
-#include <cstdio>
 #include <cstring>
-#include <memory>
-#include <mutex>
+#include <random>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "app/engine.h"
+#include "app/live_engine.h"
 #include "app/menu_table.h"
-#include "net/control_datagram.h"
 #include "net/record_assembler.h"
-#include "net/udp_endpoint.h"
-#include "recording/vqs_reader.h"
 #include "sensors/pty_pair.h"
-#include "support/recording_operator.h"
-#include "support/temp_dir.h"
 
 namespace vq {
 namespace {
 
-using Bytes = std::vector<std::uint8_t>;
-
-// Waits (generously, so a loaded sanitizer build never fails) until another thread makes pred
-// true.
-template <typename Pred>
-bool WaitFor(Pred pred) {
-    for (int i = 0; i < 6; ++i) {
-        if (test::Eventually(pred)) return true;
-    }
-    return false;
-}
-
-constexpr std::uint32_t kLoopback = 0x7F000001;
-
-// A UDP socket of the test on 127.0.0.1 whose thread keeps everything that arrives (up to a
-// limit; later datagrams are only counted).
-class Catcher {
-  public:
-    struct Datagram {
-        Bytes bytes;
-        Ipv4Endpoint from;
-    };
-    explicit Catcher(std::size_t keep = 100000) : keep_(keep) {
-        EXPECT_EQ(sock_.Open("127.0.0.1", 0), 0);
-        sock_.set_receive_buffer(16 << 20);
-        thread_ = std::thread([this] { Run(); });
-    }
-    ~Catcher() {
-        stop_.store(true);
-        thread_.join();
-    }
-    std::uint16_t port() const { return sock_.local_port(); }
-    std::size_t count() const { return count_.load(); }
-    std::vector<Datagram> taken() const {
-        std::lock_guard lock(m_);
-        return kept_;
-    }
-    // Sends from this socket (its address and port become the engine's destination).
-    void SendTo(std::uint16_t port, std::span<const std::uint8_t> bytes) const {
-        ASSERT_TRUE(sock_.SendTo({kLoopback, port}, bytes).ok());
-    }
-    // Waits until nothing has arrived for a while (after the engine stopped).
-    void settle() const {
-        std::size_t n = count();
-        do {
-            n = count();
-            std::this_thread::sleep_for(std::chrono::milliseconds(200));
-        } while (count() != n);
-    }
-
-  private:
-    void Run() {
-        std::vector<std::uint8_t> buf(70000);
-        while (!stop_.load()) {
-            if (!sock_.WaitReadable(20)) continue;
-            while (auto r = sock_.Receive(buf)) {
-                std::lock_guard lock(m_);
-                if (kept_.size() < keep_)
-                    kept_.push_back({Bytes(buf.begin(), buf.begin() + r->bytes), r->from});
-                count_.fetch_add(1);
-            }
-        }
-    }
-    UdpEndpoint sock_;
-    std::size_t keep_;
-    mutable std::mutex m_;
-    std::vector<Datagram> kept_;
-    std::atomic<std::size_t> count_{0};
-    std::atomic<bool> stop_{false};
-    std::thread thread_;
-};
-
-bool StartsWith(const Bytes& b, const char* magic) {
-    return b.size() >= 3 && std::memcmp(b.data(), magic, 3) == 0;
-}
-
-// One engine running live against its own simulated head, in a temporary directory.
-struct LiveEngine {
-    test::TempDir dir;
-    test::RecordingOperator op;
-    std::unique_ptr<Engine> engine;
-
-    void Start(const std::string& ini_lines, const std::string& gps = "",
-               const std::string& sv = "") {
-        dir.WriteLoopbackIni(ini_lines);
-        EngineOptions o;
-        o.working_dir = dir.path();
-        o.simulate = true;
-        o.sim_pacing = false;
-        o.link_initial_delay_ms = 0;
-        o.gps_device = gps;
-        o.sv_device = sv;
-        engine = std::make_unique<Engine>(o, op);
-        engine->Start();
-    }
-    // Waits for n more processed pings.
-    bool Pings(std::uint64_t n) {
-        const std::uint64_t target = engine->stats().pings_processed + n;
-        return WaitFor([&] { return engine->stats().pings_processed >= target; });
-    }
-    // What the operator would see of external control: one datagram is taken off the socket
-    // once poll() says it is readable.
-    void ReceiveControl() {
-        pollfd p{engine->control_fd(), POLLIN, 0};
-        ASSERT_EQ(::poll(&p, 1, 60000), 1);
-        engine->ReceiveControl();
-    }
-    // A controller's datagram from `from`, taken in by the engine.
-    void SendControl(const Catcher& from, std::span<const std::uint8_t> d) {
-        from.SendTo(engine->output_local_port(), d);
-        ReceiveControl();
-    }
-    Settings Now() {
-        return engine->Store().Read([](const SettingsState& st) { return st.s; });
-    }
-};
-
-std::string Port(const char* key, std::uint16_t port) {
-    return std::string(key) + "=" + std::to_string(port) + "\r\n";
-}
-
-// "$<body>*hh\r\n" with the checksum computed here.
-std::string Nmea(const std::string& body) {
-    unsigned x = 0;
-    for (char c : body) x ^= static_cast<unsigned char>(c);
-    char tail[8];
-    std::snprintf(tail, sizeof tail, "*%02X\r\n", x);
-    return "$" + body + tail;
-}
-
-// The one recording the engine wrote into dir.
-std::filesystem::path FindRecording(const std::filesystem::path& dir) {
-    std::vector<std::filesystem::path> found;
-    for (const auto& f : std::filesystem::directory_iterator(dir)) {
-        std::string ext = f.path().extension().string();
-        std::transform(ext.begin(), ext.end(), ext.begin(), ::tolower);
-        if (ext == ".vqs") found.push_back(f.path());
-    }
-    EXPECT_EQ(found.size(), 1u) << "expected exactly one recording";
-    return found.empty() ? std::filesystem::path() : found.front();
-}
-
-struct ReadBack {
-    std::vector<RecordedValues> records;
-};
-
-ReadBack ReadRecording(const std::filesystem::path& dir) {
-    ReadBack out;
-    const std::filesystem::path file = FindRecording(dir);
-    if (file.empty()) return out;
-    VqsPlaybackFile f;
-    EXPECT_EQ(f.Open(file), VqsOpenStatus::Ok);
-    f.set_process_first_record(true);
-    VqsRecordView view;
-    while (f.ReadNext(view) == VqsReadStatus::Record) {
-        RecordedValues v;
-        RestoreRecordedValues(view.bytes.data(), v, 0);
-        out.records.push_back(v);
-    }
-    return out;
-}
-
-Bytes Control(std::initializer_list<const char*> fields) {
-    ControlDatagram d;
-    std::string error;
-    for (const char* f : fields) EXPECT_TRUE(d.SetAssignment(f, &error)) << error;
-    return Bytes(d.bytes().begin(), d.bytes().end());
-}
+using namespace apptest;
 
 // ---------------------------------------------------------------------------------------------
 // UDP output
@@ -248,9 +69,13 @@ TEST(EngineUdpOutput, PointDatagramEqualsThePointFileRecordOfTheSamePing) {
             "ProfilePointIntensityOutput=0\r\n");
     ASSERT_TRUE(e.Pings(3));
     const auto file = e.dir / "points.Q4P";
-    ASSERT_TRUE(e.engine->SetOutputFile(false, file));
+    ASSERT_TRUE(e.engine->SetOutputFile(OutputKind::Point, file));
+    ASSERT_TRUE(e.engine->Sync());
+    ASSERT_TRUE(e.engine->recording().output_open(OutputKind::Point));
     ASSERT_TRUE(e.Pings(8));
-    EXPECT_FALSE(e.engine->SetOutputFile(false, {}));  // closes the file
+    ASSERT_TRUE(e.engine->SetOutputFile(OutputKind::Point, {}));  // closes the file
+    ASSERT_TRUE(e.engine->Sync());
+    EXPECT_FALSE(e.engine->recording().output_open(OutputKind::Point));
     ASSERT_TRUE(e.Pings(3));
     e.engine->Shutdown();
     out.settle();
@@ -322,128 +147,6 @@ TEST(EngineUdpOutput, BeamRecordLeavesInPiecesOf64000AndReassembles) {
 }
 
 // ---------------------------------------------------------------------------------------------
-// External control
-
-TEST(EngineControl, ControllerTakesOverTheOutputAndDrivesSettings) {
-    Catcher configured;
-    Catcher controller;
-    LiveEngine e;
-    e.Start(Port("RemotePort_Output1", configured.port()) +
-            "ProfilePointDetection=0\r\nDataOutputType=0\r\nDisplayGain=30\r\n"
-            "ProfileTiltAngle=20.0\r\nAvgFilter=1\r\n");
-    ASSERT_TRUE(WaitFor([&] { return configured.count() >= 3; }));
-    const std::uint16_t engine_port = e.engine->output_local_port();
-
-    // Any datagram redirects the output to its sender; with control active it is applied.
-    e.SendControl(controller, Control({"control=on", "dgain=77"}));
-    EXPECT_EQ(e.Now().DisplayGain, 77);
-    ASSERT_TRUE(WaitFor([&] { return controller.count() >= 6; }));
-    const std::size_t before = configured.count();
-    ASSERT_TRUE(WaitFor([&] { return controller.count() >= 12; }));
-    EXPECT_EQ(configured.count(), before);
-    for (const auto& d : controller.taken()) {
-        EXPECT_TRUE(StartsWith(d.bytes, "Q4Z"));
-        EXPECT_EQ(d.from, (Ipv4Endpoint{kLoopback, engine_port}));
-    }
-    const auto statuses = e.op.statuses();
-    EXPECT_TRUE(std::any_of(statuses.begin(), statuses.end(), [](const auto& s) {
-        return s.first == "control" && s.second == "External Control";
-    }));
-
-    // The box goes within ten pings unless datagrams keep coming.
-    ASSERT_TRUE(WaitFor([&] {
-        const auto now = e.op.statuses();
-        return now.back() == std::make_pair(std::string("control"), std::string(""));
-    }));
-
-    // Tilt byte: 240 (60 degrees) is refused, 180 is 0 degrees, 50 is -90.
-    Bytes d = Control({"control=on"});
-    d[25] = 240;
-    e.SendControl(controller, d);
-    EXPECT_FLOAT_EQ(e.Now().ProfileTiltAngle, 20.0f);
-    d[25] = 180;
-    e.SendControl(controller, d);
-    EXPECT_FLOAT_EQ(e.Now().ProfileTiltAngle, 0.0f);
-    d[25] = 50;
-    e.SendControl(controller, d);
-    EXPECT_FLOAT_EQ(e.Now().ProfileTiltAngle, -90.0f);
-
-    // A 10-byte datagram: display gain from byte 9, every later field reads 0 (averaging off).
-    const Bytes short_one = {'T',
-                             'S',
-                             'T',
-                             1,
-                             0,
-                             0,
-                             0,
-                             static_cast<std::uint8_t>(e.Now().Range),
-                             static_cast<std::uint8_t>(e.Now().Gain),
-                             55};
-    e.SendControl(controller, short_one);
-    EXPECT_EQ(e.Now().DisplayGain, 55);
-    EXPECT_EQ(e.Now().AvgFilter, 0);
-    EXPECT_FLOAT_EQ(e.Now().ProfileTiltAngle, -90.0f);  // tilt byte 0 (-180 degrees) refused
-
-    // Control off: nothing is applied.
-    e.SendControl(controller, Control({"control=off", "dgain=12"}));
-    EXPECT_EQ(e.Now().DisplayGain, 55);
-    e.engine->Shutdown();
-}
-
-TEST(EngineControl, SoundVelocityAndRecordingLive) {
-    Catcher controller;
-    LiveEngine e;
-    e.Start(
-        "ProfilePointDetection=0\r\nDataOutputType=0\r\nAutoFilename=0\r\nAutoFilenameType=0\r\n");
-    ASSERT_TRUE(e.Pings(2));
-    auto current_sv = [&] {
-        return e.engine->Store().Read(
-            [](const SettingsState& st) { return st.work.sound_velocity_current; });
-    };
-    // 1520.5 m/s as 15205 tenths; applied by the next live ping.
-    e.SendControl(controller, Control({"control=on", "sv=1520.5", "record=on"}));
-    ASSERT_TRUE(WaitFor([&] { return std::fabs(current_sv() - 1520.5f) < 0.01f; }));
-    // Recording started with automatic Date-Time names, and those settings kept.
-    EXPECT_EQ(e.Now().AutoFilename, 1);
-    EXPECT_EQ(e.Now().AutoFilenameType, 1);
-    ASSERT_TRUE(e.Pings(4));
-    e.SendControl(controller, Control({"control=on", "sv=1520.5", "record=off"}));
-    const std::filesystem::path file = FindRecording(e.dir.path());
-    const std::string stem = file.stem().string();  // ddmmmyyyy-hhmmss
-    ASSERT_EQ(stem.size(), 16u) << stem;
-    EXPECT_EQ(stem[9], '-');
-    EXPECT_TRUE(std::all_of(stem.begin() + 10, stem.end(), ::isdigit)) << stem;
-    const auto size = std::filesystem::file_size(file);
-    ASSERT_TRUE(e.Pings(4));
-    EXPECT_EQ(std::filesystem::file_size(file), size);  // stopped: nothing more written
-    EXPECT_GE(ReadRecording(e.dir.path()).records.size(), 4u);
-    // Out of range: 1600.1 m/s is ignored.
-    Bytes too_fast = Control({"control=on"});
-    too_fast[17] = 16001 >> 8;
-    too_fast[18] = 16001 & 0xFF;
-    e.SendControl(controller, too_fast);
-    ASSERT_TRUE(e.Pings(2));
-    EXPECT_NEAR(current_sv(), 1520.5f, 0.01f);
-    e.engine->Shutdown();
-}
-
-TEST(EngineControl, RangeFollowsTheControllerLiveButNotInPlayback) {
-    Catcher controller;
-    LiveEngine e;
-    e.Start("ProfilePointDetection=0\r\nDataOutputType=0\r\nRange=4\r\n");
-    ASSERT_TRUE(e.Pings(2));
-    e.SendControl(controller, Control({"control=on", "range=5"}));
-    EXPECT_EQ(e.Now().Range, 5);
-
-    e.engine->Command(menu::kFile);
-    ASSERT_TRUE(e.engine->in_playback());
-    e.SendControl(controller, Control({"control=on", "range=3", "dgain=40"}));
-    EXPECT_EQ(e.Now().Range, 5);
-    EXPECT_EQ(e.Now().DisplayGain, 40);  // the rest of the datagram still applies
-    e.engine->Shutdown();
-}
-
-// ---------------------------------------------------------------------------------------------
 // Serial inputs
 
 TEST(EngineSerialInputs, GpsAndProbeValuesReachTheRecording) {
@@ -455,6 +158,7 @@ TEST(EngineSerialInputs, GpsAndProbeValuesReachTheRecording) {
         gps.slave_name(), sv.slave_name());
     ASSERT_TRUE(e.Pings(2));
     e.engine->Command(menu::kRecord);
+    ASSERT_TRUE(e.engine->Sync());
     ASSERT_TRUE(e.Pings(5));
 
     // A receiver south and west of Greenwich, moving at 5.5 knots on 54.7 degrees, heading 123.4.

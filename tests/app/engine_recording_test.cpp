@@ -98,9 +98,13 @@ std::vector<fs::path> Recordings(const fs::path& dir) {
 void RecordLive(Engine& e, std::uint64_t pings) {
     ASSERT_TRUE(WaitFor([&] { return e.stats().pings_processed >= 2; }));
     e.Command(menu::kRecord);
+    ASSERT_TRUE(e.Sync());  // the ping thread has opened the file
+    ASSERT_TRUE(e.recording().recording);
     const std::uint64_t base = e.stats().pings_processed;
     ASSERT_TRUE(WaitFor([&] { return e.stats().pings_processed >= base + pings; }));
     e.Command(menu::kRecord);
+    ASSERT_TRUE(e.Sync());
+    ASSERT_FALSE(e.recording().recording);
 }
 
 bool Said(const RecordingOperator& op, const std::string& text) {
@@ -189,23 +193,37 @@ TEST(EngineRecording, LiveRecordingIsByteExactAndPlaysBack) {
     }
     EXPECT_EQ(read, recs.size());
 
-    // Playback of the file through the same pipeline.
+    // Playback of the file through the same pipeline, record by record while held.
     e.Command(menu::kFile);
     ASSERT_TRUE(e.in_playback());
-    op.AnswerNextDialog({files[0].string()});
-    e.Command(menu::kPlaybackFile);
-    ASSERT_TRUE(e.playback_open());
+    e.KeyChar('H');
+    EXPECT_EQ(e.DialogFor(menu::kPlaybackFile), FileDialogKind::Playback);
+    ASSERT_TRUE(e.OpenPlaybackFile(files[0]));
+    ASSERT_TRUE(e.Sync());
+    ASSERT_TRUE(e.playback().open);
     const std::uint64_t before = e.stats().pings_processed;
-    for (std::size_t turns = 0; !e.playback_reached_end() && turns < 4 * recs.size(); ++turns) {
-        e.PlaybackTurn();
-    }
-    ASSERT_TRUE(e.playback_reached_end());
+    const std::uint64_t n = recs.size();
+    ASSERT_TRUE(e.StepPlayback(static_cast<int>(n)));  // every record, not yet the end
+    ASSERT_TRUE(e.Sync());
+    EXPECT_EQ(e.playback().ends, 0u);
+    ASSERT_TRUE(e.StepPlayback(1));
+    ASSERT_TRUE(e.Sync());
+    ASSERT_EQ(e.playback().ends, 1u);
     // The first record after opening is read but not shown.
-    EXPECT_EQ(e.records_played(), recs.size() - 1);
-    EXPECT_EQ(e.stats().pings_processed - before, recs.size() - 1);
+    EXPECT_EQ(e.playback().records, n - 1);
+    EXPECT_EQ(e.playback().records_at_end, n - 1);
+    EXPECT_EQ(e.stats().pings_processed - before, n - 1);
     // It loops: the second pass again shows every record but the first.
-    while (e.records_played() < 2 * (recs.size() - 1)) e.PlaybackTurn();
-    EXPECT_EQ(e.stats().pings_processed - before, 2 * (recs.size() - 1));
+    ASSERT_TRUE(e.StepPlayback(static_cast<int>(n + 1)));
+    ASSERT_TRUE(e.Sync());
+    EXPECT_EQ(e.playback().ends, 2u);
+    EXPECT_EQ(e.playback().records, 2 * (n - 1));
+    EXPECT_EQ(e.stats().pings_processed - before, 2 * (n - 1));
+    // Released, it plays on by itself on the ping thread, never on this one.
+    e.KeyChar('H');
+    ASSERT_TRUE(WaitFor([&] { return e.playback().records > 2 * n; }));
+    EXPECT_NE(e.ping_thread(), std::this_thread::get_id());
+    EXPECT_EQ(e.stats().pipeline_thread_violations, 0u);
     // Nothing was written during playback.
     EXPECT_EQ(Recordings(dir.path()).size(), 1u);
     e.Shutdown();
@@ -259,16 +277,9 @@ TEST_F(EngineConversion, MenuConversionOfTwoRecordingsEndsWithConversionComplete
     for (const fs::path& f : files) counts.push_back(SplitRecords(test::ReadFile(f)).size());
 
     e.Command(menu::kFile);
-    op.AnswerNextDialog({files[0].string(), files[1].string()});
-    e.Command(menu::kConvertQ4P);
-    const auto dialogs = op.dialogs();
-    ASSERT_FALSE(dialogs.empty());
-    EXPECT_EQ(dialogs.back().title, "Convert .VQS Sonar File(s) To .Q4P Format");
-    EXPECT_TRUE(dialogs.back().multi_select);
-    for (int turns = 0; !Said(op, "Conversion Complete!") && turns < 200; ++turns) {
-        e.PlaybackTurn();
-    }
-    ASSERT_TRUE(Said(op, "Conversion Complete!"));
+    EXPECT_EQ(e.DialogFor(menu::kConvertQ4P), FileDialogKind::ConvertQ4P);
+    ASSERT_TRUE(e.CommandWithFiles(menu::kConvertQ4P, {files[0].string(), files[1].string()}));
+    ASSERT_TRUE(WaitFor([&] { return Said(op, "Conversion Complete!"); }));
     for (const auto& m : op.messages()) {
         if (m.text == "Conversion Complete!") {
             EXPECT_EQ(m.title, "Convert .VQS Sonar File(s) To .Q4P Format");
@@ -288,8 +299,10 @@ TEST_F(EngineConversion, MenuConversionOfTwoRecordingsEndsWithConversionComplete
     }
     // The last file plays on without writing.
     const std::string after = test::ReadFile(fs::path(files[1]).replace_extension(".Q4P"));
-    for (int i = 0; i < 10; ++i) e.PlaybackTurn();
+    const std::uint64_t played = e.playback().records;
+    ASSERT_TRUE(WaitFor([&] { return e.playback().records >= played + 10; }));
     EXPECT_EQ(test::ReadFile(fs::path(files[1]).replace_extension(".Q4P")), after);
+    EXPECT_EQ(e.stats().pipeline_thread_violations, 0u);
     e.Shutdown();
 }
 
@@ -299,26 +312,28 @@ TEST_F(EngineConversion, OpeningAnotherFileOrGoingLiveEndsAConversion) {
     const fs::path q4p1 = fs::path(files[1]).replace_extension(".Q4P");
 
     e.Command(menu::kFile);
-    op.AnswerNextDialog({files[0].string(), files[1].string()});
-    e.Command(menu::kConvertQ4P);
+    e.KeyChar('H');  // record by record
+    ASSERT_TRUE(e.StartConversion(ConversionTarget::Point, {files[0].string(), files[1].string()}));
+    ASSERT_TRUE(e.Sync());
     ASSERT_EQ(e.output_files().size(), 1u);
-    for (int i = 0; i < 3; ++i) e.PlaybackTurn();
+    ASSERT_TRUE(e.StepPlayback(3));
     // The operator opens a file to look at: the batch ends, its output is closed.
-    op.AnswerNextDialog({files[1].string()});
-    e.Command(menu::kPlaybackFile);
+    ASSERT_TRUE(e.OpenPlaybackFile(files[1]));
+    ASSERT_TRUE(e.Sync());
     EXPECT_TRUE(e.output_files().empty());
     const std::string part = test::ReadFile(q4p0);
     EXPECT_EQ(part.size(), 3u * 496);
-    for (int i = 0; i < 40; ++i) e.PlaybackTurn();
+    ASSERT_TRUE(e.StepPlayback(40));
+    ASSERT_TRUE(e.Sync());
     EXPECT_EQ(test::ReadFile(q4p0), part);
     EXPECT_FALSE(fs::exists(q4p1));
     EXPECT_FALSE(Said(op, "Conversion Complete!"));
 
     // A conversion left by switching to the live head writes no live ping into its file.
-    op.AnswerNextDialog({files[1].string()});
-    e.Command(menu::kConvertQ4P);
+    ASSERT_TRUE(e.StartConversion(ConversionTarget::Point, {files[1].string()}));
+    ASSERT_TRUE(e.Sync());
     ASSERT_EQ(e.output_files().size(), 1u);
-    e.PlaybackTurn();
+    ASSERT_TRUE(e.StepPlayback(1));
     e.Command(menu::kHead);
     EXPECT_TRUE(e.output_files().empty());
     const std::string written = test::ReadFile(q4p1);
@@ -355,10 +370,11 @@ TEST(EngineRecording, PlayingA1000SampleRecordingLeavesTheLiveSampleCount) {
     Engine e(SimulatedRun(dir), op);
     e.Start();
     e.Command(menu::kFile);
-    op.AnswerNextDialog({recording.string()});
-    e.Command(menu::kPlaybackFile);
-    for (int i = 0; i < 20 && !e.playback_reached_end(); ++i) e.PlaybackTurn();
-    ASSERT_GE(e.records_played(), 3u);
+    e.KeyChar('H');
+    ASSERT_TRUE(e.OpenPlaybackFile(recording));
+    ASSERT_TRUE(e.StepPlayback(6));
+    ASSERT_TRUE(e.Sync());
+    ASSERT_GE(e.playback().records, 3u);
     e.Command(menu::kHead);
     EXPECT_EQ(e.Store().snapshot().s.DataPointsSwitch, 0);
     const std::uint64_t base = e.stats().pings_processed;

@@ -26,16 +26,6 @@ EngineOptions Simulated(const test::TempDir& dir) {
     return o;
 }
 
-template <class P>
-bool WaitFor(P pred, std::chrono::milliseconds limit) {
-    const auto end = std::chrono::steady_clock::now() + limit;
-    while (!pred()) {
-        if (std::chrono::steady_clock::now() > end) return false;
-        std::this_thread::sleep_for(5ms);
-    }
-    return true;
-}
-
 int CountTitles(const test::RecordingOperator& op, const std::string& text) {
     int n = 0;
     for (const std::string& t : op.titles()) n += t == text;
@@ -61,7 +51,10 @@ TEST(EngineTest, DataSourceSwitchRunsOnceAndHeadWhileLiveDoesNothing) {
     EXPECT_FALSE(e.menu()[menu::kRecord].enabled);
     EXPECT_TRUE(e.menu()[menu::kPlaybackFile].enabled);
     // No file open: playback has nothing to do, and no ping is processed.
-    EXPECT_EQ(e.PlaybackTurn(), -1);
+    EXPECT_FALSE(e.playback().open);
+    const std::uint64_t processed = e.stats().pings_processed;
+    std::this_thread::sleep_for(200ms);
+    EXPECT_EQ(e.stats().pings_processed, processed);
     e.Shutdown();
 }
 
@@ -90,10 +83,38 @@ TEST(EngineTest, ProfileModeLimitsAveragingToSevenShots) {
     EXPECT_TRUE(e.menu()[menu::kAvg7].checked);
     EXPECT_FALSE(e.menu()[menu::kAvg15].enabled);
     EXPECT_FALSE(e.menu()[menu::kRemoveBackground].enabled);
-    EXPECT_TRUE(e.menu()[menu::kTiltAngle].enabled || !e.menu()[menu::kTiltAngle].enabled);
     e.Command(menu::kModeSector);
     EXPECT_TRUE(e.menu()[menu::kAvg15].enabled);
     EXPECT_TRUE(e.menu()[menu::kRemoveBackground].enabled);
+}
+
+// "Profile Tilt Angle...", "&Rectangular", "Display Altitude" and "&Circular" are enabled in
+// profile mode and greyed in every other mode, live and in playback.
+TEST(EngineTest, ProfileItemsFollowTheDisplayMode) {
+    test::TempDir dir;
+    dir.WriteLoopbackIni();
+    test::RecordingOperator op;
+    Engine e(Simulated(dir), op);
+    e.Start();
+    for (int source : {menu::kHead, menu::kFile}) {
+        e.Command(source);
+        for (int mode = menu::kModeSector; mode <= menu::kModeBeamTest; ++mode) {
+            ASSERT_TRUE(e.Command(mode));
+            const bool profile = mode == menu::kModeProfile;
+            for (int id :
+                 {menu::kTiltAngle, menu::kRectangular, menu::kAltitude, menu::kCircular}) {
+                EXPECT_EQ(e.menu()[id].enabled, profile)
+                    << "item " << id << " in mode " << mode
+                    << (source == menu::kFile ? " (playback)" : "");
+            }
+        }
+    }
+    // The item itself is a command the window turns into its dialog; it changes nothing.
+    const SettingsState before = e.Store().snapshot();
+    ASSERT_TRUE(e.Command(menu::kModeProfile));
+    ASSERT_TRUE(e.Command(menu::kTiltAngle));
+    EXPECT_EQ(e.Store().snapshot().s.ProfileTiltAngle, before.s.ProfileTiltAngle);
+    e.Shutdown();
 }
 
 TEST(EngineTest, OperatingPointAppliesOnlyOnChangeUnlessForced) {
@@ -110,50 +131,45 @@ TEST(EngineTest, OperatingPointAppliesOnlyOnChangeUnlessForced) {
     EXPECT_EQ(p.geometry_setups(), after_first + 1);
 }
 
-TEST(EngineTest, PacingRules) {
-    EXPECT_EQ(RealtimePlaybackDelayMs(2500, 0, 0), 0);
-    EXPECT_EQ(RealtimePlaybackDelayMs(150, 40, 30), 80);
-    EXPECT_EQ(RealtimePlaybackDelayMs(60, 40, 30), 0);
-    Settings s;
-    s.AvgFilter = 1;
-    s.AvgFilterIndex = 7;
-    s.ProfilePointDetection = 1;
-    s.ProfilePointFilter = 2;
-    EXPECT_EQ(DisplayDelayPings(s, false), 4);
-    s.AvgFilter = 0;
-    EXPECT_EQ(DisplayDelayPings(s, true), 2);
-}
+}  // namespace
+}  // namespace vq
 
-// At the simulated head's fastest rate for 60 s every completed ping is processed, and the
-// settings changed meanwhile survive a restart.
-TEST(EngineLiveTest, SixtySecondsWithoutALostPingAndSettingsSurviveARestart) {
-    test::TempDir dir;
-    dir.WriteLoopbackIni();
-    {
-        test::RecordingOperator op;
-        Engine e(Simulated(dir), op);
-        e.Start();
-        ASSERT_TRUE(WaitFor([&] { return e.stats().pings_processed >= 5; }, 20s));
-        e.Command(menu::kColorFirst + 5);
-        e.Command(menu::kModeProfile);
-        e.Command(menu::kBeams480);
-        std::this_thread::sleep_for(60s);
-        e.KeyChar('H');  // stop the pings so the counts settle
-        std::this_thread::sleep_for(600ms);
-        const EngineStats s = e.stats();
-        EXPECT_GT(s.pings_received, 100u);
-        EXPECT_EQ(s.pings_processed, s.pings_received);
-        e.Shutdown();
+namespace vq {
+namespace {
+
+// An operator that, like a careless window, sends the engine another command from inside a
+// callback the engine makes while one of its commands runs.
+class ReenteringOperator final : public Operator {
+  public:
+    Engine* engine = nullptr;
+    int refused = 0;
+    int accepted = 0;
+    void MessageBox(std::string_view, std::string_view) override {}
+    void SetWindowTitle(std::string_view) override {
+        if (!engine) return;
+        (engine->Command(menu::kGrid) ? accepted : refused) += 1;
     }
-    test::RecordingOperator op;
-    Engine again(Simulated(dir), op);
-    again.Start();
-    const Settings s = again.Store().Read([](const SettingsState& st) { return st.s; });
-    EXPECT_EQ(s.Colors, 5);
-    EXPECT_EQ(s.DisplayType, 3);
-    EXPECT_EQ(s.StepSize, 0);
-    EXPECT_EQ(s.IPAddress_Sonar1, "127.0.0.1");
-    EXPECT_TRUE(again.menu()[menu::kModeProfile].checked);
+    void SetStatus(std::string_view, std::string_view) override {}
+    void PictureReady() override {}
+};
+
+TEST(EngineTest, ACommandArrivingWhileOneRunsIsRefusedNotNested) {
+    test::TempDir dir;
+    dir.WriteLoopbackIni("Grid=1\r\n");
+    ReenteringOperator op;
+    Engine e(Simulated(dir), op);
+    e.Start();
+    op.engine = &e;
+    // Switching the data source sets the window title inside the command.
+    ASSERT_TRUE(e.Command(menu::kFile));
+    EXPECT_GE(op.refused, 1);
+    EXPECT_EQ(op.accepted, 0);
+    EXPECT_EQ(e.Store().Read([](const SettingsState& st) { return st.s.Grid; }), 1);
+    // Once the command has ended, the next one runs.
+    op.engine = nullptr;
+    EXPECT_TRUE(e.Command(menu::kGrid));
+    EXPECT_EQ(e.Store().Read([](const SettingsState& st) { return st.s.Grid; }), 0);
+    e.Shutdown();
 }
 
 }  // namespace

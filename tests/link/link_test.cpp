@@ -89,8 +89,8 @@ class Rig {
         };
         cb.on_reset_samples = [this] { resets_.fetch_add(1); };
         cb.on_frequency_forced = [this](int khz) { forced_.store(khz); };
+        cb.on_thread_start = [this] { thread_started_.store(true); };
         link_ = std::make_unique<Link>(c, store_, op_, cb);
-        link_->set_drawing_flag(&drawing_);
         ASSERT_TRUE(link_->StartLinkThread());
     }
     void Start() { Start(config()); }
@@ -131,7 +131,7 @@ class Rig {
     SettingsStore store_;
     test::RecordingOperator op_;
     std::unique_ptr<Link> link_;
-    std::atomic<bool> drawing_{false};
+    std::atomic<bool> thread_started_{false};
     std::atomic<int> resets_{0};
     std::atomic<int> forced_{0};  // frequency the link forced, kHz
 
@@ -308,7 +308,7 @@ TEST(Link, HeadRestartedOnTheSamePort) {
     EXPECT_EQ(rig.link_->connections(), 2u);
 }
 
-TEST(Link, HoldAndDrawingFlagStopRequests) {
+TEST(Link, HoldStopsRequests) {
     Rig rig;
     rig.Start();
     ASSERT_TRUE(rig.WaitPings(2));
@@ -320,12 +320,35 @@ TEST(Link, HoldAndDrawingFlagStopRequests) {
     rig.link_->set_hold(false);
     ASSERT_TRUE(WaitFor([&] { return rig.Steps().size() > steps; }));
     EXPECT_EQ(rig.Steps()[steps].n, n);  // resumes at the current packet number
+}
 
-    rig.drawing_.store(true);
-    EXPECT_TRUE(rig.NoRequestsFor(300ms, 100ms));
-    const std::size_t before = rig.PingCount();
-    rig.drawing_.store(false);
-    ASSERT_TRUE(rig.WaitPings(before + 1));
+// Work posted to the link runs on the link thread, promptly, whether it is pinging, held or
+// waiting for an absent head (which it probes only once per interval).
+TEST(Link, PostedTasksRunOnTheLinkThreadInEveryState) {
+    Rig rig;
+    rig.Start();
+    ASSERT_TRUE(rig.WaitPings(2));
+    auto run_one = [&](const char* state) {
+        std::atomic<bool> ran{false};
+        std::thread::id where;
+        rig.link_->tasks().Post([&] {
+            where = std::this_thread::get_id();
+            ran.store(true);
+        });
+        ASSERT_TRUE(WaitFor([&] { return ran.load(); }, 2s)) << state;
+        EXPECT_NE(where, std::this_thread::get_id()) << state;
+    };
+    run_one("pinging");
+    rig.link_->set_hold(true);
+    std::this_thread::sleep_for(300ms);
+    run_one("held");
+    rig.link_->set_hold(false);
+    rig.head_->Stop();
+    ASSERT_TRUE(WaitFor([&] { return !rig.link_->connected(); }, 10s));
+    const auto t0 = Clock::now();
+    run_one("head absent");
+    EXPECT_LT(Clock::now() - t0, 900ms);  // not held up until the next probe
+    EXPECT_TRUE(rig.thread_started_.load());
 }
 
 TEST(Link, EachPingFollowsTheSettings) {

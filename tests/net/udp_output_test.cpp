@@ -10,7 +10,6 @@
 #include <vector>
 
 #include "net/control.h"
-#include "net/control_receiver.h"
 #include "net/output_plan.h"
 #include "net/record_assembler.h"
 #include "net/udp_output.h"
@@ -192,22 +191,28 @@ TEST(UdpOutputTest, BeamPacing) {
     EXPECT_DOUBLE_EQ(BeamOutputWaitMs(20.0, 0.0), 50.0);
 }
 
-// The pipeline sends, reads the event flag and runs the status box while the receiver thread
-// applies datagrams and moves the destination: no data race (run under ThreadSanitizer).
-TEST(ControlReceiverTest, SendingWhileControlArrives) {
+// The pipeline sends, reads the event flag and runs the status box while the window's thread
+// receives datagrams when the socket is readable, applies them and moves the destination: no
+// data race (run under ThreadSanitizer).
+TEST(UdpOutputTest, SendingWhileControlArrives) {
     Peer configured, controller;
     UdpOutput out;
     ASSERT_EQ(out.Open(LoopbackConfig(configured.port())), 0);
     SettingsStore store;
     ControlState control;
-    ControlReceiver rx;
-    ASSERT_EQ(rx.Start(out,
-                       [&](const std::uint8_t* d, std::size_t n) {
-                           store.Update([&](SettingsState& st) {
-                               ApplyControlDatagram(d, n, control, st, false);
-                           });
-                       }),
-              0);
+    std::atomic<bool> receiving{true};
+    std::thread receiver([&] {
+        std::array<std::uint8_t, kControlDatagramSize> buf{};
+        while (receiving.load()) {
+            pollfd p{out.fd(), POLLIN, 0};
+            if (::poll(&p, 1, 20) != 1) continue;
+            while (auto n = out.ReceiveOne(buf)) {
+                store.Update([&](SettingsState& st) {
+                    ApplyControlDatagram(buf.data(), *n, control, st, false);
+                });
+            }
+        }
+    });
     std::atomic<bool> done{false};
     int events = 0;
     std::thread pipeline([&] {
@@ -236,9 +241,8 @@ TEST(ControlReceiverTest, SendingWhileControlArrives) {
     }
     done.store(true);
     pipeline.join();
-    rx.Stop();
-    EXPECT_FALSE(rx.running());
-    rx.Stop();  // twice is fine
+    receiving.store(false);
+    receiver.join();
     EXPECT_EQ(store.Read([](const SettingsState& st) { return st.s.DisplayGain; }), 50);
     EXPECT_GE(events, 1);
     EXPECT_EQ(out.destination_text(), "127.0.0.1:" + std::to_string(controller.port()));

@@ -42,10 +42,8 @@ TEST(Conversion, OutputNames) {
     EXPECT_EQ(ForcedSettingsFor(ConversionTarget::Xyz).ProfilePointDetection, 1);
     EXPECT_EQ(ForcedSettingsFor(ConversionTarget::Beam).DataOutputType, 2);
     EXPECT_EQ(ForcedSettingsFor(ConversionTarget::Xtf).ProfilePointDetection, 1);
-    FileDialogRequest d = ConversionDialog(ConversionTarget::Xtf);
-    EXPECT_EQ(d.title, "Convert .VQS Sidescan To .XTF Format");
-    EXPECT_TRUE(d.multi_select);
-    EXPECT_FALSE(d.save);
+    EXPECT_STREQ(ConversionDialogTitle(ConversionTarget::Xtf),
+                 "Convert .VQS Sidescan To .XTF Format");
 }
 
 TEST(Conversion, CommandLineParsing) {

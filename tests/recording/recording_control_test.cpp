@@ -71,7 +71,7 @@ TEST(RecordingNames, AutomaticNamesNeverReplaceARecording) {
     o.startup_dir = dir.path();
     rig.rc.set_options(o);
     test::WriteFile(dir / "08DEC2026-9999.VQS", "precious");
-    EXPECT_FALSE(rig.rc.RecordStart(kStamp));
+    EXPECT_FALSE(rig.rc.RecordStartAutomatic(kStamp));
     EXPECT_EQ(test::ReadFile(dir / "08DEC2026-9999.VQS"), "precious");
     ASSERT_EQ(rig.op.messages().size(), 1u);
     EXPECT_EQ(rig.op.messages()[0].title, "Open a Sonar File For Recording");
@@ -79,14 +79,37 @@ TEST(RecordingNames, AutomaticNamesNeverReplaceARecording) {
     // Date-Time: two starts within the same second get two files.
     o.AutoFilenameType = 1;
     rig.rc.set_options(o);
-    ASSERT_TRUE(rig.rc.RecordStart(kStamp));
+    ASSERT_TRUE(rig.rc.RecordStartAutomatic(kStamp));
     EXPECT_EQ(rig.rc.recording_path().filename(), "08DEC2026-134507.VQS");
     ASSERT_TRUE(rig.Write());
     rig.rc.RecordStop();
-    ASSERT_TRUE(rig.rc.RecordStart(kStamp));
+    ASSERT_TRUE(rig.rc.RecordStartAutomatic(kStamp));
     EXPECT_EQ(rig.rc.recording_path().filename(), "08DEC2026-134507-2.VQS");
     rig.rc.RecordStop();
     EXPECT_EQ(CountRecords(dir / "08DEC2026-134507.VQS"), 1);
+}
+
+// A controller may switch recording on and off far more often than once a second: recordings
+// that received no record leave no file, so the names of that second are never used up.
+TEST(RecordingNames, StartsAndStopsWithoutRecordsUseNoName) {
+    test::TempDir dir;
+    Rig rig;
+    RecordingOptions o;
+    o.current_dir = dir.path();
+    o.startup_dir = dir.path();
+    o.AutoFilenameType = 1;
+    rig.rc.set_options(o);
+    for (int i = 0; i < 150; ++i) {
+        ASSERT_TRUE(rig.rc.RecordStartAutomatic(kStamp)) << i;
+        rig.rc.RecordStop();
+    }
+    ASSERT_TRUE(rig.rc.RecordStartAutomatic(kStamp));
+    EXPECT_EQ(rig.rc.recording_path().filename(), "08DEC2026-134507.VQS");
+    ASSERT_TRUE(rig.Write());
+    rig.rc.RecordStop();
+    EXPECT_EQ(CountRecords(dir / "08DEC2026-134507.VQS"), 1);
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()), 1);
+    EXPECT_TRUE(rig.op.messages().empty());
 }
 
 TEST(RecordingControl, SizeLimitArithmetic) {
@@ -105,8 +128,7 @@ TEST(RecordingControl, SplitsIntoNumberedFilesAndContinues) {
     o.MaximumFilesize = 1;
     rig.rc.set_options(o);
     rig.rc.set_size_unit_bytes(2 * 5224);  // reached exactly by the second record
-    rig.op.AnswerNextDialog({(dir / "survey.VQS").string()});
-    ASSERT_TRUE(rig.rc.RecordStart(kStamp));
+    ASSERT_TRUE(rig.rc.RecordStartAt((dir / "survey.VQS").string(), false));
     for (int i = 0; i < 7; ++i) ASSERT_TRUE(rig.Write()) << i;
     EXPECT_TRUE(rig.rc.Recording());
     EXPECT_EQ(rig.rc.recording_path(), dir / "survey-004.VQS");
@@ -116,7 +138,6 @@ TEST(RecordingControl, SplitsIntoNumberedFilesAndContinues) {
     rig.rc.RecordStop();
     EXPECT_EQ(CountRecords(dir / "survey-004.VQS"), 1);
     EXPECT_EQ(rig.rc.split_counter(), 0);
-    EXPECT_EQ(rig.op.dialogs().size(), 1u);  // later files open without a dialog
 }
 
 TEST(RecordingControl, LimitIsCheckedAfterTheRecordThatReachesIt) {
@@ -127,8 +148,7 @@ TEST(RecordingControl, LimitIsCheckedAfterTheRecordThatReachesIt) {
     o.MaximumFilesize = 1;
     rig.rc.set_options(o);
     rig.rc.set_size_unit_bytes(2 * 5224 + 1);
-    rig.op.AnswerNextDialog({(dir / "s.VQS").string()});
-    ASSERT_TRUE(rig.rc.RecordStart(kStamp));
+    ASSERT_TRUE(rig.rc.RecordStartAt((dir / "s.VQS").string(), false));
     rig.Write();
     rig.Write();
     EXPECT_EQ(rig.rc.recording_path(), dir / "s.VQS");
@@ -146,8 +166,7 @@ TEST(RecordingControl, SplitNamesSkipExistingFiles) {
     o.MaximumFilesize = 1;
     rig.rc.set_options(o);
     rig.rc.set_size_unit_bytes(5224);
-    rig.op.AnswerNextDialog({(dir / "survey.VQS").string()});
-    ASSERT_TRUE(rig.rc.RecordStart(kStamp));
+    ASSERT_TRUE(rig.rc.RecordStartAt((dir / "survey.VQS").string(), false));
     rig.Write();
     EXPECT_EQ(test::ReadFile(dir / "survey-001.VQS"), "older recording");
     EXPECT_EQ(CountRecords(dir / "survey-002.VQS"), 1);
@@ -162,7 +181,7 @@ TEST(RecordingControl, AutomaticNamesStartAFreshFileAtTheLimit) {
     o.MaximumFilesize = 1;
     rig.rc.set_options(o);
     rig.rc.set_size_unit_bytes(5224);
-    ASSERT_TRUE(rig.rc.RecordStart(kStamp));
+    ASSERT_TRUE(rig.rc.RecordStartAutomatic(kStamp));
     rig.Write();
     rig.Write();
     EXPECT_EQ(rig.rc.recording_path().filename(), "08DEC2026-0003.VQS");
@@ -176,7 +195,7 @@ TEST(RecordingControl, FullDiskStopsRecordingAndKeepsWrittenRecords) {
     RecordingOptions o;
     o.current_dir = dir.path();
     rig.rc.set_options(o);
-    ASSERT_TRUE(rig.rc.RecordStart(kStamp));
+    ASSERT_TRUE(rig.rc.RecordStartAutomatic(kStamp));
     fs::path path = rig.rc.recording_path();
     for (int i = 0; i < 3; ++i) ASSERT_TRUE(rig.Write());
     rig.free_bytes->store(DiskSpace::kSafetyMargin + 5000);  // less than a record beyond margin
@@ -191,7 +210,7 @@ TEST(RecordingControl, FullDiskStopsRecordingAndKeepsWrittenRecords) {
     EXPECT_EQ(fs::file_size(path), 3u * 5224);
 
     rig.free_bytes->store(0);
-    EXPECT_FALSE(rig.rc.RecordStart(kStamp));
+    EXPECT_FALSE(rig.rc.RecordStartAutomatic(kStamp));
     EXPECT_EQ(rig.op.messages().back().text, "Disk Drive is full.\nData can NOT be recorded.");
 }
 
@@ -205,28 +224,16 @@ TEST(RecordingControl, RealFileSystemIsMeasured) {
     EXPECT_TRUE(d.CheckAvailableDiskSpace(dir / "no-such-dir", 1ull << 62));  // unmeasurable
 }
 
-TEST(RecordingControl, DialogExtensionAndTitles) {
+TEST(RecordingControl, TitlesAndMenuTextOfARecording) {
     test::TempDir dir;
     Rig rig;
     RecordingOptions o;
     o.AutoFilename = 0;
     rig.rc.set_options(o);
-    rig.op.AnswerNextDialog({(dir / "x.txt").string()});
-    EXPECT_FALSE(rig.rc.RecordStart(kStamp));
-    EXPECT_FALSE(rig.rc.RecordStart(kStamp));  // cancelled dialog
-    auto d = rig.op.dialogs();
-    ASSERT_EQ(d.size(), 2u);
-    EXPECT_EQ(d[0].title, "Open a Sonar File For Recording");
-    EXPECT_EQ(d[0].filter, "Vornax_Qi Multibeam Sonar Files (*.VQS)");
-    EXPECT_EQ(d[0].pattern, "*.VQS");
-    EXPECT_EQ(d[0].default_ext, "VQS");
-    EXPECT_TRUE(d[0].save);
-    ASSERT_EQ(rig.op.messages().size(), 1u);
-    EXPECT_EQ(rig.op.messages()[0].text, "File extension must be .VQS");
-
+    EXPECT_FALSE(rig.rc.RecordStartAt({}, false));  // a cancelled dialog starts nothing
+    EXPECT_FALSE(rig.rc.Recording());
     fs::path p = dir / "Big.vqs";
-    rig.op.AnswerNextDialog({p.string()});
-    ASSERT_TRUE(rig.rc.RecordStart(kStamp));
+    ASSERT_TRUE(rig.rc.RecordStartAt(p.string(), false));
     EXPECT_STREQ(rig.rc.record_menu_text(), "&Record Stop...\t  Ctrl+E");
     EXPECT_EQ(rig.op.titles().back(), "Vornax_Qi Multibeam Sonar - Recording to " + Lower(p));
     std::vector<std::uint8_t> big = test::MakePing(75000, 3);
@@ -243,7 +250,7 @@ TEST(RecordingControl, CopyWritesTheRecordsReadWithoutFrames) {
     RecordingOptions o;
     o.current_dir = dir.path();
     rig.rc.set_options(o);
-    ASSERT_TRUE(rig.rc.RecordStart(kStamp));
+    ASSERT_TRUE(rig.rc.RecordStartAutomatic(kStamp));
     fs::path src = rig.rc.recording_path();
     std::vector<std::uint8_t> frame(60, 7);
     frame[0] = 'B';
@@ -254,9 +261,9 @@ TEST(RecordingControl, CopyWritesTheRecordsReadWithoutFrames) {
     rig.rc.RecordStop();
 
     fs::path copy = dir / "copy.VQS";
-    rig.op.AnswerNextDialog({copy.string()});
-    ASSERT_TRUE(rig.rc.CopyStart());
-    EXPECT_EQ(rig.op.dialogs().back().title, "Open a Sonar File For Copying To...");
+    ASSERT_TRUE(rig.rc.CopyStart(copy));
+    EXPECT_TRUE(rig.rc.snapshot().copying);
+    EXPECT_EQ(rig.rc.snapshot().copy_path, copy.string());
     VqsPlaybackFile f;
     ASSERT_EQ(f.Open(src), VqsOpenStatus::Ok);
     VqsRecordView v;
@@ -276,16 +283,11 @@ TEST(RecordingControl, PointAndBeamFiles) {
     test::TempDir dir;
     Rig rig;
     rig.rc.AdvanceOutputPingNumber();
-    rig.op.AnswerNextDialog({(dir / "p.Q4B").string()});
-    EXPECT_FALSE(rig.rc.OpenOutputDialog(OutputKind::Point));
-    EXPECT_EQ(rig.op.messages().back().text, "File extension must be .Q4P");
-    EXPECT_EQ(rig.op.messages().back().title, "Record to Profile Point File");
     fs::path p = dir / "p.Q4P";
     test::WriteFile(p, "old contents are replaced");
-    rig.op.AnswerNextDialog({p.string()});
-    ASSERT_TRUE(rig.rc.OpenOutputDialog(OutputKind::Point));
-    EXPECT_EQ(rig.op.dialogs().back().title, "Open a Profile Point File For Recording");
-    EXPECT_EQ(rig.op.dialogs().back().filter, "Vornax_Qi Multibeam Profile Point Files (*.Q4P)");
+    ASSERT_TRUE(rig.rc.OpenOutput(OutputKind::Point, p));
+    EXPECT_TRUE(rig.rc.snapshot().output_open(OutputKind::Point));
+    EXPECT_EQ(rig.rc.snapshot().output_paths[0], p.string());
     EXPECT_EQ(rig.rc.output_ping_number(), 0u);
     EXPECT_TRUE(rig.rc.TakeOutputStatusChange(OutputKind::Point));
     EXPECT_FALSE(rig.rc.TakeOutputStatusChange(OutputKind::Point));
@@ -295,8 +297,10 @@ TEST(RecordingControl, PointAndBeamFiles) {
               "Recording to " + p.string() + " - 10 kB");
     EXPECT_TRUE(rig.rc.TakeOutputStatusChange(OutputKind::Point));
     rig.free_bytes->store(0);
+    EXPECT_EQ(rig.rc.snapshot().output_bytes[0], 5 * 2176);
     EXPECT_FALSE(rig.rc.WriteOutput(OutputKind::Point, rec));
     EXPECT_FALSE(rig.rc.OutputOpen(OutputKind::Point));
+    EXPECT_FALSE(rig.rc.snapshot().output_open(OutputKind::Point));
     EXPECT_EQ(rig.op.messages().back().text, "Disk Drive is full.\nData will NOT be recorded.");
     EXPECT_EQ(fs::file_size(p), 5u * 2176);
 

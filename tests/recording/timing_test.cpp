@@ -45,6 +45,10 @@ TEST(PlaybackPacing, RealtimeDelay) {
     EXPECT_EQ(RealtimeSleepMs(2050, 40.0, 11.0), 1999);
     EXPECT_EQ(RealtimeSleepMs(40, 30.0, 20.0), 0);
     EXPECT_EQ(RealtimeSleepMs(51, 30.0, 20.0), 1);
+    // A recorded interval of 2500 ms gives no sleep; 150 ms with 40 ms of beam forming and
+    // 30 ms of drawing gives 80 ms.
+    EXPECT_EQ(RealtimeSleepMs(2500, 0.0, 0.0), 0);
+    EXPECT_EQ(RealtimeSleepMs(150, 40.0, 30.0), 80);
 }
 
 TEST(PlaybackPacing, SpeedSlider) {

@@ -70,9 +70,8 @@ Recorded WriteRecording(const std::filesystem::path& path, const std::vector<std
     RecordingOptions o;
     o.AutoFilename = 0;
     rc.set_options(o);
-    op.AnswerNextDialog({path.string()});
     PingTimeStamp ts = test::Stamp(2026, 12, 8, 13, 45, 7, 123);
-    EXPECT_TRUE(rc.RecordStart(ts));
+    EXPECT_TRUE(rc.RecordStartAt(path, false));
     Recorded r;
     for (std::size_t i = 0; i < lengths.size(); ++i) {
         r.offsets.push_back(static_cast<std::uint64_t>(rc.bytes_written()));
@@ -265,8 +264,6 @@ TEST(VqsFile, OpenChecksExtensionMagicAndVersion) {
     test::WriteFile(dir / "c.VqS", std::string("VQS\x03", 4));
     EXPECT_EQ(OpenForPlayback(f, dir / "c.VqS", op), VqsOpenStatus::BadFormat);
     EXPECT_EQ(f.Open(dir / "c.VqS", VqsOpenCheck::MagicOnly), VqsOpenStatus::Ok);
-    EXPECT_EQ(PlaybackOpenDialog().title, "Open a Sonar File For Playback");
-    EXPECT_FALSE(PlaybackOpenDialog().save);
     auto msgs = op.messages();
     ASSERT_EQ(msgs.size(), 3u);
     EXPECT_EQ(msgs[0].text, "File extension must be .VQS");

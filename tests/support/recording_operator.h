@@ -1,8 +1,7 @@
-// An Operator that records everything the core says and answers dialogs from a script.
+// An Operator that records everything the core says.
 #pragma once
 
 #include <atomic>
-#include <deque>
 #include <mutex>
 #include <string>
 #include <utility>
@@ -22,14 +21,6 @@ class RecordingOperator final : public Operator {
         std::lock_guard lock(m_);
         messages_.push_back({std::string(text), std::string(title)});
     }
-    std::vector<std::string> ChooseFiles(const FileDialogRequest& request) override {
-        std::lock_guard lock(m_);
-        dialogs_.push_back(request);
-        if (answers_.empty()) return {};
-        auto a = std::move(answers_.front());
-        answers_.pop_front();
-        return a;
-    }
     void SetWindowTitle(std::string_view title) override {
         std::lock_guard lock(m_);
         titles_.emplace_back(title);
@@ -39,19 +30,10 @@ class RecordingOperator final : public Operator {
         statuses_.emplace_back(std::string(item), std::string(text));
     }
     void PictureReady() override { pictures_.fetch_add(1); }
-
-    // The next dialog answers with these names (an empty list cancels).
-    void AnswerNextDialog(std::vector<std::string> names) {
-        std::lock_guard lock(m_);
-        answers_.push_back(std::move(names));
-    }
+    void StateChanged() override { state_changes_.fetch_add(1); }
     std::vector<Message> messages() const {
         std::lock_guard lock(m_);
         return messages_;
-    }
-    std::vector<FileDialogRequest> dialogs() const {
-        std::lock_guard lock(m_);
-        return dialogs_;
     }
     std::vector<std::string> titles() const {
         std::lock_guard lock(m_);
@@ -62,15 +44,15 @@ class RecordingOperator final : public Operator {
         return statuses_;
     }
     int pictures() const { return pictures_.load(); }
+    int state_changes() const { return state_changes_.load(); }
 
   private:
     mutable std::mutex m_;
     std::vector<Message> messages_;
-    std::vector<FileDialogRequest> dialogs_;
-    std::deque<std::vector<std::string>> answers_;
     std::vector<std::string> titles_;
     std::vector<std::pair<std::string, std::string>> statuses_;
     std::atomic<int> pictures_{0};
+    std::atomic<int> state_changes_{0};
 };
 
 }  // namespace vq::test
