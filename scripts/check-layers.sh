@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Fails when a source file includes a folder above its own. The folders are layers, lowest
 # first:
-#   platform -> core -> {sim, link, dsp, sensors, net, recording} -> {profile, display, windows}
+#   platform -> core -> {sim, link, dsp, sensors, net, recording}
+#   -> {profile, display, windows, video}
 #   -> pipeline -> app -> gui
 # A file may include its own folder and any folder of a lower layer (tools/ may use all but gui).
 # The simulated head stands apart: it includes nothing of the program, so it stays a faithful,
@@ -10,7 +11,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 declare -A level=([platform]=0 [core]=1 [sim]=2 [link]=2 [dsp]=2 [sensors]=2 [net]=2
-                  [recording]=2 [profile]=3 [display]=3 [windows]=3 [pipeline]=4 [app]=5
+                  [recording]=2 [profile]=3 [display]=3 [windows]=3 [video]=3 [pipeline]=4 [app]=5
                   [tools]=6 [gui]=7)
 bad=0
 while IFS= read -r file; do

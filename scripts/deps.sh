@@ -1,7 +1,9 @@
 # Installs the Debian packages the build and the tests need, when they are missing.
 # Sourced by test.sh and run.sh.
 VQ_PACKAGES=(cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev libbenchmark-dev
-             qt6-base-dev libpng-dev libgeographiclib-dev iproute2 util-linux scdoc)
+             qt6-base-dev libpng-dev libgeographiclib-dev iproute2 util-linux scdoc
+             qt6-multimedia-dev libavformat-dev libavcodec-dev libavutil-dev libswscale-dev
+             gstreamer1.0-plugins-good ffmpeg python3-pil)
 # What building and checking the Debian package needs beyond the build (scripts/package.sh).
 VQ_PACKAGING_PACKAGES=(dpkg-dev lintian man-db)
 

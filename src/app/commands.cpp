@@ -192,6 +192,9 @@ void Engine::Impl::HandleOther(int id) {
             store.Update([id](SettingsState& st) { st.s.ProfileGrid = id - menu::kCircular; });
             pipeline.RequestDisplayRebuild();
             break;
+        case menu::kRecordVideo:
+            if (!in_playback()) store.Update([](SettingsState& st) { Toggle(st.s.RecordVideo); });
+            break;
         case menu::kTiltAngle:
             // "Profile Tilt Angle...": the window shows its dialog; this menu command by
             // itself changes nothing.

@@ -204,6 +204,8 @@ void Engine::Start() {
     d.pipeline.set_outputs(&d.outputs);
     // The GPS state is one object for the whole run; the serial reader fills it.
     d.outputs.set_nav(&d.sensors.Nav());
+    d.outputs.Frames().set_feed(&d.video_feed);
+    d.playback.set_frames(&d.playback_frames);
     d.activity.recording_available = true;
     d.activity.conversion_available = true;
     d.OpenOutputSocket();
@@ -268,6 +270,26 @@ const std::filesystem::path& Engine::working_dir() const {
 }
 bool Engine::SaveSettings() {
     return impl_->SaveSettings();
+}
+
+VideoFeed& Engine::video_feed() {
+    return impl_->video_feed;
+}
+PlaybackFrames& Engine::playback_frames() {
+    return impl_->playback_frames;
+}
+bool Engine::simulating() const {
+    return impl_->opts.simulate;
+}
+bool Engine::SetCameraState(bool available, bool connected) {
+    // Only the menu follows: no setting changes, so the settings file is not written (the
+    // window says this before the engine has even read it).
+    CommandScope scope(impl_->in_command);
+    if (scope.refused()) return false;
+    impl_->activity.camera_available = available;
+    impl_->activity.camera_connected = connected;
+    impl_->RefreshMenu();
+    return true;
 }
 
 std::uint16_t Engine::simulated_head_port() const {

@@ -27,6 +27,8 @@
 #include "recording/conversion.h"
 #include "recording/file_dialogs.h"
 #include "recording/recording_control.h"
+#include "video/playback_frames.h"
+#include "video/video_feed.h"
 
 namespace vq {
 
@@ -137,6 +139,18 @@ class Engine {
     int control_fd() const;
     void ReceiveControl();
     std::uint16_t output_local_port() const;
+
+    // --- Video ---
+    // The camera delivers its frames here (from whichever thread it runs on); live records
+    // carry one of them every K pings. The frames found in a recording being played come out
+    // of playback_frames() for the "Video Playback" window.
+    VideoFeed& video_feed();
+    PlaybackFrames& playback_frames();
+    // The window says whether a camera can be connected and whether one delivers now (the
+    // video items of the menu follow it).
+    bool SetCameraState(bool available, bool connected);
+    // Started with --simulate (the synthetic camera stands in for hardware).
+    bool simulating() const;
 
     // The newest finished picture (GUI thread).
     bool TakePicture();

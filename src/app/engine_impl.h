@@ -45,6 +45,9 @@ struct Engine::Impl {
     MenuState menu;
     ActivityState activity;
     PictureHandOff pictures;
+    // Outlive the ping thread and the window's camera: declared before what uses them.
+    VideoFeed video_feed;
+    PlaybackFrames playback_frames;
     std::atomic<bool> hold{false};
     std::atomic<std::uint64_t> received{0};
     std::atomic<bool> connected{false};

@@ -72,10 +72,22 @@ void UpdateOptions(MenuState& m, const Settings& s, const ActivityState& a) {
     m.Check(menu::kRecordVideo, s.RecordVideo != 0);
 }
 
-// Commands whose dialogs or devices this build does not offer yet stay greyed.
+// The video items: the camera's commands live only and with a camera connected; in
+// playback "Open Video &Window" asks for the recorded frames.
+void UpdateVideo(MenuState& m, const Settings& s, const ActivityState& a) {
+    const bool live = s.RunMode != 1;
+    m.Enable(menu::kVideoWindow, !live || a.camera_available);
+    for (int id : {menu::kRecordVideo, menu::kVideoFormat, menu::kVideoRate}) {
+        m.Enable(id, live && a.camera_connected);
+    }
+    m.Enable(menu::kSaveScreen, true);
+}
+
+// Commands whose dialogs or devices this build does not offer yet stay greyed. The "Video
+// Recording Rate" dialog belongs with the settings dialogs; until it is here the rate is the
+// INI key RecordVideoRate, which the frame rule reads with every ping.
 void GreyUnavailable(MenuState& m, const ActivityState& a) {
-    for (int id : {menu::kMaxFilesize, menu::kComPorts, menu::kVideoWindow, menu::kRecordVideo,
-                   menu::kVideoFormat, menu::kVideoRate, menu::kIPAddress, menu::kSaveScreen,
+    for (int id : {menu::kMaxFilesize, menu::kComPorts, menu::kVideoRate, menu::kIPAddress,
                    menu::kSwitches, menu::kPersistence, menu::kSoundVelocity, menu::kDeviceOffsets,
                    menu::kProfileSetup, menu::kDataOutput}) {
         m.Enable(id, false);
@@ -118,6 +130,7 @@ void UpdateMenu(MenuState& menu, const SettingsState& st, const ActivityState& a
     UpdateDataSource(menu, st.s, act);
     UpdateModeRules(menu, st.s, act);
     UpdateOptions(menu, st.s, act);
+    UpdateVideo(menu, st.s, act);
     GreyUnavailable(menu, act);
 }
 

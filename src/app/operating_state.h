@@ -25,6 +25,8 @@ struct ActivityState {
     bool background_removal = false;
     bool recording_available = false;  // the recording commands exist in this build
     bool conversion_available = false;
+    bool camera_available = false;  // a camera can be connected (the window looked for one)
+    bool camera_connected = false;  // the "Video" window's camera delivers
 };
 
 // Sets every check mark, enabled state and swapped text from the settings and activities.

@@ -12,6 +12,8 @@
 #include "app/menu_table.h"
 #include "gui/playback_window.h"
 #include "gui/qt_operator.h"
+#include "gui/video/save_screen.h"
+#include "gui/video/video_controller.h"
 #include "recording/file_dialogs.h"
 
 namespace vq::gui {
@@ -25,13 +27,14 @@ struct SecondarySpec {
     int x, y, w, h;
 };
 
-// The ten secondary windows, created hidden at their start positions.
+// The secondary windows, created hidden at their start positions ("Video Playback" comes with
+// the video controller).
 constexpr SecondarySpec kSecondary[] = {
-    {"Diagnostics", 2, 61, 170, 170},     {"Playback", 840, 2, 170, 170},
-    {"Video Playback", 0, 0, 320, 240},   {"Track Plotter", 754, 390, 170, 170},
-    {"Altitude", 10, 62, 170, 170},       {"Sidescan", 8, 400, 300, 200},
-    {"Echo Sounder", 900, 600, 300, 200}, {"Intensity", 600, 600, 300, 200},
-    {"Sonar Info", 2, 61, 170, 170},      {"Sonar Status", 2, 61, 170, 170},
+    {"Diagnostics", 2, 61, 170, 170},      {"Playback", 840, 2, 170, 170},
+    {"Track Plotter", 754, 390, 170, 170}, {"Altitude", 10, 62, 170, 170},
+    {"Sidescan", 8, 400, 300, 200},        {"Echo Sounder", 900, 600, 300, 200},
+    {"Intensity", 600, 600, 300, 200},     {"Sonar Info", 2, 61, 170, 170},
+    {"Sonar Status", 2, 61, 170, 170},
 };
 
 }  // namespace
@@ -53,6 +56,7 @@ MainWindow::MainWindow(Engine& engine, QtOperator& op, QWidget* parent)
     setCentralWidget(central);
     BuildMenus();
     CreateSecondaryWindows();
+    CreateVideo();
     RefreshMenu();
 
     connect(&op_, &QtOperator::PictureArrived, this, &MainWindow::OnPictureReady,
@@ -101,6 +105,7 @@ QMenu* MainWindow::AddEntries(QMenu* menu, const MenuEntry* it, const MenuEntry*
 void MainWindow::BuildMenus() {
     for (const MenuPopup& popup : MainMenu()) {
         QMenu* m = menuBar()->addMenu(QString::fromUtf8(popup.title));
+        m->setToolTipsVisible(true);  // greyed items say why
         AddEntries(m, popup.entries.data(), popup.entries.data() + popup.entries.size());
     }
 }
@@ -122,6 +127,42 @@ void MainWindow::CreateSecondaryWindows() {
     }
 }
 
+void MainWindow::CreateVideo() {
+    video_ = new VideoController(
+        engine_.video_feed(), engine_.playback_frames(),
+        engine_.simulating() ? CameraSource::Kind::Synthetic : CameraSource::Kind::System,
+        engine_.working_dir(), this);
+    secondary_.insert(kVideoPlaybackTitle, video_->playback_window());
+    connect(video_, &VideoController::Message, this,
+            [this](const QString& text, const QString& title) {
+                op_.MessageBox(text.toStdString(), title.toStdString());
+            });
+    connect(video_, &VideoController::StateChanged, this, [this] {
+        engine_.SetCameraState(video_->camera_available(), video_->connected());
+        RefreshMenu();
+    });
+    engine_.SetCameraState(video_->camera_available(), false);
+}
+
+// Commands the window carries out itself: the video windows and Save Screen.
+bool MainWindow::RunWindowCommand(int id) {
+    switch (id) {
+        case menu::kVideoWindow:
+            video_->OpenVideoWindow(engine_.in_playback());
+            return true;
+        case menu::kVideoFormat:
+            video_->OpenFormatDialog();
+            return true;
+        case menu::kSaveScreen:
+            SaveScreenAs(
+                this, [this](const FileDialogRequest& r) { return AskFiles(r); },
+                [this](const OperatorMessage& m) { op_.MessageBox(m.text, m.title); });
+            return true;
+        default:
+            return false;
+    }
+}
+
 QAction* MainWindow::Action(int id) const {
     auto it = actions_.find(id);
     return it == actions_.end() ? nullptr : it->second;
@@ -139,6 +180,19 @@ void MainWindow::RefreshMenu() {
         a->setCheckable(true);
         a->setChecked(s.checked);
         if (!s.text.empty()) a->setText(QString::fromStdString(s.text).section('\t', 0, 0));
+    }
+    if (!video_) return;
+    // Switching the data source (from the menu or a control datagram) closes the camera and
+    // the playback window.
+    if (engine_.in_playback() != video_playback_) {
+        video_playback_ = engine_.in_playback();
+        video_->OnDataSourceChanged(video_playback_);
+    }
+    // A greyed camera item says why.
+    for (int id : {menu::kVideoWindow, menu::kRecordVideo, menu::kVideoFormat}) {
+        if (QAction* a = Action(id)) {
+            a->setToolTip(a->isEnabled() ? QString() : video_->unavailable_reason());
+        }
     }
 }
 
@@ -166,6 +220,10 @@ void MainWindow::RunCommand(int id) {
     }
     if (id == menu::kAbout) {
         ShowAbout();
+        return;
+    }
+    if (RunWindowCommand(id)) {
+        AfterCommand();
         return;
     }
     // The dialog runs before the engine is asked anything: the engine never waits for it.
@@ -256,6 +314,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
         closing_ = true;
         delete control_notifier_;  // the engine closes the socket it watches
         control_notifier_ = nullptr;
+        video_->Shutdown();  // a clip is completed, the camera closed
         engine_.Shutdown();
     }
     event->accept();

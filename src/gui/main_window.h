@@ -28,6 +28,7 @@ namespace vq::gui {
 
 class QtOperator;
 class PlaybackWindow;
+class VideoController;
 
 class MainWindow : public QMainWindow {
     Q_OBJECT
@@ -45,6 +46,8 @@ class MainWindow : public QMainWindow {
     // Tests under the offscreen platform answer the file dialogs from a script instead.
     using DialogAnswer = std::function<std::vector<std::string>(const FileDialogRequest&)>;
     void set_dialog_answer(DialogAnswer answer) { dialog_answer_ = std::move(answer); }
+    // The "&Video" menu's camera, windows, single frame and clip.
+    VideoController* video() const { return video_; }
 
   protected:
     void keyPressEvent(QKeyEvent* event) override;
@@ -65,6 +68,8 @@ class MainWindow : public QMainWindow {
     void CreateSecondaryWindows();
     void SyncSecondaryWindows();
     void ShowAbout();
+    bool RunWindowCommand(int id);
+    void CreateVideo();
 
     Engine& engine_;
     QtOperator& op_;
@@ -77,6 +82,8 @@ class MainWindow : public QMainWindow {
     PlaybackWindow* playback_ = nullptr;
     bool closing_ = false;
     DialogAnswer dialog_answer_;
+    VideoController* video_ = nullptr;
+    bool video_playback_ = false;  // the data source the video windows were last set up for
 };
 
 }  // namespace vq::gui

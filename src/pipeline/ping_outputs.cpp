@@ -240,12 +240,20 @@ void PingOutputs::OnPingProcessed(PingPipeline& p, const std::uint8_t* ping, std
         nav_ = RecordNavFrom(nav_state_->snapshot(), 0.0f, 0.0f, 0.0f);
     }
     WriteAndSend(p, shown);
-    // Live pings are recorded with the command that produced them.
-    if (!input.context.playback && rec_.Recording()) {
-        if (rec_.WritePing({ping, length}, shown, MakeRecordSettings(p), nav_, {}, true)) {
-            ++records_written_;
-        }
+    // Live pings are recorded with the command that produced them, and every K-th with the
+    // camera's newest frame.
+    if (!input.context.playback) {
+        frames_.NotePingInterval(static_cast<int>(p.ping_interval_ms() + 0.5));
     }
+    const bool recording = !input.context.playback && rec_.Recording();
+    if (recording) {
+        if (!was_recording_) frames_.RestartCount();
+        const RecordSettings rs = MakeRecordSettings(p);
+        const std::span<const std::uint8_t> frame =
+            frames_.FrameFor(s.RecordVideo != 0, s.RecordVideoRate);
+        if (rec_.WritePing({ping, length}, shown, rs, nav_, frame, true)) ++records_written_;
+    }
+    was_recording_ = recording;
 }
 
 void PingOutputs::OnPingDone(PingPipeline&, bool) {

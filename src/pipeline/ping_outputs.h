@@ -19,6 +19,7 @@
 #include "recording/vqs_format.h"
 #include "recording/xtf_writer.h"
 #include "sensors/nav_state.h"
+#include "video/frame_recorder.h"
 
 namespace vq {
 
@@ -46,6 +47,9 @@ class PingOutputs final : public PipelineOutputs {
     void set_playback_record(const RecordedValues* values) {
         next_played_.store(values, std::memory_order_release);
     }
+    // The camera frames that go into live records (one every K records); its feed is set
+    // once before pings run.
+    RecordingFrames& Frames() { return frames_; }
     void StartXtf() { xtf_.StartFile(); }
     void StartSoundings() { soundings_.Start(); }
     std::uint64_t records_written() const { return records_written_; }
@@ -80,6 +84,8 @@ class PingOutputs final : public PipelineOutputs {
     RecordNav nav_;
     std::vector<std::uint8_t> beam_rows_;  // 480 x 1000 bytes for 1000-sample beam records
     std::uint64_t records_written_ = 0;
+    RecordingFrames frames_;
+    bool was_recording_ = false;  // a new recording restarts the frame count
 };
 
 }  // namespace vq

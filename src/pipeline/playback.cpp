@@ -16,6 +16,7 @@ bool PlaybackDriver::Open(const std::filesystem::path& path) {
     converting_ = false;
     stopped_at_end_ = false;
     file_.set_process_first_record(false);
+    if (frames_) frames_->Clear();  // the frames of the previous file go
     const bool ok = OpenForPlayback(file_, path, op_) == VqsOpenStatus::Ok;
     PublishFile();
     if (!ok) return false;
@@ -55,6 +56,7 @@ void PlaybackDriver::Close() {
         live_points_switch_ = -1;
     }
     outputs_.set_playback_record(nullptr);
+    if (frames_) frames_->Clear();
     PublishFile();
 }
 
@@ -147,6 +149,8 @@ int PlaybackDriver::Turn(bool paced) {
     PublishPosition();
     if (outputs_.Recording().copying()) outputs_.Recording().CopyRecord(view.bytes);
     if (!view.process) return 0;
+    // A camera frame is shown with the record that follows it.
+    if (frames_ && !converting_ && !view.frame.empty()) frames_->Publish(view.frame);
     ApplyRecordedValues();
     PingInput in;
     in.context.playback = true;

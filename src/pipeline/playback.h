@@ -16,6 +16,7 @@
 #include "pipeline/ping_outputs.h"
 #include "recording/conversion.h"
 #include "recording/vqs_reader.h"
+#include "video/playback_frames.h"
 
 namespace vq {
 
@@ -45,6 +46,9 @@ class PlaybackDriver {
     const VqsPlaybackFile& file() const { return file_; }
     // A command-line conversion reads nothing after the end of its file.
     void set_stop_at_end(bool on) { stop_at_end_ = on; }
+    // Where the camera frames found in the recording go (the "Video Playback" window); set
+    // once before playback runs. Conversions pass none on.
+    void set_frames(PlaybackFrames* frames) { frames_ = frames; }
     // Whether there is a record to read next.
     bool wants_turn() const { return file_.is_open() && !stopped_at_end_; }
 
@@ -79,6 +83,7 @@ class PlaybackDriver {
     bool stop_at_end_ = false;
     bool stopped_at_end_ = false;
     int live_points_switch_ = -1;  // the head's sample-count setting before playback changed it
+    PlaybackFrames* frames_ = nullptr;
 
     // Published for other threads: the file under a short lock (changed only when a file
     // opens or closes), the counts as atomics.

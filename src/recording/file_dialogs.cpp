@@ -1,6 +1,7 @@
 #include "recording/file_dialogs.h"
 
 #include "recording/file_names.h"
+#include "recording/screen_capture.h"
 
 namespace vq {
 namespace {
@@ -55,6 +56,9 @@ FileDialogRequest FileDialogFor(FileDialogKind kind) {
             return OpenSonarFiles(kind, kConvertQ4BTitle, true);
         case FileDialogKind::ConvertXtf:
             return OpenSonarFiles(kind, kConvertXtfTitle, true);
+        case FileDialogKind::SaveScreen:
+            return SaveDialog(kind, kSaveScreenTitle, "BITMAP File    (*.BMP)", "BMP",
+                              kSaveScreenTitle);
     }
     return {};
 }
@@ -63,7 +67,13 @@ FileChoice CheckChosenFiles(FileDialogKind kind, const std::vector<std::string>&
     FileChoice c;
     if (names.empty() || names.front().empty()) return c;
     const FileDialogRequest d = FileDialogFor(kind);
-    if (d.save && !HasExtensionCi(names.front(), d.default_ext)) {
+    if (kind == FileDialogKind::SaveScreen) {
+        if (const auto m = CheckSaveScreenName(names.front())) {
+            c.message = m->text;
+            c.message_title = m->title;
+            return c;
+        }
+    } else if (d.save && !HasExtensionCi(names.front(), d.default_ext)) {
         c.message = "File extension must be ." + d.default_ext;
         c.message_title = d.wrong_extension_title;
         return c;

@@ -18,6 +18,7 @@ enum class FileDialogKind {
     ConvertQ4P,  // the three conversion commands (several files)
     ConvertQ4B,
     ConvertXtf,
+    SaveScreen,  // "&Save Screen..."
 };
 
 inline constexpr const char* kSonarFilesFilter = "Vornax_Qi Multibeam Sonar Files (*.VQS)";
@@ -52,6 +53,8 @@ struct FileChoice {
 // Checks the names a dialog returned. No name (or an empty one) is a cancel, without a
 // message. A save dialog's name must end in the dialog's extension, compared in lower case;
 // otherwise "File extension must be .VQS" (.Q4P, .Q4B) with the dialog's wrong-extension title.
+// A screen capture's name must end in ".bmp" (any letter case), else "File extension must be
+// .BMP" (title "Save Screen As").
 FileChoice CheckChosenFiles(FileDialogKind kind, const std::vector<std::string>& names);
 
 }  // namespace vq

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "recording/bmp_image.h"
 #include "recording/time_stamp.h"
 
 namespace vq {
@@ -20,7 +21,6 @@ inline constexpr std::size_t kVqsPingOffset = kVqsHeaderBytes + kVqsBlock1Bytes;
 inline constexpr std::size_t kMaxPingBytes = 75000;  // capacity of the ping buffer
 inline constexpr std::uint32_t kVqsV5RecordLength = 74528;
 inline constexpr std::uint32_t kVqsV5PingLength = 71456;
-inline constexpr std::size_t kBmpHeaderBytes = 54;
 // The largest video frame block accepted when reading (a 1920 x 1080 24-bit frame fits).
 inline constexpr std::size_t kMaxVideoFrameBytes = 1920u * 1080u * 3u + kBmpHeaderBytes;
 inline constexpr const char* kProgramVersionText = "Version 0.1.0";
