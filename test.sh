@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Builds Vornax_Qi and runs the whole test suite.
-#   ./test.sh          AddressSanitizer + UndefinedBehaviorSanitizer build, all tests
+#   ./test.sh          AddressSanitizer + UndefinedBehaviorSanitizer build, all tests, then a
+#                      short libFuzzer run of every fuzz target (skipped, with a message,
+#                      without clang)
 #   ./test.sh --tsan   ThreadSanitizer build, all tests
 # Installs the Debian packages it needs when they are missing. Where the machine allows it,
 # the tests run in a network namespace that holds only loopback, so nothing can leave the host.
@@ -12,13 +14,15 @@ for arg in "$@"; do
   case "$arg" in
     --tsan) mode=tsan ;;
     --asan) mode=asan ;;
-    -h|--help) sed -n '2,6p' "$0"; exit 0 ;;
+    -h|--help) sed -n '2,8p' "$0"; exit 0 ;;
     *) echo "test.sh: unknown option $arg" >&2; exit 2 ;;
   esac
 done
 
 . ./scripts/deps.sh
 install_deps
+# Optional: the fuzz targets' short runs are skipped (with a message) without clang.
+install_fuzz_deps || echo "test.sh: clang and libFuzzer could not be installed; the fuzz runs will be skipped"
 
 jobs=$(nproc 2>/dev/null || echo 2)
 # ccache, where installed, keeps rebuilds short.
@@ -40,10 +44,16 @@ export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 export TSAN_OPTIONS="halt_on_error=1:second_deadlock_stack=1:suppressions=$PWD/tests/tsan.supp"
 ctest_cmd=(ctest --test-dir "$build" --output-on-failure -j "$jobs" --timeout 600)
 
+# Every fuzz target for a short run (about 10 s each) from its seeds, in a separate clang build.
+fuzz_cmd=(true)
+[ "$mode" = asan ] && fuzz_cmd=(./scripts/fuzz.sh --smoke 10)
+
 if unshare --net true 2>/dev/null; then
   echo "test.sh: running the tests in a loopback-only network namespace"
   unshare --net -- bash -c 'ip link set lo up && exec "$@"' _ "${ctest_cmd[@]}"
+  unshare --net -- bash -c 'ip link set lo up && exec "$@"' _ "${fuzz_cmd[@]}"
 else
   echo "test.sh: cannot make a network namespace here; tests use loopback addresses only"
   "${ctest_cmd[@]}"
+  "${fuzz_cmd[@]}"
 fi

@@ -1,12 +1,24 @@
 # Warnings, sanitizers and the helpers every subsystem uses to declare its targets.
 add_library(vq_options INTERFACE)
-target_compile_options(vq_options INTERFACE -Wall -Wextra -Wpedantic -Wshadow=local
+target_compile_options(vq_options INTERFACE -Wall -Wextra -Wpedantic
                        -Wno-missing-field-initializers)
+if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU")
+  target_compile_options(vq_options INTERFACE -Wshadow=local)
+endif()
 if(VQ_WERROR)
   target_compile_options(vq_options INTERFACE -Werror)
 endif()
 
-if(VQ_SANITIZE STREQUAL "address")
+if(VQ_FUZZ)
+  if(NOT CMAKE_CXX_COMPILER_ID MATCHES "Clang")
+    message(FATAL_ERROR "VQ_FUZZ needs clang (CC=clang CXX=clang++)")
+  endif()
+  # Every library gets the fuzzer's coverage and both sanitizers; only the fuzz targets link
+  # libFuzzer itself.
+  add_compile_options(-fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=undefined
+                      -fno-omit-frame-pointer)
+  add_link_options(-fsanitize=address,undefined)
+elseif(VQ_SANITIZE STREQUAL "address")
   add_compile_options(-fsanitize=address,undefined -fno-sanitize-recover=undefined
                       -fno-omit-frame-pointer)
   add_link_options(-fsanitize=address,undefined)

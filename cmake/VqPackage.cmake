@@ -66,6 +66,9 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION science)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# The camera: Qt Multimedia finds and reads it through the GStreamer Video4Linux source, which
+# no shared library names (the program runs without it, the video items greyed).
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "gstreamer1.0-plugins-good")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "multibeam imaging and profiling sonar operation")
 # CPack puts the summary on the first line and indents the rest.
 set(CPACK_DEBIAN_PACKAGE_DESCRIPTION

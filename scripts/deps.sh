@@ -7,10 +7,21 @@ VQ_PACKAGES=(cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev libbench
 # What building and checking the Debian package needs beyond the build (scripts/package.sh).
 VQ_PACKAGING_PACKAGES=(dpkg-dev lintian man-db)
 
+# The fuzz targets (scripts/fuzz.sh, the short runs of ./test.sh): clang with its libFuzzer
+# runtime. Optional: without them the fuzz runs are skipped with a message.
+VQ_FUZZ_PACKAGES=(clang libclang-rt-14-dev)
+
 install_deps() {
-  local wanted=("${VQ_PACKAGES[@]}" "$@")
+  install_packages "${VQ_PACKAGES[@]}" "$@"
+}
+
+install_fuzz_deps() {
+  install_packages "${VQ_FUZZ_PACKAGES[@]}"
+}
+
+install_packages() {
   local missing=()
-  for p in "${wanted[@]}"; do
+  for p in "$@"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
   done
   [ ${#missing[@]} -eq 0 ] && return 0

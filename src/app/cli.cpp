@@ -2,9 +2,11 @@
 
 #include "recording/conversion.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <string_view>
 
 namespace vq {
@@ -15,6 +17,15 @@ char SwitchLetter(std::string_view arg) {
     if (arg.size() != 2 || arg[0] != '/') return 0;
     const char c = static_cast<char>(arg[1] | 0x20);
     return (c == 'p' || c == 'b' || c == 'x' || c == 'c' || c == 'z') ? c : 0;
+}
+
+// "/" followed by letters only, as a conversion switch is written ("/p", "/z", "/px"); a path
+// ("/data/survey.vqs") has a "." or a second "/".
+bool LooksLikeSwitch(std::string_view arg) {
+    if (arg.size() < 2 || arg.size() > 4 || arg[0] != '/') return false;
+    for (char c : arg.substr(1))
+        if (!((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'))) return false;
+    return true;
 }
 
 }  // namespace
@@ -48,8 +59,16 @@ bool ParseCommandLine(int argc, char** argv, CommandLine& out, std::string* erro
             const char* v = value("--sv");
             if (!v) return false;
             out.options.sv_device = v;
-        } else if (a.size() > 1 && a[0] == '-' && a[1] == '-') {
+        } else if (a.size() > 1 && a[0] == '-') {
             if (error) *error = "unknown option " + std::string(a);
+            return false;
+        } else if (LooksLikeSwitch(a) && !words.empty() && (i + 1 < argc || SwitchLetter(a) == 0)) {
+            // After the recording's name a slash and letters is a conversion switch: a known
+            // one, and only as the last word.
+            if (error)
+                *error = SwitchLetter(a) == 0
+                             ? "unknown switch " + std::string(a) + " (use /p, /b, /x, /c or /z)"
+                             : "the switch " + std::string(a) + " must come last";
             return false;
         } else {
             if (!words.empty()) words += ' ';
@@ -91,7 +110,33 @@ class TerminalOperator final : public Operator {
 
 }  // namespace
 
-int RunConversion(const EngineOptions& options) {
+namespace {
+
+// The end of a conversion cut short by signal `sig`: the engine shuts down as at the end of a
+// run (outputs closed, settings written), then the half-written outputs are removed so that
+// nothing passes for a whole conversion.
+int Interrupted(Engine& engine, const std::string& file, const std::vector<std::string>& outputs,
+                int sig) {
+    // The soundings without a fix go to a file opened only when the first such ping came.
+    std::vector<std::string> all = outputs;
+    for (const std::string& p : engine.recording().output_paths) {
+        if (!p.empty() && std::find(all.begin(), all.end(), p) == all.end()) all.push_back(p);
+    }
+    engine.Shutdown();
+    std::string removed;
+    for (const std::string& f : all) {
+        std::error_code ec;
+        if (std::filesystem::remove(f, ec)) removed += " " + f;
+    }
+    std::fprintf(stderr,
+                 "vornax_qi: %s: conversion interrupted by %s; incomplete output removed:%s\n",
+                 file.c_str(), strsignal(sig), removed.empty() ? " none" : removed.c_str());
+    return ExitStatusForSignal(sig);
+}
+
+}  // namespace
+
+int RunConversion(const EngineOptions& options, TerminationSignals* end_signals) {
     std::string text = options.command_line_file;
     text += std::string(" /") + options.command_line_switch;
     std::optional<CommandLineRequest> req = ParseCommandLine(text);
@@ -130,6 +175,8 @@ int RunConversion(const EngineOptions& options) {
     int shown = -1;
     for (bool done = false; !done;) {
         done = engine.WaitForPlaybackEnd(1, std::chrono::milliseconds(200));
+        if (const int sig = end_signals != nullptr ? end_signals->Take() : 0; sig != 0 && !done)
+            return Interrupted(engine, req->file, outputs, sig);
         const int pct = done ? 100 : static_cast<int>(engine.playback().progress * 100.0);
         if (pct / 10 != shown / 10) {
             std::printf("converting %s: %d%%\n", req->file.c_str(), pct);

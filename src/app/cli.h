@@ -5,6 +5,7 @@
 #include <string>
 
 #include "app/engine.h"
+#include "platform/termination_signals.h"
 
 namespace vq {
 
@@ -20,6 +21,8 @@ bool ParseCommandLine(int argc, char** argv, CommandLine& out, std::string* erro
 
 // Converts options.command_line_file by options.command_line_switch in the current directory.
 // Returns the process exit status (0 success, 1 failure with a one-line reason on stderr).
-int RunConversion(const EngineOptions& options);
+// An end signal arriving on `end_signals` stops the conversion: the engine shuts down as at the
+// end of a run, the incomplete output files are removed, and the status is 128 + the signal.
+int RunConversion(const EngineOptions& options, TerminationSignals* end_signals = nullptr);
 
 }  // namespace vq

@@ -9,6 +9,7 @@
 #include "dsp/array_geometry.h"
 #include "dsp/element_unpack.h"
 #include "dsp/tvg.h"
+#include "platform/byte_order.h"
 
 namespace vq {
 
@@ -174,8 +175,7 @@ void BeamFormer::LoadHeadFormed(const std::uint8_t* samples, std::size_t size,
             if (width == 1) {
                 v = static_cast<float>(p[j]);
             } else {
-                v = static_cast<float>(static_cast<std::int16_t>(
-                    static_cast<std::uint16_t>(p[2 * j] | (p[2 * j + 1] << 8))));
+                v = static_cast<float>(byte_order::GetI16Le(p + 2 * j));
             }
             beams_.At(k, s) = v;
         }

@@ -4,6 +4,8 @@
 #include <cmath>
 #include <cstring>
 
+#include "platform/byte_order.h"
+
 namespace vq {
 
 namespace {
@@ -15,9 +17,7 @@ struct IQ {
 
 inline IQ ReadRecord(const std::uint8_t* p, int bits) {
     if (bits == 8) return {static_cast<std::int8_t>(p[0]), static_cast<std::int8_t>(p[1])};
-    const auto i = static_cast<std::int16_t>(static_cast<std::uint16_t>(p[0] | (p[1] << 8)));
-    const auto q = static_cast<std::int16_t>(static_cast<std::uint16_t>(p[2] | (p[3] << 8)));
-    return {i, q};
+    return {byte_order::GetI16Le(p), byte_order::GetI16Le(p + 2)};
 }
 
 int CompleteSamples(std::size_t size, const SampleLayout& l) {

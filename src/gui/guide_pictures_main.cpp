@@ -21,6 +21,8 @@
 #include "gui/guide_capture.h"
 #include "gui/main_window.h"
 #include "gui/qt_operator.h"
+#include "gui/video/video_controller.h"
+#include "gui/video/video_windows.h"
 #include "recording/file_dialogs.h"
 
 namespace vq::gui {
@@ -42,6 +44,8 @@ constexpr Shot kLiveDialogs[] = {
     {menu::kMaxFilesize, "dialog-maximum-filesize"},
     {menu::kPersistence, "dialog-persistence"},
     {menu::kVideoRate, "dialog-video-recording-rate"},
+    {menu::kVideoFormat, "dialog-video-format"},
+    {menu::kSaveScreen, "dialog-save-screen"},
     {menu::kAbout, "dialog-about"},
 };
 // Commands that open a dialog in the profile mode.
@@ -108,6 +112,7 @@ class Photographer {
         Save(window_.get(), "main-window");
         if (!quick_) ModesAndMenus();
         SecondaryWindows();
+        VideoWindow();
         Dialogs(kLiveDialogs);
         Command(menu::kModeProfile);
         WaitForPictures(quick_ ? 1 : 3);
@@ -221,12 +226,49 @@ class Photographer {
         }
     }
 
+    // "Video": the camera's picture (the synthetic camera against the simulated head).
+    void VideoWindow() {
+        QAction* a = window_->Action(menu::kVideoWindow);
+        VideoController* v = window_->video();
+        if (!a || !v || !a->isEnabled()) {
+            missing_ << "window \"Video\"";
+            return;
+        }
+        a->trigger();
+        VideoPictureWindow* w = v->video_window();
+        WaitUntil([&] { return w->isVisible() && w->pictures_shown() >= (quick_ ? 1 : 10); },
+                  30000);
+        Save(w, "window-video");
+    }
+
+    // "Video Playback": the frames found in the recording being played.
+    void VideoPlaybackWindow() {
+        QAction* a = window_->Action(menu::kVideoWindow);
+        VideoController* v = window_->video();
+        if (!a || !v || !a->isEnabled()) {
+            missing_ << "window \"Video Playback\"";
+            return;
+        }
+        a->trigger();
+        VideoPictureWindow* w = v->playback_window();
+        // A short recording may end before the first frame (one every few pings).
+        if (!WaitUntil([&] { return w->isVisible() && w->pictures_shown() >= 1; }, 10000)) {
+            missing_ << "window \"Video Playback\" (no frame in the recording)";
+            return;
+        }
+        Save(w, "window-video-playback");
+    }
+
     // A short recording, then the data source switched to the file and the recording played.
     void Playback() {
+        // With the camera connected the recording carries its frames, for "Video Playback".
+        if (QAction* a = window_->Action(menu::kRecordVideo);
+            a && a->isEnabled() && !a->isChecked())
+            a->trigger();
         Command(menu::kRecord);
         // The ping thread takes the start over; a recording that received no ping leaves
         // no file, so the stop waits for the first pings written.
-        const std::int64_t enough = quick_ ? 1 : 40000;
+        const std::int64_t enough = quick_ ? 1 : 400000;
         WaitUntil([&] { return engine_->recording().recording_bytes >= enough; }, 60000);
         Command(menu::kRecord);
         engine_->Sync();
@@ -252,6 +294,7 @@ class Photographer {
             if (w->isVisible()) Save(w, "window-playback");
         }
         if (!quick_) Save(window_.get(), "main-window-playback");
+        VideoPlaybackWindow();
         const Shot read_only[] = {{menu::kSwitches, "dialog-switches-playback"}};
         Dialogs(read_only);
         Command(menu::kHead);

@@ -1,6 +1,7 @@
 // The program's entry point. A recording named on the command line with a conversion switch
-// (/p, /b, /x or /c) is converted without any window; otherwise the main window opens.
+// (/p, /b, /x, /c or /z) is converted without any window; otherwise the main window opens.
 #include <QApplication>
+#include <QSocketNotifier>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -11,12 +12,13 @@
 #include "app/locations.h"
 #include "gui/main_window.h"
 #include "gui/qt_operator.h"
+#include "platform/termination_signals.h"
 
 namespace {
 
 void PrintHelp() {
     std::puts(
-        "Usage: vornax_qi [options] [RECORDING.VQS [/p|/b|/x|/c]]\n"
+        "Usage: vornax_qi [options] [RECORDING.VQS [/p|/b|/x|/c|/z]]\n"
         "\n"
         "Operates a multibeam imaging and profiling sonar head over Ethernet.\n"
         "Settings are read from and written to Vornax_Qi.INI in the current directory, and\n"
@@ -40,12 +42,18 @@ void PrintHelp() {
         "  vornax_qi survey.vqs /x   XTF file survey_sss.XTF and point file survey.Q4P\n"
         "  vornax_qi survey.vqs /c   CSV file survey.csv (one line per profile point)\n"
         "  vornax_qi survey.vqs /z   soundings survey.xyz (easting northing depth)\n"
-        "Exit status: 0 on success, 1 with a one-line reason on stderr otherwise.");
+        "Exit status: 0 on success, 1 with a one-line reason on stderr otherwise, 2 for an\n"
+        "unknown option or switch.\n"
+        "\n"
+        "SIGTERM, SIGINT and SIGHUP end the program as E&xit does; a conversion they interrupt\n"
+        "removes its incomplete output files and exits with 128 + the signal's number.");
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
+    // First of all: every thread started later leaves SIGTERM, SIGINT and SIGHUP to it.
+    vq::TerminationSignals end_signals;
     vq::CommandLine cl;
     std::string error;
     if (!vq::ParseCommandLine(argc, argv, cl, &error)) {
@@ -68,7 +76,7 @@ int main(int argc, char** argv) {
         std::filesystem::create_directories(where.recording_dir, ec);
         cl.options.settings_dir = where.settings_dir;
     }
-    if (cl.options.command_line_switch != 0) return vq::RunConversion(cl.options);
+    if (cl.options.command_line_switch != 0) return vq::RunConversion(cl.options, &end_signals);
 
     QApplication app(argc, argv);
     vq::gui::QtOperator op;
@@ -84,5 +92,26 @@ int main(int argc, char** argv) {
     window.WatchControlSocket();
     window.RefreshMenu();
     window.show();
+    // An end signal closes the window the way "E&xit" does (recording stopped on a whole
+    // record, output files closed, the link stopped, the settings written), after closing any
+    // dialog that waits for an answer no one will give.
+    QSocketNotifier end_notifier(end_signals.fd(), QSocketNotifier::Read);
+    end_notifier.setEnabled(end_signals.ok());
+    QObject::connect(&end_notifier, &QSocketNotifier::activated, &window, [&] {
+        const int sig = end_signals.Take();
+        if (sig == 0) return;
+        end_notifier.setEnabled(false);
+        std::fprintf(stderr, "vornax_qi: %s received: closing as E&xit does\n", strsignal(sig));
+        op.set_closing();
+        for (int i = 0; i < 8 && QApplication::activeModalWidget() != nullptr; ++i)
+            QApplication::activeModalWidget()->close();
+        QMetaObject::invokeMethod(
+            &window,
+            [&window] {
+                window.close();
+                QApplication::quit();
+            },
+            Qt::QueuedConnection);
+    });
     return QApplication::exec();
 }

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QMessageBox>
+#include <cstdio>
 
 namespace vq::gui {
 
@@ -16,12 +17,24 @@ void QtOperator::MessageBox(std::string_view text, std::string_view title) {
         messages_.emplace_back(std::string(title) + ": " + std::string(text));
     }
     if (unattended_) return;
+    if (closing_.load()) {
+        ShowMessage(QString::fromUtf8(text.data(), static_cast<int>(text.size())),
+                    QString::fromUtf8(title.data(), static_cast<int>(title.size())));
+        return;
+    }
     // Always queued: the core never waits for the operator to press OK.
     emit MessageRequested(QString::fromUtf8(text.data(), static_cast<int>(text.size())),
                           QString::fromUtf8(title.data(), static_cast<int>(title.size())));
 }
 
 void QtOperator::ShowMessage(const QString& text, const QString& title) {
+    if (closing_.load()) {
+        QString line = text;
+        line.replace('\n', ' ');
+        std::fprintf(stderr, "vornax_qi: %s: %s\n", title.toUtf8().constData(),
+                     line.toUtf8().constData());
+        return;
+    }
     QMessageBox::warning(QApplication::activeWindow(), title, text);
 }
 

@@ -5,6 +5,7 @@
 #include <QObject>
 #include <QString>
 #include <QStringList>
+#include <atomic>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -26,6 +27,9 @@ class QtOperator final : public QObject, public Operator {
 
     // For tests under the offscreen platform: record message boxes instead of showing them.
     void set_unattended(bool on) { unattended_ = on; }
+    // The program is ending on a signal and no one is left to press OK: messages, also those
+    // already queued, go to stderr instead of a box. Any thread.
+    void set_closing() { closing_.store(true); }
     std::vector<std::string> messages() const;
 
   signals:
@@ -40,6 +44,7 @@ class QtOperator final : public QObject, public Operator {
 
   private:
     bool unattended_ = false;
+    std::atomic<bool> closing_{false};
     mutable std::mutex m_;
     std::vector<std::string> messages_;
 };

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "core/range_table.h"
+#include "platform/byte_order.h"
 
 namespace vq {
 
@@ -13,20 +14,15 @@ void PutU8(std::uint8_t* p, std::size_t at, unsigned v) {
 }
 
 void PutU16(std::uint8_t* p, std::size_t at, unsigned v) {
-    p[at] = static_cast<std::uint8_t>(v & 0xFFu);
-    p[at + 1] = static_cast<std::uint8_t>((v >> 8) & 0xFFu);
+    byte_order::PutU16Le(p + at, static_cast<std::uint16_t>(v & 0xFFFFu));
 }
 
 void PutU32(std::uint8_t* p, std::size_t at, std::uint32_t v) {
-    for (int i = 0; i < 4; ++i)
-        p[at + static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(v >> (8 * i));
+    byte_order::PutU32Le(p + at, v);
 }
 
 void PutF32(std::uint8_t* p, std::size_t at, float f) {
-    std::uint32_t bits = 0;
-    static_assert(sizeof bits == sizeof f);
-    std::memcpy(&bits, &f, sizeof bits);
-    PutU32(p, at, bits);
+    byte_order::PutF32Le(p + at, f);
 }
 
 void FillRequestHeader(const Settings& s, const ReturnSizing& rs, int packet_number,

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <system_error>
 
+#include "platform/byte_order.h"
+
 namespace vq {
 
 namespace {
@@ -14,7 +16,7 @@ constexpr int kErrorCounterWrap = 100001;
 constexpr std::size_t kAddressChars = 20;
 
 std::uint16_t U16At(const std::uint8_t* p, std::size_t at) {
-    return static_cast<std::uint16_t>(p[at] | (p[at + 1] << 8));
+    return byte_order::GetU16Le(p + at);
 }
 
 }  // namespace

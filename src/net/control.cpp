@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "core/range_table.h"
+#include "platform/byte_order.h"
 
 namespace vq {
 
@@ -30,16 +31,8 @@ class Fields {
         if (data != nullptr) std::memcpy(b_.data(), data, std::min(len, b_.size()));
     }
     int U8(std::size_t at) const { return b_[at]; }
-    int U16(std::size_t at) const { return (b_[at] << 8) | b_[at + 1]; }
-    float F32(std::size_t at) const {
-        std::uint32_t v = static_cast<std::uint32_t>(b_[at]) |
-                          (static_cast<std::uint32_t>(b_[at + 1]) << 8) |
-                          (static_cast<std::uint32_t>(b_[at + 2]) << 16) |
-                          (static_cast<std::uint32_t>(b_[at + 3]) << 24);
-        float f;
-        std::memcpy(&f, &v, 4);
-        return f;
-    }
+    int U16(std::size_t at) const { return byte_order::GetU16Be(b_.data() + at); }
+    float F32(std::size_t at) const { return byte_order::GetF32Le(b_.data() + at); }
 
   private:
     std::array<std::uint8_t, ctl::kSize> b_{};

@@ -5,6 +5,8 @@
 #include <cstring>
 #include <string>
 
+#include "platform/byte_order.h"
+
 namespace vq {
 namespace {
 
@@ -141,15 +143,11 @@ ControlDatagram::ControlDatagram(bool keep_unnamed) {
 }
 
 void ControlDatagram::PutU16(std::size_t at, int v) {
-    b_[at] = static_cast<std::uint8_t>(v >> 8);
-    b_[at + 1] = static_cast<std::uint8_t>(v);
+    byte_order::PutU16Be(b_.data() + at, static_cast<std::uint16_t>(v & 0xFFFF));
 }
 
 void ControlDatagram::PutF32(std::size_t at, float v) {
-    std::uint32_t u;
-    std::memcpy(&u, &v, 4);
-    for (int i = 0; i < 4; ++i)
-        b_[at + static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(u >> (8 * i));
+    byte_order::PutF32Le(b_.data() + at, v);
 }
 
 bool ControlDatagram::SetAssignment(std::string_view a, std::string* error) {

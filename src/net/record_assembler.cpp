@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "platform/byte_order.h"
+
 namespace vq {
 namespace {
 
@@ -16,10 +18,10 @@ bool Magic(std::span<const std::uint8_t> d, const char* m) {
     return d.size() >= 3 && std::memcmp(d.data(), m, 3) == 0;
 }
 unsigned U16(std::span<const std::uint8_t> d, std::size_t at) {
-    return (static_cast<unsigned>(d[at]) << 8) | d[at + 1];
+    return byte_order::GetBe<std::uint16_t>(d, at);
 }
 unsigned long U32(std::span<const std::uint8_t> d, std::size_t at) {
-    return (static_cast<unsigned long>(U16(d, at)) << 16) | U16(d, at + 2);
+    return byte_order::GetBe<std::uint32_t>(d, at);
 }
 std::string Text(std::span<const std::uint8_t> d, std::size_t at, std::size_t n) {
     std::string s;
@@ -75,7 +77,7 @@ Arrival RecordAssembler::Feed(std::span<const std::uint8_t> d) {
         return {ArrivalKind::PointRecord, d};
     }
     if (Magic(d, "Q4B") && d.size() >= 7) {
-        std::size_t len = (std::size_t{d[4]} << 16) | (std::size_t{d[5]} << 8) | d[6];
+        std::size_t len = byte_order::GetU24Be(d.data() + 4);
         if (len >= kHeader && len <= kMaxBeamRecord && d.size() == std::min(kPiece, len)) {
             expected_ = len;
             have_ = 0;

@@ -46,10 +46,12 @@ RangeLimits RangeLimitsFor(std::uint32_t sonar_code, std::uint32_t tx_type, int 
 void AdoptLimits(const PingRecord& record, SettingsState& st, HeaderCheckResult& out) {
     HeadLimits& h = st.head;
     h.serial_number = record.info.serial_number;
-    h.min_frequency_khz = record.min_frequency_khz;
-    h.max_frequency_khz = record.max_frequency_khz;
-    h.min_frequency_f = record.min_frequency_f;
-    h.max_frequency_f = record.max_frequency_f;
+    if (record.frequency_limits_valid) {
+        h.min_frequency_khz = record.min_frequency_khz;
+        h.max_frequency_khz = record.max_frequency_khz;
+        h.min_frequency_f = record.min_frequency_f;
+        h.max_frequency_f = record.max_frequency_f;
+    }
     const RangeLimits lim =
         RangeLimitsFor(record.info.sonar_code, record.info.tx_xdcr_type, h.min_range_index);
     out.range_limits_changed = lim.min_index != h.min_range_index ||

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "platform/byte_order.h"
+
 namespace vq {
 
 namespace {
@@ -11,21 +13,10 @@ class Reader {
   public:
     Reader(const std::uint8_t* p) : p_(p) {}
     std::uint8_t U8(std::size_t o) const { return p_[o]; }
-    std::uint16_t U16(std::size_t o) const {
-        return static_cast<std::uint16_t>(p_[o] | (p_[o + 1] << 8));
-    }
-    std::int16_t I16(std::size_t o) const { return static_cast<std::int16_t>(U16(o)); }
-    std::uint32_t U32(std::size_t o) const {
-        return static_cast<std::uint32_t>(p_[o]) | (static_cast<std::uint32_t>(p_[o + 1]) << 8) |
-               (static_cast<std::uint32_t>(p_[o + 2]) << 16) |
-               (static_cast<std::uint32_t>(p_[o + 3]) << 24);
-    }
-    float F32(std::size_t o) const {
-        const std::uint32_t v = U32(o);
-        float f;
-        std::memcpy(&f, &v, sizeof f);
-        return f;
-    }
+    std::uint16_t U16(std::size_t o) const { return byte_order::GetU16Le(p_ + o); }
+    std::int16_t I16(std::size_t o) const { return byte_order::GetI16Le(p_ + o); }
+    std::uint32_t U32(std::size_t o) const { return byte_order::GetU32Le(p_ + o); }
+    float F32(std::size_t o) const { return byte_order::GetF32Le(p_ + o); }
     template <std::size_t N>
     void Text(std::size_t o, std::size_t width, std::array<char, N>& out) const {
         out.fill('\0');
@@ -98,15 +89,28 @@ void ReadInfo(const Reader& r, SonarInfoBlock& s) {
     s.ddr_vcc = r.F32(476);
 }
 
+// The highest frequency a head can report, Hz: well above any transducer's (2.25 MHz is the
+// highest head), and small enough that kHz fit an int with room to spare.
+constexpr float kMaxReportedFrequencyHz = 1.0e7f;
+
+// False for NaN, infinities, negative and absurd values.
+bool PossibleFrequency(float hz) {
+    return hz >= 0.0f && hz <= kMaxReportedFrequencyHz;
+}
+
 int KhzRounded(float hz) {
     return static_cast<int>(0.001f * hz + 0.5f);
 }
 
 void Derive(PingRecord& p) {
-    p.min_frequency_khz = KhzRounded(p.info.min_frequency_hz);
-    p.max_frequency_khz = KhzRounded(p.info.max_frequency_hz);
-    p.min_frequency_f = 0.001f * p.info.min_frequency_hz;
-    p.max_frequency_f = 0.001f * p.info.max_frequency_hz;
+    const float lo = p.info.min_frequency_hz, hi = p.info.max_frequency_hz;
+    // Limits the head cannot mean (a value it cannot report, or a minimum above the maximum)
+    // are absent: the frequency setting keeps the limits it had.
+    p.frequency_limits_valid = PossibleFrequency(lo) && PossibleFrequency(hi) && lo <= hi;
+    p.min_frequency_khz = p.frequency_limits_valid ? KhzRounded(lo) : 0;
+    p.max_frequency_khz = p.frequency_limits_valid ? KhzRounded(hi) : 0;
+    p.min_frequency_f = p.frequency_limits_valid ? 0.001f * lo : 0.0f;
+    p.max_frequency_f = p.frequency_limits_valid ? 0.001f * hi : 0.0f;
     const float t = p.info.processor_temp_c;
     p.temperature_c = t > 200.0f ? 200.0f : t > 0.0f ? t : 0.0f;  // NaN reads as 0
     const int sn = p.info.serial_number;

@@ -83,6 +83,10 @@ struct PingRecord {
     ReturnHeader header;
     SettingsEcho echo;
     SonarInfoBlock info;
+    // The head's frequency limits as a pair: false when either reported value is impossible
+    // (not finite, negative, above 10 MHz) or the minimum exceeds the maximum; the four
+    // values below are then 0 and the limits in force stay as they are.
+    bool frequency_limits_valid = false;
     int min_frequency_khz = 0;  // trunc(0.001 * Hz + 0.5): limits of the frequency setting
     int max_frequency_khz = 0;
     float min_frequency_f = 0.0f;  // 0.001 * Hz

@@ -1,6 +1,6 @@
 #include "pipeline/playback.h"
 
-#include "recording/byte_io.h"
+#include "platform/byte_order.h"
 
 namespace vq {
 
@@ -157,7 +157,8 @@ int PlaybackDriver::Turn(bool paced) {
     in.context.recording_version = file_.version();
     in.context.pipelined = file_.Values().pipelined;
     // The packet size in force is the one the recorded command asked for.
-    if (view.ping.size() >= 16) in.context.packet_size = bytes::GetU32le(view.ping.data() + 12);
+    if (view.ping.size() >= 16)
+        in.context.packet_size = byte_order::GetU32Le(view.ping.data() + 12);
     in.recorded_interval_ms = file_.Values().ping_interval_ms;
     in.recorded_frequency_khz = file_.Values().frequency_khz;
     outputs_.set_playback_record(&file_.Values());

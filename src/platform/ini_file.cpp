@@ -1,7 +1,6 @@
 #include "platform/ini_file.h"
 
 #include <fstream>
-#include <sstream>
 #include <system_error>
 
 #include "platform/atomic_file.h"
@@ -78,18 +77,29 @@ bool IniFile::Load(const std::filesystem::path& path, std::string* error) {
     std::error_code ec;
     if (!std::filesystem::exists(path, ec)) return false;
     std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    if (in) text << in.rdbuf();
-    if (!in || in.bad() || std::filesystem::is_directory(path, ec)) {
+    // Read at most one byte more than a settings file may hold, whatever the file claims to
+    // be (a device or a pipe under this name never ends).
+    std::string text;
+    char chunk[16 * 1024];
+    while (in && text.size() <= kMaxFileBytes) {
+        in.read(chunk, sizeof chunk);
+        text.append(chunk, static_cast<std::size_t>(in.gcount()));
+    }
+    if (in.bad() || (!in && !in.eof()) || std::filesystem::is_directory(path, ec)) {
         if (error) *error = "cannot read " + path.filename().string();
         return false;
     }
-    Parse(text.str());
+    if (text.size() > kMaxFileBytes) {
+        if (error) *error = path.filename().string() + " is larger than 1 MB";
+        return false;
+    }
+    Parse(text);
     return true;
 }
 
 void IniFile::Parse(std::string_view text) {
     lines_.clear();
+    kinds_.clear();
     std::size_t first_nl = text.find('\n');
     crlf_ = first_nl == npos || (first_nl > 0 && text[first_nl - 1] == '\r');
     final_eol_ = text.empty() || text.back() == '\n';
@@ -98,28 +108,55 @@ void IniFile::Parse(std::string_view text) {
         std::string_view line = text.substr(0, nl);
         if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
         lines_.emplace_back(line);
+        kinds_.push_back(Classify(lines_.back(), lines_.size() == 1));
         text.remove_prefix(nl == npos ? text.size() : nl + 1);
     }
 }
 
+IniFile::LineKind IniFile::Classify(std::string_view line, bool first) {
+    LineKind k;
+    std::string_view name, value;
+    if (SectionName(line, first, name)) {
+        k.type = LineKind::kSection;
+    } else if (KeyValue(line, first, name, value)) {
+        k.type = LineKind::kEntry;
+    } else {
+        k.type = Trim(line).empty() ? LineKind::kBlank : LineKind::kOther;
+        return k;
+    }
+    k.name_at = static_cast<std::size_t>(name.data() - line.data());
+    k.name_len = name.size();
+    return k;
+}
+
+std::string_view IniFile::NameOf(std::size_t i) const {
+    return std::string_view(lines_[i]).substr(kinds_[i].name_at, kinds_[i].name_len);
+}
+
+void IniFile::Insert(std::size_t at, std::string line) {
+    kinds_.insert(kinds_.begin() + static_cast<std::ptrdiff_t>(at), Classify(line, at == 0));
+    lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(at), std::move(line));
+}
+
 std::size_t IniFile::FindSection(std::string_view section) const {
-    std::string_view name;
     for (std::size_t i = 0; i < lines_.size(); ++i)
-        if (SectionName(lines_[i], i == 0, name) && SameName(name, section)) return i;
+        if (kinds_[i].type == LineKind::kSection && kinds_[i].name_len == section.size() &&
+            SameName(NameOf(i), section))
+            return i;
     return npos;
 }
 
 std::size_t IniFile::SectionEnd(std::size_t sec) const {
-    std::string_view name;
     std::size_t i = sec + 1;
-    while (i < lines_.size() && !SectionName(lines_[i], false, name)) ++i;
+    while (i < lines_.size() && kinds_[i].type != LineKind::kSection) ++i;
     return i;
 }
 
 std::size_t IniFile::FindKey(std::size_t sec, std::string_view key) const {
-    std::string_view k, v;
-    for (std::size_t i = sec + 1, end = SectionEnd(sec); i < end; ++i)
-        if (KeyValue(lines_[i], false, k, v) && SameName(k, key)) return i;
+    for (std::size_t i = sec + 1; i < lines_.size() && kinds_[i].type != LineKind::kSection; ++i)
+        if (kinds_[i].type == LineKind::kEntry && kinds_[i].name_len == key.size() &&
+            SameName(NameOf(i), key))
+            return i;
     return npos;
 }
 
@@ -142,22 +179,23 @@ void IniFile::Set(std::string_view section, std::string_view key, std::string_vi
     std::string line = OneLine(key) + "=" + OneLine(value);
     std::size_t sec = FindSection(section);
     if (sec == npos) {
-        if (!lines_.empty() && !Trim(lines_.back()).empty()) lines_.emplace_back();
-        lines_.push_back("[" + OneLine(section) + "]");
-        lines_.push_back(std::move(line));
+        if (!lines_.empty() && kinds_.back().type != LineKind::kBlank) Insert(lines_.size(), {});
+        Insert(lines_.size(), "[" + OneLine(section) + "]");
+        Insert(lines_.size(), std::move(line));
         final_eol_ = true;
         return;
     }
     std::size_t at = FindKey(sec, key);
     if (at != npos) {
+        kinds_[at] = Classify(line, at == 0);
         lines_[at] = std::move(line);
         return;
     }
     // After the last non-blank line of the section, so blank lines between sections stay.
     std::size_t pos = SectionEnd(sec);
-    while (pos > sec + 1 && Trim(lines_[pos - 1]).empty()) --pos;
+    while (pos > sec + 1 && kinds_[pos - 1].type == LineKind::kBlank) --pos;
     if (pos == lines_.size()) final_eol_ = true;
-    lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(pos), std::move(line));
+    Insert(pos, std::move(line));
 }
 
 std::string IniFile::serialize() const {

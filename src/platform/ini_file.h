@@ -15,9 +15,12 @@ class IniFile {
   public:
     // Values are read as at most this many characters.
     static constexpr std::size_t kMaxValueLength = 80;
+    // A file larger than this is not read (a settings file holds a few kilobytes).
+    static constexpr std::size_t kMaxFileBytes = 1024 * 1024;
 
     // Reads the file. A missing file gives false and an empty profile. A file that exists but
-    // cannot be read also gives false; then error (when given) receives the reason.
+    // cannot be read, or is larger than kMaxFileBytes, also gives false; then error (when
+    // given) receives the reason.
     bool Load(const std::filesystem::path& path, std::string* error = nullptr);
     // Takes the profile from text in memory ("\r\n" or "\n" line ends).
     void Parse(std::string_view text);
@@ -37,6 +40,18 @@ class IniFile {
     bool empty() const { return lines_.empty(); }
 
   private:
+    // What a line is, worked out once when it is read or written, so that finding a key
+    // costs a comparison per line instead of parsing every line again.
+    struct LineKind {
+        enum Type : unsigned char { kOther, kBlank, kSection, kEntry };
+        Type type = kOther;
+        std::size_t name_at = 0;  // the section's or the key's name within the line
+        std::size_t name_len = 0;
+    };
+    static LineKind Classify(std::string_view line, bool first);
+    std::string_view NameOf(std::size_t i) const;
+    void Insert(std::size_t at, std::string line);
+
     // Index of the first "[section]" line, or npos.
     std::size_t FindSection(std::string_view section) const;
     // Index of the key's line within the section starting at line sec, or npos.
@@ -45,6 +60,7 @@ class IniFile {
     std::size_t SectionEnd(std::size_t sec) const;
 
     std::vector<std::string> lines_;  // without their line ends
+    std::vector<LineKind> kinds_;     // one per line
     bool crlf_ = true;                // line end style of the file
     bool final_eol_ = true;           // the last line ends with a line end
 };

@@ -4,20 +4,16 @@
 #include <string_view>
 
 #include "platform/atomic_file.h"
-#include "recording/byte_io.h"
+#include "platform/byte_order.h"
 
 namespace vq {
 namespace {
 
-using namespace vq::bytes;
+using namespace vq::byte_order;
 
 bool Valid(const Rgb32View& p) {
     return p.pixels != nullptr && BmpSizeAllowed(p.width, p.height) &&
            p.stride_pixels >= static_cast<std::size_t>(p.width);
-}
-
-std::int32_t GetI32le(const std::uint8_t* p) {
-    return static_cast<std::int32_t>(GetU32le(p));
 }
 
 }  // namespace
@@ -27,15 +23,15 @@ void PutBmpHeaders(std::uint8_t* out, int width, int height) {
     const auto image = static_cast<std::uint32_t>(BmpImageBytes(width, height));
     out[0] = 'B';
     out[1] = 'M';
-    PutU32le(out + 2, image + static_cast<std::uint32_t>(kBmpHeaderBytes));
-    PutU32le(out + 10, static_cast<std::uint32_t>(kBmpHeaderBytes));
+    PutU32Le(out + 2, image + static_cast<std::uint32_t>(kBmpHeaderBytes));
+    PutU32Le(out + 10, static_cast<std::uint32_t>(kBmpHeaderBytes));
     std::uint8_t* info = out + kBmpFileHeaderBytes;
-    PutU32le(info + 0, static_cast<std::uint32_t>(kBmpInfoHeaderBytes));
-    PutU32le(info + 4, static_cast<std::uint32_t>(width));
-    PutU32le(info + 8, static_cast<std::uint32_t>(height));  // positive: bottom-up rows
-    PutU16le(info + 12, 1);                                  // planes
-    PutU16le(info + 14, 24);                                 // bits per pixel
-    PutU32le(info + 20, image);  // compression (offset 16) stays 0: uncompressed
+    PutU32Le(info + 0, static_cast<std::uint32_t>(kBmpInfoHeaderBytes));
+    PutU32Le(info + 4, static_cast<std::uint32_t>(width));
+    PutU32Le(info + 8, static_cast<std::uint32_t>(height));  // positive: bottom-up rows
+    PutU16Le(info + 12, 1);                                  // planes
+    PutU16Le(info + 14, 24);                                 // bits per pixel
+    PutU32Le(info + 20, image);  // compression (offset 16) stays 0: uncompressed
 }
 
 std::size_t EncodeBmp24(const Rgb32View& p, std::span<std::uint8_t> out) {
@@ -75,13 +71,13 @@ std::optional<BmpLayout> ParseBmp24(std::span<const std::uint8_t> b) {
     if (b.size() < kBmpHeaderBytes || b[0] != 'B' || b[1] != 'M') return std::nullopt;
     const std::uint8_t* info = b.data() + kBmpFileHeaderBytes;
     BmpLayout l;
-    l.file_size = GetU32le(b.data() + 2);
-    l.pixel_offset = GetU32le(b.data() + 10);
-    const std::uint32_t info_size = GetU32le(info);
-    const std::int32_t w = GetI32le(info + 4);
-    const std::int32_t h = GetI32le(info + 8);
-    if (info_size < kBmpInfoHeaderBytes || GetU16le(info + 12) != 1 || GetU16le(info + 14) != 24 ||
-        GetU32le(info + 16) != 0) {
+    l.file_size = GetU32Le(b.data() + 2);
+    l.pixel_offset = GetU32Le(b.data() + 10);
+    const std::uint32_t info_size = GetU32Le(info);
+    const std::int32_t w = GetLe<std::int32_t>(info + 4);
+    const std::int32_t h = GetLe<std::int32_t>(info + 8);
+    if (info_size < kBmpInfoHeaderBytes || GetU16Le(info + 12) != 1 || GetU16Le(info + 14) != 24 ||
+        GetU32Le(info + 16) != 0) {
         return std::nullopt;
     }
     if (h == INT32_MIN) return std::nullopt;

@@ -15,7 +15,12 @@ bool OutputFile::Open(const std::filesystem::path& path, Create mode) {
     fd_ = fd;
     path_ = path;
     bytes_ = 0;
+    last_error_ = 0;
     return true;
+}
+
+bool OutputFile::out_of_space() const {
+    return last_error_ == ENOSPC || last_error_ == EDQUOT;
 }
 
 void OutputFile::Close() {
@@ -26,10 +31,14 @@ void OutputFile::Close() {
 std::size_t OutputFile::Write(std::span<const std::uint8_t> bytes) {
     if (fd_ < 0) return 0;
     std::size_t done = 0;
+    last_error_ = 0;
     while (done < bytes.size()) {
         ssize_t n = ::write(fd_, bytes.data() + done, bytes.size() - done);
         if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) break;
+        if (n <= 0) {
+            last_error_ = n < 0 ? errno : ENOSPC;  // a write of nothing: the device is full
+            break;
+        }
         done += static_cast<std::size_t>(n);
     }
     if (done > 0 && done < bytes.size()) {

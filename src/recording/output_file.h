@@ -25,11 +25,16 @@ class OutputFile {
     std::size_t Write(std::span<const std::uint8_t> bytes);
     const std::filesystem::path& path() const { return path_; }
     std::int64_t bytes_written() const { return bytes_; }
+    // The error of the last write that stopped short (errno), 0 after a complete one.
+    int last_error() const { return last_error_; }
+    // The last write stopped because the file system has no room left (or the quota is used).
+    bool out_of_space() const;
 
   private:
     int fd_ = -1;
     std::filesystem::path path_;
     std::int64_t bytes_ = 0;
+    int last_error_ = 0;
 };
 
 }  // namespace vq

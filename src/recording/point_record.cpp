@@ -4,12 +4,12 @@
 #include <cmath>
 #include <cstring>
 
-#include "recording/byte_io.h"
+#include "platform/byte_order.h"
 
 namespace vq {
 namespace {
 
-using namespace vq::bytes;
+using namespace vq::byte_order;
 
 constexpr std::size_t kMaxPointRecord = 256 + 4 * 600;
 constexpr std::size_t kMaxBeamRecord = 256 + 480 * 1000;
@@ -36,28 +36,28 @@ void PutCommonHeader(std::uint8_t* b, const OutputRecordHeader& h) {
     PutText(b + 33, std::string_view(h.nav.lat_text.data()), 14);
     PutText(b + 47, std::string_view(h.nav.lon_text.data()), 14);
     b[61] = static_cast<std::uint8_t>(ClampTrunc(h.nav.speed_kn * 10.0, 0, 255));
-    PutU16be(b + 62, ClampTrunc(h.nav.course_deg * 10.0, 0, 65535));
-    PutU16be(b + 64, AttitudeCode(h.nav.pitch_deg));
-    PutU16be(b + 66, AttitudeCode(h.nav.roll_deg));
-    PutU16be(b + 68, HeadingCode(h.nav.heading_deg));
+    PutU16Be(b + 62, ClampTrunc(h.nav.course_deg * 10.0, 0, 65535));
+    PutU16Be(b + 64, AttitudeCode(h.nav.pitch_deg));
+    PutU16Be(b + 66, AttitudeCode(h.nav.roll_deg));
+    PutU16Be(b + 68, HeadingCode(h.nav.heading_deg));
     int beams = std::max(h.num_beams, 1);
-    PutU16be(b + 70, static_cast<std::uint32_t>(beams));
-    PutU16be(b + 72, static_cast<std::uint32_t>(h.samples_per_beam));
-    PutU16be(b + 74, ClampTrunc(h.sector_deg + 0.5, 0, 65535));
+    PutU16Be(b + 70, static_cast<std::uint32_t>(beams));
+    PutU16Be(b + 72, static_cast<std::uint32_t>(h.samples_per_beam));
+    PutU16Be(b + 74, ClampTrunc(h.sector_deg + 0.5, 0, 65535));
     b[78] = static_cast<std::uint8_t>(ClampTrunc(h.sector_deg / beams * 100.0, 0, 255));
-    PutU16be(b + 81, static_cast<std::uint32_t>(std::clamp(h.frequency_khz, 0, 65535)));
-    PutU16be(b + 83, 0x8000u | (ClampTrunc(h.sound_velocity * 10.0, 0, 32767)));
-    PutU16be(b + 87, static_cast<std::uint32_t>(std::clamp(h.pulse_length_us, 0, 65535)));
-    PutU16be(b + 89, ClampTrunc(RoundHalfAway(h.tilt_deg) + 180.0, 0, 65535));
-    PutU16be(b + 91, static_cast<std::uint32_t>(std::clamp(h.ping_interval_ms, 0, 65535)));
-    PutU32be(b + 93, h.output_ping_number);
-    PutU24be(b + 97, ClampTrunc(h.range_offset_m * 1000.0, 0, 0xFFFFFF));
-    PutF32le(b + 100, h.sonar_x_offset_m);
-    PutF32le(b + 104, h.sonar_y_offset_m);
-    PutF32le(b + 108, h.sonar_depth_m);
+    PutU16Be(b + 81, static_cast<std::uint32_t>(std::clamp(h.frequency_khz, 0, 65535)));
+    PutU16Be(b + 83, 0x8000u | (ClampTrunc(h.sound_velocity * 10.0, 0, 32767)));
+    PutU16Be(b + 87, static_cast<std::uint32_t>(std::clamp(h.pulse_length_us, 0, 65535)));
+    PutU16Be(b + 89, ClampTrunc(RoundHalfAway(h.tilt_deg) + 180.0, 0, 65535));
+    PutU16Be(b + 91, static_cast<std::uint32_t>(std::clamp(h.ping_interval_ms, 0, 65535)));
+    PutU32Be(b + 93, h.output_ping_number);
+    PutU24Be(b + 97, ClampTrunc(h.range_offset_m * 1000.0, 0, 0xFFFFFF));
+    PutF32Le(b + 100, h.sonar_x_offset_m);
+    PutF32Le(b + 104, h.sonar_y_offset_m);
+    PutF32Le(b + 108, h.sonar_depth_m);
     b[156] = 1;
-    PutU16be(b + 157, h.head_value16);
-    PutU32le(b + 159, h.head_value32);
+    PutU16Be(b + 157, h.head_value16);
+    PutU32Le(b + 159, h.head_value32);
 }
 
 std::uint32_t AngleCode(double angle_deg) {
@@ -100,34 +100,34 @@ std::span<const std::uint8_t> PointRecordBuilder::Build(const PointRecordInputs&
     std::memset(b, 0, buf_.size());
     std::memcpy(b, "Q4P", 3);
     b[3] = 12;
-    PutU16be(b + 4, static_cast<std::uint32_t>(len_));
+    PutU16Be(b + 4, static_cast<std::uint32_t>(len_));
     PutCommonHeader(b, h);
-    PutU16be(b + 76, in.points.empty() ? 0 : AngleCode(in.points[0].angle_deg));
+    PutU16Be(b + 76, in.points.empty() ? 0 : AngleCode(in.points[0].angle_deg));
     int range = h.fine_resolution ? std::max(h.nominal_range_m / 10, 1) : h.nominal_range_m;
-    PutU16be(b + 79, static_cast<std::uint32_t>(std::clamp(range, 0, 65535)));
+    PutU16Be(b + 79, static_cast<std::uint32_t>(std::clamp(range, 0, 65535)));
     double k = h.fine_resolution ? (in.resolution_mode == 1 ? 1000.0 : 10000.0)
                                  : (in.resolution_mode == 1 ? 100.0 : 1000.0);
     double samples = h.samples_per_beam > 0 ? h.samples_per_beam : 500;
-    PutU16be(b + 85, ClampTrunc(k * h.range_m / samples, 0, 65535));
+    PutU16Be(b + 85, ClampTrunc(k * h.range_m / samples, 0, 65535));
     PutText(b + 112, h.ts.millis_text(), 4);
     b[117] = in.with_intensities ? 1 : 0;
-    PutU16be(b + 118, 5);
-    PutU16be(b + 120, h.live ? TenthsCode(in.latency_ms) : 0);
+    PutU16Be(b + 118, 5);
+    PutU16Be(b + 120, h.live ? TenthsCode(in.latency_ms) : 0);
     b[122] = static_cast<std::uint8_t>(in.resolution_mode);
     b[123] = static_cast<std::uint8_t>((in.detection_flags & 3) | (in.pipelined ? 4 : 0));
     b[125] = static_cast<std::uint8_t>(in.avg_filter_length);
-    PutU16be(b + 126, TenthsCode(in.lag_ms));
-    PutF32le(b + 128, (in.status & 0x08) ? h.nav.heave_m : 0.0f);
+    PutU16Be(b + 126, TenthsCode(in.lag_ms));
+    PutF32Le(b + 128, (in.status & 0x08) ? h.nav.heave_m : 0.0f);
     b[132] = in.status2;
-    PutF32le(b + 133, in.image_value);
+    PutF32Le(b + 133, in.image_value);
     b[137] = in.status;
     b[155] = in.external_event ? 1 : 0;
     std::uint8_t* ranges = b + 256;
-    for (int i = 0; i < beams; ++i) PutU16be(ranges + 2 * i, PointRangeValue(in, i));
+    for (int i = 0; i < beams; ++i) PutU16Be(ranges + 2 * i, PointRangeValue(in, i));
     if (in.with_intensities && in.points.size() >= static_cast<std::size_t>(beams)) {
         std::uint8_t* inten = ranges + 2 * beams;
         for (int i = 0; i < beams; ++i)
-            PutU16be(inten + 2 * i,
+            PutU16Be(inten + 2 * i,
                      static_cast<std::uint32_t>(
                          in.points[static_cast<std::size_t>(beams - 1 - i)].intensity) &
                          0xFFFF);
@@ -147,7 +147,7 @@ std::span<const std::uint8_t> BeamRecordBuilder::Build(const BeamRecordInputs& i
     std::memset(b, 0, 256);
     std::memcpy(b, "Q4B", 3);
     b[3] = 4;
-    PutU24be(b + 4, static_cast<std::uint32_t>(len));
+    PutU24Be(b + 4, static_cast<std::uint32_t>(len));
     OutputRecordHeader hh = h;
     hh.samples_per_beam = samples;
     PutCommonHeader(b, hh);
@@ -155,9 +155,9 @@ std::span<const std::uint8_t> BeamRecordBuilder::Build(const BeamRecordInputs& i
     double a = in.display_type == 3
                    ? in.first_point_angle_deg
                    : -0.5 * h.sector_deg + kHalfSpacing[std::clamp(in.step_size, 0, 2)];
-    PutU16be(b + 76, AngleCode(a));
-    PutU16be(b + 79, static_cast<std::uint32_t>(std::clamp(h.nominal_range_m, 0, 65535)));
-    PutU16be(b + 85, ClampTrunc(1000.0 * h.range_m / samples, 0, 65535));
+    PutU16Be(b + 76, AngleCode(a));
+    PutU16Be(b + 79, static_cast<std::uint32_t>(std::clamp(h.nominal_range_m, 0, 65535)));
+    PutU16Be(b + 85, ClampTrunc(1000.0 * h.range_m / samples, 0, 65535));
     for (int k = 0; k < beams; ++k) {
         std::uint8_t* dst = b + 256 + static_cast<std::size_t>(k) * samples;
         if (in.rows)

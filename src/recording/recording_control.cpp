@@ -23,6 +23,23 @@ RecordingControl::RecordingControl(Operator& op, DiskSpace disk) : op_(op), disk
     title_.reserve(1024);
 }
 
+RecordingControl::~RecordingControl() {
+    CloseDroppingEmpty(rec_);
+    CloseDroppingEmpty(copy_);
+}
+
+void RecordingControl::CloseDroppingEmpty(OutputFile& f) {
+    if (!f.is_open()) return;
+    const bool nothing_written = f.bytes_written() == 0;
+    f.Close();
+    // A recording that ended before its first record holds nothing to play back: it does not
+    // stay behind as an empty file. Only a file that is empty on disk is ever removed.
+    std::error_code ec;
+    if (nothing_written && std::filesystem::is_regular_file(f.path(), ec) &&
+        std::filesystem::file_size(f.path(), ec) == 0 && !ec)
+        std::filesystem::remove(f.path(), ec);
+}
+
 bool RecordingControl::DiskAllowsOpen(const std::filesystem::path& file) {
     if (disk_.CheckAvailableDiskSpace(DiskSpace::DirectoryOf(file), kLargestRecord)) return true;
     op_.MessageBox(kDiskFullAtOpen, kDiskCheckTitle);
@@ -77,24 +94,15 @@ bool RecordingControl::RecordStartAt(const std::filesystem::path& p, bool automa
 }
 
 void RecordingControl::CloseRecording() {
-    rec_.Close();
+    CloseDroppingEmpty(rec_);
     PublishFiles();
     op_.SetWindowTitle(kProgramTitle);
 }
 
 void RecordingControl::RecordStop() {
-    if (Recording()) {
-        const bool empty = rec_.bytes_written() == 0;
-        const std::filesystem::path p = rec_.path();
-        CloseRecording();
-        // A recording that never received a record holds no ping: it does not stay on the
-        // disk, so its automatic name stays free (a controller that switches recording on and
-        // off many times a second would otherwise use up the names of that second).
-        if (empty) {
-            std::error_code ec;
-            std::filesystem::remove(p, ec);
-        }
-    }
+    // A recording that received no record is removed on closing (its automatic name stays
+    // free).
+    if (Recording()) CloseRecording();
     split_counter_ = 0;
     split_base_.clear();
 }
@@ -123,6 +131,14 @@ bool RecordingControl::WriteRecord(std::span<const std::uint8_t> record,
     if (written == record.size() && !frame.empty()) written += rec_.Write(frame);
     PublishBytes();
     write_failed_ = written == 0;
+    if (written < record.size() + frame.size() && rec_.out_of_space()) {
+        // The disk filled up although the last measure said there was room (another writer,
+        // a quota): the same as a refusal. The record was cut off, so the file stays whole.
+        if (disk_full_messages_++ == 0) op_.MessageBox(kDiskFullAtWrite, kDiskCheckTitle);
+        CloseRecording();
+        split_counter_ = 0;
+        return false;
+    }
     UpdateRecordTitle();
     if (live) CheckFileSize(ts);
     return written > 0;
@@ -198,7 +214,7 @@ bool RecordingControl::CopyStart(const std::filesystem::path& p) {
 void RecordingControl::CopyStop(const std::filesystem::path& playback_file) {
     if (!copying()) return;
     op_.MessageBox(copy_.path().string(), "Close Copy File");
-    copy_.Close();
+    CloseDroppingEmpty(copy_);
     PublishFiles();
     op_.SetWindowTitle(std::string(kProgramTitle) + " - Playback of " + DisplayName(playback_file));
 }
@@ -206,13 +222,20 @@ void RecordingControl::CopyStop(const std::filesystem::path& playback_file) {
 bool RecordingControl::CopyRecord(std::span<const std::uint8_t> record) {
     if (!copying()) return false;
     if (!DiskAllowsWrite(copy_dir_, record.size())) {
-        copy_.Close();
+        CloseDroppingEmpty(copy_);
         PublishFiles();
         op_.SetWindowTitle(kProgramTitle);
         return false;
     }
     bool ok = copy_.Write(record) == record.size();
     PublishBytes();
+    if (!ok && copy_.out_of_space()) {
+        if (disk_full_messages_++ == 0) op_.MessageBox(kDiskFullAtWrite, kDiskCheckTitle);
+        CloseDroppingEmpty(copy_);
+        PublishFiles();
+        op_.SetWindowTitle(kProgramTitle);
+        return false;
+    }
     UpdateCopyTitle();
     return ok;
 }
@@ -258,6 +281,10 @@ bool RecordingControl::WriteOutput(OutputKind kind, std::span<const std::uint8_t
     const bool ok = f.Write(bytes) == bytes.size();
     output_bytes_[static_cast<std::size_t>(kind)].store(f.bytes_written(),
                                                         std::memory_order_relaxed);
+    if (!ok && f.out_of_space()) {
+        if (disk_full_messages_++ == 0) op_.MessageBox(kDiskFullAtWrite, kDiskCheckTitle);
+        CloseOutput(kind);
+    }
     return ok;
 }
 

@@ -66,6 +66,9 @@ struct RecordingSnapshot {
 class RecordingControl {
   public:
     explicit RecordingControl(Operator& op, DiskSpace disk = DiskSpace());
+    ~RecordingControl();  // closes what is open; an empty recording or copy is removed
+    RecordingControl(const RecordingControl&) = delete;
+    RecordingControl& operator=(const RecordingControl&) = delete;
 
     void set_options(const RecordingOptions& o) { opt_ = o; }
     const RecordingOptions& options() const { return opt_; }
@@ -135,6 +138,8 @@ class RecordingControl {
     OutputFile& Out(OutputKind k) { return outputs_[static_cast<std::size_t>(k)]; }
     const OutputFile& Out(OutputKind k) const { return outputs_[static_cast<std::size_t>(k)]; }
     bool OpenRecording(const std::filesystem::path& p, OutputFile::Create mode);
+    // Closes f and removes it when no record reached it.
+    static void CloseDroppingEmpty(OutputFile& f);
     void CloseRecording();
     bool DiskAllowsOpen(const std::filesystem::path& file);
     bool DiskAllowsWrite(const std::filesystem::path& dir, std::uint64_t bytes);

@@ -9,7 +9,7 @@
 #include <cstring>
 
 #include "core/operator.h"
-#include "recording/byte_io.h"
+#include "platform/byte_order.h"
 #include "recording/file_dialogs.h"
 #include "recording/file_names.h"
 
@@ -19,8 +19,17 @@ namespace {
 constexpr std::size_t kMaxExtraBlock = kMaxPingBytes;  // blocks 3 and 4 are empty when written
 constexpr std::size_t kRecordCapacity = kVqsPingOffset + 3 * kMaxPingBytes;
 constexpr std::size_t kScanWindow = 64 * 1024;
+constexpr std::size_t kLayoutBytes = 111;  // the header bytes that declare the block lengths
 
 }  // namespace
+
+// The block lengths a record header declares (bytes 0..110 of it).
+struct VqsPlaybackFile::Layout {
+    std::uint32_t record_length = 0;
+    std::uint32_t ping_length = 0;
+    std::uint32_t block3 = 0;
+    std::uint32_t block4 = 0;
+};
 
 VqsPlaybackFile::VqsPlaybackFile() : record_(kRecordCapacity), scan_(kScanWindow) {}
 
@@ -32,6 +41,8 @@ void VqsPlaybackFile::Close() {
     if (fd_ >= 0) ::close(fd_);
     fd_ = -1;
     size_ = pos_ = 0;
+    scan_at_ = 0;
+    scan_len_ = 0;
 }
 
 bool VqsPlaybackFile::ReadAt(std::uint64_t offset, std::uint8_t* dst, std::size_t n) {
@@ -40,6 +51,7 @@ bool VqsPlaybackFile::ReadAt(std::uint64_t offset, std::uint8_t* dst, std::size_
         ssize_t r = ::pread(fd_, dst + done, n - done, static_cast<off_t>(offset + done));
         if (r <= 0) return false;
         done += static_cast<std::size_t>(r);
+        bytes_read_ += static_cast<std::uint64_t>(r);
     }
     return true;
 }
@@ -76,7 +88,7 @@ VqsPlaybackFile::Step VqsPlaybackFile::ReadFrameBlock() {
     if (!ReadAt(pos_, head, 2)) return Step::Short;
     if (head[0] != 'B' || head[1] != 'M') return Step::Ok;
     if (!ReadAt(pos_, head, kBmpHeaderBytes)) return Step::Short;
-    std::uint32_t len = bytes::GetU32le(head + 2);
+    std::uint32_t len = byte_order::GetU32Le(head + 2);
     if (len < kBmpHeaderBytes || len > kMaxVideoFrameBytes) return Step::Corrupt;
     if (frame_.size() < len) frame_.resize(len);  // grows to the frame size once, not per record
     if (!ReadAt(pos_, frame_.data(), len)) return Step::Short;
@@ -86,24 +98,31 @@ VqsPlaybackFile::Step VqsPlaybackFile::ReadFrameBlock() {
     return Step::Ok;
 }
 
+bool VqsPlaybackFile::ReadLayout(const std::uint8_t* h, Layout& out) const {
+    if (std::memcmp(h, "VQS", 3) != 0) return false;
+    out.record_length = byte_order::GetU32Le(h + 4);
+    out.ping_length = byte_order::GetU32Le(h + 91);
+    if (version_ == 5) {
+        out.record_length = kVqsV5RecordLength;
+        out.ping_length = kVqsV5PingLength;
+    }
+    out.block3 = byte_order::GetU32Le(h + 99);
+    out.block4 = byte_order::GetU32Le(h + 107);
+    return out.record_length >= kVqsPingOffset &&
+           out.record_length - kVqsPingOffset <= kMaxPingBytes &&
+           out.ping_length <= kMaxPingBytes && out.block3 <= kMaxExtraBlock &&
+           out.block4 <= kMaxExtraBlock;
+}
+
 VqsPlaybackFile::Step VqsPlaybackFile::ReadRecord() {
     std::uint8_t* r = record_.data();
     if (!ReadAt(pos_, r, kVqsHeaderBytes)) return Step::Short;
-    if (std::memcmp(r, "VQS", 3) != 0) return Step::Corrupt;
-    std::uint32_t rec_len = bytes::GetU32le(r + 4);
-    std::uint32_t n = bytes::GetU32le(r + 91);
-    if (version_ == 5) {
-        rec_len = kVqsV5RecordLength;
-        n = kVqsV5PingLength;
-    }
-    std::uint32_t b3 = bytes::GetU32le(r + 99), b4 = bytes::GetU32le(r + 107);
-    if (rec_len < kVqsPingOffset || rec_len - kVqsPingOffset > kMaxPingBytes || n > kMaxPingBytes ||
-        b3 > kMaxExtraBlock || b4 > kMaxExtraBlock)
-        return Step::Corrupt;
-    std::size_t rest = kVqsBlock1Bytes + std::size_t{n} + b3 + b4;
+    Layout l;
+    if (!ReadLayout(r, l)) return Step::Corrupt;
+    std::size_t rest = kVqsBlock1Bytes + std::size_t{l.ping_length} + l.block3 + l.block4;
     if (!ReadAt(pos_ + kVqsHeaderBytes, r + kVqsHeaderBytes, rest)) return Step::Short;
     record_len_ = kVqsHeaderBytes + rest;
-    ping_len_ = std::min<std::size_t>(n, rec_len - kVqsPingOffset);
+    ping_len_ = std::min<std::size_t>(l.ping_length, l.record_length - kVqsPingOffset);
     return Step::Ok;
 }
 
@@ -123,10 +142,11 @@ VqsReadStatus VqsPlaybackFile::ReadNext(VqsRecordView& out) {
         if (s == Step::Ok) s = ReadRecord();
         if (s == Step::Short) return EndOfFile();
         if (s == Step::Corrupt) {
-            // Resynchronise on the next record start; none left ends the file.
+            // Resynchronise on the next record start whose header describes a record this
+            // reader can hold (so no candidate is read twice); none left ends the file.
             pos_ = start + 1;
             frame_present_ = false;
-            if (!FindRecordBoundary()) return EndOfFile();
+            if (!ScanForRecord(true)) return EndOfFile();
             continue;
         }
         break;
@@ -143,25 +163,59 @@ VqsReadStatus VqsPlaybackFile::ReadNext(VqsRecordView& out) {
 }
 
 bool VqsPlaybackFile::FindRecordBoundary() {
+    return ScanForRecord(false);
+}
+
+const std::uint8_t* VqsPlaybackFile::ScanWindowAt(std::uint64_t p, std::size_t& len) {
+    const std::uint64_t end = scan_at_ + scan_len_;
+    if (p < scan_at_ || p >= end || (end - p < 3 && end < size_)) {
+        scan_len_ = static_cast<std::size_t>(std::min<std::uint64_t>(kScanWindow, size_ - p));
+        scan_at_ = p;
+        if (!ReadAt(p, scan_.data(), scan_len_)) {
+            scan_len_ = 0;
+            len = 0;
+            return nullptr;
+        }
+    }
+    len = static_cast<std::size_t>(scan_at_ + scan_len_ - p);
+    return scan_.data() + (p - scan_at_);
+}
+
+bool VqsPlaybackFile::CandidateAccepted(std::uint64_t at, bool check_layout) {
+    ++candidates_;
+    std::uint8_t bytes[kLayoutBytes];
+    const std::uint64_t t_at = at + kVqsPingOffset;
+    std::uint8_t t = 0;
+    if (t_at >= size_) return false;
+    if (t_at >= scan_at_ && t_at < scan_at_ + scan_len_)
+        t = scan_[static_cast<std::size_t>(t_at - scan_at_)];
+    else if (!ReadAt(t_at, &t, 1))
+        return false;
+    if (t != 'T') return false;
+    if (!check_layout) return true;
+    const std::uint8_t* h = bytes;
+    if (at + kLayoutBytes <= scan_at_ + scan_len_)
+        h = scan_.data() + (at - scan_at_);
+    else if (!ReadAt(at, bytes, kLayoutBytes))
+        return false;
+    Layout l;
+    return ReadLayout(h, l);
+}
+
+bool VqsPlaybackFile::ScanForRecord(bool check_layout) {
     if (fd_ < 0) return false;
     std::uint64_t p = pos_;
     while (p + 3 <= size_) {
-        std::size_t len = static_cast<std::size_t>(std::min<std::uint64_t>(kScanWindow, size_ - p));
-        if (!ReadAt(p, scan_.data(), len)) break;
+        std::size_t len = 0;
+        const std::uint8_t* w = ScanWindowAt(p, len);
+        if (w == nullptr || len < 3) break;
         for (std::size_t i = 0; i + 3 <= len; ++i) {
-            if (scan_[i] != 'V' || scan_[i + 1] != 'Q' || scan_[i + 2] != 'S') continue;
-            std::uint64_t t_at = p + i + kVqsPingOffset;
-            std::uint8_t t = 0;
-            if (t_at < p + len)
-                t = scan_[static_cast<std::size_t>(t_at - p)];
-            else if (t_at < size_ && !ReadAt(t_at, &t, 1))
-                t = 0;
-            if (t == 'T') {
+            if (w[i] != 'V' || w[i + 1] != 'Q' || w[i + 2] != 'S') continue;
+            if (CandidateAccepted(p + i, check_layout)) {
                 pos_ = p + i;
                 return true;
             }
         }
-        if (len < 3) break;
         p += len - 2;  // keep two bytes so a magic split over the window edge is seen
     }
     pos_ = size_;

@@ -57,6 +57,11 @@ class VqsPlaybackFile {
     // further on; positions on it and returns true, or on the end of the file and false.
     bool FindRecordBoundary();
 
+    // What the reader has cost so far: bytes read from the file and record starts ("VQS")
+    // looked at by the boundary scan.
+    std::uint64_t bytes_read() const { return bytes_read_; }
+    std::uint64_t candidates_examined() const { return candidates_; }
+
     bool skip_next() const { return skip_next_; }
     void set_skip_next(bool on) { skip_next_ = on; }
     // Conversions hand every record on, also the first after opening.
@@ -67,11 +72,18 @@ class VqsPlaybackFile {
     void set_measured_period_ms(int ms) { measured_period_ms_ = ms; }
 
   private:
+    struct Layout;
     bool ReadAt(std::uint64_t offset, std::uint8_t* dst, std::size_t n);
     enum class Step { Ok, Short, Corrupt };
     Step ReadFrameBlock();
+    bool ReadLayout(const std::uint8_t* header, Layout& out) const;
     Step ReadRecord();
     VqsReadStatus EndOfFile();
+    // The boundary scan. Every byte of the file passes the window once per scan; a candidate
+    // costs at most one small look-up, so a scan is linear in the bytes it covers.
+    bool ScanForRecord(bool check_layout);
+    const std::uint8_t* ScanWindowAt(std::uint64_t p, std::size_t& len);
+    bool CandidateAccepted(std::uint64_t at, bool check_layout);
 
     int fd_ = -1;
     std::filesystem::path path_;
@@ -84,6 +96,10 @@ class VqsPlaybackFile {
     std::vector<std::uint8_t> record_;  // fixed capacity: header, block 1 and three blocks
     std::vector<std::uint8_t> frame_;   // grown once to the largest frame seen
     std::vector<std::uint8_t> scan_;    // window for the boundary scan
+    std::uint64_t scan_at_ = 0;         // file offset of scan_[0]
+    std::size_t scan_len_ = 0;          // bytes of the file held in scan_
+    std::uint64_t bytes_read_ = 0;
+    std::uint64_t candidates_ = 0;
     std::size_t record_len_ = 0, ping_len_ = 0, frame_len_ = 0;
     bool frame_present_ = false;
     RecordedValues values_;

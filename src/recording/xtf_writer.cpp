@@ -3,20 +3,20 @@
 #include <algorithm>
 #include <cstring>
 
-#include "recording/byte_io.h"
+#include "platform/byte_order.h"
 
 namespace vq {
 namespace {
 
-using namespace vq::bytes;
+using namespace vq::byte_order;
 
 void PutChannelInfo(std::uint8_t* c, std::uint8_t type, int samples, const char* name) {
     c[0] = type;
     c[1] = 0;
-    PutU16le(c + 2, 1);  // CorrectionFlags
-    PutU16le(c + 4, 1);  // UniPolar
-    PutU16le(c + 6, 1);  // BytesPerSample
-    PutU32le(c + 8, static_cast<std::uint32_t>(samples));
+    PutU16Le(c + 2, 1);  // CorrectionFlags
+    PutU16Le(c + 4, 1);  // UniPolar
+    PutU16Le(c + 6, 1);  // BytesPerSample
+    PutU32Le(c + 8, static_cast<std::uint32_t>(samples));
     PutText(c + 12, name, 16);
 }
 
@@ -31,48 +31,48 @@ void PutFileHeader(std::uint8_t* f, int samples) {
     f[35] = 16;
     PutText(f + 36, "Tessarin Sonar Works Ltd.", 64);
     PutText(f + 100, "tessarin.xtf", 64);
-    PutU16le(f + 164, 3);
-    PutU16le(f + 166, 2);
+    PutU16Le(f + 164, 3);
+    PutU16Le(f + 166, 2);
     PutChannelInfo(f + 256, 1, samples, "PORT");
     PutChannelInfo(f + 384, 2, samples, "STBD");
 }
 
 void PutPingHeader(std::uint8_t* p, const XtfPingInputs& in) {
     std::memset(p, 0, 256);
-    PutU16le(p, 0xFACE);
-    PutU16le(p + 4, 2);
-    PutU32le(p + 10, static_cast<std::uint32_t>(XtfPingBytes(in.samples)));
+    PutU16Le(p, 0xFACE);
+    PutU16Le(p + 4, 2);
+    PutU32Le(p + 10, static_cast<std::uint32_t>(XtfPingBytes(in.samples)));
     CalendarTime c = ParseTimeStamp(in.ts);
     int month = c.month_known ? c.month : (c.year & 0x0F);
-    PutU16le(p + 14, static_cast<std::uint32_t>(c.year));
+    PutU16Le(p + 14, static_cast<std::uint32_t>(c.year));
     p[16] = static_cast<std::uint8_t>(month);
     p[17] = static_cast<std::uint8_t>(c.day);
     p[18] = static_cast<std::uint8_t>(c.hour);
     p[19] = static_cast<std::uint8_t>(c.minute);
     p[20] = static_cast<std::uint8_t>(c.second);
     p[21] = static_cast<std::uint8_t>(c.hundredths);
-    PutU16le(p + 22, static_cast<std::uint32_t>(XtfJulianDay(c.year, month, c.day)));
-    PutU32le(p + 28, in.ping_number);
-    PutF32le(p + 32, in.sound_velocity * 0.5f);
-    PutF32le(p + 120, in.speed_kn);
-    PutF32le(p + 124, in.heading_deg);
-    PutF64le(p + 128, static_cast<double>(in.lat_deg));
-    PutF64le(p + 136, static_cast<double>(in.lon_deg));
-    PutF32le(p + 152, in.speed_kn);
-    PutF64le(p + 160, static_cast<double>(in.lat_deg));
-    PutF64le(p + 168, static_cast<double>(in.lon_deg));
-    PutF32le(p + 216, in.heave_m);
+    PutU16Le(p + 22, static_cast<std::uint32_t>(XtfJulianDay(c.year, month, c.day)));
+    PutU32Le(p + 28, in.ping_number);
+    PutF32Le(p + 32, in.sound_velocity * 0.5f);
+    PutF32Le(p + 120, in.speed_kn);
+    PutF32Le(p + 124, in.heading_deg);
+    PutF64Le(p + 128, static_cast<double>(in.lat_deg));
+    PutF64Le(p + 136, static_cast<double>(in.lon_deg));
+    PutF32Le(p + 152, in.speed_kn);
+    PutF64Le(p + 160, static_cast<double>(in.lat_deg));
+    PutF64Le(p + 168, static_cast<double>(in.lon_deg));
+    PutF32Le(p + 216, in.heave_m);
 }
 
 std::uint8_t* PutChannel(std::uint8_t* p, int channel, const XtfPingInputs& in,
                          std::span<const std::int32_t> line, std::size_t first) {
     std::memset(p, 0, 64);
-    PutU16le(p, static_cast<std::uint32_t>(channel));
-    PutU16le(p + 2, 2);
-    PutF32le(p + 4, in.range_m);
+    PutU16Le(p, static_cast<std::uint32_t>(channel));
+    PutU16Le(p + 2, 2);
+    PutF32Le(p + 4, in.range_m);
     float one_way = in.sound_velocity * 0.5f;
-    PutF32le(p + 16, one_way != 0.0f ? in.range_m / one_way : 0.0f);
-    PutU32le(p + 42, static_cast<std::uint32_t>(in.samples));
+    PutF32Le(p + 16, one_way != 0.0f ? in.range_m / one_way : 0.0f);
+    PutU32Le(p + 42, static_cast<std::uint32_t>(in.samples));
     std::uint8_t* d = p + 64;
     for (std::size_t i = 0; i < static_cast<std::size_t>(in.samples); ++i)
         d[i] = first + i < line.size() ? static_cast<std::uint8_t>(line[first + i] & 0xFF) : 0;

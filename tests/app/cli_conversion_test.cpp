@@ -70,10 +70,13 @@ class CliConversion : public ::testing::Test {
         test::WriteFile(dir_ / "survey.vqs", *recording_);
     }
 
-    RunResult Run(const std::string& args, const std::string& env = "") const {
+    // Runs the program with args (and environment assignments before it); with a time limit,
+    // a program still running after that many seconds is killed (status 124).
+    RunResult Run(const std::string& args, int limit_s = 0, const std::string& env = "") const {
         RunResult r;
 #ifdef VQ_PROGRAM
-        const std::string cmd = "cd '" + dir_.path().string() + "' && " + env +
+        const std::string limit = limit_s > 0 ? "timeout " + std::to_string(limit_s) + " " : "";
+        const std::string cmd = "cd '" + dir_.path().string() + "' && " + env + limit +
                                 "'" VQ_PROGRAM "' " + args + " >stdout.txt 2>stderr.txt";
         const int rc = std::system(cmd.c_str());
         r.status = WIFEXITED(rc) ? WEXITSTATUS(rc) : -1;
@@ -81,6 +84,7 @@ class CliConversion : public ::testing::Test {
         r.err = test::ReadFile(dir_ / "stderr.txt");
 #else
         (void)args;
+        (void)limit_s;
         (void)env;
 #endif
         return r;
@@ -226,8 +230,9 @@ TEST_F(CliConversion, FromTheDesktopTheSettingsLiveInTheUsersConfiguration) {
                     "[Settings]\r\nIPAddress_Sonar1=127.0.0.1\r\nIPAddress_Output1=127.0.0.1\r\n"
                     "GPSYOffsetMeters=-7.5\r\n");
     test::WriteFile(dir_ / "fixed.vqs", WithFix(*recording_, 43.6536, -70.3909));
-    r = Run("--desktop fixed.vqs /z", "HOME='" + dir_.path().string() + "' XDG_CONFIG_HOME='" +
-                                          (dir_ / "config").string() + "' ");
+    r = Run("--desktop fixed.vqs /z", 0,
+            "HOME='" + dir_.path().string() + "' XDG_CONFIG_HOME='" + (dir_ / "config").string() +
+                "' ");
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(test::ReadFile(dir_ / "Vornax_Qi.INI"), survey_ini);
     const std::string ini = test::ReadFile(config / "Vornax_Qi.INI");
@@ -238,6 +243,31 @@ TEST_F(CliConversion, FromTheDesktopTheSettingsLiveInTheUsersConfiguration) {
     double e = 0, n = 0, d = 0;
     ASSERT_TRUE(ss >> e >> n >> d);
     EXPECT_NEAR(n, ToUtmInZone(43.6536, -70.3909, 19).northing + 7.5, 1.0);
+}
+
+// An unknown switch or option ends the program at once with one line on stderr and status 2,
+// without a window and without touching the recording; a slow program fails, never hangs.
+TEST_F(CliConversion, UnknownSwitchOrOptionEndsWithStatusTwo) {
+    for (const char* args :
+         {"survey.vqs /q", "survey.vqs /Q", "survey /pq", "survey.vqs /p /b", "survey.vqs /p extra",
+          "survey.vqs -z", "--frobnicate survey.vqs /p", "survey.vqs /p --gps"}) {
+        SCOPED_TRACE(args);
+        const RunResult r = Run(std::string("--simulate ") + args, 60);
+        EXPECT_EQ(r.status, 2) << r.err;
+        EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
+        EXPECT_TRUE(r.out.empty()) << r.out;
+        EXPECT_FALSE(fs::exists(dir_ / "survey.Q4P"));
+        EXPECT_FALSE(fs::exists(dir_ / "survey.Q4B"));
+    }
+    const RunResult q = Run("survey.vqs /q", 60);
+    EXPECT_NE(q.err.find("/q"), std::string::npos) << q.err;
+    EXPECT_EQ(test::ReadFile(dir_ / "survey.vqs"), *recording_);
+    // A path with slashes is a name, not a switch.
+    fs::create_directory(dir_ / "sub");
+    test::WriteFile(dir_ / "sub" / "leg.vqs", *recording_);
+    const RunResult ok = Run("sub/leg.vqs /p", 120);
+    EXPECT_EQ(ok.status, 0) << ok.err;
+    EXPECT_TRUE(fs::exists(dir_ / "sub" / "leg.Q4P"));
 }
 
 TEST_F(CliConversion, BadInputEndsWithAReasonAndNoOutput) {

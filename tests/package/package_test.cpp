@@ -99,6 +99,12 @@ TEST_F(Package, IsNamedByVersionAndHoldsProgramsEntryIconAndManualPages) {
     const Result depends = Shell("dpkg-deb -f '" + *deb_ + "' Depends", dir_->path());
     EXPECT_NE(depends.out.find("libqt6widgets6"), std::string::npos) << depends.out;
     EXPECT_NE(depends.out.find("libpng16-16"), std::string::npos) << depends.out;
+    EXPECT_NE(depends.out.find("libqt6multimedia6"), std::string::npos) << depends.out;
+    EXPECT_NE(depends.out.find("libavcodec"), std::string::npos) << depends.out;
+    // The camera's source is a GStreamer plug-in that no library names.
+    const Result recommends = Shell("dpkg-deb -f '" + *deb_ + "' Recommends", dir_->path());
+    EXPECT_NE(recommends.out.find("gstreamer1.0-plugins-good"), std::string::npos)
+        << recommends.out;
 }
 
 TEST_F(Package, UnpackedProgramsRunAndConvertARecording) {

@@ -1,6 +1,8 @@
 // The header check and head-type adoption on pings of the simulated head.
 #include <gtest/gtest.h>
 
+#include <limits>
+
 #include "dsp/sim_ping.h"
 #include "pipeline/header_check.h"
 
@@ -52,6 +54,42 @@ TEST(HeaderCheck, PlaybackAdoptsTheRecordedHeadId) {
     Parsed p;
     EXPECT_TRUE(p.Check(buf, true, 7).valid);
     EXPECT_EQ(p.parser.current_head_id(), 87);
+}
+
+// Frequency limits a head cannot mean (offsets 328 and 332 of the information block) are
+// absent: the parser derives nothing from them and the limits in force stay.
+TEST(HeaderCheck, ImpossibleFrequencyLimitsLeaveTheLimitsInForce) {
+    const float inf = std::numeric_limits<float>::infinity();
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    struct Case {
+        float min_hz, max_hz;
+        bool adopted;
+        int min_khz, max_khz;
+    };
+    for (const Case& k :
+         {Case{250000.0f, 270000.0f, true, 250, 270}, Case{nan, 270000.0f, false, 0, 0},
+          Case{250000.0f, nan, false, 0, 0}, Case{inf, inf, false, 0, 0},
+          Case{-inf, 270000.0f, false, 0, 0}, Case{250000.0f, 3.0e12f, false, 0, 0},
+          Case{-1.0f, 1.0f, false, 0, 0}, Case{280000.0f, 270000.0f, false, 0, 0},
+          Case{0.0f, 0.0f, true, 0, 0}, Case{1.0e7f, 1.0e7f, true, 10000, 10000}}) {
+        SCOPED_TRACE(testing::Message() << k.min_hz << " .. " << k.max_hz);
+        auto buf = SimPing(sim::Options{}, CommandSpec{});
+        test::PutF(buf, kInfo + 328, k.min_hz);
+        test::PutF(buf, kInfo + 332, k.max_hz);
+        Parsed p;
+        p.st.head.min_frequency_khz = 255;
+        p.st.head.max_frequency_khz = 265;
+        p.st.head.min_frequency_f = 255.0f;
+        p.st.head.max_frequency_f = 265.0f;
+        ASSERT_TRUE(p.Check(buf).valid);
+        const PingRecord& r = p.parser.Record();
+        EXPECT_EQ(r.frequency_limits_valid, k.adopted);
+        EXPECT_EQ(r.min_frequency_khz, k.min_khz);
+        EXPECT_EQ(r.max_frequency_khz, k.max_khz);
+        EXPECT_EQ(p.st.head.min_frequency_khz, k.adopted ? k.min_khz : 255);
+        EXPECT_EQ(p.st.head.max_frequency_khz, k.adopted ? k.max_khz : 265);
+        EXPECT_EQ(p.st.head.max_frequency_f, k.adopted ? 0.001f * k.max_hz : 265.0f);
+    }
 }
 
 TEST(HeaderCheck, FineResolutionHasStrictBounds) {

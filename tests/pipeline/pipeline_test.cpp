@@ -4,6 +4,8 @@
 
 #include <atomic>
 #include <chrono>
+#include <cstring>
+#include <limits>
 #include <thread>
 #include <vector>
 
@@ -18,6 +20,13 @@
 
 namespace vq {
 namespace {
+
+void PutF32(std::vector<std::uint8_t>& b, std::size_t at, float f) {
+    std::uint32_t u = 0;
+    std::memcpy(&u, &f, 4);
+    for (int i = 0; i < 4; ++i)
+        b[at + static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(u >> (8 * i));
+}
 
 std::vector<std::uint8_t> SimPing(const SettingsState& st, std::uint64_t index,
                                   const sim::Options& options = {}) {
@@ -75,6 +84,27 @@ TEST(PipelineTest, AWrongLegacyHeaderIsNotDrawnButCounted) {
     EXPECT_EQ(fx.pipeline.processed(), 1u);
     EXPECT_EQ(fx.pipeline.stats().invalid, 1u);
     EXPECT_FALSE(fx.pictures.Take());
+}
+
+// Anything answering at the sonar address can send a NaN or infinite frequency limit: the
+// ping is drawn and the frequency setting keeps sane limits.
+TEST(PipelineTest, ANonFiniteFrequencyLimitFromTheHeadKeepsSaneLimits) {
+    Fixture fx;
+    fx.Run(0);
+    const HeadLimits before = fx.store.snapshot().head;
+    for (float bad : {std::numeric_limits<float>::quiet_NaN(),
+                      std::numeric_limits<float>::infinity(), -3.0e38f, 3.0e38f}) {
+        auto ping = SimPing(fx.store.snapshot(), 1);
+        PutF32(ping, 1152 + 1152 + 328, bad);  // minimum frequency of the information block
+        PutF32(ping, 1152 + 1152 + 332, bad);  // maximum
+        fx.pipeline.Process(ping.data(), ping.size(), PingInput{});
+    }
+    EXPECT_EQ(fx.pipeline.processed(), 5u);
+    const HeadLimits after = fx.store.snapshot().head;
+    EXPECT_EQ(after.min_frequency_khz, before.min_frequency_khz);
+    EXPECT_EQ(after.max_frequency_khz, before.max_frequency_khz);
+    EXPECT_GT(after.min_frequency_khz, 0);
+    EXPECT_LE(after.min_frequency_khz, after.max_frequency_khz);
 }
 
 TEST(PipelineTest, ProfileModeRequestChangesTheNextPicture) {

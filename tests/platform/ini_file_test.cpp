@@ -101,6 +101,28 @@ TEST(IniFile, SaveRoundTripsThroughARealFile) {
     EXPECT_EQ(FilesIn(dir.path()), 1);  // no temporary file left behind
 }
 
+// A settings file is a few kilobytes: a larger one, or a device that never ends under its
+// name, is refused with a reason instead of being read into memory.
+TEST(IniFile, AFileLargerThanAMegabyteIsNotRead) {
+    TempDir dir;
+    const std::string line = "[Settings]\r\nGrid=0\r\n";
+    WriteFile(dir / "big.INI", line + std::string(IniFile::kMaxFileBytes - line.size(), ';'));
+    IniFile ini;
+    std::string err;
+    ASSERT_TRUE(ini.Load(dir / "big.INI", &err)) << err;  // exactly the limit is fine
+    EXPECT_EQ(ini.Get("Settings", "Grid", "1"), "0");
+
+    WriteFile(dir / "big.INI", line + std::string(IniFile::kMaxFileBytes, ';'));
+    EXPECT_FALSE(ini.Load(dir / "big.INI", &err));
+    EXPECT_EQ(err, "big.INI is larger than 1 MB");
+    EXPECT_TRUE(ini.empty());
+
+    fs::create_symlink("/dev/zero", dir / "zero.INI");
+    err.clear();
+    EXPECT_FALSE(ini.Load(dir / "zero.INI", &err));
+    EXPECT_EQ(err, "zero.INI is larger than 1 MB");
+}
+
 TEST(AtomicFile, AnInterruptedWriteLeavesTheOldFile) {
     TempDir dir;
     const fs::path target = dir / "f.INI";
