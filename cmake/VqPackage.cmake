@@ -26,6 +26,10 @@ install(FILES ${VQ_PACKAGING_DIR}/vornax-qi.svg
 install(FILES ${VQ_PACKAGING_DIR}/copyright DESTINATION ${VQ_DOC_DIR})
 install(DIRECTORY ${PROJECT_SOURCE_DIR}/docs/guide DESTINATION ${VQ_DOC_DIR} OPTIONAL
         FILES_MATCHING PATTERN "*.md" PATTERN "*.png")
+# The settings dialogs' page, which the guide links to, beside it.
+install(FILES ${PROJECT_SOURCE_DIR}/docs/dialogs.md DESTINATION ${VQ_DOC_DIR} OPTIONAL)
+install(DIRECTORY ${PROJECT_SOURCE_DIR}/docs/dialogs DESTINATION ${VQ_DOC_DIR} OPTIONAL
+        FILES_MATCHING PATTERN "*.png")
 
 # Compressed without a time stamp, as Debian wants its documentation.
 find_program(VQ_GZIP gzip REQUIRED)

@@ -1,6 +1,7 @@
 #include "app/engine.h"
 
 #include "app/engine_impl.h"
+#include "core/dialogs/ip_address_dialog.h"
 #include "core/settings_file.h"
 
 namespace vq {
@@ -67,7 +68,11 @@ void Engine::Impl::StartLink() {
     LinkConfig lc;
     lc.initial_delay_ms = opts.link_initial_delay_ms;
     if (sim) {
-        lc.address = "127.0.0.1";
+        // A simulated run stays on this machine: the sonar address is taken when it is a
+        // loopback address (the "IP Address" dialog may name another one of them).
+        const std::string a =
+            store.Read([](const SettingsState& st) { return st.s.IPAddress_Sonar1; });
+        lc.address = a.starts_with("127.") && IsDottedDecimalAddress(a) ? a : "127.0.0.1";
         lc.port = sim->port();
     }
     LinkCallbacks cb;
@@ -131,6 +136,7 @@ void Engine::Impl::SwitchDataSource(int run_mode) {
         store.Update([](SettingsState& st) {
             st.s.RunMode = 0;
             st.s.HalfRange = 0;
+            st.work.sound_velocity_override = 0;
         });
         op.SetWindowTitle("Vornax_Qi Multibeam Sonar");
     }
@@ -294,6 +300,10 @@ bool Engine::SetCameraState(bool available, bool connected) {
 
 std::uint16_t Engine::simulated_head_port() const {
     return impl_->sim ? impl_->sim->port() : 0;
+}
+
+sim::SimHead* Engine::simulated_head() {
+    return impl_->sim.get();
 }
 
 EngineStats Engine::stats() const {

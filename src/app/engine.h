@@ -20,6 +20,11 @@
 #include <vector>
 
 #include "app/menu_table.h"
+#include "core/dialogs/com_port_dialog.h"
+#include "core/dialogs/data_output_dialog.h"
+#include "core/dialogs/device_offsets_dialog.h"
+#include "core/dialogs/profile_dialogs.h"
+#include "core/dialogs/switches_dialog.h"
 #include "core/operator.h"
 #include "core/settings_store.h"
 #include "display/picture_handoff.h"
@@ -31,6 +36,10 @@
 #include "video/video_feed.h"
 
 namespace vq {
+
+namespace sim {
+class SimHead;
+}  // namespace sim
 
 struct EngineOptions {
     std::filesystem::path working_dir = ".";  // recordings; the settings file unless below
@@ -106,6 +115,36 @@ class Engine {
     // dialog: opens `path`, replacing a file of that name, or with an empty path closes it.
     bool SetOutputFile(OutputKind kind, const std::filesystem::path& path);
 
+    // --- The values the settings dialogs accepted (the window shows the dialogs) ---
+    // "Set Switches", live only: a new range goes through the range change (half range off,
+    // pulse length and filter follow it when the pulse length is automatic); then gain,
+    // frequency, transmit, range offset, pulse length and multiplier, samples per beam and data
+    // format, applied from the next ping on.
+    bool ApplySwitches(const SwitchesValues& v);
+    // "Sound Velocity", m/s; in playback it replaces the speed recorded with the pings.
+    bool SetSoundVelocity(double metres_per_second);
+    // "Persistence", seconds (the picture is cleared when it goes from on to 0).
+    bool SetPersistence(int seconds);
+    // "Maximum Filesize", MBytes; a recording under way splits at the new size.
+    bool SetMaximumFilesize(int mbytes);
+    bool SetVideoRecordingRate(double frames_per_second);
+    bool SetProfileTiltAngle(double degrees);
+    // "IP Address": a changed sonar address restarts the link on it (live); a changed output
+    // address reopens the output socket (watch control_fd() again afterwards).
+    bool SetAddresses(const std::string& sonar, const std::string& output);
+    // "ComPort Setup", live only: the readers close, the settings are stored and after 250 ms
+    // the readers open again; a port that cannot be opened is reported by name and reason.
+    bool SetComPorts(const ComPortSetupValues& v);
+    bool SetDeviceOffsets(const DeviceOffsetTable& t);
+    // "Data Output Setup": output type and intensities (the files open and close at once
+    // through SetOutputFile).
+    bool SetDataOutput(const DataOutputValues& v);
+    // "Profile Point Setup" and "Advanced Filter Settings".
+    bool SetProfileSetup(const ProfileSetupValues& v);
+    bool SetAdvancedFilter(const AdvancedFilterSettings& v);
+    // The filter values of this run, with those that have no settings key.
+    AdvancedFilterSettings advanced_filter() const;
+
     bool in_playback() const;
     // The "Playback" window: jump to a percentage of the file (1..99; while the hold is on the
     // record found there is shown); the speed slider (0 slowest .. 100 fastest) sets the fixed
@@ -163,6 +202,7 @@ class Engine {
     const std::filesystem::path& working_dir() const;
     EngineStats stats() const;
     std::uint16_t simulated_head_port() const;  // 0 without --simulate
+    sim::SimHead* simulated_head();             // nullptr without --simulate
     bool SaveSettings();
 
   private:

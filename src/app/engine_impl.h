@@ -75,6 +75,8 @@ struct Engine::Impl {
     // Re-entrancy guard of the commands: set while one runs.
     std::atomic<bool> in_command{false};
     std::optional<Intent> recording_intent, copy_intent;
+    // "Advanced Filter Settings" of this run (the counts have no settings key).
+    AdvancedFilterSettings advanced;
 
     // Runs `task` on the ping thread before its next ping (at once when no source runs).
     std::uint64_t Post(TaskQueue::Task task);
@@ -98,6 +100,7 @@ struct Engine::Impl {
     void HandleOther(int id);
     void OpenOutputSocket();
     void OpenSerialPorts();
+    void ReportSerialFailures(const char* title);
     void ApplyProbeSoundVelocity();
     void StartRecording(const std::filesystem::path& path, bool next_file = false);
     void StopRecording();

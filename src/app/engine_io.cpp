@@ -27,10 +27,12 @@ void Engine::Impl::OpenOutputSocket() {
 
 void Engine::Impl::OpenSerialPorts() {
     const Settings s = store.Read([](const SettingsState& st) { return st.s; });
-    const std::vector<std::string> devices = ListSerialDevices();
+    // Listed after closing: a port this program held is then listed where it belongs.
     sensors.Close();
+    const std::vector<std::string> devices = ListSerialDevices();
     sensors.OpenGps(s, devices);
     sensors.OpenSv(s, devices);
+    ReportSerialFailures(kComPortCaption);
 }
 
 // Live: a sound velocity from the probe or from external control becomes the one in use.

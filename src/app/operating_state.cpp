@@ -26,6 +26,13 @@ void UpdateDataSource(MenuState& m, const Settings& s, const ActivityState& a) {
     m.Check(menu::kXdcrUp, s.Xdcr == 1);
     m.Check(menu::kXdcrDown, s.Xdcr == 0);
     m.Enable(menu::kTrackPlotter, playback || s.ComPortGPSEnable != 0);
+    // The settings dialogs: the serial ports live only ("&Video Recording Rate..." follows the
+    // camera); "S&witches" opens the read-only view in playback.
+    m.Enable(menu::kComPorts, !playback);
+    for (int id : {menu::kSwitches, menu::kSoundVelocity, menu::kIPAddress, menu::kDataOutput,
+                   menu::kMaxFilesize, menu::kDeviceOffsets, menu::kProfileSetup, menu::kAbout}) {
+        m.Enable(id, true);
+    }
 }
 
 void UpdateModeRules(MenuState& m, const Settings& s, const ActivityState& a) {
@@ -33,6 +40,7 @@ void UpdateModeRules(MenuState& m, const Settings& s, const ActivityState& a) {
     CheckOne(m, menu::kModeSector, menu::kModeBeamTest, menu::kModeSector + mode);
     const bool profile = mode == 3;
     m.Enable(menu::kRemoveBackground, mode == 0);
+    m.Enable(menu::kPersistence, !profile);  // profile mode has no persistence
     m.Check(menu::kRemoveBackground, a.background_removal);
     for (int id : {menu::kTiltAngle, menu::kRectangular, menu::kAltitude, menu::kCircular}) {
         m.Enable(id, profile);
@@ -83,15 +91,8 @@ void UpdateVideo(MenuState& m, const Settings& s, const ActivityState& a) {
     m.Enable(menu::kSaveScreen, true);
 }
 
-// Commands whose dialogs or devices this build does not offer yet stay greyed. The "Video
-// Recording Rate" dialog belongs with the settings dialogs; until it is here the rate is the
-// INI key RecordVideoRate, which the frame rule reads with every ping.
+// Choices that need the recording layer stay greyed without it.
 void GreyUnavailable(MenuState& m, const ActivityState& a) {
-    for (int id : {menu::kMaxFilesize, menu::kComPorts, menu::kVideoRate, menu::kIPAddress,
-                   menu::kSwitches, menu::kPersistence, menu::kSoundVelocity, menu::kDeviceOffsets,
-                   menu::kProfileSetup, menu::kDataOutput}) {
-        m.Enable(id, false);
-    }
     if (!a.recording_available) {
         m.Enable(menu::kAutoFilenames, false);
         m.Enable(menu::kDateNumber, false);

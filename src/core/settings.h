@@ -165,6 +165,10 @@ struct WorkingValues {
     int signal_level_display = 0;
     int signal_level_display2 = 0;
     int half_range = 0;
+    // "Set Switches": the automatic pulse length of a range is multiplied by this (1.0 .. 2.0).
+    float pulse_multiplier = 1.0f;
+    // Playback: the speed of sound entered in "Sound Velocity" replaces the recorded one.
+    int sound_velocity_override = 0;
 };
 
 }  // namespace vq

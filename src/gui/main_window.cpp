@@ -10,6 +10,7 @@
 
 #include "app/engine.h"
 #include "app/menu_table.h"
+#include "gui/dialogs/settings_dialogs.h"
 #include "gui/playback_window.h"
 #include "gui/qt_operator.h"
 #include "gui/video/save_screen.h"
@@ -189,7 +190,7 @@ void MainWindow::RefreshMenu() {
         video_->OnDataSourceChanged(video_playback_);
     }
     // A greyed camera item says why.
-    for (int id : {menu::kVideoWindow, menu::kRecordVideo, menu::kVideoFormat}) {
+    for (int id : {menu::kVideoWindow, menu::kRecordVideo, menu::kVideoFormat, menu::kVideoRate}) {
         if (QAction* a = Action(id)) {
             a->setToolTip(a->isEnabled() ? QString() : video_->unavailable_reason());
         }
@@ -218,8 +219,10 @@ void MainWindow::RunCommand(int id) {
         close();
         return;
     }
-    if (id == menu::kAbout) {
-        ShowAbout();
+    // The settings dialogs (and "&About") are shown here; the engine gets what they accepted.
+    if (RunSettingsDialog(
+            id, {this, engine_, op_, [this](const FileDialogRequest& r) { return AskFiles(r); }})) {
+        AfterCommand();
         return;
     }
     if (RunWindowCommand(id)) {
@@ -271,14 +274,6 @@ void MainWindow::SyncSecondaryWindows() {
         if (QWidget* w = Secondary(title)) w->setVisible(m[id].checked);
     }
     if (QWidget* w = Secondary("Playback")) w->setVisible(engine_.in_playback());
-}
-
-void MainWindow::ShowAbout() {
-    QMessageBox box(this);
-    box.setWindowTitle("About Vornax_Qi");
-    box.setText("Vornax_Qi Multibeam Sonar For Windows\nVersion " VQ_VERSION_TEXT
-                "\n -- UDP Control --");
-    box.exec();
 }
 
 void MainWindow::keyPressEvent(QKeyEvent* event) {

@@ -67,7 +67,6 @@ class MainWindow : public QMainWindow {
     void RefreshPlaybackWindow();
     void CreateSecondaryWindows();
     void SyncSecondaryWindows();
-    void ShowAbout();
     bool RunWindowCommand(int id);
     void CreateVideo();
 

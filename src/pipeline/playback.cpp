@@ -108,7 +108,9 @@ void PlaybackDriver::ApplyRecordedValues() {
         st.work.range_offset_m = v.range_offset_m;
         st.head.absorption_code = v.absorption_code;
         st.s.PulseLength = v.pulse_length_us;
-        st.work.sound_velocity_current = v.sound_velocity;
+        // A speed entered in "Sound Velocity" during playback replaces the recorded one.
+        st.work.sound_velocity_current =
+            st.work.sound_velocity_override ? st.work.sound_velocity_manual : v.sound_velocity;
         st.s.DataPointsSwitch = v.samples_per_beam == 1000 ? 1 : 0;
     });
 }

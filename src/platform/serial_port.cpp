@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <charconv>
 #include <cstdint>
+#include <cstring>
 #include <filesystem>
 #include <utility>
 
@@ -67,7 +68,9 @@ char SerialParity(int index) {
 
 bool SerialDeviceOpenable(const std::string& path) {
     int fd = ::open(path.c_str(), O_RDONLY | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) return false;
+    // A terminal held for exclusive use (by this program's own reader, while it runs) still
+    // counts: otherwise the port in use would drop out of the list and move every index after it.
+    if (fd < 0) return errno == EBUSY;
     termios t{};
     bool ok = tcgetattr(fd, &t) == 0;
     ::close(fd);
@@ -108,17 +111,23 @@ SerialPort::~SerialPort() {
 bool SerialPort::Open(const std::string& device) {
     Close();
     int fd = ::open(device.c_str(), O_RDONLY | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) return false;
+    if (fd < 0) {
+        last_error_ = std::strerror(errno);
+        return false;
+    }
     if (tcgetattr(fd, &saved_) != 0 || ioctl(fd, TIOCEXCL) != 0) {
+        last_error_ = std::string("not a serial port (") + std::strerror(errno) + ")";
         ::close(fd);
         return false;
     }
     int wake = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
     if (wake < 0) {
+        last_error_ = std::strerror(errno);
         (void)ioctl(fd, TIOCNXCL);
         ::close(fd);
         return false;
     }
+    last_error_.clear();
     (void)tcflush(fd, TCIFLUSH);
     fd_ = fd;
     wake_fd_ = wake;
@@ -154,7 +163,10 @@ bool SerialPort::ApplyLineSettings(const SerialLineSettings& line) {
 
 bool SerialPort::ConfigureAndStart(const SerialLineSettings& line, ByteSink sink) {
     if (fd_ < 0 || reader_.joinable() || !sink) return false;
-    if (!ApplyLineSettings(line)) return false;
+    if (!ApplyLineSettings(line)) {
+        last_error_ = "the line settings were refused";
+        return false;
+    }
     sink_ = std::move(sink);
     running_.store(true, std::memory_order_release);
     reader_ = std::thread([this] { ReaderLoop(); });

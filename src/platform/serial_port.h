@@ -37,7 +37,7 @@ char SerialParity(int index);
 // names entry n of this list (at most 32 entries). `dev_dir` is "/dev" except in tests.
 std::vector<std::string> ListSerialDevices(const std::string& dev_dir = "/dev");
 
-// True when `path` opens read-only as a terminal device.
+// True when `path` opens read-only as a terminal device, or is one held for exclusive use.
 bool SerialDeviceOpenable(const std::string& path);
 
 // The device for an instrument: the explicit path when one is set (ComPortGPSDevice,
@@ -69,6 +69,8 @@ class SerialPort {
     void Close();
 
     bool is_open() const { return fd_ >= 0; }
+    // Why the last Open or ConfigureAndStart failed ("" after a success).
+    const std::string& last_error() const { return last_error_; }
     bool running() const { return running_.load(std::memory_order_acquire); }
     const std::string& device() const { return device_; }
     // Bytes handed to the sink so far (for the diagnostics window).
@@ -81,6 +83,7 @@ class SerialPort {
     int fd_ = -1;
     int wake_fd_ = -1;  // eventfd that wakes the reader for a prompt close
     std::string device_;
+    std::string last_error_;
     termios saved_{};
     bool saved_valid_ = false;
     std::atomic<bool> running_{false};

@@ -12,28 +12,39 @@ SerialLineSettings SvLineSettings(const Settings& s) {
             s.ComPortSV_stop_bits};
 }
 
+namespace {
+
+// Opens and starts `port` on `device`; on failure `failure` names the device and the reason.
+bool OpenPort(SerialPort& port, const std::string& device, const SerialLineSettings& line,
+              SerialPort::ByteSink sink, std::string& failure) {
+    failure.clear();
+    if (device.empty()) return false;
+    if (port.Open(device) && port.ConfigureAndStart(line, std::move(sink))) return true;
+    failure = device + ": " + port.last_error();
+    port.Close();
+    return false;
+}
+
+}  // namespace
+
 bool SensorInputs::OpenGps(const Settings& s, const std::vector<std::string>& devices) {
     CloseGps();
+    gps_failure_.clear();
     if (s.ComPortGPSEnable != 1) return false;
-    std::string device = ResolveSerialDevice(s.ComPortGPS, s.ComPortGPSDevice, devices);
-    if (device.empty() || !gps_port_.Open(device)) return false;
     gps_parser_.set_position_sentence(s.GPSHeadingType);
-    if (gps_port_.ConfigureAndStart(GpsLineSettings(s), [this](char c) { gps_parser_.Feed(c); }))
-        return true;
-    gps_port_.Close();
-    return false;
+    return OpenPort(
+        gps_port_, ResolveSerialDevice(s.ComPortGPS, s.ComPortGPSDevice, devices),
+        GpsLineSettings(s), [this](char c) { gps_parser_.Feed(c); }, gps_failure_);
 }
 
 bool SensorInputs::OpenSv(const Settings& s, const std::vector<std::string>& devices) {
     CloseSv();
+    sv_failure_.clear();
     if (s.ComPortSVEnable != 1) return false;
-    std::string device = ResolveSerialDevice(s.ComPortSV, s.ComPortSVDevice, devices);
-    if (device.empty() || !sv_port_.Open(device)) return false;
     sv_probe_.set_device_type(s.SVDeviceType);
-    if (sv_port_.ConfigureAndStart(SvLineSettings(s), [this](char c) { sv_probe_.Feed(c); }))
-        return true;
-    sv_port_.Close();
-    return false;
+    return OpenPort(
+        sv_port_, ResolveSerialDevice(s.ComPortSV, s.ComPortSVDevice, devices), SvLineSettings(s),
+        [this](char c) { sv_probe_.Feed(c); }, sv_failure_);
 }
 
 }  // namespace vq

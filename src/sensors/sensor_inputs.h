@@ -31,6 +31,10 @@ class SensorInputs {
     bool OpenGps(const Settings& s, const std::vector<std::string>& devices);
     // The same for the probe ("ComPortSVEnable", "ComPortSVDevice", "ComPortSV", "SVDeviceType").
     bool OpenSv(const Settings& s, const std::vector<std::string>& devices);
+    // Why the GPS (probe) port named in the settings could not be opened, as
+    // "<device>: <reason>"; "" when it runs or no port was asked for.
+    const std::string& gps_failure() const { return gps_failure_; }
+    const std::string& sv_failure() const { return sv_failure_; }
     void CloseGps() { gps_port_.Close(); }
     void CloseSv() { sv_port_.Close(); }
     void Close() {
@@ -55,6 +59,7 @@ class SensorInputs {
     ExternalSoundVelocity sound_velocity_;
     GpsParser gps_parser_;
     SvProbe sv_probe_{sound_velocity_};
+    std::string gps_failure_, sv_failure_;
     // Declared last: the readers stop (in close or destruction) before the parsers they feed go.
     SerialPort gps_port_;
     SerialPort sv_port_;

@@ -56,6 +56,7 @@ struct SimHead::Impl {
     int sent_since_arm = 0;
     Clock::time_point refuse_until{};
     std::vector<std::uint8_t> last_samples;
+    std::vector<std::uint8_t> last_command;  // the 1152 bytes of the last packet-0 request
 
     bool OpenListener(std::string* error);
     void Run();
@@ -212,6 +213,10 @@ void SimHead::Impl::Serve(int fd) {
         }
         if (stall > 0.0) SleepFor(stall);
         if (req.packet_number == 0) {
+            {
+                std::lock_guard lock(m);
+                last_command = command;
+            }
             engine.BeginPing(command.data(), ping_scene, ping_index++);
             Pace(engine.settings());
         }
@@ -329,6 +334,11 @@ std::uint64_t SimHead::connections_accepted() const {
 std::vector<std::uint8_t> SimHead::last_ping_samples() const {
     std::lock_guard lock(impl_->m);
     return impl_->last_samples;
+}
+
+std::vector<std::uint8_t> SimHead::last_command() const {
+    std::lock_guard lock(impl_->m);
+    return impl_->last_command;
 }
 
 }  // namespace vq::sim

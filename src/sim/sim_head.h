@@ -113,6 +113,9 @@ class SimHead {
     std::uint64_t connections_accepted() const;
     // The sample array (sample-major, 16 elements, I then Q, as sent) of the last complete ping.
     std::vector<std::uint8_t> last_ping_samples() const;
+    // The command (128-byte request header and 1024-byte switch block) of the last packet-0
+    // request received; empty before the first.
+    std::vector<std::uint8_t> last_command() const;
 
   private:
     struct Impl;

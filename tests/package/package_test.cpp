@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
+#include <regex>
 #include <sstream>
 #include <string>
 
@@ -105,6 +106,20 @@ TEST_F(Package, IsNamedByVersionAndHoldsProgramsEntryIconAndManualPages) {
     const Result recommends = Shell("dpkg-deb -f '" + *deb_ + "' Recommends", dir_->path());
     EXPECT_NE(recommends.out.find("gstreamer1.0-plugins-good"), std::string::npos)
         << recommends.out;
+}
+
+// Every picture and page the installed guide links to is installed beside it.
+TEST_F(Package, GuideLinksResolveInsideThePackage) {
+    const fs::path guide = Root() / "usr/share/doc/vornax-qi/guide";
+    const std::string text = test::ReadFile(guide / "index.md");
+    ASSERT_FALSE(text.empty());
+    const std::regex link(R"(\]\(((img/|\.\./)[^)#]+)[)#])");
+    int links = 0;
+    for (std::sregex_iterator it(text.begin(), text.end(), link), end; it != end; ++it) {
+        ++links;
+        EXPECT_TRUE(fs::exists(guide / (*it)[1].str())) << (*it)[1].str();
+    }
+    EXPECT_GT(links, 20);
 }
 
 TEST_F(Package, UnpackedProgramsRunAndConvertARecording) {

@@ -1,7 +1,10 @@
 #include "platform/serial_port.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
 #include <termios.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <mutex>
@@ -138,6 +141,30 @@ TEST(SerialDevices, ListsOpenableTerminalsInFamilyAndNumberOrder) {
     EXPECT_EQ(ResolveSerialDevice(-1, "", list), "");
     EXPECT_TRUE(SerialDeviceOpenable(a.slave_name()));
     EXPECT_FALSE(SerialDeviceOpenable((dir / "ttyS3").string()));
+}
+
+// Whether an unprivileged user finds `path` openable (root ignores exclusive use).
+bool OpenableForNobody(const std::string& path) {
+    const pid_t pid = fork();
+    if (pid == 0) {
+        if (setgid(65534) != 0 || setuid(65534) != 0) _exit(2);
+        _exit(SerialDeviceOpenable(path) ? 0 : 1);
+    }
+    int status = 0;
+    waitpid(pid, &status, 0);
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+TEST(SerialDevices, APortHeldByOurOwnReaderStaysInTheList) {
+    if (geteuid() != 0) GTEST_SKIP() << "needs root to test as another user";
+    PtyPair a;
+    ASSERT_EQ(chmod(a.slave_name().c_str(), 0666), 0);
+    ASSERT_TRUE(OpenableForNobody(a.slave_name()));
+    SerialPort held;
+    ASSERT_TRUE(held.Open(a.slave_name()));  // exclusive use, as the GPS reader holds it
+    EXPECT_TRUE(OpenableForNobody(a.slave_name()));
+    held.Close();
+    EXPECT_FALSE(OpenableForNobody("/nonexistent/tty"));
 }
 
 }  // namespace
