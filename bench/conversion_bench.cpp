@@ -1,7 +1,8 @@
-// Speed and memory of the unattended conversion ("survey.vqs /b" and "/x"): a recording of
-// 480 beams x 1000 samples of 16-bit element data played through the whole engine with the
-// beam file, or the XTF and point files, open. Peak memory is read with getrusage before and
-// after; a conversion that holds nothing per ping shows the same peak for 500 and 2000 pings.
+// Speed and memory of the unattended conversion ("survey.vqs /p", "/b" and "/x"): a recording
+// of 480 beams x 1000 samples of 16-bit element data played through the whole engine with the
+// point, beam, or XTF and point files open, on one thread and on every core. Peak memory is
+// read with getrusage before and after; a conversion that holds nothing per ping shows the
+// same peak for 500 and 2000 pings.
 #include <benchmark/benchmark.h>
 #include <stdlib.h>
 #include <sys/resource.h>
@@ -12,6 +13,7 @@
 #include <fstream>
 #include <map>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "app/engine.h"
@@ -88,72 +90,95 @@ fs::path Recording(int pings) {
     return p;
 }
 
-double CpuSeconds() {
-    rusage u{};
-    getrusage(RUSAGE_SELF, &u);
-    return static_cast<double>(u.ru_utime.tv_sec + u.ru_stime.tv_sec) +
-           static_cast<double>(u.ru_utime.tv_usec + u.ru_stime.tv_usec) * 1e-6;
-}
-
 double MaxRssMb() {
     rusage u{};
     getrusage(RUSAGE_SELF, &u);
     return static_cast<double>(u.ru_maxrss) / 1024.0;
 }
 
-// Args: pings in the recording, switch (0 = /b beam file, 1 = /x XTF and point files).
-void BM_CommandLineConversion(benchmark::State& state) {
-    const int pings = static_cast<int>(state.range(0));
-    const char sw = state.range(1) == 0 ? 'b' : 'x';
-    const fs::path rec = Recording(pings);
-    const double rss_before = MaxRssMb();
-    const double cpu_before = CpuSeconds();
-    std::uint64_t converted = 0;
-    for (auto _ : state) {
-        vq::NullOperator op;
-        vq::EngineOptions o;
-        o.working_dir = Dir().path();
-        o.command_line_file = rec.string();
-        o.command_line_switch = sw;
-        vq::Engine engine(o, op);
-        engine.Start();
-        if (engine.command_line_outputs().empty()) {
-            state.SkipWithError("the conversion opened no output");
-            break;
-        }
-        engine.WaitForPlaybackEnd(1, std::chrono::hours(1));
-        const std::uint64_t played = engine.playback().records_at_end;
-        converted += played;
-        engine.Shutdown();
-        // Every record became one 480 x 1000 beam record, or one 2384-byte XTF ping.
-        const std::uint64_t expect = sw == 'b' ? 480256ull * static_cast<std::uint64_t>(pings)
-                                               : 1024 + 2384ull * static_cast<std::uint64_t>(pings);
-        fs::path out = rec;
-        out.replace_extension(sw == 'b' ? ".Q4B" : "");
-        if (sw == 'x') out += "_sss.XTF";
-        if (played != static_cast<std::uint64_t>(pings) || fs::file_size(out) != expect) {
-            state.SkipWithError("the output does not hold one record per ping");
-            break;
-        }
+double WallSeconds() {
+    return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
+const char kSwitches[] = {'p', 'b', 'x'};
+
+// One conversion of `rec` by switch `sw` on `jobs` threads, drawing the picture or not.
+// Returns the pings converted (0 after an error, reported on `state`).
+std::uint64_t Convert(benchmark::State& state, const fs::path& rec, char sw, int jobs, bool draw) {
+    vq::NullOperator op;
+    vq::EngineOptions o;
+    o.working_dir = Dir().path();
+    o.command_line_file = rec.string();
+    o.command_line_switch = sw;
+    o.jobs = jobs;
+    o.draw_picture = draw;
+    o.save_settings = false;
+    vq::Engine engine(o, op);
+    engine.Start();
+    if (engine.command_line_outputs().empty()) {
+        state.SkipWithError("the conversion opened no output");
+        return 0;
     }
+    engine.WaitForPlaybackEnd(1, std::chrono::hours(1));
+    const std::uint64_t played = engine.playback().records_at_end;
+    engine.Shutdown();
+    return played;
+}
+
+// Args: pings in the recording, switch (0 = /p, 1 = /b, 2 = /x). Every iteration converts
+// the recording three times, one after the other: on one thread drawing the picture as the
+// unattended conversion did before, on one thread without the picture, and on one thread per
+// core without it (what the command line does now). Rates are pings per wall second; the
+// ratios compare runs made in the same iteration.
+void BM_ConversionCores(benchmark::State& state) {
+    const int pings = static_cast<int>(state.range(0));
+    const char sw = kSwitches[state.range(1)];
+    const fs::path rec = Recording(pings);
+    const unsigned hc = std::thread::hardware_concurrency();
+    const int cores = hc > 0 ? static_cast<int>(hc) : 1;
+    const double rss_before = MaxRssMb();
+    double t_drawn = 0, t_one = 0, t_all = 0;
+    std::uint64_t n = 0;
+    for (auto _ : state) {
+        const double t0 = WallSeconds();
+        const std::uint64_t a = Convert(state, rec, sw, 1, true);
+        const double t1 = WallSeconds();
+        const std::uint64_t b = Convert(state, rec, sw, 1, false);
+        const double t2 = WallSeconds();
+        const std::uint64_t c = Convert(state, rec, sw, cores, false);
+        const double t3 = WallSeconds();
+        if (a != static_cast<std::uint64_t>(pings) || b != a || c != a) {
+            state.SkipWithError("a conversion did not convert every ping");
+            break;
+        }
+        t_drawn += t1 - t0;
+        t_one += t2 - t1;
+        t_all += t3 - t2;
+        n += static_cast<std::uint64_t>(pings);
+        state.SetIterationTime(t3 - t2);
+    }
+    if (n == 0) return;
     const double rss_after = MaxRssMb();
-    const double cpu = CpuSeconds() - cpu_before;
-    // On a shared machine the rate per CPU second says more than the one per wall second.
-    if (cpu > 0.0) state.counters["pings/cpu_s"] = static_cast<double>(converted) / cpu;
-    state.counters["pings/s"] =
-        benchmark::Counter(static_cast<double>(converted), benchmark::Counter::kIsRate);
+    state.counters["cores"] = cores;
+    state.counters["one_core_drawn_pings_s"] = static_cast<double>(n) / t_drawn;
+    state.counters["one_core_pings_s"] = static_cast<double>(n) / t_one;
+    state.counters["all_cores_pings_s"] = static_cast<double>(n) / t_all;
+    state.counters["x_drawn"] = t_drawn / t_all;
+    state.counters["x_one_core"] = t_one / t_all;
     state.counters["maxrss_MB"] = rss_after;
     state.counters["maxrss_growth_MB"] = rss_after - rss_before;
 }
 // 500 pings first: a growth of the peak on the 2000-ping run would mean memory per ping.
-BENCHMARK(BM_CommandLineConversion)
+BENCHMARK(BM_ConversionCores)
+    ->ArgNames({"pings", "switch"})
     ->Args({500, 0})
-    ->Args({2000, 0})
     ->Args({500, 1})
+    ->Args({500, 2})
     ->Args({2000, 1})
     ->Unit(benchmark::kMillisecond)
-    ->UseRealTime()
-    ->Iterations(1);
+    ->UseManualTime()
+    ->Iterations(3);
 
 }  // namespace
 

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <ctime>
 #include <memory>
 #include <vector>
 
@@ -68,6 +69,50 @@ void BM_ScanConvertOnly480(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_ScanConvertOnly480)->Unit(benchmark::kMicrosecond);
+
+double ThreadSeconds() {
+    timespec ts{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
+    return static_cast<double>(ts.tv_sec) + 1e-9 * static_cast<double>(ts.tv_nsec);
+}
+
+// Transpose, scan conversion and persistence of one ping at 480 beams, 120 degrees, by the
+// first row-by-row path and by the one-pass path, one after the other in each iteration
+// (thread CPU time of each; the reported time is the one-pass path's, `speedup` the ratio).
+void BM_ScanPersistOldAndNew480(benchmark::State& state) {
+    auto t = std::make_unique<vq::PixelTables>();
+    std::vector<std::uint8_t> scratch(vq::kImagePixels, 0);
+    vq::BuildTables(Params(vq::DisplayMode::Sector, 480), *t, scratch.data());
+    struct Buffers {
+        std::vector<std::uint8_t> columns = std::vector<std::uint8_t>(vq::kColumnsSize, 0);
+        std::vector<std::uint8_t> clean = std::vector<std::uint8_t>(vq::kImagePixels, 0);
+        std::vector<std::uint8_t> display = std::vector<std::uint8_t>(vq::kImagePixels, 0);
+        std::vector<float> persist = std::vector<float>(vq::kImagePixels, 0.0f);
+    } ref, fast;
+    auto img = NoisyImage();
+    double t_ref = 0.0, t_fast = 0.0;
+    for (auto _ : state) {
+        const double t0 = ThreadSeconds();
+        vq::TransposeBeamsReference(img->data(), 480, ref.columns.data());
+        vq::ScanConvertPersistReference(*t, ref.columns.data(), ref.clean.data(),
+                                        ref.persist.data(), ref.display.data(), 4.0f);
+        benchmark::DoNotOptimize(ref.display.data());
+        const double t1 = ThreadSeconds();
+        vq::TransposeBeams(img->data(), 480, fast.columns.data());
+        vq::ScanConvertPersist(*t, fast.columns.data(), fast.clean.data(), fast.persist.data(),
+                               fast.display.data(), 4.0f);
+        benchmark::DoNotOptimize(fast.display.data());
+        const double t2 = ThreadSeconds();
+        t_ref += t1 - t0;
+        t_fast += t2 - t1;
+        state.SetIterationTime(t2 - t1);
+    }
+    const double n = static_cast<double>(state.iterations());
+    state.counters["ref_us"] = t_ref / n * 1e6;
+    state.counters["speedup"] = t_ref / t_fast;
+    state.counters["pixels"] = SpanPixels(*t);
+}
+BENCHMARK(BM_ScanPersistOldAndNew480)->Unit(benchmark::kMicrosecond)->UseManualTime();
 
 void BM_TransposeBeams480(benchmark::State& state) {
     auto img = NoisyImage();

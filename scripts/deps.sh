@@ -3,7 +3,7 @@
 VQ_PACKAGES=(cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev libbenchmark-dev
              qt6-base-dev libpng-dev libgeographiclib-dev iproute2 util-linux scdoc
              qt6-multimedia-dev libavformat-dev libavcodec-dev libavutil-dev libswscale-dev
-             gstreamer1.0-plugins-good ffmpeg python3-pil)
+             gstreamer1.0-plugins-good ffmpeg python3-pil parallel)
 # What building and checking the Debian package needs beyond the build (scripts/package.sh).
 VQ_PACKAGING_PACKAGES=(dpkg-dev lintian man-db)
 

@@ -5,9 +5,11 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <string_view>
+#include <thread>
 
 namespace vq {
 namespace {
@@ -31,7 +33,11 @@ bool LooksLikeSwitch(std::string_view arg) {
 }  // namespace
 
 bool ParseCommandLine(int argc, char** argv, CommandLine& out, std::string* error) {
-    std::string words;  // the recording name and its switch, as one text
+    std::vector<std::string> words;  // the recording names and the switch, word by word
+    auto fail = [&](std::string reason) {
+        if (error) *error = std::move(reason);
+        return false;
+    };
     for (int i = 1; i < argc; ++i) {
         const std::string_view a = argv[i];
         auto value = [&](const char* name) -> const char* {
@@ -59,32 +65,62 @@ bool ParseCommandLine(int argc, char** argv, CommandLine& out, std::string* erro
             const char* v = value("--sv");
             if (!v) return false;
             out.options.sv_device = v;
+        } else if (a == "-j" || a == "--jobs") {
+            const char* v = value("--jobs");
+            if (!v) return false;
+            char* end = nullptr;
+            const long n = std::strtol(v, &end, 10);
+            if (end == v || *end != '\0' || n < 1 || n > 256)
+                return fail("--jobs needs a number of threads from 1 to 256");
+            out.jobs = static_cast<int>(n);
+        } else if (a == "--read-only-settings") {
+            out.save_settings = false;
+        } else if (a == "--save-settings") {
+            out.save_settings = true;
         } else if (a.size() > 1 && a[0] == '-') {
-            if (error) *error = "unknown option " + std::string(a);
-            return false;
+            return fail("unknown option " + std::string(a));
         } else if (LooksLikeSwitch(a) && !words.empty() && (i + 1 < argc || SwitchLetter(a) == 0)) {
             // After the recording's name a slash and letters is a conversion switch: a known
             // one, and only as the last word.
-            if (error)
-                *error = SwitchLetter(a) == 0
-                             ? "unknown switch " + std::string(a) + " (use /p, /b, /x, /c or /z)"
-                             : "the switch " + std::string(a) + " must come last";
-            return false;
+            return fail(SwitchLetter(a) == 0
+                            ? "unknown switch " + std::string(a) + " (use /p, /b, /x, /c or /z)"
+                            : "the switch " + std::string(a) + " must come last");
         } else {
-            if (!words.empty()) words += ' ';
-            words += a;
+            words.emplace_back(a);
         }
     }
     if (words.empty()) return true;
-    // The recording name, optionally followed by a slash and the conversion letter.
-    const auto slash = words.rfind('/');
-    if (slash != std::string::npos && slash + 2 == words.size() &&
-        SwitchLetter(std::string_view(words).substr(slash)) != 0) {
-        out.options.command_line_switch = SwitchLetter(std::string_view(words).substr(slash));
-        words.erase(slash);
-        while (!words.empty() && words.back() == ' ') words.pop_back();
+    // The conversion letter: a last word "/p" (or a last word ending in " /p").
+    std::string& last = words.back();
+    if (SwitchLetter(last) != 0) {
+        out.options.command_line_switch = SwitchLetter(last);
+        words.pop_back();
+    } else if (last.size() > 3 && last[last.size() - 3] == ' ' &&
+               SwitchLetter(std::string_view(last).substr(last.size() - 2)) != 0) {
+        out.options.command_line_switch =
+            SwitchLetter(std::string_view(last).substr(last.size() - 2));
+        last.erase(last.size() - 3);
     }
-    out.options.command_line_file = words;
+    // The names: words up to one ending in .vqs make one name; what is left at the end (a
+    // name without extension) makes the last.
+    std::string name;
+    for (const std::string& w : words) {
+        if (!name.empty()) name += ' ';
+        name += w;
+        const bool ends_vqs = w.size() >= 4 && w[w.size() - 4] == '.' &&
+                              (w[w.size() - 3] | 0x20) == 'v' && (w[w.size() - 2] | 0x20) == 'q' &&
+                              (w[w.size() - 1] | 0x20) == 's';
+        if (ends_vqs) {
+            out.files.push_back(name);
+            name.clear();
+        }
+    }
+    while (!name.empty() && name.back() == ' ') name.pop_back();
+    if (!name.empty()) out.files.push_back(name);
+    if (out.files.empty()) return true;
+    if (out.files.size() > 1 && out.options.command_line_switch == 0)
+        return fail("several recordings need a conversion switch (/p, /b, /x or /c)");
+    out.options.command_line_file = out.files.front();
     return true;
 }
 
@@ -110,6 +146,10 @@ class TerminalOperator final : public Operator {
 
 }  // namespace
 
+const char* ProgramVersion() {
+    return VQ_VERSION;
+}
+
 namespace {
 
 // The end of a conversion cut short by signal `sig`: the engine shuts down as at the end of a
@@ -134,11 +174,11 @@ int Interrupted(Engine& engine, const std::string& file, const std::vector<std::
     return ExitStatusForSignal(sig);
 }
 
-}  // namespace
-
-int RunConversion(const EngineOptions& options, TerminationSignals* end_signals) {
-    std::string text = options.command_line_file;
-    text += std::string(" /") + options.command_line_switch;
+// One recording through a fresh engine: the settings file as it is, the outputs by the name
+// rules. Returns 0, 1 with a one-line reason on stderr, or 128 + an end signal.
+int ConvertOne(EngineOptions o, TerminationSignals* end_signals) {
+    std::string text = o.command_line_file;
+    text += std::string(" /") + o.command_line_switch;
     std::optional<CommandLineRequest> req = ParseCommandLine(text);
     if (!req) {
         std::fprintf(stderr, "vornax_qi: cannot read the command line\n");
@@ -159,7 +199,6 @@ int RunConversion(const EngineOptions& options, TerminationSignals* end_signals)
             return 1;
     }
     TerminalOperator op;
-    EngineOptions o = options;
     o.simulate = false;
     Engine engine(o, op);
     engine.Start();
@@ -188,8 +227,32 @@ int RunConversion(const EngineOptions& options, TerminationSignals* end_signals)
                 static_cast<unsigned long long>(engine.playback().records_at_end));
     for (const std::string& f : outputs) std::printf(" %s", f.c_str());
     std::printf("\n");
+    std::fflush(stdout);
     engine.Shutdown();
     return 0;
+}
+
+}  // namespace
+
+int RunConversions(const CommandLine& cl, TerminationSignals* end_signals) {
+    EngineOptions o = cl.options;
+    const unsigned cores = std::thread::hardware_concurrency();
+    o.jobs = cl.jobs > 0 ? cl.jobs : static_cast<int>(cores > 0 ? cores : 1);
+    o.draw_picture = false;  // nobody sees it
+    // Runs that convert several files (often several at once in one directory) read the
+    // settings file and leave it as it is, unless asked otherwise.
+    o.save_settings = cl.save_settings.value_or(cl.files.size() <= 1);
+    int status = 0;
+    for (const std::string& f : cl.files) {
+        // An end signal between two recordings ends the run before the next one starts.
+        if (const int sig = end_signals != nullptr ? end_signals->Take() : 0; sig != 0)
+            return ExitStatusForSignal(sig);
+        o.command_line_file = f;
+        const int one = ConvertOne(o, end_signals);
+        if (one > 1) return one;  // an end signal: the files after it are left alone
+        if (one != 0) status = 1;
+    }
+    return status;
 }
 
 }  // namespace vq

@@ -174,6 +174,7 @@ bool Engine::Impl::Copying() {
 }
 
 bool Engine::Impl::SaveSettings() {
+    if (!opts.save_settings) return true;  // read, never written back (--read-only-settings)
     SettingsState st = store.snapshot();
     // In playback the values restored from the recording are not the operator's: the live
     // ones kept aside are what the file stores.
@@ -208,6 +209,11 @@ void Engine::Start() {
     d.store.Update([&](SettingsState& s) { s = st; });
     d.pipeline.RequestDisplayMode(st.s.DisplayType);
     d.pipeline.set_outputs(&d.outputs);
+    d.pipeline.set_picture_wanted(d.opts.draw_picture);
+    if (d.opts.jobs > 1) {
+        d.split = std::make_unique<WorkSplit>(d.opts.jobs);
+        d.pipeline.set_work_split(d.split.get());
+    }
     // The GPS state is one object for the whole run; the serial reader fills it.
     d.outputs.set_nav(&d.sensors.Nav());
     d.outputs.Frames().set_feed(&d.video_feed);
@@ -223,6 +229,12 @@ void Engine::Start() {
         d.store.Update([](SettingsState& s) { s.s.RunMode = 1; });
         d.source = 1;
         d.pipeline.RequestOperatingPoint(true);
+        // A conversion on several threads forms each next ping's beams while the current one
+        // is detected and written (the same beams).
+        if (d.opts.jobs > 1 && d.opts.command_line_switch != 0) {
+            d.pipeline.set_speculation(true);
+            d.playback.set_lookahead(true);
+        }
         d.command_line_opened = d.StartCommandLineConversion();
         for (const std::string& p : d.outputs.Recording().snapshot().output_paths) {
             if (!p.empty()) d.command_line_outputs.push_back(p);
@@ -313,6 +325,7 @@ EngineStats Engine::stats() const {
     s.connected = impl_->connected.load();
     s.pipeline_thread_violations = impl_->pipeline.thread_violations();
     s.sim_pings_served = impl_->sim ? impl_->sim->pings_served() : 0;
+    s.pings_formed_ahead = impl_->pipeline.stats().formed_ahead;
     return s;
 }
 

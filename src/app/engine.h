@@ -57,6 +57,14 @@ struct EngineOptions {
     // or 0 for plain playback).
     std::string command_line_file;
     char command_line_switch = 0;
+    // Threads that share the beam forming of every ping (1: the ping thread alone); the
+    // outputs are the same whatever the count.
+    int jobs = 1;
+    // Whether anyone sees the picture (an unattended conversion does not; its outputs are the
+    // same either way).
+    bool draw_picture = true;
+    // Whether the settings file is written back at the end of the run.
+    bool save_settings = true;
 };
 
 struct EngineStats {
@@ -68,6 +76,9 @@ struct EngineStats {
     std::uint64_t pipeline_thread_violations = 0;
     // With --simulate: complete pings the simulated head has sent.
     std::uint64_t sim_pings_served = 0;
+    // Conversions on several threads: pings whose beams were formed while the ping before
+    // them was detected and written.
+    std::uint64_t pings_formed_ahead = 0;
 };
 
 class Engine {

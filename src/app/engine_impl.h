@@ -17,6 +17,7 @@
 #include "app/engine.h"
 #include "app/operating_state.h"
 #include "core/task_queue.h"
+#include "core/work_split.h"
 #include "link/link_thread.h"
 #include "net/control.h"
 #include "net/udp_output.h"
@@ -51,6 +52,9 @@ struct Engine::Impl {
     std::atomic<bool> hold{false};
     std::atomic<std::uint64_t> received{0};
     std::atomic<bool> connected{false};
+    // With jobs > 1, the threads the ping thread shares with; it outlives the pipeline, whose
+    // beam former finishes its last speculation when it goes.
+    std::unique_ptr<WorkSplit> split;
     PingPipeline pipeline{store, op, pictures};
     PingOutputs outputs{store, op};
     PlaybackDriver playback{store, op, pipeline, outputs};

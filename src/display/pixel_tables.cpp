@@ -4,6 +4,10 @@
 
 #include "dsp/beam_data.h"
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace vq {
 
 const std::array<AngleWeight, 20>& AngleWeights() {
@@ -82,7 +86,7 @@ void PixelTables::Pack(int num_beams) {
     }
 }
 
-void TransposeBeams(const std::uint8_t* byte_image, int num_beams, std::uint8_t* columns) {
+void TransposeBeamsReference(const std::uint8_t* byte_image, int num_beams, std::uint8_t* columns) {
     const int nb = std::clamp(num_beams, 0, kMaxBeams);
     constexpr int kBlock = 64;  // cells per block: the written lines stay in cache across rows
     for (int c0 = 0; c0 < kColumnCells; c0 += kBlock) {
@@ -93,6 +97,60 @@ void TransposeBeams(const std::uint8_t* byte_image, int num_beams, std::uint8_t*
             for (int c = c0; c < c1; ++c) dst[c * kColumnStride] = src[c];
         }
     }
+}
+
+namespace {
+
+#if defined(__SSE2__)
+// Rows r .. r+15, cells c .. c+15 of the byte image into columns c .. c+15 (16 bytes each):
+// four rounds of interleaving bytes, pairs, quads and halves.
+void Transpose16(const std::uint8_t* src, std::uint8_t* dst) {
+    __m128i a[16], b[16];
+    for (int i = 0; i < 16; ++i)
+        a[i] = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + i * kByteImageCells));
+    for (int i = 0; i < 16; i += 2) {
+        b[i] = _mm_unpacklo_epi8(a[i], a[i + 1]);
+        b[i + 1] = _mm_unpackhi_epi8(a[i], a[i + 1]);
+    }
+    for (int g = 0; g < 16; g += 4) {  // rows g .. g+3
+        a[g] = _mm_unpacklo_epi16(b[g], b[g + 2]);
+        a[g + 1] = _mm_unpackhi_epi16(b[g], b[g + 2]);
+        a[g + 2] = _mm_unpacklo_epi16(b[g + 1], b[g + 3]);
+        a[g + 3] = _mm_unpackhi_epi16(b[g + 1], b[g + 3]);
+    }
+    for (int g = 0; g < 16; g += 8)  // rows g .. g+7
+        for (int j = 0; j < 4; ++j) {
+            b[g + 2 * j] = _mm_unpacklo_epi32(a[g + j], a[g + 4 + j]);
+            b[g + 2 * j + 1] = _mm_unpackhi_epi32(a[g + j], a[g + 4 + j]);
+        }
+    for (int j = 0; j < 8; ++j) {
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + (2 * j) * kColumnStride),
+                         _mm_unpacklo_epi64(b[j], b[j + 8]));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + (2 * j + 1) * kColumnStride),
+                         _mm_unpackhi_epi64(b[j], b[j + 8]));
+    }
+}
+#endif
+
+}  // namespace
+
+void TransposeBeams(const std::uint8_t* byte_image, int num_beams, std::uint8_t* columns) {
+    const int nb = std::clamp(num_beams, 0, kMaxBeams);
+    int r0 = 0;
+#if defined(__SSE2__)
+    constexpr int kFullCells = kColumnCells / 16 * 16;
+    for (; r0 + 16 <= nb; r0 += 16) {
+        for (int c = 0; c < kFullCells; c += 16)
+            Transpose16(byte_image + r0 * kByteImageCells + c,
+                        columns + c * kColumnStride + r0 + 1);
+        for (int r = r0; r < r0 + 16; ++r)
+            for (int c = kFullCells; c < kColumnCells; ++c)
+                columns[c * kColumnStride + r + 1] = byte_image[r * kByteImageCells + c];
+    }
+#endif
+    for (int r = r0; r < nb; ++r)
+        for (int c = 0; c < kColumnCells; ++c)
+            columns[c * kColumnStride + r + 1] = byte_image[r * kByteImageCells + c];
 }
 
 }  // namespace vq

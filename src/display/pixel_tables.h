@@ -23,8 +23,11 @@ inline constexpr int kColumnCells = 500;
 inline constexpr int kColumnsSize = kColumnCells * kColumnStride + 16;
 
 // Fills `columns` (kColumnsSize bytes) from rows 0..num_beams-1 of the byte image; every other
-// byte of `columns` must already be 0 (clear it once when the beam count changes).
+// byte of `columns` must already be 0 (clear it once when the beam count changes). Blocks of
+// 16 beams by 16 cells are transposed in registers.
 void TransposeBeams(const std::uint8_t* byte_image, int num_beams, std::uint8_t* columns);
+// The same, byte by byte (the first form, kept as the yardstick of tests and benchmarks).
+void TransposeBeamsReference(const std::uint8_t* byte_image, int num_beams, std::uint8_t* columns);
 
 // The fast form of one pixel, 4 bytes: the beam-column offset of the first of three
 // consecutive rows (low 19 bits) and the index of its weight triple (high bits).

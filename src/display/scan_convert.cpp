@@ -52,14 +52,23 @@ void ForSpanRows(const PixelTables& t, Fn fn) {
 
 }  // namespace
 
-void ScanConvert(const PixelTables& t, const std::uint8_t* beam_columns, std::uint8_t* clean,
-                 std::uint8_t* display) {
+void ScanConvertReference(const PixelTables& t, const std::uint8_t* beam_columns,
+                          std::uint8_t* clean, std::uint8_t* display) {
     const PackedPixel* packed = t.packed.data();
     const RowWeights w(t);
     ForSpanRows(t, [&](int i, int n) {
         ScanRow(packed + i, w, beam_columns, clean + i, n);
         ShowRow(clean + i, display + i, n);
     });
+}
+
+void ScanConvert(const PixelTables& t, const std::uint8_t* beam_columns, std::uint8_t* clean,
+                 std::uint8_t* display) {
+    if (!FusedScanAvailable()) {
+        ScanConvertReference(t, beam_columns, clean, display);
+        return;
+    }
+    FusedScanAvx512(t, RowWeights(t), beam_columns, clean, display, nullptr, 0.0f);
 }
 
 float PersistenceDecay(int persistence_s, double ping_interval_ms, float previous) {
@@ -75,14 +84,24 @@ void ApplyPersistence(const PixelTables& t, const std::uint8_t* clean, float* pe
                 [&](int i, int n) { PersistRow(clean + i, persist + i, display + i, n, decay); });
 }
 
-void ScanConvertPersist(const PixelTables& t, const std::uint8_t* beam_columns, std::uint8_t* clean,
-                        float* persist, std::uint8_t* display, float decay) {
+void ScanConvertPersistReference(const PixelTables& t, const std::uint8_t* beam_columns,
+                                 std::uint8_t* clean, float* persist, std::uint8_t* display,
+                                 float decay) {
     const PackedPixel* packed = t.packed.data();
     const RowWeights w(t);
     ForSpanRows(t, [&](int i, int n) {
         ScanRow(packed + i, w, beam_columns, clean + i, n);
         PersistRow(clean + i, persist + i, display + i, n, decay);
     });
+}
+
+void ScanConvertPersist(const PixelTables& t, const std::uint8_t* beam_columns, std::uint8_t* clean,
+                        float* persist, std::uint8_t* display, float decay) {
+    if (!FusedScanAvailable()) {
+        ScanConvertPersistReference(t, beam_columns, clean, persist, display, decay);
+        return;
+    }
+    FusedScanAvx512(t, RowWeights(t), beam_columns, clean, display, persist, decay);
 }
 
 void DrawBeamTest(const PixelTables& t, const std::uint8_t* byte_image, std::uint8_t* clean,

@@ -27,6 +27,15 @@ void ApplyPersistence(const PixelTables& t, const std::uint8_t* clean, float* pe
 void ScanConvertPersist(const PixelTables& t, const std::uint8_t* beam_columns, std::uint8_t* clean,
                         float* persist, std::uint8_t* display, float decay);
 
+// The first row-by-row forms of ScanConvert and ScanConvertPersist (AVX2 gathers or scalar
+// rows, then a second pass per row): the same bytes and floats, kept as the yardstick of the
+// one-pass kernels in tests and benchmarks.
+void ScanConvertReference(const PixelTables& t, const std::uint8_t* beam_columns,
+                          std::uint8_t* clean, std::uint8_t* display);
+void ScanConvertPersistReference(const PixelTables& t, const std::uint8_t* beam_columns,
+                                 std::uint8_t* clean, float* persist, std::uint8_t* display,
+                                 float decay);
+
 // Beam Test bars: byte-image row 44 + column, no interpolation; 255 is shown as 254.
 void DrawBeamTest(const PixelTables& t, const std::uint8_t* byte_image, std::uint8_t* clean,
                   std::uint8_t* display);

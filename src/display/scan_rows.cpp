@@ -7,11 +7,20 @@
 
 namespace vq {
 
+#if defined(VQ_FUSED_SCAN)
+constexpr bool kFusedScanBuilt = true;
+#else
+constexpr bool kFusedScanBuilt = false;
+#endif
+
 RowWeights::RowWeights(const PixelTables& t) {
     for (std::size_t i = 0; i < 64; ++i) {
         const WeightSet& s = t.weight_sets[i];
         w0w2[i] = static_cast<std::int32_t>(s.w0 | (static_cast<std::uint32_t>(s.w2) << 16));
         w1[i] = s.w1;
+        // The weights are bytes (AngleWeights and the builders' copies of them).
+        w012[i] = static_cast<std::int32_t>((s.w0 & 0xffu) | ((s.w1 & 0xffu) << 8) |
+                                            ((s.w2 & 0xffu) << 16));
     }
 }
 
@@ -66,6 +75,12 @@ __attribute__((target("avx2"))) void ScanRowAvx2(const PackedPixel* packed, cons
 
 }  // namespace
 
+bool FusedScanAvailable() {
+    static const bool ok = kFusedScanBuilt && __builtin_cpu_supports("avx512f") &&
+                           __builtin_cpu_supports("avx512bw") && __builtin_cpu_supports("avx512vl");
+    return ok;
+}
+
 void ScanRow(const PackedPixel* packed, const RowWeights& w, const std::uint8_t* columns,
              std::uint8_t* clean, int n) {
     static const bool avx2 = __builtin_cpu_supports("avx2");
@@ -78,9 +93,13 @@ void ScanRow(const PackedPixel* packed, const RowWeights& w, const std::uint8_t*
 
 #else
 
-void scan_row(const PackedPixel* packed, const RowWeights& w, const std::uint8_t* columns,
-              std::uint8_t* clean, int n) {
-    scan_row_scalar(packed, w, columns, clean, n);
+bool FusedScanAvailable() {
+    return false;
+}
+
+void ScanRow(const PackedPixel* packed, const RowWeights& w, const std::uint8_t* columns,
+             std::uint8_t* clean, int n) {
+    ScanRowScalar(packed, w, columns, clean, n);
 }
 
 #endif

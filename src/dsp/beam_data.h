@@ -34,21 +34,38 @@ struct BeamGeometry {
     bool GratingLimited = false;    // sector set by grating lobes, not by SectorSize
 };
 
-// float [600][1010]: row = beam, column = range sample.
+// float [600][1010]: row = beam, column = range sample. While the beam former works on a ping,
+// Row(b) is formed beam b (FormedView); afterwards Row(k) is kept beam k (KeptView), which is
+// formed beam k + GuardOffset. The formed beams are written where the kept ones belong, so
+// keeping them moves nothing: the rows of the low guard beams lie in front of row 0.
 class BeamData {
   public:
-    BeamData() : v_(static_cast<std::size_t>(kMaxBeams) * kBeamRowLength, 0.0f) {}
-    float* Row(int b) { return v_.data() + static_cast<std::size_t>(b) * kBeamRowLength; }
+    static constexpr int kGuardRows = 16;  // more than the largest GuardOffset (600 / 40)
+    BeamData()
+        : v_(static_cast<std::size_t>(kMaxBeams + kGuardRows) * kBeamRowLength, 0.0f),
+          base_(static_cast<std::size_t>(kGuardRows) * kBeamRowLength) {}
+    float* Row(int b) {
+        return v_.data() + base_ + static_cast<std::ptrdiff_t>(b) * kBeamRowLength;
+    }
     const float* Row(int b) const {
-        return v_.data() + static_cast<std::size_t>(b) * kBeamRowLength;
+        return v_.data() + base_ + static_cast<std::ptrdiff_t>(b) * kBeamRowLength;
     }
     float& At(int b, int s) { return Row(b)[s]; }
     float At(int b, int s) const { return Row(b)[s]; }
-    float* data() { return v_.data(); }
-    const float* data() const { return v_.data(); }
+    float* data() { return Row(0); }
+    const float* data() const { return Row(0); }
+
+    // Row(b) names formed beam b of a fan with `guard_offset` guard beams on each side
+    // (0 <= guard_offset < kGuardRows).
+    void FormedView(int guard_offset) {
+        base_ = static_cast<std::size_t>(kGuardRows - guard_offset) * kBeamRowLength;
+    }
+    // Row(k) names kept beam k.
+    void KeptView() { base_ = static_cast<std::size_t>(kGuardRows) * kBeamRowLength; }
 
   private:
     std::vector<float> v_;
+    std::size_t base_;
 };
 
 // uint8 [600][500]: row r holds beam NumBeams-1-r; rows from 44 also carry the Beam Test

@@ -11,6 +11,9 @@ namespace vq {
 
 namespace {
 constexpr int kProductRows = 8;
+// Beams (or rows) per chunk of the work shared among threads: a multiple of the kernels'
+// blocks of beams.
+constexpr int kBeamsPerChunk = 32;
 int ClampSamples(int n) {
     return n >= 1000 ? 1000 : 500;
 }
@@ -41,14 +44,15 @@ void BeamFormer::CheckAveragingSettings(const SettingsState& st) {
     }
 }
 
-void BeamFormer::ScaleInput(const PingFormat& format) {
+void BeamFormer::ScaleRows(const float* element_i, const float* element_q, float* scaled_i,
+                           float* scaled_q, const PingFormat& format) const {
     const int ns = geo_.NumSamples;
     const bool wide = format.bits != 8;
     for (int e = 0; e < geo_.NumElements; ++e) {
-        const float* ei = ElemI(e);
-        const float* eq = ElemQ(e);
-        float* si = scaled_i_.data() + static_cast<std::size_t>(e) * dsp::kScaledStride;
-        float* sq = scaled_q_.data() + static_cast<std::size_t>(e) * dsp::kScaledStride;
+        const float* ei = element_i + static_cast<std::size_t>(e) * kBeamRowLength;
+        const float* eq = element_q + static_cast<std::size_t>(e) * kBeamRowLength;
+        float* si = scaled_i + static_cast<std::size_t>(e) * dsp::kScaledStride;
+        float* sq = scaled_q + static_cast<std::size_t>(e) * dsp::kScaledStride;
         if (wide) {
             for (int s = 0; s < ns; ++s) {
                 const float g = tvg_[s] * 1.25e-6f;
@@ -66,14 +70,27 @@ void BeamFormer::ScaleInput(const PingFormat& format) {
     }
 }
 
+void BeamFormer::ScaleInput(const PingFormat& format) {
+    ScaleRows(element_i_.data(), element_q_.data(), scaled_i_.data(), scaled_q_.data(), format);
+}
+
 void BeamFormer::Form(const SettingsState& st, const PingFormat& format) {
+    FinishSpeculation();
     if (format.head_formed() != geo_.head_formed) Setup(st, format);
     if (geo_.head_formed) return;
     const int ns = ClampSamples(format.num_samples);
     geo_.NumSamples = ns;
     const int nbf = std::min(geo_.NumBeamsFormed, kMaxBeams);
-    for (int b = 0; b < nbf; ++b) std::fill(beams_.Row(b), beams_.Row(b) + ns, 0.0f);  // P1
-    CheckAveragingSettings(st);                                                        // P2
+    // The fast path forms the beams where the kept ones belong (no centring copy) and clears
+    // only the samples the processing mode leaves at 0; the reference path clears and copies.
+    const bool fast = variant_ == dsp::KernelVariant::kFast;
+    const bool in_place = fast && geo_.GuardOffset >= 0 && geo_.GuardOffset < BeamData::kGuardRows;
+    if (in_place) {
+        beams_.FormedView(geo_.GuardOffset);
+    } else {
+        for (int b = 0; b < nbf; ++b) std::fill(beams_.Row(b), beams_.Row(b) + ns, 0.0f);  // P1
+    }
+    CheckAveragingSettings(st);  // P2
     // P3: a new sound velocity or frequency takes effect on this ping.
     geo_.SoundVelocity =
         st.work.sound_velocity_current > 0.0f ? st.work.sound_velocity_current : 1500.0f;
@@ -84,30 +101,113 @@ void BeamFormer::Form(const SettingsState& st, const PingFormat& format) {
     ScaleInput(format);  // P4
     const float g = static_cast<float>(st.s.DisplayGain);
     const int mode = st.s.ProcessingMode >= 0 && st.s.ProcessingMode <= 3 ? st.s.ProcessingMode : 1;
-    if (mode == 0) {
-        RunMode0(g);
-    } else if (mode == 1 && geo_.ModelCode == 5) {
+    if (mode == 1 && geo_.ModelCode == 5) {
+        if (in_place) ClearUnformedSamples(beams_, mode, nbf, ns);
         RunBottomWindow(g);
-    } else if (mode == 1) {
-        RunCoherence(g * 30.0f);
     } else {
-        RunPolynomialMode(mode, g);
+        const dsp::KernelArgs a = ModeArgs(mode, g, scaled_i_.data(), scaled_q_.data(), beams_);
+        if (!(in_place && TakeSpeculation(a, mode))) {
+            if (in_place) ClearUnformedSamples(beams_, mode, nbf, ns);
+            RunKernel(a);
+        }
     }
-    if (st.s.AvgFilter)  // P6
-        averager_.AverageFormed(beams_, nbf, ns, ShotCount(st.s.AvgFilterIndex));
+    // The next ping's sums go on the helper threads while this ping is averaged and detected.
+    if (next_samples_ != nullptr) Speculate(next_samples_, next_size_, format, next_xdcr_, st);
+    next_samples_ = nullptr;
+    if (st.s.AvgFilter && fast) {  // P6, in chunks of rows the threads share
+        const ShotAverager::FormedFrames frames =
+            averager_.BeginFormed(ShotCount(st.s.AvgFilterIndex));
+        const int chunks = (nbf + kBeamsPerChunk - 1) / kBeamsPerChunk;
+        auto rows = [&](int c) {
+            averager_.AverageRows(beams_, c * kBeamsPerChunk,
+                                  std::min((c + 1) * kBeamsPerChunk, nbf), ns, frames);
+        };
+        if (split_ && !split_->open()) {
+            split_->RunChunks(chunks, rows);
+        } else {  // this thread alone (the helpers, if any, form the next ping)
+            averager_.AverageRows(beams_, 0, nbf, ns, frames);
+        }
+    } else if (st.s.AvgFilter) {
+        averager_.AverageFormedReference(beams_, nbf, ns, ShotCount(st.s.AvgFilterIndex));
+    }
     if (st.s.ProfilePointDetection && hook_) hook_->OnFormed(beams_, geo_);  // P7
-    Centre();                                                                // P8
+    if (in_place) {
+        KeepCentralBeams();  // P8
+    } else {
+        Centre();  // P8
+    }
 }
 
-void BeamFormer::RunMode0(float display_gain) {
+// Samples 0 .. NumSamples-1 of every formed beam that the processing mode does not write:
+// the first sample in modes 1 to 3, the last one in modes 0 and 3.
+void BeamFormer::ClearUnformedSamples(BeamData& beams, int mode, int nbf, int ns) {
+    for (int b = 0; b < nbf; ++b) {
+        float* row = beams.Row(b);
+        if (mode != 0) row[0] = 0.0f;
+        if (mode == 0 || mode == 3) row[ns - 1] = 0.0f;
+    }
+}
+
+// P8 on beams formed in place: Row(k) becomes formed beam k + GuardOffset. When the fan is
+// so wide that formed beams would lie past the last row, the kept rows past that point hold
+// the formed beam of their own index, as a centring copy leaves them.
+void BeamFormer::KeepCentralBeams() {
+    const int g = geo_.GuardOffset;
+    const int kept = std::min(geo_.NumBeams, kMaxBeams - g);
+    const int last = std::min(geo_.NumBeams, std::min(geo_.NumBeamsFormed, kMaxBeams));
+    for (int k = kept; k < last && g > 0; ++k)  // formed view: Row(k) is formed beam k
+        std::memcpy(beams_.Row(k + g), beams_.Row(k), sizeof(float) * kBeamRowLength);
+    beams_.KeptView();
+}
+
+// The kernel over the beams of `a`, in chunks of beams that the threads share (every beam's
+// output depends on that beam alone, so who forms which chunk changes nothing).
+void BeamFormer::RunKernel(const dsp::KernelArgs& a) {
+    const int n = a.beam_end - a.beam_begin;
+    if (!split_ || split_->threads() == 1 || variant_ != dsp::KernelVariant::kFast) {
+        kernel_.fn(a);
+        return;
+    }
+    const int chunks = (n + kBeamsPerChunk - 1) / kBeamsPerChunk;
+    auto chunk = [&](int c) {
+        dsp::KernelArgs p = a;
+        p.beam_begin = a.beam_begin + c * kBeamsPerChunk;
+        p.beam_end = std::min(p.beam_begin + kBeamsPerChunk, a.beam_end);
+        const std::ptrdiff_t rows = static_cast<std::ptrdiff_t>(p.beam_begin - a.beam_begin);
+        p.out_a = a.out_a + rows * a.out_stride;
+        if (a.out_b) p.out_b = a.out_b + rows * a.out_stride;
+        kernel_.fn(p);
+    };
+    split_->RunChunks(chunks, chunk);
+}
+
+// The kernel call of processing mode 0 .. 3 (mode 1 without the bottom window) reading the
+// given scaled rows and writing the formed beams of `out`: mode 0 writes samples 0 .. ns-2,
+// the others output k = s + 1 (sample 0 stays 0, and in mode 3 the last sample as well).
+dsp::KernelArgs BeamFormer::ModeArgs(int mode, float display_gain, const float* scaled_i,
+                                     const float* scaled_q, BeamData& out) const {
     dsp::KernelArgs a = BaseArgs();
+    a.scaled_i = scaled_i;
+    a.scaled_q = scaled_q;
     a.s_begin = 0;
-    a.s_end = geo_.NumSamples - 1;  // the last sample stays 0
-    a.output = dsp::KernelOutput::kMagnitude;
-    a.coherence_scale = display_gain;
-    a.out_a = beams_.Row(0);
     a.out_stride = kBeamRowLength;
-    kernel_.fn(a);
+    if (mode == 0) {
+        a.s_end = geo_.NumSamples - 1;
+        a.output = dsp::KernelOutput::kMagnitude;
+        a.coherence_scale = display_gain;
+        a.out_a = out.Row(0);
+    } else if (mode == 1) {
+        a.s_end = geo_.NumSamples - 1;
+        a.output = dsp::KernelOutput::kCoherence;
+        a.coherence_scale = display_gain * 30.0f;
+        a.out_a = out.Row(0) + 1;
+    } else {
+        a.s_end = mode == 3 ? geo_.NumSamples - 2 : geo_.NumSamples - 1;
+        a.output = mode == 3 ? dsp::KernelOutput::kPoly3 : dsp::KernelOutput::kPoly2;
+        a.coherence_scale = mode == 3 ? display_gain * 6.0f : display_gain * 0.6f;
+        a.out_a = out.Row(0) + 1;
+    }
+    return a;
 }
 
 void BeamFormer::RunCoherence(float scale) {
@@ -118,19 +218,7 @@ void BeamFormer::RunCoherence(float scale) {
     a.coherence_scale = scale;
     a.out_a = beams_.Row(0) + 1;
     a.out_stride = kBeamRowLength;
-    kernel_.fn(a);
-}
-
-void BeamFormer::RunPolynomialMode(int mode, float display_gain) {
-    dsp::KernelArgs a = BaseArgs();
-    a.s_begin = 0;
-    // Output k = s + 1: sample 0 stays 0, and in mode 3 the last sample as well.
-    a.s_end = mode == 3 ? geo_.NumSamples - 2 : geo_.NumSamples - 1;
-    a.output = mode == 3 ? dsp::KernelOutput::kPoly3 : dsp::KernelOutput::kPoly2;
-    a.coherence_scale = mode == 3 ? display_gain * 6.0f : display_gain * 0.6f;
-    a.out_a = beams_.Row(0) + 1;
-    a.out_stride = kBeamRowLength;
-    kernel_.fn(a);
+    RunKernel(a);
 }
 
 void BeamFormer::RunBottomWindow(float display_gain) {

@@ -41,6 +41,7 @@ BeamFormer::BeamFormer()
       prod_im_(prod_re_.size(), 0.0f) {}
 
 void BeamFormer::Setup(const SettingsState& st, const PingFormat& format) {
+    FinishSpeculation();  // its kernel reads the tables rebuilt here
     const ArrayModel model = ArrayModelFor(st.head.model_code);
     const float c =
         st.work.sound_velocity_current > 0.0f ? st.work.sound_velocity_current : 1500.0f;

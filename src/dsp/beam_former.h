@@ -10,9 +10,11 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "core/settings_store.h"
+#include "core/work_split.h"
 #include "dsp/beam_data.h"
 #include "dsp/beam_kernels.h"
 #include "dsp/shot_average.h"
@@ -57,6 +59,9 @@ struct PingFormat {
 class BeamFormer {
   public:
     BeamFormer();
+    ~BeamFormer();
+    BeamFormer(const BeamFormer&) = delete;
+    BeamFormer& operator=(const BeamFormer&) = delete;
 
     // Geometry set-up after a change of sector, beams, frequency, sound velocity, head type,
     // range or data points: sector, beam counts, steering tables and TVG; clears the
@@ -78,8 +83,35 @@ class BeamFormer {
 
     void ClearAveraging();
     void set_hook(FormedBeamsHook* hook) { hook_ = hook; }
-    void set_kernel(dsp::KernelIsa isa) { kernel_ = dsp::SelectBeamKernel(isa); }
+    // The kernel for an instruction set; kReference also forms the beams the first way
+    // (clearing every row, then centring by copy), for tests and benchmarks.
+    void set_kernel(dsp::KernelIsa isa, dsp::KernelVariant variant = dsp::KernelVariant::kFast) {
+        kernel_ = dsp::SelectBeamKernel(isa, variant);
+        variant_ = variant;
+    }
     const char* kernel_isa() const { return kernel_.isa; }
+    // Threads to share the steering sums and the averaging of a ping with (nullptr: this
+    // thread alone). The beams come out the same whatever the split.
+    void set_work_split(WorkSplit* split) { split_ = split; }
+
+    // For a conversion that knows the next ping: its samples (valid until Form returns). Form
+    // then, right after this ping's steering sums, starts forming the beams that ping would
+    // give with this ping's geometry and settings on the helper threads of the work split,
+    // while this ping is averaged and detected and its outputs written (the next call of
+    // Form, Setup or Speculate waits for them). Form of the next ping takes those beams only
+    // when its own kernel inputs (scaled element rows, steering tables, processing mode,
+    // scale, fan) turn out the same, so the beams are always those it would form itself.
+    // Needs a work split of 2 or more threads.
+    void SetNextPing(const std::uint8_t* samples, std::size_t size, int xdcr) {
+        next_samples_ = samples;
+        next_size_ = size;
+        next_xdcr_ = xdcr;
+    }
+    void Speculate(const std::uint8_t* samples, std::size_t size, const PingFormat& format,
+                   int xdcr, const SettingsState& st);
+    // Pings whose beams came from a speculation, and speculations not used.
+    std::uint64_t speculations_used() const { return spec_used_; }
+    std::uint64_t speculations_dropped() const { return spec_dropped_; }
 
     const BeamGeometry& geometry() const { return geo_; }
     BeamData& Beams() { return beams_; }
@@ -95,17 +127,26 @@ class BeamFormer {
     void ComputeTvg(const SettingsState& st, const PingFormat& format);
     void ScaleInput(const PingFormat& format);
     void CheckAveragingSettings(const SettingsState& st);
-    void RunMode0(float display_gain);
     void RunCoherence(float scale);
-    void RunPolynomialMode(int mode, float display_gain);
     void RunBottomWindow(float display_gain);
     void Centre();
+    void RunKernel(const dsp::KernelArgs& a);
+    static void ClearUnformedSamples(BeamData& beams, int mode, int nbf, int ns);
+    void KeepCentralBeams();
+    dsp::KernelArgs ModeArgs(int mode, float display_gain, const float* scaled_i,
+                             const float* scaled_q, BeamData& out) const;
+    void ScaleRows(const float* element_i, const float* element_q, float* scaled_i, float* scaled_q,
+                   const PingFormat& format) const;
+    void FinishSpeculation();
+    bool TakeSpeculation(const dsp::KernelArgs& want, int mode);
     dsp::KernelArgs BaseArgs() const;
     float* ElemI(int e) { return element_i_.data() + static_cast<std::size_t>(e) * kBeamRowLength; }
     float* ElemQ(int e) { return element_q_.data() + static_cast<std::size_t>(e) * kBeamRowLength; }
 
     BeamGeometry geo_;
     dsp::BeamKernel kernel_;
+    dsp::KernelVariant variant_ = dsp::KernelVariant::kFast;
+    WorkSplit* split_ = nullptr;
     FormedBeamsHook* hook_ = nullptr;
     std::vector<float> element_i_, element_q_;  // [kMaxElements][1010], raw counts
     std::vector<float> scaled_i_, scaled_q_;    // [kMaxElements][kScaledStride]
@@ -128,6 +169,26 @@ class BeamFormer {
         bool operator==(const SteeringKey&) const = default;
     };
     SteeringKey steering_key_;
+    // Everything the kernel of a speculation reads and writes, apart from the steering tables
+    // (which nothing changes before FinishSpeculation), with what Form compares.
+    struct Speculation {
+        Speculation();
+        static void Chunk(void* context, int chunk);
+        std::vector<float> element_i, element_q;  // [kMaxElements][1010]
+        std::vector<float> scaled_i, scaled_q;    // [kMaxElements][kScaledStride]
+        BeamData beams;
+        dsp::KernelArgs args;
+        dsp::BeamKernelFn fn = nullptr;
+        SteeringKey key;
+        std::ptrdiff_t out_offset = 0;  // args.out_a - beams.Row(0)
+        int guard = 0, mode = 0, chunks = 0;
+        bool started = false, ready = false;
+    };
+    std::unique_ptr<Speculation> spec_;           // allocated at the first speculation
+    const std::uint8_t* next_samples_ = nullptr;  // SetNextPing, for this Form only
+    std::size_t next_size_ = 0;
+    int next_xdcr_ = 0;
+    std::uint64_t spec_used_ = 0, spec_dropped_ = 0;
     TvgParams tvg_params_;
     bool tvg_valid_ = false;
 };

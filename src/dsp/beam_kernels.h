@@ -51,14 +51,22 @@ struct BeamKernel {
 
 enum class KernelIsa { kBest, kGeneric, kAvx2, kAvx512 };
 
+// kFast: the kernels in use. kReference: the first kernels, kept as the yardstick the fast
+// ones are tested and measured against; both give the same bits for the same instruction set.
+enum class KernelVariant { kFast, kReference };
+
 // The fastest kernel this processor runs (kBest), or a given one when it is available
 // (falls back to the generic kernel otherwise).
-BeamKernel SelectBeamKernel(KernelIsa isa = KernelIsa::kBest);
+BeamKernel SelectBeamKernel(KernelIsa isa = KernelIsa::kBest,
+                            KernelVariant variant = KernelVariant::kFast);
 
 void BeamKernelGeneric(const KernelArgs& a);
+void BeamKernelRefGeneric(const KernelArgs& a);
 #if defined(VQ_HAVE_X86_KERNELS)
 void BeamKernelAvx2(const KernelArgs& a);
 void BeamKernelAvx512(const KernelArgs& a);
+void BeamKernelRefAvx2(const KernelArgs& a);
+void BeamKernelRefAvx512(const KernelArgs& a);
 #endif
 
 }  // namespace vq::dsp

@@ -9,11 +9,13 @@ namespace kernel_generic {
 #define VQ_MB 2
 #define VQ_NV 1
 #define VQ_CHUNK 128
+#define VQ_ISA 0
 #include "dsp/beam_kernel_impl.inc"
 #undef VQ_LANES
 #undef VQ_MB
 #undef VQ_NV
 #undef VQ_CHUNK
+#undef VQ_ISA
 }  // namespace kernel_generic
 
 void BeamKernelGeneric(const KernelArgs& a) {

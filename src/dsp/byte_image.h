@@ -2,6 +2,7 @@
 // profile pictures.
 #pragma once
 
+#include "core/work_split.h"
 #include "dsp/beam_data.h"
 
 namespace vq {
@@ -18,9 +19,11 @@ struct ByteImageOptions {
 };
 
 // Convert: fill by the rule (unless skipped), then the half-range stretch when on. Row r of
-// the image holds beam num_beams-1-r.
+// the image holds beam num_beams-1-r. With `split` (not busy with a round of its own), its
+// threads share the rows (the same bytes).
 void ConvertBeamsToBytes(const BeamData& beams, int num_beams, int num_samples, ByteImageRule rule,
-                         const ByteImageOptions& options, BeamByteImage& image);
+                         const ByteImageOptions& options, BeamByteImage& image,
+                         WorkSplit* split = nullptr);
 
 // The skip applies when profile detection is on and ProfileDisplayType is 3.
 inline bool SkipByteImageFill(int profile_point_detection, int profile_display_type) {
@@ -29,6 +32,9 @@ inline bool SkipByteImageFill(int profile_point_detection, int profile_display_t
 
 void FillBeamByteImage(const BeamData& beams, int num_beams, int num_samples, ByteImageRule rule,
                        BeamByteImage& image);
+// The same bytes, cell by cell (the first form, kept as the yardstick of tests and benchmarks).
+void FillBeamByteImageReference(const BeamData& beams, int num_beams, int num_samples,
+                                ByteImageRule rule, BeamByteImage& image);
 void StretchHalfRange(BeamByteImage& image);
 
 }  // namespace vq

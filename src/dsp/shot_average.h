@@ -25,6 +25,22 @@ class ShotAverager {
     // and the n-1 previous ones (zeros before the first pings after Clear). n is 3 .. 9.
     void AverageFormed(BeamData& beams, int rows, int samples, int shots);
 
+    // AverageFormed in parts, for rows shared among threads: the frames of this ping (the
+    // history advanced by one; once per ping), then rows [row_begin, row_end) of the average
+    // (any split of the rows gives the same floats).
+    struct FormedFrames {
+        int n = 3;
+        float inv = 1.0f / 3.0f;
+        float* store = nullptr;     // the newest frame: this ping's values go here
+        const float* past[9] = {};  // past[k]: k pings before (past[0] unused)
+    };
+    FormedFrames BeginFormed(int shots);
+    void AverageRows(BeamData& beams, int row_begin, int row_end, int samples,
+                     const FormedFrames& frames);
+    // The same, sample by sample (the first form, kept as the yardstick of tests and
+    // benchmarks): the same floats.
+    void AverageFormedReference(BeamData& beams, int rows, int samples, int shots);
+
     // Running sum for beams formed by the head: values are first scaled by G * 0.02, then
     // replaced by the mean of the last n (1 .. 9) pings.
     void AverageHeadFormed(BeamData& beams, int rows, int samples, int shots, float display_gain);

@@ -18,7 +18,7 @@ namespace {
 
 void PrintHelp() {
     std::puts(
-        "Usage: vornax_qi [options] [RECORDING.VQS [/p|/b|/x|/c|/z]]\n"
+        "Usage: vornax_qi [options] [RECORDING.VQS ... [/p|/b|/x|/c|/z]]\n"
         "\n"
         "Operates a multibeam imaging and profiling sonar head over Ethernet.\n"
         "Settings are read from and written to Vornax_Qi.INI in the current directory, and\n"
@@ -33,20 +33,30 @@ void PrintHelp() {
         "  --gps DEVICE      read GPS sentences from this serial device (e.g. a pseudo-terminal)\n"
         "  --sv DEVICE       read the sound-velocity probe from this serial device\n"
         "  --desktop         settings and recordings in the per-user directories\n"
+        "  -j, --jobs N      conversions: form the beams of each ping on N threads (default: one\n"
+        "                    per processor core); the outputs are the same for any N\n"
+        "  --read-only-settings\n"
+        "                    read Vornax_Qi.INI but do not write it back at the end; on by\n"
+        "                    default when several recordings are converted, so that runs in one\n"
+        "                    directory never overwrite each other's settings\n"
+        "  --save-settings   write Vornax_Qi.INI back at the end even with several recordings\n"
         "  --version         show the version\n"
         "  -h, --help        show this help\n"
         "\n"
-        "Conversion without a window (the program ends when the file has been converted):\n"
+        "Conversion without a window (the program ends when the files have been converted):\n"
         "  vornax_qi survey.vqs /p   point file survey.Q4P\n"
         "  vornax_qi survey.vqs /b   beam file survey.Q4B\n"
         "  vornax_qi survey.vqs /x   XTF file survey_sss.XTF and point file survey.Q4P\n"
         "  vornax_qi survey.vqs /c   CSV file survey.csv (one line per profile point)\n"
         "  vornax_qi survey.vqs /z   soundings survey.xyz (easting northing depth)\n"
-        "Exit status: 0 on success, 1 with a one-line reason on stderr otherwise, 2 for an\n"
-        "unknown option or switch.\n"
+        "  vornax_qi a.vqs b.vqs /p  a.Q4P and b.Q4P, one after the other\n"
+        "Exit status: 0 on success, 1 with a one-line reason on stderr for every recording that\n"
+        "could not be converted (the others are converted all the same), 2 for an unknown\n"
+        "option or switch.\n"
         "\n"
         "SIGTERM, SIGINT and SIGHUP end the program as E&xit does; a conversion they interrupt\n"
-        "removes its incomplete output files and exits with 128 + the signal's number.");
+        "removes its incomplete output files, converts no further recording and exits with\n"
+        "128 + the signal's number.");
 }
 
 }  // namespace
@@ -65,7 +75,7 @@ int main(int argc, char** argv) {
         return 0;
     }
     if (cl.version) {
-        std::printf("vornax_qi %s\n", VQ_VERSION_TEXT);
+        std::printf("vornax_qi %s\n", vq::ProgramVersion());
         return 0;
     }
     vq::ProgramLocations where;
@@ -76,7 +86,7 @@ int main(int argc, char** argv) {
         std::filesystem::create_directories(where.recording_dir, ec);
         cl.options.settings_dir = where.settings_dir;
     }
-    if (cl.options.command_line_switch != 0) return vq::RunConversion(cl.options, &end_signals);
+    if (cl.options.command_line_switch != 0) return vq::RunConversions(cl, &end_signals);
 
     QApplication app(argc, argv);
     vq::gui::QtOperator op;

@@ -47,6 +47,7 @@ PipelineStats PingPipeline::stats() const {
     s.pings = pings_.load();
     s.processed = processed_.load();
     s.invalid = invalid_.load();
+    s.formed_ahead = formed_ahead_.load();
     s.beamforming_ms = beamforming_ms_.load();
     s.drawing_ms = drawing_ms_.load();
     s.latency_ms = latency_ms_.load();
@@ -124,7 +125,7 @@ void PingPipeline::Process(const std::uint8_t* ping, std::size_t length, const P
         WaitMs(invalid_wait_ms_);
     } else {
         FormAndDraw(input);
-        Publish(input);
+        if (picture_wanted_) Publish(input);
         processed_.fetch_add(1);
         if (outputs_) outputs_->OnPingProcessed(*this, ping, length, input);
     }
@@ -233,8 +234,10 @@ void PingPipeline::ApplyDisplayMode() {
         store_.Update([](SettingsState& st) { st.s.Persistence = 0; });
         store_.SnapshotInto(snap_);
     }
-    picture_.set_params(MakeDisplayParams());
-    picture_.SelectColors(snap_.s.Colors);
+    if (picture_wanted_) {
+        picture_.set_params(MakeDisplayParams());
+        picture_.SelectColors(snap_.s.Colors);
+    }
     display_ready_ = true;
 }
 
@@ -247,7 +250,7 @@ void PingPipeline::FormAndDraw(const PingInput& input) {
         const Clock::time_point t1 = Clock::now();
         if (!format_.head_formed()) {
             bf_.Unpack(samples, size, format_, snap_.s.Xdcr, true);
-            picture_.Render(bf_.ByteImage(), FrameInputs{ping_interval_ms_});
+            if (picture_wanted_) picture_.Render(bf_.ByteImage(), FrameInputs{ping_interval_ms_});
         }
         drawing_ms_.store(MsSince(t1));
         return;
@@ -259,7 +262,14 @@ void PingPipeline::FormAndDraw(const PingInput& input) {
         beamforming_ms_.store(0.0);
     } else {
         bf_.Unpack(samples, size, format_, snap_.s.Xdcr, false);
+        // The next ping's beams are formed on the helper threads while this one goes on.
+        if (speculate_ && !input.next_ping.empty() &&
+            next_parser_.Parse(input.next_ping.data(), input.next_ping.size(),
+                               input.next_context)) {
+            bf_.SetNextPing(next_parser_.samples(), next_parser_.gathered_bytes(), snap_.s.Xdcr);
+        }
         bf_.Form(snap_, format_);
+        formed_ahead_.store(bf_.speculations_used());
         beamforming_ms_.store(MsSince(t0));
     }
     const BeamGeometry& g = bf_.geometry();
@@ -293,7 +303,7 @@ void PingPipeline::DrawImage(const PingInput&) {
     }
     in.waterfall_threshold = static_cast<int>(profile_.profile_threshold() * 255 * 0.01);
     if (active_mode_.load() == static_cast<int>(DisplayMode::Linear)) {
-        picture_.RenderLinear(bf_.Beams(), g.NumSamples, in);
+        if (picture_wanted_) picture_.RenderLinear(bf_.Beams(), g.NumSamples, in);
         return;
     }
     const ByteImageRule rule = ByteImageRuleFor(parser_.Legacy().bytes[1], format_.head_formed());
@@ -301,8 +311,10 @@ void PingPipeline::DrawImage(const PingInput&) {
     options.half_range = snap_.s.HalfRange != 0;
     options.skip_fill =
         SkipByteImageFill(snap_.s.ProfilePointDetection, snap_.s.ProfileDisplayType);
-    ConvertBeamsToBytes(bf_.Beams(), g.NumBeams, g.NumSamples, rule, options, bf_.ByteImage());
-    picture_.Render(bf_.ByteImage(), in);
+    // The byte image also feeds the beam records of 500-sample pings: it is made either way.
+    ConvertBeamsToBytes(bf_.Beams(), g.NumBeams, g.NumSamples, rule, options, bf_.ByteImage(),
+                        split_);
+    if (picture_wanted_) picture_.Render(bf_.ByteImage(), in);
 }
 
 void PingPipeline::Publish(const PingInput& input) {

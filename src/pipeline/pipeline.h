@@ -11,10 +11,12 @@
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
+#include <span>
 #include <thread>
 
 #include "core/operator.h"
 #include "core/settings_store.h"
+#include "core/work_split.h"
 #include "display/picture_handoff.h"
 #include "display/sonar_picture.h"
 #include "dsp/beam_former.h"
@@ -34,6 +36,10 @@ struct PingInput {
     double recorded_interval_ms = 0;  // playback: the recorded ping interval
     int recorded_frequency_khz = 0;   // playback: the recorded operating frequency
     std::chrono::steady_clock::time_point last_packet_time{};  // live: arrival of the ping
+    // A conversion that has read the next ping already: its bytes and context (empty when
+    // unknown), for forming its beams ahead (set_speculation).
+    std::span<const std::uint8_t> next_ping;
+    ParseContext next_context;
 };
 
 // The steps that write or send a processed ping (recording, point and beam files, UDP). The
@@ -49,10 +55,11 @@ class PipelineOutputs {
 };
 
 struct PipelineStats {
-    std::uint64_t pings = 0;      // pings handed to Process
-    std::uint64_t processed = 0;  // pings with a valid header that were drawn
-    std::uint64_t invalid = 0;    // pings not processed for their header
-    double beamforming_ms = 0.0;  // of the last ping
+    std::uint64_t pings = 0;         // pings handed to Process
+    std::uint64_t processed = 0;     // pings with a valid header that were drawn
+    std::uint64_t invalid = 0;       // pings not processed for their header
+    std::uint64_t formed_ahead = 0;  // pings whose beams were formed ahead (set_speculation)
+    double beamforming_ms = 0.0;     // of the last ping
     double drawing_ms = 0.0;
     double latency_ms = 0.0;  // last packet to picture handed over (live)
 };
@@ -75,6 +82,21 @@ class PingPipeline {
     std::thread::id last_thread() const { return last_thread_.load(); }
     // Sleep of 50 ms after an invalid header (off in tests that count invalid pings quickly).
     void set_invalid_header_wait_ms(int ms) { invalid_wait_ms_ = ms; }
+    // Whether anyone sees the picture. A command-line conversion shows none: the scan
+    // conversion, the display tables and the hand-over of the picture are skipped, while the
+    // beams, the byte image, the profile, the sidescan line and every output stay as they are.
+    // Set before pings run.
+    void set_picture_wanted(bool on) { picture_wanted_ = on; }
+    // Threads to share the beam forming of every ping with (nullptr: the ping thread alone);
+    // the beams are the same. Set before pings run.
+    void set_work_split(WorkSplit* split) {
+        split_ = split;
+        bf_.set_work_split(split);
+    }
+    // With a work split of 2 or more threads and the next ping in PingInput: form that ping's
+    // beams on the helper threads while this ping's detection and outputs run. The beams are
+    // used only when they are exactly those the next ping forms (see BeamFormer::Speculate).
+    void set_speculation(bool on) { speculate_ = on; }
 
     // One complete ping (the PingBuffer bytes).
     void Process(const std::uint8_t* ping, std::size_t length, const PingInput& input);
@@ -151,6 +173,7 @@ class PingPipeline {
 
     SettingsState snap_;  // this ping's settings
     PingParser parser_;
+    PingParser next_parser_;  // the next ping, parsed for speculation
     HeaderCheckResult check_;
     PingFormat format_;
     PingFormat setup_format_;  // the format the geometry was set up for
@@ -162,6 +185,9 @@ class PingPipeline {
     AltitudeEstimator altitude_;
     bool geometry_ready_ = false;
     bool display_ready_ = false;
+    bool picture_wanted_ = true;
+    WorkSplit* split_ = nullptr;
+    bool speculate_ = false;
     std::chrono::steady_clock::time_point last_ping_time_{};
     double ping_interval_ms_ = 0.0;
 
@@ -176,7 +202,7 @@ class PingPipeline {
     std::atomic<int> background_request_{-1};
     std::atomic<int> threshold_request_{-1};
     std::atomic<float> blanking_request_{-1.0f};
-    std::atomic<std::uint64_t> pings_{0}, processed_{0}, invalid_{0}, setups_{0};
+    std::atomic<std::uint64_t> pings_{0}, processed_{0}, invalid_{0}, setups_{0}, formed_ahead_{0};
     std::atomic<std::thread::id> owner_{};
     std::atomic<std::thread::id> last_thread_{};
     std::atomic<std::uint64_t> thread_violations_{0};

@@ -36,6 +36,9 @@ bool PlaybackDriver::OpenForConversion(const std::filesystem::path& path,
     if (!ok) return false;
     converting_ = true;
     file_.set_process_first_record(true);  // a conversion drops no ping
+    next_.Close();
+    if (lookahead_ && next_.Open(file_.path(), VqsOpenCheck::MagicOnly) == VqsOpenStatus::Ok)
+        next_.set_process_first_record(true);
     for (const ConversionOutput& o : outputs) {
         if (o.kind == OutputKind::Xtf) outputs_.StartXtf();
         if (o.kind == OutputKind::Csv || o.kind == OutputKind::Xyz) outputs_.StartSoundings();
@@ -49,6 +52,7 @@ void PlaybackDriver::Close() {
     converting_ = false;
     batch_.Cancel();
     file_.Close();
+    next_.Close();
     // The sample count of a recording is the head's setting only while it plays.
     if (live_points_switch_ >= 0) {
         const int live = live_points_switch_;
@@ -163,6 +167,16 @@ int PlaybackDriver::Turn(bool paced) {
         in.context.packet_size = byte_order::GetU32Le(view.ping.data() + 12);
     in.recorded_interval_ms = file_.Values().ping_interval_ms;
     in.recorded_frequency_khz = file_.Values().frequency_khz;
+    if (converting_ && next_.is_open()) {
+        next_.Seek(file_.position());
+        VqsRecordView ahead;
+        if (next_.ReadNext(ahead) == VqsReadStatus::Record && ahead.ping.size() >= 16) {
+            in.next_ping = ahead.ping;
+            in.next_context = in.context;
+            in.next_context.pipelined = next_.Values().pipelined;
+            in.next_context.packet_size = byte_order::GetU32Le(ahead.ping.data() + 12);
+        }
+    }
     outputs_.set_playback_record(&file_.Values());
     pipeline_.Process(view.ping.data(), view.ping.size(), in);
     records_.fetch_add(1);

@@ -46,6 +46,9 @@ class PlaybackDriver {
     const VqsPlaybackFile& file() const { return file_; }
     // A command-line conversion reads nothing after the end of its file.
     void set_stop_at_end(bool on) { stop_at_end_ = on; }
+    // Conversions read every next record ahead (from a second reader of the same file) and
+    // hand its ping to the pipeline with the current one, for forming its beams ahead.
+    void set_lookahead(bool on) { lookahead_ = on; }
     // Where the camera frames found in the recording go (the "Video Playback" window); set
     // once before playback runs. Conversions pass none on.
     void set_frames(PlaybackFrames* frames) { frames_ = frames; }
@@ -78,6 +81,8 @@ class PlaybackDriver {
     PingPipeline& pipeline_;
     PingOutputs& outputs_;
     VqsPlaybackFile file_;
+    VqsPlaybackFile next_;  // the reader ahead (lookahead)
+    bool lookahead_ = false;
     BatchConversion batch_;
     bool converting_ = false;
     bool stop_at_end_ = false;

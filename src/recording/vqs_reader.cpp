@@ -162,6 +162,12 @@ VqsReadStatus VqsPlaybackFile::ReadNext(VqsRecordView& out) {
     return VqsReadStatus::Record;
 }
 
+void VqsPlaybackFile::Seek(std::uint64_t offset) {
+    pos_ = std::min(offset, size_);
+    frame_present_ = false;
+    skip_next_ = false;
+}
+
 bool VqsPlaybackFile::FindRecordBoundary() {
     return ScanForRecord(false);
 }

@@ -50,6 +50,9 @@ class VqsPlaybackFile {
     // read) the position returns to 0, skip-next is set and EndOfFile is returned.
     VqsReadStatus ReadNext(VqsRecordView& out);
 
+    // Positions the next read at `offset` (a record start, as position() gives it), as if the
+    // records before it had been read.
+    void Seek(std::uint64_t offset);
     // Jump of the position bar: p = 1..99 percent of the file, then the next record start.
     // Other values do nothing and return false.
     bool JumpToPercent(int p);

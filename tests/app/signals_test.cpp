@@ -243,5 +243,38 @@ TEST_F(SignalsTest, AnInterruptedConversionRemovesItsOutputAndFails) {
     }
 }
 
+// Of several recordings on one command line, the one under way when the signal comes loses
+// its incomplete output, the one before keeps its whole output, none after it is started,
+// and the settings file (only read with several recordings) stays as it was.
+TEST_F(SignalsTest, ASignalStopsSeveralConversionsAtTheOneUnderWay) {
+    test::TempDir rec_dir;
+    const std::string recording = LongRecording(rec_dir.path());
+    ASSERT_FALSE(recording.empty());
+    const std::string short_one = recording.substr(0, recording.size() / 60);
+    test::TempDir dir;
+    dir.WriteLoopbackIni();
+    const std::string settings = test::ReadFile(dir / "Vornax_Qi.INI");
+    test::WriteFile(dir / "first.vqs", short_one);
+    test::WriteFile(dir / "survey.vqs", recording);
+    test::WriteFile(dir / "last.vqs", short_one);
+    Child program(dir.path(), {"first.vqs", "survey.vqs", "last.vqs", "/p"});
+    ASSERT_TRUE(WaitFor([&] {
+        return !program.Running() ||
+               (fs::exists(dir / "survey.Q4P") && fs::file_size(dir / "survey.Q4P") > 0);
+    }));
+    ASSERT_TRUE(program.Running()) << "the conversions ended before the signal";
+    ::kill(program.pid, SIGTERM);
+    ASSERT_TRUE(program.Wait(60));
+    ASSERT_TRUE(WIFEXITED(program.status));
+    EXPECT_EQ(WEXITSTATUS(program.status), 128 + SIGTERM);
+    ASSERT_TRUE(fs::exists(dir / "first.Q4P"));
+    EXPECT_GT(fs::file_size(dir / "first.Q4P"), 0u);
+    EXPECT_FALSE(fs::exists(dir / "survey.Q4P"));
+    EXPECT_FALSE(fs::exists(dir / "last.Q4P"));
+    const std::string err = test::ReadFile(dir / "stderr.txt");
+    EXPECT_NE(err.find("survey.vqs: conversion interrupted"), std::string::npos) << err;
+    EXPECT_EQ(test::ReadFile(dir / "Vornax_Qi.INI"), settings);
+}
+
 }  // namespace
 }  // namespace vq

@@ -1,0 +1,23 @@
+// The reference beam-forming kernel for the avx2 instruction set (see beam_kernel_ref.inc).
+#include <cstddef>
+
+#include "dsp/beam_kernels.h"
+
+namespace vq::dsp {
+namespace kernel_ref_avx2 {
+#define VQ_LANES 8
+#define VQ_MB 2
+#define VQ_NV 1
+#define VQ_CHUNK 128
+#include "dsp/beam_kernel_ref.inc"
+#undef VQ_LANES
+#undef VQ_MB
+#undef VQ_NV
+#undef VQ_CHUNK
+}  // namespace kernel_ref_avx2
+
+void BeamKernelRefAvx2(const KernelArgs& a) {
+    kernel_ref_avx2::RunKernel(a);
+}
+
+}  // namespace vq::dsp
