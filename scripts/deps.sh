@@ -1,16 +1,18 @@
 # Installs the Debian packages the build and the tests need, when they are missing.
 # Sourced by test.sh and run.sh.
 VQ_PACKAGES=(cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev libbenchmark-dev
-             qt6-base-dev libpng-dev libgeographiclib-dev iproute2 util-linux
+             qt6-base-dev libpng-dev libgeographiclib-dev iproute2 util-linux scdoc
              qt6-multimedia-dev libavformat-dev libavcodec-dev libavutil-dev libswscale-dev
              gstreamer1.0-plugins-good ffmpeg python3-pil parallel)
+# What building and checking the Debian package needs beyond the build (scripts/package.sh).
+VQ_PACKAGING_PACKAGES=(dpkg-dev lintian man-db)
 
 # The fuzz targets (scripts/fuzz.sh, the short runs of ./test.sh): clang with its libFuzzer
 # runtime. Optional: without them the fuzz runs are skipped with a message.
 VQ_FUZZ_PACKAGES=(clang libclang-rt-14-dev)
 
 install_deps() {
-  install_packages "${VQ_PACKAGES[@]}"
+  install_packages "${VQ_PACKAGES[@]}" "$@"
 }
 
 install_fuzz_deps() {

@@ -2,6 +2,7 @@
 
 #include "recording/conversion.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -17,7 +18,7 @@ namespace {
 char SwitchLetter(std::string_view arg) {
     if (arg.size() != 2 || arg[0] != '/') return 0;
     const char c = static_cast<char>(arg[1] | 0x20);
-    return (c == 'p' || c == 'b' || c == 'x' || c == 'c') ? c : 0;
+    return (c == 'p' || c == 'b' || c == 'x' || c == 'c' || c == 'z') ? c : 0;
 }
 
 // "/" followed by letters only, as a conversion switch is written ("/p", "/z", "/px"); a path
@@ -50,6 +51,8 @@ bool ParseCommandLine(int argc, char** argv, CommandLine& out, std::string* erro
             out.help = true;
         } else if (a == "--version") {
             out.version = true;
+        } else if (a == "--desktop") {
+            out.desktop = true;
         } else if (a == "--simulate") {
             out.options.simulate = true;
         } else if (a == "--no-pacing") {
@@ -80,7 +83,7 @@ bool ParseCommandLine(int argc, char** argv, CommandLine& out, std::string* erro
             // After the recording's name a slash and letters is a conversion switch: a known
             // one, and only as the last word.
             return fail(SwitchLetter(a) == 0
-                            ? "unknown switch " + std::string(a) + " (use /p, /b, /x or /c)"
+                            ? "unknown switch " + std::string(a) + " (use /p, /b, /x, /c or /z)"
                             : "the switch " + std::string(a) + " must come last");
         } else {
             words.emplace_back(a);
@@ -154,9 +157,14 @@ namespace {
 // nothing passes for a whole conversion.
 int Interrupted(Engine& engine, const std::string& file, const std::vector<std::string>& outputs,
                 int sig) {
+    // The soundings without a fix go to a file opened only when the first such ping came.
+    std::vector<std::string> all = outputs;
+    for (const std::string& p : engine.recording().output_paths) {
+        if (!p.empty() && std::find(all.begin(), all.end(), p) == all.end()) all.push_back(p);
+    }
     engine.Shutdown();
     std::string removed;
-    for (const std::string& f : outputs) {
+    for (const std::string& f : all) {
         std::error_code ec;
         if (std::filesystem::remove(f, ec)) removed += " " + f;
     }

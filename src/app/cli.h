@@ -16,7 +16,8 @@ struct CommandLine {
     std::vector<std::string> files;  // every recording named, in order
     bool help = false;
     bool version = false;
-    int jobs = 0;  // --jobs; 0: one per processor core
+    bool desktop = false;  // started by the desktop entry: settings and recordings per user
+    int jobs = 0;          // --jobs; 0: one per processor core
     // --read-only-settings / --save-settings; unset: read only when several files are named.
     std::optional<bool> save_settings;
 };

@@ -215,7 +215,8 @@ bool Engine::Impl::SaveSettings() {
     st.s.IPAddress_Output1 = stored_output_address;
     st.s.ComPortGPSDevice = stored_gps_device;
     st.s.ComPortSVDevice = stored_sv_device;
-    return SaveSettingsFile(opts.working_dir, st, op);
+    return SaveSettingsFile(opts.settings_dir.empty() ? opts.working_dir : opts.settings_dir, st,
+                            op);
 }
 
 void Engine::Start() {
@@ -223,7 +224,7 @@ void Engine::Start() {
     if (d.started) return;
     d.started = true;
     SettingsState st;
-    LoadSettingsFile(d.opts.working_dir, st);
+    LoadSettingsFile(d.opts.settings_dir.empty() ? d.opts.working_dir : d.opts.settings_dir, st);
     d.stored_sonar_address = st.s.IPAddress_Sonar1;
     d.stored_output_address = st.s.IPAddress_Output1;
     d.stored_gps_device = st.s.ComPortGPSDevice;
@@ -295,9 +296,7 @@ void Engine::Shutdown() {
     d.sensors.Close();
     d.StopSource();
     d.CloseFilesOfTheSource();
-    for (OutputKind k : {OutputKind::Point, OutputKind::Beam, OutputKind::Xtf, OutputKind::Csv}) {
-        d.outputs.Recording().CloseOutput(k);
-    }
+    for (OutputKind k : kOutputKinds) d.outputs.Recording().CloseOutput(k);
     d.udp.Close();
     d.SaveSettings();
     if (d.sim) d.sim->Stop();

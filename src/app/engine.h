@@ -47,7 +47,8 @@ class SimHead;
 }  // namespace sim
 
 struct EngineOptions {
-    std::filesystem::path working_dir = ".";
+    std::filesystem::path working_dir = ".";  // recordings; the settings file unless below
+    std::filesystem::path settings_dir;       // the settings file's directory when not empty
     // Start a simulated head in-process on an ephemeral loopback port and point the link at
     // it; the output address is forced to 127.0.0.1 for this run (the stored addresses stay).
     bool simulate = false;

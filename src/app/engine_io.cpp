@@ -129,6 +129,7 @@ bool Engine::Impl::StartCommandLineConversion() {
     if (req->beam) t = ConversionTarget::Beam;
     if (req->xtf) t = ConversionTarget::Xtf;
     if (req->csv) t = ConversionTarget::Csv;
+    if (req->xyz) t = ConversionTarget::Xyz;
     const ForcedSettings f = ForcedSettingsFor(t);
     store.Update([&f](SettingsState& st) {
         st.s.ProfilePointDetection = f.ProfilePointDetection;

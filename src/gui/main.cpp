@@ -1,5 +1,5 @@
 // The program's entry point. A recording named on the command line with a conversion switch
-// (/p, /b, /x or /c) is converted without any window; otherwise the main window opens.
+// (/p, /b, /x, /c or /z) is converted without any window; otherwise the main window opens.
 #include <QApplication>
 #include <QPainter>
 #include <QPixmap>
@@ -13,6 +13,7 @@
 
 #include "app/cli.h"
 #include "app/engine.h"
+#include "app/locations.h"
 #include "gui/main_window.h"
 #include "gui/qt_operator.h"
 #include "platform/termination_signals.h"
@@ -21,10 +22,13 @@ namespace {
 
 void PrintHelp() {
     std::puts(
-        "Usage: vornax_qi [options] [RECORDING.VQS ... [/p|/b|/x|/c]]\n"
+        "Usage: vornax_qi [options] [RECORDING.VQS ... [/p|/b|/x|/c|/z]]\n"
         "\n"
         "Operates a multibeam imaging and profiling sonar head over Ethernet.\n"
-        "Settings are read from and written to Vornax_Qi.INI in the current directory.\n"
+        "Settings are read from and written to Vornax_Qi.INI in the current directory, and\n"
+        "recordings are made there. Started with --desktop (as the desktop menu does), the\n"
+        "settings live in $XDG_CONFIG_HOME/vornax-qi (~/.config/vornax-qi) and recordings in\n"
+        "the Vornax_Qi folder of the documents directory (~/Documents/Vornax_Qi).\n"
         "\n"
         "Options:\n"
         "  --simulate        run live against a built-in simulated sonar head on loopback;\n"
@@ -32,6 +36,7 @@ void PrintHelp() {
         "  --no-pacing       with --simulate: the simulated head answers as fast as it can\n"
         "  --gps DEVICE      read GPS sentences from this serial device (e.g. a pseudo-terminal)\n"
         "  --sv DEVICE       read the sound-velocity probe from this serial device\n"
+        "  --desktop         settings and recordings in the per-user directories\n"
         "  -j, --jobs N      conversions: form the beams of each ping on N threads (default: one\n"
         "                    per processor core); the outputs are the same for any N\n"
         "  --read-only-settings\n"
@@ -47,6 +52,7 @@ void PrintHelp() {
         "  vornax_qi survey.vqs /b   beam file survey.Q4B\n"
         "  vornax_qi survey.vqs /x   XTF file survey_sss.XTF and point file survey.Q4P\n"
         "  vornax_qi survey.vqs /c   CSV file survey.csv (one line per profile point)\n"
+        "  vornax_qi survey.vqs /z   soundings survey.xyz (easting northing depth)\n"
         "  vornax_qi a.vqs b.vqs /p  a.Q4P and b.Q4P, one after the other\n"
         "Exit status: 0 on success, 1 with a one-line reason on stderr for every recording that\n"
         "could not be converted (the others are converted all the same), 2 for an unknown\n"
@@ -98,6 +104,14 @@ int main(int argc, char** argv) {
         std::printf("vornax_qi %s\n", vq::ProgramVersion());
         return 0;
     }
+    vq::ProgramLocations where;
+    if (cl.desktop) {
+        where = vq::ResolveLocations(vq::LocationInputsFromEnvironment(true));
+        std::error_code ec;
+        std::filesystem::create_directories(where.settings_dir, ec);
+        std::filesystem::create_directories(where.recording_dir, ec);
+        cl.options.settings_dir = where.settings_dir;
+    }
     if (cl.options.command_line_switch != 0) return vq::RunConversions(cl, &end_signals);
 
     QApplication app(argc, argv);
@@ -105,6 +119,11 @@ int main(int argc, char** argv) {
     splash.show();
     QApplication::processEvents();
     vq::gui::QtOperator op;
+    if (cl.desktop) {
+        // File dialogs and automatic recording names start in the recordings folder.
+        std::error_code ec;
+        std::filesystem::current_path(where.recording_dir, ec);
+    }
     cl.options.working_dir = std::filesystem::current_path();
     vq::Engine engine(cl.options, op);
     vq::gui::MainWindow window(engine, op);

@@ -182,8 +182,9 @@ void PingOutputs::WriteXtfAndCsv(PingPipeline& p, const PingTimeStamp& ts) {
             p.lines().sidescan_line(), static_cast<std::size_t>(p.lines().sidescan_length()));
         rec_.WriteOutput(OutputKind::Xtf, xtf_.BuildPing(x, line));
     }
-    if (rec_.OutputOpen(OutputKind::Csv) && st.s.ProfilePointDetection == 1) {
-        rec_.WriteOutput(OutputKind::Csv, csv_.FormatPing(MakePointInputs(p, ts)));
+    if (SoundingFiles::Wanted(rec_) && st.s.ProfilePointDetection == 1) {
+        const PointRecordInputs in = MakePointInputs(p, ts);
+        soundings_.WritePing(rec_, in, MountingFrom(st.s, in.h), op_);
     }
 }
 
@@ -233,6 +234,8 @@ void PingOutputs::OnPingProcessed(PingPipeline& p, const std::uint8_t* ping, std
         nav_.course_deg = played_->course_deg;
         nav_.heading_valid = played_->heading_valid;
         nav_.heading_deg = played_->heading_deg;
+        nav_.pitch_deg = played_->pitch_deg;
+        nav_.roll_deg = played_->roll_deg;
     } else if (nav_state_) {
         nav_ = RecordNavFrom(nav_state_->snapshot(), 0.0f, 0.0f, 0.0f);
     }

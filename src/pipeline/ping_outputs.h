@@ -1,4 +1,4 @@
-// The output steps of every processed ping: point, beam, XTF and CSV records to their files,
+// The output steps of every processed ping: point, beam, XTF, CSV and XYZ records to their files,
 // point and beam datagrams (or the keep-alive) to the network, and the live recording. Runs
 // on the ping thread, which alone opens, writes and closes the files (the engine posts the
 // operator's commands to it); other threads read the recording state from
@@ -12,9 +12,9 @@
 #include "net/control.h"
 #include "net/udp_output.h"
 #include "pipeline/pipeline.h"
-#include "recording/csv_writer.h"
 #include "recording/point_record.h"
 #include "recording/recording_control.h"
+#include "recording/sounding_files.h"
 #include "recording/time_stamp.h"
 #include "recording/vqs_format.h"
 #include "recording/xtf_writer.h"
@@ -51,7 +51,7 @@ class PingOutputs final : public PipelineOutputs {
     // once before pings run.
     RecordingFrames& Frames() { return frames_; }
     void StartXtf() { xtf_.StartFile(); }
-    void StartCsv() { csv_.StartFile(); }
+    void StartSoundings() { soundings_.Start(); }
     std::uint64_t records_written() const { return records_written_; }
 
     void OnPingProcessed(PingPipeline& p, const std::uint8_t* ping, std::size_t length,
@@ -75,7 +75,7 @@ class PingOutputs final : public PipelineOutputs {
     PointRecordBuilder point_;
     BeamRecordBuilder beam_;
     XtfBuilder xtf_;
-    CsvWriter csv_;
+    SoundingFiles soundings_;
     UdpOutput* udp_ = nullptr;
     ControlState* control_ = nullptr;
     const NavState* nav_state_ = nullptr;

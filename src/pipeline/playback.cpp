@@ -45,7 +45,7 @@ bool PlaybackDriver::OpenForConversion(const std::filesystem::path& path,
         next_.set_process_first_record(true);
     for (const ConversionOutput& o : outputs) {
         if (o.kind == OutputKind::Xtf) outputs_.StartXtf();
-        if (o.kind == OutputKind::Csv) outputs_.StartCsv();
+        if (o.kind == OutputKind::Csv || o.kind == OutputKind::Xyz) outputs_.StartSoundings();
     }
     return true;
 }
@@ -128,9 +128,7 @@ void PlaybackDriver::ApplyRecordedValues() {
 }
 
 void PlaybackDriver::CloseOutputs() {
-    for (OutputKind k : {OutputKind::Point, OutputKind::Beam, OutputKind::Xtf, OutputKind::Csv}) {
-        outputs_.Recording().CloseOutput(k);
-    }
+    for (OutputKind k : kOutputKinds) outputs_.Recording().CloseOutput(k);
 }
 
 void PlaybackDriver::EndOfFile() {

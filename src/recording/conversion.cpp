@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <fstream>
 
-#include "recording/csv_writer.h"
 #include "recording/file_dialogs.h"
 #include "recording/file_names.h"
+#include "recording/sounding_files.h"
 #include "recording/xtf_writer.h"
 
 namespace vq {
@@ -20,6 +20,8 @@ std::string ConversionOutputName(std::string_view recording, ConversionTarget ta
             return ReplaceTail(recording, 4, "_sss.XTF");
         case ConversionTarget::Csv:
             return ReplaceTail(recording, 3, "csv");
+        case ConversionTarget::Xyz:
+            return ReplaceTail(recording, 3, "xyz");
     }
     return std::string(recording);
 }
@@ -34,6 +36,8 @@ const char* ConversionDialogTitle(ConversionTarget target) {
             return kConvertXtfTitle;
         case ConversionTarget::Csv:
             return "Convert .VQS Sonar File(s) To .CSV Format";
+        case ConversionTarget::Xyz:
+            return "Convert .VQS Sonar File(s) To .XYZ Soundings";
     }
     return "";
 }
@@ -140,6 +144,10 @@ std::optional<CommandLineRequest> ParseCommandLine(std::string_view text) {
             case 'C':
                 r.csv = true;
                 break;
+            case 'z':
+            case 'Z':
+                r.xyz = true;
+                break;
             default:
                 break;  // an unknown letter converts nothing but still opens the file
         }
@@ -173,6 +181,8 @@ std::vector<ConversionOutput> CommandLineOutputs(const CommandLineRequest& r) {
         out.push_back({OutputKind::Xtf, ConversionOutputName(r.file, ConversionTarget::Xtf)});
     if (r.csv)
         out.push_back({OutputKind::Csv, ConversionOutputName(r.file, ConversionTarget::Csv)});
+    if (r.xyz)
+        out.push_back({OutputKind::Xyz, ConversionOutputName(r.file, ConversionTarget::Xyz)});
     return out;
 }
 
@@ -184,16 +194,16 @@ std::vector<ConversionOutput> TargetOutputs(std::string_view recording, Conversi
 bool OpenForConversion(VqsPlaybackFile& file, RecordingControl& control,
                        const std::filesystem::path& path,
                        const std::vector<ConversionOutput>& outputs, Operator& op, XtfBuilder* xtf,
-                       CsvWriter* csv) {
+                       SoundingFiles* soundings) {
     std::filesystem::path p = ResolveCaseInsensitive(path);
     if (OpenForPlayback(file, p, op, VqsOpenCheck::MagicOnly) != VqsOpenStatus::Ok) return false;
     file.set_process_first_record(true);  // a conversion drops no ping
-    for (OutputKind k : {OutputKind::Point, OutputKind::Beam, OutputKind::Xtf, OutputKind::Csv})
-        control.CloseOutput(k);
+    for (OutputKind k : kOutputKinds) control.CloseOutput(k);
     for (const ConversionOutput& o : outputs) {
         if (!control.OpenOutput(o.kind, o.path)) continue;
         if (o.kind == OutputKind::Xtf && xtf) xtf->StartFile();
-        if (o.kind == OutputKind::Csv && csv) csv->StartFile();
+        const bool sounding_file = o.kind == OutputKind::Csv || o.kind == OutputKind::Xyz;
+        if (sounding_file && soundings) soundings->Start();
     }
     return true;
 }

@@ -1,5 +1,5 @@
-// Converting recordings to point, beam, XTF and CSV files: output names, the forced settings,
-// the batch of files chosen in the dialog, and the command line "file /p|/b|/x|/c".
+// Converting recordings to point, beam, XTF, CSV and XYZ files: output names, the forced settings,
+// the batch of files chosen in the dialog, and the command line "file /p|/b|/x|/c|/z".
 #pragma once
 
 #include <cstddef>
@@ -15,11 +15,11 @@
 
 namespace vq {
 
-enum class ConversionTarget { Point = 0, Beam = 1, Xtf = 2, Csv = 3 };
+enum class ConversionTarget { Point = 0, Beam = 1, Xtf = 2, Csv = 3, Xyz = 4 };
 
 inline constexpr std::size_t kMaxBatchFiles = 1000;
 
-// survey.VQS -> survey.Q4P, survey.Q4B, survey_sss.XTF, survey.csv.
+// survey.VQS -> survey.Q4P, survey.Q4B, survey_sss.XTF, survey.csv, survey.xyz.
 std::string ConversionOutputName(std::string_view recording, ConversionTarget target);
 // The title of the conversion's file dialog, also the title of "Conversion Complete!".
 const char* ConversionDialogTitle(ConversionTarget target);
@@ -59,7 +59,7 @@ class BatchConversion {
 
 struct CommandLineRequest {
     std::string file;  // the recording named (".vqs" appended when it had no extension)
-    bool point = false, beam = false, xtf = false, csv = false;
+    bool point = false, beam = false, xtf = false, csv = false, xyz = false;
 };
 // The text after the program name. An option is "/" and one letter, separated from the name
 // by a space (a "/" inside a path is part of the name). Nothing for an empty or too long text.
@@ -79,7 +79,7 @@ std::vector<ConversionOutput> CommandLineOutputs(const CommandLineRequest& reque
 std::vector<ConversionOutput> TargetOutputs(std::string_view recording, ConversionTarget target);
 
 class XtfBuilder;
-class CsvWriter;
+class SoundingFiles;
 
 // Opens a recording for conversion: the extension and magic checks with their messages,
 // playback opening (every record is handed on, the first one too), closing of open outputs,
@@ -88,6 +88,6 @@ class CsvWriter;
 bool OpenForConversion(VqsPlaybackFile& file, RecordingControl& control,
                        const std::filesystem::path& path,
                        const std::vector<ConversionOutput>& outputs, Operator& op,
-                       XtfBuilder* xtf = nullptr, CsvWriter* csv = nullptr);
+                       XtfBuilder* xtf = nullptr, SoundingFiles* soundings = nullptr);
 
 }  // namespace vq

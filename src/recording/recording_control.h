@@ -1,6 +1,6 @@
 // Opens and closes the program's output files: the live sonar recording (named by dialog or
 // automatically, split into numbered files at the size limit), the copy of a file being
-// played back, and the point, beam, XTF and CSV outputs. Keeps their byte counts, the window
+// played back, and the point, beam, XTF, CSV and XYZ outputs. Keeps their byte counts, the window
 // title and the status line texts, and consults the disk-space check before every open and
 // write.
 #pragma once
@@ -9,6 +9,7 @@
 #include <atomic>
 #include <cstdint>
 #include <filesystem>
+#include <iterator>
 #include <mutex>
 #include <span>
 #include <string>
@@ -30,7 +31,12 @@ struct RecordingOptions {
     std::filesystem::path startup_dir;  // where Date-Time names live (empty = ".")
 };
 
-enum class OutputKind { Point = 0, Beam = 1, Xtf = 2, Csv = 3 };
+// XyzSonar: the soundings without a GPS fix, opened beside the .xyz file when the first comes.
+enum class OutputKind { Point = 0, Beam = 1, Xtf = 2, Csv = 3, Xyz = 4, XyzSonar = 5 };
+inline constexpr OutputKind kOutputKinds[] = {OutputKind::Point, OutputKind::Beam,
+                                              OutputKind::Xtf,   OutputKind::Csv,
+                                              OutputKind::Xyz,   OutputKind::XyzSonar};
+inline constexpr std::size_t kOutputKindCount = std::size(kOutputKinds);
 
 inline constexpr const char* kRecordStartMenuText = "&Record Start...\t  Ctrl+S";
 inline constexpr const char* kRecordStopMenuText = "&Record Stop...\t  Ctrl+E";
@@ -48,8 +54,8 @@ struct RecordingSnapshot {
     std::string copy_path;
     std::int64_t recording_bytes = 0;
     std::int64_t copy_bytes = 0;
-    std::array<std::string, 4> output_paths;  // by OutputKind; "" when closed
-    std::array<std::int64_t, 4> output_bytes{};
+    std::array<std::string, kOutputKindCount> output_paths;  // by OutputKind; "" when closed
+    std::array<std::int64_t, kOutputKindCount> output_bytes{};
     // A write was refused for want of disk space since an output file was last opened.
     bool disk_full = false;
     bool output_open(OutputKind k) const {
@@ -111,7 +117,7 @@ class RecordingControl {
         return copying() ? kCopyStopMenuText : kCopyStartMenuText;
     }
 
-    // --- point, beam, XTF and CSV outputs ---
+    // --- point, beam, XTF, CSV and XYZ outputs ---
     bool OpenOutput(OutputKind kind, const std::filesystem::path& path);  // replaces a file
     void CloseOutput(OutputKind kind);
     bool OutputOpen(OutputKind kind) const { return Out(kind).is_open(); }
@@ -152,11 +158,11 @@ class RecordingControl {
     std::uint64_t size_unit_ = 1024000;
     OutputFile rec_;
     OutputFile copy_;
-    std::array<OutputFile, 4> outputs_;
-    std::array<std::int64_t, 4> output_kb_shown_{};
+    std::array<OutputFile, kOutputKindCount> outputs_;
+    std::array<std::int64_t, kOutputKindCount> output_kb_shown_{};
     // Worked out when a file opens, so that writing a record allocates nothing.
     std::filesystem::path rec_dir_, copy_dir_;
-    std::array<std::filesystem::path, 4> output_dirs_;
+    std::array<std::filesystem::path, kOutputKindCount> output_dirs_;
     std::string rec_display_, copy_display_;
     std::string title_;
     VqsRecordBuilder builder_;
@@ -175,7 +181,7 @@ class RecordingControl {
     mutable std::mutex published_m_;
     RecordingSnapshot published_;
     std::atomic<std::int64_t> rec_bytes_{0}, copy_bytes_{0};
-    std::array<std::atomic<std::int64_t>, 4> output_bytes_{};
+    std::array<std::atomic<std::int64_t>, kOutputKindCount> output_bytes_{};
 };
 
 // The status line of an open point or beam file, shortened when wider than max_width:

@@ -171,6 +171,10 @@ void RestoreRecordedValues(const std::uint8_t* h, RecordedValues& v, int measure
     }
     v.heading_valid = (h[65] & 0x08) != 0;
     if (v.heading_valid) v.heading_deg = GetF32Le(h + 418);
+    // Attitude where the recording carries one (0 otherwise); implausible values read as 0.
+    const float pitch = GetF32Le(h + 422), roll = GetF32Le(h + 426);
+    v.pitch_deg = pitch >= -90.0f && pitch <= 90.0f ? pitch : 0.0f;
+    v.roll_deg = roll >= -180.0f && roll <= 180.0f ? roll : 0.0f;
     v.sonar_x_offset_m = GetF32Le(h + 434);
     v.sonar_y_offset_m = GetF32Le(h + 438);
     v.sonar_depth_m = GetF32Le(h + 442);

@@ -128,6 +128,7 @@ struct RecordedValues {
     float speed_kn = 0.0f, course_deg = 0.0f;
     bool heading_valid = false;
     float heading_deg = 0.0f;
+    float pitch_deg = 0.0f, roll_deg = 0.0f;
 };
 
 // Restores the values of a 2048-byte header into v, keeping the current value wherever the

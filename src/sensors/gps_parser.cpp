@@ -1,7 +1,7 @@
 #include "sensors/gps_parser.h"
 
+#include "core/utm.h"
 #include "sensors/nmea_fields.h"
-#include "sensors/utm.h"
 
 namespace vq {
 

@@ -36,6 +36,7 @@ bool ClipCapture::Start(const std::filesystem::path& path, std::string* error,
         std::lock_guard lock(mutex_);
         stop_ = false;
         finished_ = false;
+        reported_ = false;
         result_ = ClipResult{};
         result_.path = path;
     }
@@ -90,11 +91,17 @@ void ClipCapture::Run(int frames_per_second, int frames) {
     }
     wake_.notify_all();
     if (on_done_) on_done_(r);
+    {
+        std::lock_guard lock(mutex_);
+        reported_ = true;
+    }
+    wake_.notify_all();
 }
 
 ClipResult ClipCapture::Wait() {
+    // The result counts once the done callback has been told too.
     std::unique_lock lock(mutex_);
-    wake_.wait(lock, [this] { return finished_; });
+    wake_.wait(lock, [this] { return finished_ && reported_; });
     return result_;
 }
 

@@ -58,6 +58,7 @@ class ClipCapture {
     std::condition_variable wake_;
     bool stop_ = false;     // guarded by mutex_
     bool finished_ = true;  // guarded by mutex_
+    bool reported_ = true;  // the done callback has returned; guarded by mutex_
     ClipResult result_;     // guarded by mutex_
 };
 

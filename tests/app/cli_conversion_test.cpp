@@ -6,15 +6,20 @@
 #include <algorithm>
 #include <cctype>
 #include <chrono>
+#include <cmath>
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
+#include <sstream>
 #include <string>
 #include <thread>
 
 #include "app/engine.h"
 #include "app/menu_table.h"
+#include "core/utm.h"
 #include "support/recording_operator.h"
+#include "support/sim_recording.h"
 #include "support/temp_dir.h"
 
 namespace vq {
@@ -48,33 +53,7 @@ struct RunResult {
 class CliConversion : public ::testing::Test {
   protected:
     // One live recording of the simulated head, shared by every case of this suite.
-    static void SetUpTestSuite() {
-        TempDir dir;
-        dir.WriteLoopbackIni("AutoFilename=1\r\n");
-        test::RecordingOperator op;
-        EngineOptions o;
-        o.working_dir = dir.path();
-        o.simulate = true;
-        o.sim_pacing = false;
-        o.link_initial_delay_ms = 0;
-        Engine e(o, op);
-        e.Start();
-        auto wait = [&](std::uint64_t n) {
-            const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(120);
-            while (e.stats().pings_processed < n && std::chrono::steady_clock::now() < limit) {
-                std::this_thread::sleep_for(std::chrono::milliseconds(5));
-            }
-        };
-        wait(2);
-        e.Command(menu::kRecord);
-        wait(e.stats().pings_processed + 8);
-        e.Command(menu::kRecord);
-        e.Shutdown();
-        for (const auto& f : fs::directory_iterator(dir.path())) {
-            if (f.path().extension() == ".VQS")
-                recording_ = new std::string(test::ReadFile(f.path()));
-        }
-    }
+    static void SetUpTestSuite() { recording_ = new std::string(test::RecordSimulatedPings(8)); }
     static void TearDownTestSuite() {
         delete recording_;
         recording_ = nullptr;
@@ -91,13 +70,13 @@ class CliConversion : public ::testing::Test {
         test::WriteFile(dir_ / "survey.vqs", *recording_);
     }
 
-    // Runs the program with args; with a time limit, a program still running after that many
-    // seconds is killed (status 124).
-    RunResult Run(const std::string& args, int limit_s = 0) const {
+    // Runs the program with args (and environment assignments before it); with a time limit,
+    // a program still running after that many seconds is killed (status 124).
+    RunResult Run(const std::string& args, int limit_s = 0, const std::string& env = "") const {
         RunResult r;
 #ifdef VQ_PROGRAM
         const std::string limit = limit_s > 0 ? "timeout " + std::to_string(limit_s) + " " : "";
-        const std::string cmd = "cd '" + dir_.path().string() + "' && " + limit +
+        const std::string cmd = "cd '" + dir_.path().string() + "' && " + env + limit +
                                 "'" VQ_PROGRAM "' " + args + " >stdout.txt 2>stderr.txt";
         const int rc = std::system(cmd.c_str());
         r.status = WIFEXITED(rc) ? WEXITSTATUS(rc) : -1;
@@ -106,6 +85,7 @@ class CliConversion : public ::testing::Test {
 #else
         (void)args;
         (void)limit_s;
+        (void)env;
 #endif
         return r;
     }
@@ -204,11 +184,98 @@ TEST_F(CliConversion, PointAndCsvSwitches) {
     EXPECT_GT(std::count(csv.begin(), csv.end(), '\n'), static_cast<std::ptrdiff_t>(records_));
 }
 
+// The recording with every ping at a GPS fix: the vessel at 43.65 N 70.39 W heading north
+// (flags at header byte 65, latitude and longitude as doubles at 394 and 402, heading at 418).
+std::string WithFix(std::string file, double lat, double lon) {
+    std::size_t pos = 0;
+    while (pos + 3072 <= file.size() && file.compare(pos, 3, "VQS") == 0) {
+        file[pos + 65] = static_cast<char>(file[pos + 65] | 0x09);
+        std::memcpy(&file[pos + 394], &lat, 8);
+        std::memcpy(&file[pos + 402], &lon, 8);
+        const float heading = 0.0f;
+        std::memcpy(&file[pos + 418], &heading, 4);
+        pos += U32(file, pos + 4);
+    }
+    return file;
+}
+
+TEST_F(CliConversion, SoundingsOnTheMapFromARecordingWithAFix) {
+    test::WriteFile(dir_ / "fixed.vqs", WithFix(*recording_, 43.6536, -70.3909));
+    // The antenna 10 m ahead of the reference point: every sounding 10 m south of the fix.
+    dir_.WriteLoopbackIni("GPSYOffsetMeters=10\r\n");
+    RunResult r = Run("fixed.vqs /z");
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.err, "");
+    EXPECT_FALSE(fs::exists(dir_ / "fixed_sonar.xyz"));
+    const std::string xyz = test::ReadFile(dir_ / "fixed.xyz");
+    const auto lines = std::count(xyz.begin(), xyz.end(), '\n');
+    ASSERT_GT(lines, static_cast<std::ptrdiff_t>(records_));
+    const UtmPosition fix = ToUtmInZone(43.6536, -70.3909, 19);
+    std::istringstream ss(xyz);
+    double e = 0, n = 0, d = 0, max_depth = 0;
+    int count = 0;
+    while (ss >> e >> n >> d) {
+        ++count;
+        // The simulated seabed lies about 20 m down, within the 50 m range.
+        EXPECT_LT(std::fabs(n - (fix.northing - 10.0)), 1.0) << e << " " << n << " " << d;
+        EXPECT_LT(std::fabs(e - fix.easting), 60.0) << e << " " << n << " " << d;
+        max_depth = std::max(max_depth, d);
+    }
+    EXPECT_EQ(count, lines);
+    EXPECT_GT(max_depth, 10.0);
+    EXPECT_LT(max_depth, 50.0);
+
+    r = Run("fixed.vqs /c");
+    ASSERT_EQ(r.status, 0) << r.err;
+    const std::string csv = test::ReadFile(dir_ / "fixed.csv");
+    EXPECT_EQ(std::count(csv.begin(), csv.end(), '\n'), lines + 1);
+    EXPECT_NE(csv.find(",19N,"), std::string::npos);
+}
+
+TEST_F(CliConversion, SoundingsWithoutAFixAreRelativeToTheSonarAndSaidOnce) {
+    const RunResult r = Run("survey.vqs /z");
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
+    EXPECT_NE(r.err.find("has no GPS fix"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("survey_sonar.xyz"), std::string::npos) << r.err;
+    EXPECT_EQ(test::ReadFile(dir_ / "survey.xyz"), "");
+    const std::string sonar = test::ReadFile(dir_ / "survey_sonar.xyz");
+    EXPECT_GT(std::count(sonar.begin(), sonar.end(), '\n'), static_cast<std::ptrdiff_t>(records_));
+    EXPECT_NE(r.out.find("survey.xyz"), std::string::npos) << r.out;
+}
+
+TEST_F(CliConversion, FromTheDesktopTheSettingsLiveInTheUsersConfiguration) {
+    RunResult r = Run("--version");
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out.rfind("vornax_qi ", 0), 0u) << r.out;
+    // The survey directory's own settings file stays as it is.
+    const std::string survey_ini = test::ReadFile(dir_ / "Vornax_Qi.INI");
+    const fs::path config = dir_ / "config" / "vornax-qi";
+    fs::create_directories(config);
+    test::WriteFile(fs::path(config) / "Vornax_Qi.INI",
+                    "[Settings]\r\nIPAddress_Sonar1=127.0.0.1\r\nIPAddress_Output1=127.0.0.1\r\n"
+                    "GPSYOffsetMeters=-7.5\r\n");
+    test::WriteFile(dir_ / "fixed.vqs", WithFix(*recording_, 43.6536, -70.3909));
+    r = Run("--desktop fixed.vqs /z", 0,
+            "HOME='" + dir_.path().string() + "' XDG_CONFIG_HOME='" + (dir_ / "config").string() +
+                "' ");
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(test::ReadFile(dir_ / "Vornax_Qi.INI"), survey_ini);
+    const std::string ini = test::ReadFile(config / "Vornax_Qi.INI");
+    EXPECT_NE(ini.find("GPSYOffsetMeters=-7.500"), std::string::npos) << ini;
+    EXPECT_TRUE(fs::is_directory(dir_ / "Documents" / "Vornax_Qi"));
+    // The antenna 7.5 m behind the reference point: soundings 7.5 m north of the fix.
+    std::istringstream ss(test::ReadFile(dir_ / "fixed.xyz"));
+    double e = 0, n = 0, d = 0;
+    ASSERT_TRUE(ss >> e >> n >> d);
+    EXPECT_NEAR(n, ToUtmInZone(43.6536, -70.3909, 19).northing + 7.5, 1.0);
+}
+
 // An unknown switch or option ends the program at once with one line on stderr and status 2,
 // without a window and without touching the recording; a slow program fails, never hangs.
 TEST_F(CliConversion, UnknownSwitchOrOptionEndsWithStatusTwo) {
     for (const char* args :
-         {"survey.vqs /z", "survey.vqs /Z", "survey /pq", "survey.vqs /p /b", "survey.vqs /p extra",
+         {"survey.vqs /q", "survey.vqs /Q", "survey /pq", "survey.vqs /p /b", "survey.vqs /p extra",
           "survey.vqs -z", "--frobnicate survey.vqs /p", "survey.vqs /p --gps"}) {
         SCOPED_TRACE(args);
         const RunResult r = Run(std::string("--simulate ") + args, 60);
@@ -218,8 +285,8 @@ TEST_F(CliConversion, UnknownSwitchOrOptionEndsWithStatusTwo) {
         EXPECT_FALSE(fs::exists(dir_ / "survey.Q4P"));
         EXPECT_FALSE(fs::exists(dir_ / "survey.Q4B"));
     }
-    const RunResult z = Run("survey.vqs /z", 60);
-    EXPECT_NE(z.err.find("/z"), std::string::npos) << z.err;
+    const RunResult q = Run("survey.vqs /q", 60);
+    EXPECT_NE(q.err.find("/q"), std::string::npos) << q.err;
     EXPECT_EQ(test::ReadFile(dir_ / "survey.vqs"), *recording_);
     // A path with slashes is a name, not a switch.
     fs::create_directory(dir_ / "sub");

@@ -205,25 +205,38 @@ TEST_F(SignalsTest, AnInterruptedConversionRemovesItsOutputAndFails) {
     test::TempDir rec_dir;
     const std::string recording = LongRecording(rec_dir.path());
     ASSERT_FALSE(recording.empty());
-    for (int sig : {SIGTERM, SIGINT, SIGHUP}) {
-        SCOPED_TRACE(strsignal(sig));
+    // The soundings of a recording without a GPS fix go to a file opened with the first of
+    // them, which is removed as well.
+    struct Case {
+        int sig;
+        const char* option;
+        const char* first_output;
+        std::vector<const char*> outputs;
+    };
+    const Case cases[] = {
+        {SIGTERM, "/x", "survey.Q4P", {"survey.Q4P", "survey_sss.XTF"}},
+        {SIGINT, "/x", "survey.Q4P", {"survey.Q4P", "survey_sss.XTF"}},
+        {SIGHUP, "/x", "survey.Q4P", {"survey.Q4P", "survey_sss.XTF"}},
+        {SIGTERM, "/z", "survey_sonar.xyz", {"survey.xyz", "survey_sonar.xyz"}},
+    };
+    for (const Case& c : cases) {
+        const int sig = c.sig;
+        SCOPED_TRACE(std::string(strsignal(sig)) + " " + c.option);
         test::TempDir dir;
         dir.WriteLoopbackIni();
         test::WriteFile(dir / "survey.vqs", recording);
-        Child program(dir.path(), {"survey.vqs", "/x"});
+        Child program(dir.path(), {"survey.vqs", c.option});
         // Interrupted once the conversion has begun writing.
-        ASSERT_TRUE(WaitFor([&] {
-            return !program.Running() ||
-                   (fs::exists(dir / "survey.Q4P") && fs::file_size(dir / "survey.Q4P") > 0);
-        }));
+        const fs::path first = dir / c.first_output;
+        ASSERT_TRUE(WaitFor(
+            [&] { return !program.Running() || (fs::exists(first) && fs::file_size(first) > 0); }));
         ASSERT_TRUE(program.Running()) << "the conversion ended before the signal";
         ::kill(program.pid, sig);
         ASSERT_TRUE(program.Wait(60));
         ASSERT_TRUE(WIFEXITED(program.status));
         EXPECT_EQ(WEXITSTATUS(program.status), 128 + sig);
         // No incomplete output is left that could pass for a whole conversion.
-        EXPECT_FALSE(fs::exists(dir / "survey.Q4P"));
-        EXPECT_FALSE(fs::exists(dir / "survey_sss.XTF"));
+        for (const char* f : c.outputs) EXPECT_FALSE(fs::exists(dir / f)) << f;
         const std::string err = test::ReadFile(dir / "stderr.txt");
         EXPECT_NE(err.find("interrupted"), std::string::npos) << err;
         EXPECT_EQ(test::ReadFile(dir / "survey.vqs").size(), recording.size());

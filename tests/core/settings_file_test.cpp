@@ -193,6 +193,8 @@ TEST(SettingsFile, RoundTripKeepsEveryValueAndIsStable) {
     st.s.ProfilePointFilter_g_bgd_lev = 0.55f, st.s.ProfilePointFilter_g_ol_fil_val = 500;
     st.s.AltitudeWindowX = -40, st.s.FIRFilter = 11, st.s.RangeBin = 499;
     st.s.ComPortGPSDevice = "/dev/pts/7", st.s.ComPortSVDevice = "/dev/ttyUSB1";
+    st.s.SonarLatencySeconds = -0.25f, st.s.GPSXOffsetMeters = 1.25f;
+    st.s.GPSDepthMeters = -3.5f, st.s.GPSHeadingOffset = -44.5f, st.s.GPSLatencySeconds = 5.0f;
     RecordingOperator op;
     ASSERT_TRUE(SaveSettingsFile(dir.path(), st, op));
     const std::string first = ReadFile(dir / "Vornax_Qi.INI");
@@ -217,6 +219,11 @@ TEST(SettingsFile, RoundTripKeepsEveryValueAndIsStable) {
     EXPECT_EQ(back.s.RangeBin, 499);
     EXPECT_EQ(back.s.ComPortGPSDevice, "/dev/pts/7");
     EXPECT_EQ(back.s.ComPortSVDevice, "/dev/ttyUSB1");
+    EXPECT_FLOAT_EQ(back.s.SonarLatencySeconds, -0.25f);
+    EXPECT_FLOAT_EQ(back.s.GPSXOffsetMeters, 1.25f);
+    EXPECT_FLOAT_EQ(back.s.GPSDepthMeters, -3.5f);
+    EXPECT_FLOAT_EQ(back.s.GPSHeadingOffset, -44.5f);
+    EXPECT_FLOAT_EQ(back.s.GPSLatencySeconds, 5.0f);
 
     ASSERT_TRUE(SaveSettingsFile(dir.path(), back, op));
     EXPECT_EQ(ReadFile(dir / "Vornax_Qi.INI"), first);
@@ -291,6 +298,12 @@ TEST(SettingsFile, FloatRangesIncludeBothLimits) {
     EXPECT_FLOAT_EQ(
         LoadWith(min10 + "ProfileMaxDepthBelowSonar=150.1\r\n").s.ProfileMaxDepthBelowSonar,
         150.0f);
+    // The antenna offsets keep the limits of the offsets dialog.
+    EXPECT_FLOAT_EQ(LoadWith("GPSYOffsetMeters=-100\r\n").s.GPSYOffsetMeters, -100.0f);
+    EXPECT_FLOAT_EQ(LoadWith("GPSYOffsetMeters=-100.5\r\n").s.GPSYOffsetMeters, 0.0f);
+    EXPECT_FLOAT_EQ(LoadWith("GPSRollOffset=45\r\n").s.GPSRollOffset, 45.0f);
+    EXPECT_FLOAT_EQ(LoadWith("GPSRollOffset=46\r\n").s.GPSRollOffset, 0.0f);
+    EXPECT_FLOAT_EQ(LoadWith("SonarLatencySeconds=-5.01\r\n").s.SonarLatencySeconds, 0.0f);
 }
 
 TEST(SettingsFile, MalformedNumbersReadAsZeroThenTheRangeCheck) {

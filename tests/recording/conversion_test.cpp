@@ -5,11 +5,11 @@
 #include <filesystem>
 
 #include "recording/conversion.h"
-#include "recording/csv_writer.h"
 #include "recording/file_names.h"
 #include "recording/point_record.h"
 #include "recording/recording_control.h"
 #include "recording/recording_test_util.h"
+#include "recording/sounding_files.h"
 #include "recording/vqs_reader.h"
 #include "recording/xtf_writer.h"
 #include "support/recording_operator.h"
@@ -38,6 +38,8 @@ TEST(Conversion, OutputNames) {
     EXPECT_EQ(ConversionOutputName("survey.vqs", ConversionTarget::Beam), "survey.Q4B");
     EXPECT_EQ(ConversionOutputName("/d/survey.VQS", ConversionTarget::Xtf), "/d/survey_sss.XTF");
     EXPECT_EQ(ConversionOutputName("survey.VQS", ConversionTarget::Csv), "survey.csv");
+    EXPECT_EQ(ConversionOutputName("survey.VQS", ConversionTarget::Xyz), "survey.xyz");
+    EXPECT_EQ(ForcedSettingsFor(ConversionTarget::Xyz).ProfilePointDetection, 1);
     EXPECT_EQ(ForcedSettingsFor(ConversionTarget::Beam).DataOutputType, 2);
     EXPECT_EQ(ForcedSettingsFor(ConversionTarget::Xtf).ProfilePointDetection, 1);
     EXPECT_STREQ(ConversionDialogTitle(ConversionTarget::Xtf),
@@ -68,6 +70,12 @@ TEST(Conversion, CommandLineParsing) {
     ASSERT_TRUE(r);
     EXPECT_EQ(r->file, "survey.vqs");
     EXPECT_TRUE(r->csv);
+    r = ParseCommandLine("survey /Z");
+    ASSERT_TRUE(r);
+    outs = CommandLineOutputs(*r);
+    ASSERT_EQ(outs.size(), 1u);
+    EXPECT_EQ(outs[0].kind, OutputKind::Xyz);
+    EXPECT_EQ(outs[0].path, "survey.xyz");
     r = ParseCommandLine("/data/survey.vqs");
     ASSERT_TRUE(r);
     EXPECT_EQ(r->file, "/data/survey.vqs");
@@ -139,13 +147,15 @@ TEST(Conversion, WholeRecordingToPointCsvAndXtfDropsNoPing) {
     RecordingControl rc(op);
     VqsPlaybackFile file;
     XtfBuilder xtf;
-    CsvWriter csv;
+    SoundingFiles soundings;
     auto outputs = TargetOutputs(src.string(), ConversionTarget::Point);
     auto x = TargetOutputs(src.string(), ConversionTarget::Xtf);
     auto c = TargetOutputs(src.string(), ConversionTarget::Csv);
+    auto z = TargetOutputs(src.string(), ConversionTarget::Xyz);
     outputs.insert(outputs.end(), x.begin(), x.end());
     outputs.insert(outputs.end(), c.begin(), c.end());
-    ASSERT_TRUE(OpenForConversion(file, rc, dir / "line7.vqs", outputs, op, &xtf, &csv));
+    outputs.insert(outputs.end(), z.begin(), z.end());
+    ASSERT_TRUE(OpenForConversion(file, rc, dir / "line7.vqs", outputs, op, &xtf, &soundings));
     EXPECT_EQ(fs::file_size(dir / "Line7.Q4P"), 0u);  // replaced
 
     std::vector<std::int32_t> tenths(120, 2500);
@@ -165,19 +175,27 @@ TEST(Conversion, WholeRecordingToPointCsvAndXtfDropsNoPing) {
         in.points = points;
         pb.NewPing();
         rc.WriteOutput(OutputKind::Point, pb.Build(in));
-        rc.WriteOutput(OutputKind::Csv, csv.FormatPing(in));
+        soundings.WritePing(rc, in, {}, op);
         rc.WriteOutput(OutputKind::Xtf, xtf.BuildPing(XtfPingInputs{}, line));
     }
     EXPECT_EQ(processed, 5);
     rc.CloseOutput(OutputKind::Point);
     rc.CloseOutput(OutputKind::Xtf);
-    rc.CloseOutput(OutputKind::Csv);
+    for (OutputKind k : {OutputKind::Csv, OutputKind::Xyz, OutputKind::XyzSonar}) rc.CloseOutput(k);
     EXPECT_EQ(fs::file_size(dir / "Line7.Q4P"), 5u * 496);
     EXPECT_EQ(fs::file_size(dir / "Line7_sss.XTF"), 1024u + 5 * 1384);
     std::string text = test::ReadFile(dir / "Line7.csv");
     EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 1 + 5 * 120);
     EXPECT_EQ(text.rfind("5,08-DEC-2026,01:02:03.004,", 0) == std::string::npos, true);
     EXPECT_NE(text.find("\n5,08-DEC-2026,01:02:03.004,"), std::string::npos);
+    // No fix in this recording: every sounding went to the sonar's file, and the operator was
+    // told once.
+    EXPECT_EQ(fs::file_size(dir / "Line7.xyz"), 0u);
+    text = test::ReadFile(dir / "Line7_sonar.xyz");
+    EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 5 * 120);
+    ASSERT_EQ(op.messages().size(), 1u);
+    EXPECT_EQ(op.messages()[0].title, kSoundingsTitle);
+    EXPECT_NE(op.messages()[0].text.find("Line7_sonar.xyz"), std::string::npos);
 }
 
 TEST(Conversion, OpenForConversionRefusesBadFiles) {

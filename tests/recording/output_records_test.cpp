@@ -3,8 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
 #include <sstream>
 
+#include "core/utm.h"
 #include "recording/csv_writer.h"
 #include "recording/point_record.h"
 #include "recording/recording_test_util.h"
@@ -318,11 +320,22 @@ TEST(Csv, OneLinePerPointAgreeingWithThePointRecord) {
         double angle = -59.875 + 0.25 * i;
         double a = angle * 3.141592653589793 / 180.0;
         char expect[200];
-        std::snprintf(expect, sizeof expect,
-                      "123456,01-MAR-2024,10:20:30.456,%.3f,%.3f,%.3f,%.3f,%u,%.7f,%.7f", angle,
-                      range, range * std::cos(a), range * std::sin(a),
-                      Be16(q4p.data() + 256 + 240 + 2 * i), 57.1234567, -3.5);
-        ASSERT_EQ(line, expect) << i;
+        std::snprintf(
+            expect, sizeof expect, "123456,01-MAR-2024,10:20:30.456,%.3f,%.3f,%.3f,%.3f,%u,", angle,
+            range, range * std::cos(a), range * std::sin(a), Be16(q4p.data() + 256 + 240 + 2 * i));
+        ASSERT_EQ(line.substr(0, std::strlen(expect)), expect) << i;
+        // Then the sounding near the fix (57.12 N, 3.5 W: UTM zone 30 north) and its depth.
+        std::istringstream rest(line.substr(std::strlen(expect)));
+        std::string lat, lon, east, north, zone, depth;
+        for (std::string* f : {&lat, &lon, &east, &north, &zone}) std::getline(rest, *f, ',');
+        std::getline(rest, depth);
+        EXPECT_NEAR(std::stod(lat), 57.1234567, 0.001) << line;
+        EXPECT_NEAR(std::stod(lon), -3.5, 0.002) << line;
+        const UtmPosition fix = ToUtm(57.1234567, -3.5);
+        EXPECT_NEAR(std::stod(east), fix.easting, 60) << line;
+        EXPECT_NEAR(std::stod(north), fix.northing, 60) << line;
+        EXPECT_EQ(zone, "30N");
+        EXPECT_LT(std::fabs(std::stod(depth)), 60.0) << line;
     }
     EXPECT_EQ(lines, 80);
     EXPECT_FALSE(std::getline(ss, line));

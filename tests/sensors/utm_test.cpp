@@ -1,5 +1,5 @@
 // Our UTM conversion against GeographicLib's exact transverse Mercator.
-#include "sensors/utm.h"
+#include "core/utm.h"
 
 #include <gtest/gtest.h>
 #include <GeographicLib/UTMUPS.hpp>

@@ -18,4 +18,9 @@ int UtmZone(double latitude_deg, double longitude_deg);
 // meridian; accurate to well below a metre inside a zone (latitudes -80 .. 84).
 UtmPosition ToUtm(double latitude_deg, double longitude_deg);
 
+// The same projection with the exact WGS-84 constants, onto the grid of a chosen zone: the
+// position of a sounding to the centimetre, also a few degrees beyond the zone's edge, so that
+// the soundings of one line can stay on one grid.
+UtmPosition ToUtmInZone(double latitude_deg, double longitude_deg, int zone);
+
 }  // namespace vq
