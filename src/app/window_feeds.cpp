@@ -2,7 +2,7 @@
 #include "app/window_feeds.h"
 
 #include "core/range_table.h"
-#include "sensors/utm.h"
+#include "core/utm.h"
 
 namespace vq {
 

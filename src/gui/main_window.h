@@ -62,7 +62,6 @@ class MainWindow : public QMainWindow {
     // The "&Video" menu's camera, windows, single frame and clip.
     VideoController* video() const { return video_; }
 
-
   protected:
     void keyPressEvent(QKeyEvent* event) override;
     void keyReleaseEvent(QKeyEvent* event) override;

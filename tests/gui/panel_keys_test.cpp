@@ -187,10 +187,10 @@ TEST(PanelKeysGui, HotHeadBlinksTheTemperatureWarningAndACoolOneClearsIt) {
 // because the menu was first worked out before the recording commands existed).
 TEST(PanelKeysGui, TheLiveMenuCommandsAreEnabled) {
     Rig w;
-    for (int id : {menu::kClearTrack, menu::kRecord, menu::kGrid, menu::kRemoveBackground, menu::kSignalLevel,
-                   menu::kSaveScreen, menu::kSwitches, menu::kSoundVelocity, menu::kDataOutput,
-                   menu::kDiagnostics, menu::kModeProfile, menu::kMeters, menu::kAutoFilenames,
-                   menu::kDateNumber, menu::kDateTime}) {
+    for (int id : {menu::kClearTrack, menu::kRecord, menu::kGrid, menu::kRemoveBackground,
+                   menu::kSignalLevel, menu::kSaveScreen, menu::kSwitches, menu::kSoundVelocity,
+                   menu::kDataOutput, menu::kDiagnostics, menu::kModeProfile, menu::kMeters,
+                   menu::kAutoFilenames, menu::kDateNumber, menu::kDateTime}) {
         QAction* a = w.window->Action(id);
         ASSERT_NE(a, nullptr) << id;
         EXPECT_TRUE(a->isEnabled()) << id;
