@@ -1,5 +1,6 @@
 #include "core/range_table.h"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <limits>
@@ -84,6 +85,31 @@ int RoundFrequencyKhz(double f) {
     if (steps > kMaxSteps) steps = kMaxSteps;
     if (steps < -kMaxSteps) steps = -kMaxSteps;
     return static_cast<int>(steps) * 5;
+}
+
+const char* RangeReadoutName(int index, int units) {
+    // The range names by index and unit; feet name three times the metre number, yards repeat it.
+    static constexpr std::array<std::array<const char*, 3>, kNumRangeIndexes> kRangeNames{{
+        {"1.25 M", "3.75 FT ", "1.25 YDS "},
+        {"2.5 M ", "7.5 FT  ", "2.5 YDS  "},
+        {"5 M   ", "15 FT   ", "5 YDS    "},
+        {"10 M  ", "30 FT   ", "10 YDS   "},
+        {"20 M  ", "60 FT   ", "20 YDS   "},
+        {"30 M  ", "90 FT   ", "30 YDS   "},
+        {"40 M  ", "120 FT  ", "40 YDS   "},
+        {"50 M  ", "150 FT  ", "50 YDS   "},
+        {"60 M  ", "180 FT  ", "60 YDS   "},
+        {"80 M  ", "240 FT  ", "80 YDS   "},
+        {"100 M ", "300 FT  ", "100 YDS  "},
+        {"150 M ", "450 FT  ", "150 YDS  "},
+        {"200 M ", "600 FT  ", "200 YDS  "},
+        {"250 M ", "750 FT  ", "250 YDS  "},
+        {"300 M ", "900 FT  ", "300 YDS  "},
+        {"400 M ", "1200 FT ", "400 YDS  "},
+        {"500 M ", "1500 FT ", "500 YDS  "},
+    }};
+    return kRangeNames[static_cast<std::size_t>(ClampRangeIndex(index))]
+                      [static_cast<std::size_t>(std::clamp(units, 0, 2))];
 }
 
 }  // namespace vq

@@ -17,6 +17,10 @@ int MaxRangeOffsetMeters(int index);
 // Pulse length (µs) and FIR filter index chosen when automatic pulse length is on.
 int AutoPulseLengthUs(int index, bool fine_resolution);
 int AutoFilterIndex(int index, bool fine_resolution);
+// The name of a range in units 0 metres, 1 feet, 2 yards, padded as the range read-out and the
+// "Set Switches" list show it: "1.25 M", "3.75 FT ", "1.25 YDS " ... (feet name three times
+// the metre number, yards repeat it).
+const char* RangeReadoutName(int index, int units);
 // Whole-metre span named by the range read-out: 1, 2, 5, 10, 20 ... 500.
 int WholeMetreSpan(int index);
 // Deepest profile depth in metres allowed by the head's maximum range index: 1.5 .. 500.

@@ -225,25 +225,6 @@ int MeasureLabelTop(int anchor_y, int pointer_y, int text_height) {
 }
 
 std::string RangeLabel(const RangeLabelInputs& in) {
-    static constexpr std::array<std::array<const char*, 3>, kNumRangeIndexes> kNames{{
-        {"1.25 M", "3.75 FT ", "1.25 YDS "},
-        {"2.5 M ", "7.5 FT  ", "2.5 YDS  "},
-        {"5 M   ", "15 FT   ", "5 YDS    "},
-        {"10 M  ", "30 FT   ", "10 YDS   "},
-        {"20 M  ", "60 FT   ", "20 YDS   "},
-        {"30 M  ", "90 FT   ", "30 YDS   "},
-        {"40 M  ", "120 FT  ", "40 YDS   "},
-        {"50 M  ", "150 FT  ", "50 YDS   "},
-        {"60 M  ", "180 FT  ", "60 YDS   "},
-        {"80 M  ", "240 FT  ", "80 YDS   "},
-        {"100 M ", "300 FT  ", "100 YDS  "},
-        {"150 M ", "450 FT  ", "150 YDS  "},
-        {"200 M ", "600 FT  ", "200 YDS  "},
-        {"250 M ", "750 FT  ", "250 YDS  "},
-        {"300 M ", "900 FT  ", "300 YDS  "},
-        {"400 M ", "1200 FT ", "400 YDS  "},
-        {"500 M ", "1500 FT ", "500 YDS  "},
-    }};
     const int i = ClampRangeIndex(in.range_index);
     const int u = std::clamp(in.units, 0, 2);
     const bool half = in.half_range && i == in.min_range_index;
@@ -262,10 +243,10 @@ std::string RangeLabel(const RangeLabelInputs& in) {
         }
         return buf;
     }
-    if (!in.fine_resolution && !half) return kNames[static_cast<std::size_t>(i)][u];
+    if (!in.fine_resolution && !half) return RangeReadoutName(i, u);
     // A fine-resolution head names its own (tenfold shorter) spans, and half-range mode names
     // the half window the picture shows, with the same unit words.
-    const char* name = kNames[static_cast<std::size_t>(i)][u];
+    const char* name = RangeReadoutName(i, u);
     double number = std::strtod(name, nullptr);
     if (in.fine_resolution) number *= 0.1;
     if (half) number *= 0.5;

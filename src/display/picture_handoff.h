@@ -1,13 +1,11 @@
-// Hands finished pictures from the thread that runs the pings to the GUI thread without
-// tearing and without locks: a triple buffer. The producer always has a buffer of its own to
-// draw into, the consumer always reads a complete picture, and the newest one wins.
+// A finished picture with what it was drawn with, as the GUI thread receives it.
 #pragma once
 
 #include <array>
-#include <atomic>
 #include <cstdint>
 #include <vector>
 
+#include "core/latest_handoff.h"
 #include "display/display_params.h"
 #include "display/waterfall.h"
 
@@ -30,32 +28,7 @@ struct PictureFrame {
         std::vector<std::uint8_t>(static_cast<std::size_t>(kWaterfallWidth) * kWaterfallHeight, 0);
 };
 
-class PictureHandOff {
-  public:
-    // Producer side: draw into back(), then publish() it.
-    PictureFrame& Back() { return buffers_[back_]; }
-    void Publish() {
-        const int previous = middle_.exchange(back_ | kFresh, std::memory_order_acq_rel);
-        back_ = previous & kIndexMask;
-    }
-
-    // Consumer side: take the newest published picture if there is one; front() stays valid
-    // until the next take().
-    bool Take() {
-        if ((middle_.load(std::memory_order_acquire) & kFresh) == 0) return false;
-        const int previous = middle_.exchange(front_, std::memory_order_acq_rel);
-        front_ = previous & kIndexMask;
-        return true;
-    }
-    const PictureFrame& front() const { return buffers_[front_]; }
-
-  private:
-    static constexpr int kFresh = 4;
-    static constexpr int kIndexMask = 3;
-    std::array<PictureFrame, 3> buffers_;
-    int back_ = 0;                // owned by the producer
-    int front_ = 1;               // owned by the consumer
-    std::atomic<int> middle_{2};  // shared: index of the middle buffer | kFresh
-};
+// The finished pictures go from the ping thread to the GUI thread, the newest one winning.
+using PictureHandOff = LatestHandOff<PictureFrame>;
 
 }  // namespace vq

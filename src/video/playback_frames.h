@@ -7,8 +7,8 @@
 #include <cstdint>
 #include <span>
 
+#include "core/latest_handoff.h"
 #include "core/window_rect.h"
-#include "video/latest_handoff.h"
 #include "video/video_feed.h"
 
 namespace vq {

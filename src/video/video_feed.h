@@ -10,8 +10,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "core/latest_handoff.h"
 #include "recording/bmp_image.h"
-#include "video/latest_handoff.h"
 
 namespace vq {
 

@@ -18,45 +18,9 @@
 #include "gui/main_window.h"
 #include "gui/qt_operator.h"
 #include "support/temp_dir.h"
+#include "window_rig.h"
 
 namespace vq::gui::test_rig {
-
-// Runs the event loop until pred() holds or ms have passed.
-template <class P>
-bool WaitFor(P pred, int ms) {
-    QElapsedTimer t;
-    t.start();
-    while (!pred()) {
-        if (t.elapsed() > ms) return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-    }
-    return true;
-}
-
-struct LiveWindow {
-    test::TempDir dir;
-    QtOperator op;
-    std::unique_ptr<Engine> engine;
-    std::unique_ptr<MainWindow> window;
-    explicit LiveWindow(const std::string& ini = "", EngineOptions o = {}) {
-        dir.WriteLoopbackIni(ini);
-        op.set_unattended(true);
-        o.working_dir = dir.path();
-        o.simulate = true;
-        o.link_initial_delay_ms = 0;
-        engine = std::make_unique<Engine>(o, op);
-        window = std::make_unique<MainWindow>(*engine, op);
-        engine->Start();
-        window->WatchControlSocket();
-        window->RefreshMenu();
-        window->show();
-    }
-    std::uint64_t processed() const { return engine->stats().pings_processed; }
-    bool Pings(std::uint64_t n) {
-        const auto start = processed();
-        return WaitFor([&] { return processed() >= start + n; }, 20000);
-    }
-};
 
 // Calls fn with the next modal dialog that opens other than `except` (so a dialog opened from
 // inside another one is reached too). fn must close the dialog, or the test would hang: a

@@ -216,7 +216,7 @@ void ChooseByKeys(QComboBox* c, const QString& text) {
 
 TEST(SettingsDialogs, ComPortsTheSamePortTwiceChangesNothingAndAnotherSpeedReopens) {
     test::PtyPair gps, sv;
-    EngineOptions o;
+    EngineOptions o = Simulated();
     o.gps_device = gps.slave_name();
     o.sv_device = sv.slave_name();
     LiveWindow w("", o);
@@ -254,7 +254,7 @@ TEST(SettingsDialogs, APortThatCannotBeOpenedIsReportedByNameAndReason) {
     test::TempDir files;
     const std::filesystem::path plain = files / "not-a-port";
     test::WriteFile(plain, "");
-    EngineOptions o;
+    EngineOptions o = Simulated();
     o.sv_device = sv.slave_name();
     LiveWindow w("ComPortGPSDevice=" + plain.string() + "\r\n", o);
     const std::string expected = "ComPort Setup: The GPS port could not be opened:\n" +

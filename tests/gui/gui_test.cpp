@@ -27,43 +27,13 @@
 #include "recording/vqs_format.h"
 #include "sim/sim_head.h"
 #include "support/temp_dir.h"
+#include "window_rig.h"
 
 namespace vq::gui {
 namespace {
 
-// Runs the event loop until pred() holds or ms have passed.
-template <class P>
-bool WaitFor(P pred, int ms) {
-    QElapsedTimer t;
-    t.start();
-    while (!pred()) {
-        if (t.elapsed() > ms) return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-    }
-    return true;
-}
-
-struct LiveWindow {
-    test::TempDir dir;
-    QtOperator op;
-    std::unique_ptr<Engine> engine;
-    std::unique_ptr<MainWindow> window;
-    explicit LiveWindow(const std::string& ini = "") {
-        dir.WriteLoopbackIni(ini);
-        op.set_unattended(true);
-        EngineOptions o;
-        o.working_dir = dir.path();
-        o.simulate = true;
-        o.link_initial_delay_ms = 0;
-        engine = std::make_unique<Engine>(o, op);
-        window = std::make_unique<MainWindow>(*engine, op);
-        engine->Start();
-        window->WatchControlSocket();
-        window->RefreshMenu();
-        window->show();
-    }
-    std::uint64_t processed() const { return engine->stats().pings_processed; }
-};
+using test_rig::LiveWindow;
+using test_rig::WaitFor;
 
 int CountNonZero(const QImage& img, int x0, int y0, int x1, int y1) {
     int n = 0;

@@ -21,6 +21,7 @@
 #include "support/run_tool.h"
 #include "support/temp_dir.h"
 #include "video/synthetic_camera.h"
+#include "window_rig.h"
 
 namespace vq::gui {
 namespace {
@@ -29,33 +30,12 @@ namespace fs = std::filesystem;
 
 template <class P>
 bool Until(P pred, int ms = 20000) {
-    QElapsedTimer t;
-    t.start();
-    while (!pred()) {
-        if (t.elapsed() > ms) return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-    }
-    return true;
+    return test_rig::WaitFor(pred, ms);
 }
 
-struct Window {
-    test::TempDir dir;
-    QtOperator op;
-    std::unique_ptr<Engine> engine;
-    std::unique_ptr<MainWindow> window;
-    explicit Window(bool simulate, const std::string& ini = "") {
-        dir.WriteLoopbackIni(ini);
-        op.set_unattended(true);
-        EngineOptions o;
-        o.working_dir = dir.path();
-        o.simulate = simulate;
-        o.link_initial_delay_ms = 0;
-        engine = std::make_unique<Engine>(o, op);
-        window = std::make_unique<MainWindow>(*engine, op);
-        engine->Start();
-        window->RefreshMenu();
-        window->show();
-    }
+struct Window : test_rig::LiveWindow {
+    explicit Window(bool simulate, const std::string& ini = "")
+        : LiveWindow(ini, test_rig::Simulated(simulate)) {}
     ~Window() { window->close(); }
     QAction* Item(int id) const { return window->Action(id); }
     VideoController& video() const { return *window->video(); }

@@ -22,19 +22,11 @@
 #include "link/command_packet.h"
 #include "sim/sim_head.h"
 #include "support/temp_dir.h"
+#include "window_rig.h"
 
 namespace vq::gui {
 
-template <class P>
-inline bool WaitFor(P pred, int ms) {
-    QElapsedTimer t;
-    t.start();
-    while (!pred()) {
-        if (t.elapsed() > ms) return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-    }
-    return true;
-}
+using test_rig::WaitFor;
 
 // The settings block fields of a command packet.
 struct Command {
@@ -54,24 +46,8 @@ inline Command Decode(const std::vector<std::uint8_t>& c) {
     return d;
 }
 
-struct Rig {
-    test::TempDir dir;
-    QtOperator op;
-    std::unique_ptr<Engine> engine;
-    std::unique_ptr<MainWindow> window;
-    explicit Rig(const std::string& ini = "") {
-        dir.WriteLoopbackIni(ini);
-        op.set_unattended(true);
-        EngineOptions o;
-        o.working_dir = dir.path();
-        o.simulate = true;
-        o.link_initial_delay_ms = 0;
-        engine = std::make_unique<Engine>(o, op);
-        window = std::make_unique<MainWindow>(*engine, op);
-        engine->Start();
-        window->WatchControlSocket();
-        window->RefreshMenu();
-        window->show();
+struct Rig : test_rig::LiveWindow {
+    explicit Rig(const std::string& ini = "") : LiveWindow(ini) {
         EXPECT_TRUE(WaitFor([this] { return window->sonar_view()->frames_shown() >= 2; }, 20000));
     }
     const sim::SimHead& head() const { return *engine->simulated_head(); }

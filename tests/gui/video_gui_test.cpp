@@ -19,22 +19,13 @@
 #include "support/run_tool.h"
 #include "support/temp_dir.h"
 #include "video/synthetic_camera.h"
+#include "window_rig.h"
 
 namespace vq::gui {
 namespace {
 
 namespace fs = std::filesystem;
-
-template <class P>
-bool WaitFor(P pred, int ms) {
-    QElapsedTimer t;
-    t.start();
-    while (!pred()) {
-        if (t.elapsed() > ms) return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-    }
-    return true;
-}
+using test_rig::WaitFor;
 
 std::optional<std::uint32_t> NumberOf(const QImage& image) {
     const QImage i = image.convertToFormat(QImage::Format_RGB32);

@@ -15,20 +15,11 @@
 #include "gui/qt_operator.h"
 #include "gui/windows/secondary_windows.h"
 #include "support/temp_dir.h"
+#include "window_rig.h"
 
 namespace vq::gui::test {
 
-// Runs the event loop until pred() holds or ms have passed.
-template <class P>
-bool WaitFor(P pred, int ms) {
-    QElapsedTimer t;
-    t.start();
-    while (!pred()) {
-        if (t.elapsed() > ms) return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-    }
-    return true;
-}
+using test_rig::WaitFor;
 
 inline void Pause(int ms) {
     WaitFor([] { return false; }, ms);

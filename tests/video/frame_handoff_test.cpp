@@ -6,7 +6,7 @@
 #include <thread>
 #include <vector>
 
-#include "video/latest_handoff.h"
+#include "core/latest_handoff.h"
 #include "video/playback_frames.h"
 #include "video/synthetic_camera.h"
 #include "video/video_feed.h"

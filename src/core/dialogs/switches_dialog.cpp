@@ -9,26 +9,6 @@
 namespace vq {
 namespace {
 
-// The range names by index and unit; feet name three times the metre number, yards repeat it.
-constexpr std::array<std::array<const char*, 3>, kNumRangeIndexes> kRangeNames{{
-    {"1.25 M", "3.75 FT ", "1.25 YDS "},
-    {"2.5 M ", "7.5 FT  ", "2.5 YDS  "},
-    {"5 M   ", "15 FT   ", "5 YDS    "},
-    {"10 M  ", "30 FT   ", "10 YDS   "},
-    {"20 M  ", "60 FT   ", "20 YDS   "},
-    {"30 M  ", "90 FT   ", "30 YDS   "},
-    {"40 M  ", "120 FT  ", "40 YDS   "},
-    {"50 M  ", "150 FT  ", "50 YDS   "},
-    {"60 M  ", "180 FT  ", "60 YDS   "},
-    {"80 M  ", "240 FT  ", "80 YDS   "},
-    {"100 M ", "300 FT  ", "100 YDS  "},
-    {"150 M ", "450 FT  ", "150 YDS  "},
-    {"200 M ", "600 FT  ", "200 YDS  "},
-    {"250 M ", "750 FT  ", "250 YDS  "},
-    {"300 M ", "900 FT  ", "300 YDS  "},
-    {"400 M ", "1200 FT ", "400 YDS  "},
-    {"500 M ", "1500 FT ", "500 YDS  "},
-}};
 // The number each name starts with, in metres (yards name the same numbers, feet three times).
 constexpr std::array<double, kNumRangeIndexes> kNameNumbers = {
     1.25, 2.5, 5, 10, 20, 30, 40, 50, 60, 80, 100, 150, 200, 250, 300, 400, 500};
@@ -84,7 +64,7 @@ SwitchesHead SwitchesHeadOf(const SettingsState& st) {
 std::string RangeName(int range_index, int units, bool fine_resolution) {
     const int u = ClampUnits(units);
     const auto i = static_cast<std::size_t>(ClampRangeIndex(range_index));
-    const std::string name = kRangeNames[i][u];
+    const std::string name = RangeReadoutName(static_cast<int>(i), u);
     if (!fine_resolution) return name;
     const double number = kNameNumbers[i] * (u == 1 ? 3.0 : 1.0);
     std::string text = TenthName(number) + kUnitSuffix[u];

@@ -1,4 +1,4 @@
-// Hands the newest of a stream of items (camera frames) from one producer thread to one
+// Hands the newest of a stream of items (pictures, camera frames) from one producer thread to one
 // consumer thread without locks and without either side ever waiting: a triple buffer. The
 // producer always has a slot of its own to fill, the consumer always reads a complete item,
 // and an item the consumer did not take in time is simply replaced by a newer one.

@@ -1,0 +1,61 @@
+// The main window under Qt's offscreen platform, live over a settings file of its own (loopback
+// addresses) in a temporary directory, and the event-loop wait every window test uses.
+#pragma once
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "app/engine.h"
+#include "gui/main_window.h"
+#include "gui/qt_operator.h"
+#include "support/temp_dir.h"
+
+namespace vq::gui::test_rig {
+
+// Runs the event loop until pred() holds or ms have passed.
+template <class P>
+bool WaitFor(P pred, int ms = 20000) {
+    QElapsedTimer t;
+    t.start();
+    while (!pred()) {
+        if (t.elapsed() > ms) return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    }
+    return true;
+}
+
+// The engine against the in-process simulated head unless the options say otherwise.
+inline EngineOptions Simulated(bool simulate = true) {
+    EngineOptions o;
+    o.simulate = simulate;
+    return o;
+}
+
+struct LiveWindow {
+    ::vq::test::TempDir dir;
+    QtOperator op;
+    std::unique_ptr<Engine> engine;
+    std::unique_ptr<MainWindow> window;
+    explicit LiveWindow(const std::string& ini = "", EngineOptions o = Simulated()) {
+        dir.WriteLoopbackIni(ini);
+        op.set_unattended(true);
+        o.working_dir = dir.path();
+        o.link_initial_delay_ms = 0;
+        engine = std::make_unique<Engine>(o, op);
+        window = std::make_unique<MainWindow>(*engine, op);
+        engine->Start();
+        window->WatchControlSocket();
+        window->RefreshMenu();
+        window->show();
+    }
+    std::uint64_t processed() const { return engine->stats().pings_processed; }
+    bool Pings(std::uint64_t n) {
+        const auto start = processed();
+        return WaitFor([&] { return processed() >= start + n; }, 20000);
+    }
+};
+
+}  // namespace vq::gui::test_rig
