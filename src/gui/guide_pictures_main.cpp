@@ -283,12 +283,15 @@ class Photographer {
             std::fprintf(stderr, "vq-guide-pictures: no recording was made\n");
             return;
         }
+        const auto answer = [recording](const FileDialogRequest&) -> std::vector<std::string> {
+            return {recording.toStdString()};
+        };
+        // "&File" asks for the recording at once; the file dialogs are photographed after.
+        window_->set_dialog_answer(answer);
         Command(menu::kFile);
+        window_->set_dialog_answer(nullptr);
         FileDialogs();
-        window_->set_dialog_answer(
-            [recording](const FileDialogRequest&) -> std::vector<std::string> {
-                return {recording.toStdString()};
-            });
+        window_->set_dialog_answer(answer);
         Command(menu::kPlaybackFile);
         window_->set_dialog_answer(nullptr);
         WaitUntil([&] { return engine_->playback().records >= (quick_ ? 1u : 5u); }, 30000);
