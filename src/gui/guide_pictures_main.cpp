@@ -53,16 +53,18 @@ constexpr Shot kProfileDialogs[] = {
     {menu::kProfileSetup, "dialog-profile-point-setup"},
     {menu::kTiltAngle, "dialog-profile-tilt-angle"},
 };
-// Commands that show a secondary window, with the window's title.
+// Commands that show a secondary window, with the window's title; `profile`: the command is
+// offered in profile mode only.
 struct WindowShot {
     int id;
     const char* title;
     const char* file;
+    bool profile = false;
 };
 constexpr WindowShot kWindows[] = {
     {menu::kDiagnostics, "Diagnostics", "window-diagnostics"},
     {menu::kTrackPlotter, "Track Plotter", "window-track-plotter"},
-    {menu::kAltitude, "Altitude", "window-altitude"},
+    {menu::kAltitude, "Altitude", "window-altitude", true},
     {menu::kSidescan, "Sidescan", "window-sidescan"},
     {menu::kEchoSounder, "Echo Sounder", "window-echo-sounder"},
     {menu::kIntensity, "Intensity", "window-intensity"},
@@ -170,6 +172,7 @@ class Photographer {
 
     void SecondaryWindows() {
         for (const WindowShot& s : kWindows) {
+            if (s.profile) Command(menu::kModeProfile);
             QAction* a = window_->Action(s.id);
             QWidget* w = window_->Secondary(s.title);
             if (!a || !w || !a->isEnabled() || IsPlaceholder(w)) {
@@ -184,6 +187,7 @@ class Photographer {
             WaitUntil([&] { return SaveWindowPicture(w, PathOf(s.file), &why); }, 20000);
             Save(w, s.file);
             if (w->isVisible()) a->trigger();
+            if (s.profile) Command(menu::kModeSector);
         }
     }
 
