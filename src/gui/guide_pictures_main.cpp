@@ -181,8 +181,8 @@ class Photographer {
             }
             a->trigger();
             WaitUntil([&] { return w->isVisible(); }, 2000);
-            WaitForPictures(quick_ ? 1 : 10);
             // The strip windows fill a line per ping: give them the pings to show something.
+            WaitForPictures(quick_ ? 1 : 80);
             QString why;
             WaitUntil([&] { return SaveWindowPicture(w, PathOf(s.file), &why); }, 20000);
             Save(w, s.file);
