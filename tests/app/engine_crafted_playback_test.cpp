@@ -5,48 +5,17 @@
 
 #include <chrono>
 #include <cstring>
-#include <filesystem>
 #include <limits>
 #include <string>
-#include <thread>
 
 #include "app/engine.h"
 #include "app/menu_table.h"
 #include "support/recording_operator.h"
+#include "support/sim_recording.h"
 #include "support/temp_dir.h"
 
 namespace vq {
 namespace {
-
-namespace fs = std::filesystem;
-
-// A short live recording of the simulated head.
-std::string LiveRecording() {
-    test::TempDir dir;
-    dir.WriteLoopbackIni("AutoFilename=1\r\n");
-    test::RecordingOperator op;
-    EngineOptions o;
-    o.working_dir = dir.path();
-    o.simulate = true;
-    o.sim_pacing = false;
-    o.link_initial_delay_ms = 0;
-    Engine e(o, op);
-    e.Start();
-    auto wait = [&](std::uint64_t n) {
-        const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(120);
-        while (e.stats().pings_processed < n && std::chrono::steady_clock::now() < limit)
-            std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    };
-    wait(2);
-    e.StartRecording();
-    e.Sync();
-    wait(e.stats().pings_processed + 6);
-    e.StopRecording();
-    e.Shutdown();
-    for (const auto& f : fs::directory_iterator(dir.path()))
-        if (f.path().extension() == ".VQS") return test::ReadFile(f.path());
-    return {};
-}
 
 void PutF32(std::string& b, std::size_t at, float v) {
     std::memcpy(b.data() + at, &v, 4);  // the machine is little-endian like the file
@@ -99,7 +68,7 @@ const Patch kPatches[] = {
 };
 
 TEST(CraftedPlayback, ExtremeHeaderValuesConvertToEveryFormat) {
-    const std::string live = LiveRecording();
+    const std::string live = test::RecordSimulatedPings(6);
     ASSERT_GT(live.size(), 3072u * 4);
     for (const Patch& p : kPatches) {
         SCOPED_TRACE(p.what);

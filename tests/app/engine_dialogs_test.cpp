@@ -14,21 +14,14 @@
 #include "sim/sim_head.h"
 #include "support/recording_operator.h"
 #include "support/temp_dir.h"
+#include "support/wait_for.h"
 
 namespace vq {
 namespace {
 
 using namespace std::chrono_literals;
 
-template <class P>
-bool WaitFor(P pred, std::chrono::milliseconds limit = 20s) {
-    const auto end = std::chrono::steady_clock::now() + limit;
-    while (!pred()) {
-        if (std::chrono::steady_clock::now() > end) return false;
-        std::this_thread::sleep_for(5ms);
-    }
-    return true;
-}
+using test::WaitFor;
 
 struct Headless {
     test::TempDir dir;

@@ -17,20 +17,14 @@
 #include "support/recording_operator.h"
 #include "support/small_disk.h"
 #include "support/temp_dir.h"
+#include "support/wait_for.h"
 
 namespace vq {
 namespace {
 
 namespace fs = std::filesystem;
 
-bool WaitFor(const std::function<bool()>& cond) {
-    const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(120);
-    while (!cond()) {
-        if (std::chrono::steady_clock::now() > limit) return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
-    return true;
-}
+using test::WaitFor;
 
 int DiskFullMessages(const test::RecordingOperator& op) {
     int n = 0;

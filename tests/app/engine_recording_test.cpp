@@ -18,6 +18,7 @@
 #include "sim/sim_head.h"
 #include "support/recording_operator.h"
 #include "support/temp_dir.h"
+#include "support/wait_for.h"
 
 namespace vq {
 namespace {
@@ -35,15 +36,7 @@ EngineOptions SimulatedRun(const TempDir& dir) {
     return o;
 }
 
-// Polls a condition; the limit only guards against a hang, it measures nothing.
-bool WaitFor(const std::function<bool()>& cond) {
-    const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(120);
-    while (!cond()) {
-        if (std::chrono::steady_clock::now() > limit) return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
-    return true;
-}
+using test::WaitFor;
 
 std::uint32_t U32(const std::string& b, std::size_t at) {
     return static_cast<std::uint32_t>(static_cast<unsigned char>(b[at])) |

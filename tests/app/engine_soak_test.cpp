@@ -8,6 +8,7 @@
 #include "app/menu_table.h"
 #include "support/recording_operator.h"
 #include "support/temp_dir.h"
+#include "support/wait_for.h"
 
 namespace vq {
 namespace {
@@ -23,15 +24,7 @@ EngineOptions Simulated(const test::TempDir& dir) {
     return o;
 }
 
-template <class P>
-bool WaitFor(P pred, std::chrono::milliseconds limit) {
-    const auto end = std::chrono::steady_clock::now() + limit;
-    while (!pred()) {
-        if (std::chrono::steady_clock::now() > end) return false;
-        std::this_thread::sleep_for(5ms);
-    }
-    return true;
-}
+using test::WaitFor;
 
 // For 60 s every ping the simulated head sends goes through the pipeline, on the link thread
 // only, and the settings changed meanwhile survive a restart.

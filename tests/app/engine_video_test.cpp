@@ -20,6 +20,7 @@
 #include "support/recording_operator.h"
 #include "support/run_tool.h"
 #include "support/temp_dir.h"
+#include "support/wait_for.h"
 #include "video/synthetic_camera.h"
 
 namespace vq {
@@ -27,14 +28,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-bool WaitFor(const std::function<bool()>& cond) {
-    const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(120);
-    while (!cond()) {
-        if (std::chrono::steady_clock::now() > limit) return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
-    return true;
-}
+using test::WaitFor;
 
 std::uint32_t U32(const std::string& b, std::size_t at) {
     std::uint32_t v = 0;
