@@ -62,6 +62,10 @@ Caught CatchWindowOf(QAction* action, const QString& path, int timeout_ms, QStri
     }
     Caught result = Caught::NoWindow;
     bool done = false;
+    // While the action runs it may still be building a modal dialog (slowly under a
+    // sanitizer): giving up then would leave that dialog open with nobody to close it, so
+    // the time limit counts only once the action has returned.
+    bool returned = false;
     QElapsedTimer clock;
     clock.start();
     QPointer<QWidget> found;
@@ -74,7 +78,7 @@ Caught CatchWindowOf(QAction* action, const QString& path, int timeout_ms, QStri
                 if (w->isVisible() && !before.contains(w)) found = w;
             }
             if (!found) {
-                if (clock.elapsed() > timeout_ms) done = true;
+                if (returned && clock.elapsed() > timeout_ms) done = true;
                 return;
             }
             clock.restart();  // let it lay itself out and paint before the grab
@@ -92,6 +96,8 @@ Caught CatchWindowOf(QAction* action, const QString& path, int timeout_ms, QStri
     });
     poll.start();
     action->trigger();  // returns after a modal dialog was closed by the poll above
+    returned = true;
+    if (!found) clock.restart();
     WaitUntil([&] { return done; }, timeout_ms + 2000);
     poll.stop();
     return result;

@@ -23,8 +23,9 @@ bool SaveWindowPicture(QWidget* w, const QString& path, QString* why);
 
 enum class Caught { Saved, NoWindow, NotDrawn };
 
-// Triggers `action` and waits up to timeout_ms for a window that was not shown before (a
-// modal dialog opened with exec() is caught inside its own event loop); grabs it into `path`
+// Triggers `action` and waits for a window that was not shown before (a modal dialog opened
+// with exec() is caught inside its own event loop, however long it takes to appear; after the
+// action has returned, up to timeout_ms for another window); grabs it into `path`
 // and closes it (a dialog is rejected). *title receives the caught window's title.
 Caught CatchWindowOf(QAction* action, const QString& path, int timeout_ms, QString* title,
                      QString* why);

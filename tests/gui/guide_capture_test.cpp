@@ -6,9 +6,11 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QImage>
 #include <QLabel>
 #include <QMessageBox>
+#include <QTimer>
 #include <QVBoxLayout>
 
 #include "support/temp_dir.h"
@@ -64,6 +66,24 @@ TEST(GuideCapture, CatchesTheModalDialogACommandOpensAndClosesIt) {
     EXPECT_EQ(title, "About Vornax_Qi");
     EXPECT_NE(closed_with, -2);  // the dialog's own loop ended
     EXPECT_FALSE(QImage(PathIn(dir, "about.png")).isNull());
+
+    // A command that takes longer than the limit to build its dialog (as under a sanitizer):
+    // the dialog is still caught and closed, not left open for ever. A guard closes it after
+    // 10 s should the capture miss it.
+    QAction opens_late("Playback &File...", &main);
+    QObject::connect(&opens_late, &QAction::triggered, [&] {
+        WaitUntil([] { return false; }, 600);  // events keep flowing meanwhile
+        QMessageBox box(&main);
+        box.setWindowTitle("Open Playback File");
+        QTimer::singleShot(10000, &box, &QDialog::reject);
+        closed_with = box.exec();
+    });
+    QElapsedTimer late;
+    late.start();
+    EXPECT_EQ(CatchWindowOf(&opens_late, PathIn(dir, "late.png"), 300, &title, &why), Caught::Saved)
+        << why.toStdString();
+    EXPECT_EQ(title, "Open Playback File");
+    EXPECT_LT(late.elapsed(), 8000);
 
     QAction opens_nothing("&Grid", &main);
     EXPECT_EQ(CatchWindowOf(&opens_nothing, PathIn(dir, "grid.png"), 300, &title, &why),
