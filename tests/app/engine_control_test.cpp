@@ -103,7 +103,10 @@ TEST(EngineControl, SoundVelocityAndRecordingLive) {
     // Recording started with automatic Date-Time names, and those settings kept.
     EXPECT_EQ(e.Now().AutoFilename, 1);
     EXPECT_EQ(e.Now().AutoFilenameType, 1);
-    ASSERT_TRUE(e.Pings(4));
+    // The ping thread opens the file after it applied the new sound velocity: count the pings
+    // from there (one more than checked below, so the last may still be on its way).
+    ASSERT_TRUE(WaitFor([&] { return e.engine->recording().recording; }));
+    ASSERT_TRUE(e.Pings(5));
     e.SendControl(controller, Control({"control=on", "sv=1520.5", "record=off"}));
     ASSERT_TRUE(e.engine->Sync());
     EXPECT_FALSE(e.engine->recording().recording);

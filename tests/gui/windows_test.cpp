@@ -164,8 +164,10 @@ TEST(SecondaryWindowsTest, AltitudeShowsTheSimulatedDepthWithinTwoPercent) {
     w->Trigger(menu::kIntensity);
     StripWindow* intensity = w->windows().strip("Intensity");
     ASSERT_TRUE(WaitFor([&] { return intensity->history().lines_drawn() >= 3; }, 20000));
-    const std::vector<double> row = NewestLines(*intensity, 1);
-    EXPECT_GT(std::count_if(row.begin(), row.end(), [](double v) { return v > 0; }), 150);
+    // Points without an echo stay black: how many there are depends on the ping, so three
+    // lines are taken together.
+    const std::vector<double> rows = NewestLines(*intensity, 3);
+    EXPECT_GT(std::count_if(rows.begin(), rows.end(), [](double v) { return v > 0; }), 100);
 }
 
 TEST(SecondaryWindowsTest, DiagnosticsAndHeadWindowsShowTheirLabelsAndValues) {
@@ -227,13 +229,13 @@ TEST(SecondaryWindowsTest, TrackPlotterDrawsFixesFromTheSerialPortAndRecentres) 
     TrackPlotterWindow* plot = w->windows().track_plotter();
     ASSERT_TRUE(plot->isVisible());
     EXPECT_EQ(plot->size(), QSize(276, 240));
-    ASSERT_TRUE(WaitFor([&] { return plot->label() == "100 M/DIV"; }, 5000));  // zoom 5
+    ASSERT_TRUE(WaitFor([&] { return plot->label() == "100 M/DIV"; }, 20000));  // zoom 5
     // Ten fixes 10 m apart going north: 5 pixels apart at 0.5 pixel per metre.
     for (int i = 0; i < 10; ++i) {
         gps.Write(Fix(10.0 * i));
         Pause(60);
     }
-    ASSERT_TRUE(WaitFor([&] { return CountColour(plot->image(), 0x00B400) > 60; }, 5000));
+    ASSERT_TRUE(WaitFor([&] { return CountColour(plot->image(), 0x00B400) > 60; }, 20000));
     EXPECT_GT(CountColour(plot->image(), 0xD8D8D8), 40);  // the boat marker
     // 400 m further north would leave the view (120 pixels to the top edge): the plot
     // recentres, and the marker stays inside the window.
@@ -241,7 +243,7 @@ TEST(SecondaryWindowsTest, TrackPlotterDrawsFixesFromTheSerialPortAndRecentres) 
         gps.Write(Fix(10.0 * i));
         Pause(30);
     }
-    ASSERT_TRUE(WaitFor([&] { return w->engine->Track().next_index() >= 50; }, 5000));
+    ASSERT_TRUE(WaitFor([&] { return w->engine->Track().next_index() >= 50; }, 20000));
     Pause(300);
     const auto at = w->engine->Track().PixelOf(w->engine->Track().Record(49).north,
                                                w->engine->Track().Record(49).east);
@@ -251,10 +253,10 @@ TEST(SecondaryWindowsTest, TrackPlotterDrawsFixesFromTheSerialPortAndRecentres) 
     // A left click zooms in: 1 pixel per metre, 50 m per division.
     QTest::mouseClick(plot, Qt::LeftButton, {}, QPoint(100, 100));
     EXPECT_EQ(w->settings().TrackPlotterZoom, 6);
-    ASSERT_TRUE(WaitFor([&] { return plot->label() == "50 M/DIV"; }, 5000));
+    ASSERT_TRUE(WaitFor([&] { return plot->label() == "50 M/DIV"; }, 20000));
     // "&Clear Track Plotter" forgets the track.
     w->Trigger(menu::kClearTrack);
-    ASSERT_TRUE(WaitFor([&] { return CountColour(plot->image(), 0x00B400) == 0; }, 5000));
+    ASSERT_TRUE(WaitFor([&] { return CountColour(plot->image(), 0x00B400) == 0; }, 20000));
 }
 
 TEST(SecondaryWindowsTest, PlacesSizesAndShownWindowsSurviveARestart) {
