@@ -89,7 +89,7 @@ struct PlaybackProgram {
 
 TEST(PlaybackWindowsTest, AClickOnThePositionBarJumpsThere) {
     PlaybackProgram w("RealtimePlayback=1\r\nAvgFilter=0\r\n");
-    ASSERT_TRUE(WaitFor([&] { return w.records() >= 2; }, 10000));
+    ASSERT_TRUE(WaitFor([&] { return w.records() >= 2; }, 30000));
     w.Hold();
     Pause(300);
     const std::uint64_t held = w.records();
@@ -129,7 +129,7 @@ TEST(PlaybackWindowsTest, TheSpeedSliderIsKeptAsPlaybackDelayX) {
 TEST(PlaybackWindowsTest, AControllersTiltAndSoundVelocityOutlastTheNextRecords) {
     PlaybackProgram w("RealtimePlayback=0\r\nPlaybackDelay=20\r\n");
     w->window->WatchControlSocket();
-    ASSERT_TRUE(WaitFor([&] { return w.records() >= 2; }, 10000));
+    ASSERT_TRUE(WaitFor([&] { return w.records() >= 2; }, 30000));
     EXPECT_FLOAT_EQ(w->settings().ProfileTiltAngle, 0.0f);
     UdpEndpoint sender;
     ASSERT_EQ(sender.Open("127.0.0.1", 0), 0);
@@ -141,9 +141,9 @@ TEST(PlaybackWindowsTest, AControllersTiltAndSoundVelocityOutlastTheNextRecords)
     ASSERT_TRUE(d.Set("tilt", "30", &error)) << error;
     ASSERT_TRUE(d.Set("sv", "1480.0", &error)) << error;
     sender.SendTo(*to, d.bytes());
-    ASSERT_TRUE(WaitFor([&] { return w->settings().ProfileTiltAngle == 30.0f; }, 5000));
+    ASSERT_TRUE(WaitFor([&] { return w->settings().ProfileTiltAngle == 30.0f; }, 30000));
     const std::uint64_t then = w.records();
-    ASSERT_TRUE(WaitFor([&] { return w.records() >= then + 8; }, 10000));
+    ASSERT_TRUE(WaitFor([&] { return w.records() >= then + 8; }, 30000));
     EXPECT_FLOAT_EQ(w->settings().ProfileTiltAngle, 30.0f);
     const float sv = w->engine->Store().Read(
         [](const SettingsState& st) { return st.work.sound_velocity_current; });
@@ -151,7 +151,7 @@ TEST(PlaybackWindowsTest, AControllersTiltAndSoundVelocityOutlastTheNextRecords)
     // Opening the recording again gives it back its own tilt.
     w->window->RunCommand(menu::kPlaybackFile);
     const std::uint64_t reopened = w.records();
-    ASSERT_TRUE(WaitFor([&] { return w.records() >= reopened + 3; }, 10000));
+    ASSERT_TRUE(WaitFor([&] { return w.records() >= reopened + 3; }, 30000));
     EXPECT_FLOAT_EQ(w->settings().ProfileTiltAngle, 0.0f);
 }
 
@@ -161,7 +161,7 @@ TEST(PlaybackWindowsTest, TrackPlotterFollowsTheRecordedPositions) {
     w->Trigger(menu::kTrackPlotter);
     TrackPlotterWindow* plot = w->windows().track_plotter();
     ASSERT_TRUE(plot->isVisible());
-    ASSERT_TRUE(WaitFor([&] { return w->engine->Track().next_index() >= 20; }, 10000));
+    ASSERT_TRUE(WaitFor([&] { return w->engine->Track().next_index() >= 20; }, 30000));
     Pause(300);
     int green = 0;
     const QImage img = plot->image();
@@ -179,17 +179,17 @@ TEST(PlaybackWindowsTest, StripsStartAfreshWithANewSourceAndTheTrackPlotterNeeds
     w->Trigger(menu::kTrackPlotter);
     StripWindow* side = w->windows().strip("Sidescan");
     StripWindow* echo = w->windows().strip("Echo Sounder");
-    ASSERT_TRUE(WaitFor([&] { return Lit(*side) > 100 && Lit(*echo) > 100; }, 15000));
+    ASSERT_TRUE(WaitFor([&] { return Lit(*side) > 100 && Lit(*echo) > 100; }, 60000));
     // Held, so that no record follows: the same recording opened again clears both strips.
     w.Hold();
     Pause(300);
     ASSERT_GT(Lit(*side), 100);
     const std::uint64_t opened = w->engine->playback().opened;
     w->window->RunCommand(menu::kPlaybackFile);
-    ASSERT_TRUE(WaitFor([&] { return w->engine->playback().opened == opened + 1; }, 5000));
-    EXPECT_TRUE(WaitFor([&] { return Lit(*side) == 0 && Lit(*echo) == 0; }, 5000));
+    ASSERT_TRUE(WaitFor([&] { return w->engine->playback().opened == opened + 1; }, 30000));
+    EXPECT_TRUE(WaitFor([&] { return Lit(*side) == 0 && Lit(*echo) == 0; }, 30000));
     w.Hold();
-    ASSERT_TRUE(WaitFor([&] { return Lit(*side) > 100 && Lit(*echo) > 100; }, 15000));
+    ASSERT_TRUE(WaitFor([&] { return Lit(*side) > 100 && Lit(*echo) > 100; }, 60000));
     ASSERT_TRUE(w->Checked(menu::kTrackPlotter));
     // To the head (nothing listens on its port): the strips are emptied, the track plotter
     // goes, and stays closed at the next start.
