@@ -106,9 +106,9 @@ TEST(MainWindowTest, HoldKeyStopsAndResumesPings) {
     QApplication::sendEvent(w.window.get(), &press);
     EXPECT_TRUE(w.engine->hold());
     // Within 250 ms the pings stop.
-    WaitFor([] { return false; }, 300);
+    test_rig::Pause(300);
     const auto held = w.processed();
-    WaitFor([] { return false; }, 700);
+    test_rig::Pause(700);
     EXPECT_LE(w.processed(), held + 1);
     QApplication::sendEvent(w.window.get(), &press);
     EXPECT_FALSE(w.engine->hold());
@@ -122,7 +122,7 @@ TEST(MainWindowTest, ExitStopsTheLinkAndWritesTheSettingsFile) {
     std::filesystem::remove(w.dir / "Vornax_Qi.INI");
     w.window->close();
     const auto after = w.processed();
-    WaitFor([] { return false; }, 400);
+    test_rig::Pause(400);
     EXPECT_EQ(w.processed(), after);
     const std::string ini = test::ReadFile(w.dir / "Vornax_Qi.INI");
     EXPECT_NE(ini.find("Colors=3"), std::string::npos);
@@ -296,16 +296,16 @@ TEST(PlaybackWindowTest, PacingHoldAndJumpFromThePlaybackWindow) {
     const std::uint64_t r0 = w.records();
     QElapsedTimer t;
     t.start();
-    WaitFor([] { return false; }, 1500);
+    test_rig::Pause(1500);
     const double seconds = static_cast<double>(t.elapsed()) / 1000.0;
     EXPECT_LE(static_cast<double>(w.records() - r0), 10.0 * seconds + 2.0);
 
     // Hold: nothing is read until it is released.
     QKeyEvent h(QEvent::KeyPress, Qt::Key_H, Qt::NoModifier, "h");
     QApplication::sendEvent(w.window.get(), &h);
-    WaitFor([] { return false; }, 200);
+    test_rig::Pause(200);
     const std::uint64_t held = w.records();
-    WaitFor([] { return false; }, 500);
+    test_rig::Pause(500);
     EXPECT_EQ(w.records(), held);
 
     // A jump to the middle while held shows the record found there.

@@ -84,7 +84,7 @@ TEST(PanelGui, HoldingThePressOnTheRangeDialStepsAndRepeats) {
     QTest::mouseRelease(d, Qt::LeftButton, Qt::NoModifier, press);
     const int released = index();
     EXPECT_LE(released, 11);  // clamped at the head's highest index
-    WaitFor([] { return false; }, 300);
+    test_rig::Pause(300);
     EXPECT_EQ(index(), released);  // let go: no more steps, and the file has the range
     EXPECT_NE(test::ReadFile(w.dir / "Vornax_Qi.INI").find("\nRange=" + std::to_string(released)),
               std::string::npos);
@@ -196,11 +196,11 @@ TEST(PanelGui, RightButtonDrawsAMeasuringLineWithItsLength) {
     if (const char* out = std::getenv("VQ_PANEL_SCREENSHOT")) {
         w.Type("r50\r");
         WaitFor([&] { return o->params().range_span_m == 50.0f; }, 10000);
-        WaitFor([] { return false; }, 1500);
+        test_rig::Pause(1500);
         MoveTo(o, QPoint(455, 330));
         Press(o, QPoint(455, 330), Qt::RightButton);
         MoveTo(o, QPoint(600, 250));
-        WaitFor([] { return false; }, 300);
+        test_rig::Pause(300);
         w.window->grab().save(out);
     }
 }

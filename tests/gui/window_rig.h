@@ -15,16 +15,32 @@
 
 namespace vq::gui::test_rig {
 
-// Runs the event loop until pred() holds or ms have passed.
+// A wait's limit only guards against a hang. Under ThreadSanitizer the program runs many
+// times slower (and the suite runs two tests at once on two cores), so the limit is stretched.
+#if defined(__SANITIZE_THREAD__)
+inline constexpr int kWaitScale = 4;
+#else
+inline constexpr int kWaitScale = 1;
+#endif
+
+// Runs the event loop until pred() holds or ms (times kWaitScale) have passed.
 template <class P>
 bool WaitFor(P pred, int ms = 20000) {
+    const qint64 limit = static_cast<qint64>(ms) * kWaitScale;
     QElapsedTimer t;
     t.start();
     while (!pred()) {
-        if (t.elapsed() > ms) return false;
+        if (t.elapsed() > limit) return false;
         QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
     }
     return true;
+}
+
+// Runs the event loop for ms.
+inline void Pause(int ms) {
+    QElapsedTimer t;
+    t.start();
+    while (t.elapsed() < ms) QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
 }
 
 // The engine against the in-process simulated head unless the options say otherwise.

@@ -19,11 +19,8 @@
 
 namespace vq::gui::test {
 
+using test_rig::Pause;
 using test_rig::WaitFor;
-
-inline void Pause(int ms) {
-    WaitFor([] { return false; }, ms);
-}
 
 // One program: an engine and its main window over a settings file of `dir`.
 struct Program {
